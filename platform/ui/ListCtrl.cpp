@@ -1,0 +1,229 @@
+#include "platform/ui/ListCtrl.h"
+
+#include <QItemSelectionModel>
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
+namespace ui {
+namespace {
+
+// Bottom-up merge sort of `order` by the item data of its rows. Every read lies within the
+// runs being merged, so a comparison that is not a consistent ordering only gives an odd
+// order, never a read past the rows. Ties keep the earlier row first.
+void MergeSort(std::vector<int>& order, const std::vector<std::uint32_t>& data,
+               ListCtrl::CompareFunc compare, void* context) {
+    const size_t count = order.size();
+    std::vector<int> merged(count);
+    for (size_t width = 1; width < count; width *= 2) {
+        for (size_t low = 0; low < count; low += 2 * width) {
+            const size_t middle = std::min(low + width, count);
+            const size_t high = std::min(low + 2 * width, count);
+            size_t left = low;
+            size_t right = middle;
+            size_t out = low;
+            while (left < middle && right < high) {
+                const int rightRow = order[right];
+                const int leftRow = order[left];
+                if (compare(data[static_cast<size_t>(rightRow)], data[static_cast<size_t>(leftRow)],
+                            context) < 0) {
+                    merged[out++] = rightRow;
+                    ++right;
+                } else {
+                    merged[out++] = leftRow;
+                    ++left;
+                }
+            }
+            while (left < middle)
+                merged[out++] = order[left++];
+            while (right < high)
+                merged[out++] = order[right++];
+        }
+        order.swap(merged);
+    }
+}
+
+} // namespace
+
+ListCtrl::ListCtrl(QWidget* parent) : QTreeView(parent), m_model(new ListModel(this)) {
+    setModel(m_model);
+    SetHeaderCtrl(new HeaderCtrl(this));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ListCtrl::selectedItemsChanged);
+}
+
+ListCtrl::~ListCtrl() = default;
+
+void ListCtrl::SetHeaderCtrl(HeaderCtrl* header) {
+    if (header == nullptr || header == m_header)
+        return;
+    setHeader(header); // deletes the previous header, which is ours
+    m_header = header;
+    // The view turns heading clicks off along with its own sorting; ours sorts by itself.
+    m_header->setSectionsClickable(true);
+    m_header->setSortIndicatorShown(false);
+    connect(m_header, &QHeaderView::sectionClicked, this, &ListCtrl::columnClicked);
+}
+
+int ListCtrl::InsertColumn(int column, const std::string& heading, int format, int width) {
+    const int index = m_model->InsertColumn(column, heading, format & ~HDF_OWNERDRAW);
+    if (index >= 0 && width >= 0)
+        m_header->resizeSection(index, width);
+    return index;
+}
+
+bool ListCtrl::DeleteColumn(int column) {
+    return m_model->DeleteColumn(column);
+}
+
+int ListCtrl::GetColumnWidth(int column) const {
+    if (column < 0 || column >= GetColumnCount())
+        return 0;
+    return m_header->sectionSize(column);
+}
+
+bool ListCtrl::SetColumnWidth(int column, int width) {
+    if (column < 0 || column >= GetColumnCount() || width < 0)
+        return false;
+    m_header->resizeSection(column, width);
+    return true;
+}
+
+int ListCtrl::InsertItem(int index, const std::string& text) {
+    return InsertItem(index, std::vector<std::string>{text}, 0);
+}
+
+int ListCtrl::InsertItem(int index, std::vector<std::string> texts, std::uint32_t itemData) {
+    ListModel::Row row;
+    row.texts = std::move(texts);
+    row.data = itemData;
+    return m_model->InsertRow(index, std::move(row));
+}
+
+bool ListCtrl::DeleteItem(int index) {
+    return m_model->RemoveRow(index);
+}
+
+bool ListCtrl::DeleteAllItems() {
+    m_model->Clear();
+    return true;
+}
+
+bool ListCtrl::SetItemText(int row, int column, const std::string& text) {
+    return m_model->SetText(row, column, text);
+}
+
+std::uint32_t ListCtrl::GetItemData(int row) const {
+    const ListModel::Row* record = m_model->RowAt(row);
+    return record != nullptr ? record->data : 0;
+}
+
+bool ListCtrl::GetCheck(int row) const {
+    const ListModel::Row* record = m_model->RowAt(row);
+    return record != nullptr && record->checked;
+}
+
+bool ListCtrl::IsSelected(int row) const {
+    return m_model->IsRow(row) && selectionModel()->isSelected(m_model->index(row, 0));
+}
+
+bool ListCtrl::SetSelected(int row, bool selected) {
+    if (!m_model->IsRow(row) || GetColumnCount() == 0)
+        return false;
+    const QItemSelectionModel::SelectionFlags command =
+        (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+        QItemSelectionModel::Rows;
+    selectionModel()->select(m_model->index(row, 0), command);
+    return true;
+}
+
+int ListCtrl::GetSelectedCount() const {
+    int count = 0;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        if (range.left() == 0)
+            count += range.height();
+    }
+    return count;
+}
+
+int ListCtrl::GetFirstSelectedItem() const {
+    int first = -1;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        if (range.left() == 0 && (first < 0 || range.top() < first))
+            first = range.top();
+    }
+    return first;
+}
+
+int ListCtrl::GetFocusedItem() const {
+    const QModelIndex current = selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+bool ListCtrl::SetFocusedItem(int row) {
+    if (!m_model->IsRow(row) || GetColumnCount() == 0)
+        return false;
+    selectionModel()->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
+    return true;
+}
+
+bool ListCtrl::EnsureVisible(int row) {
+    if (!m_model->IsRow(row) || GetColumnCount() == 0)
+        return false;
+    scrollTo(m_model->index(row, 0));
+    return true;
+}
+
+void ListCtrl::SetExtendedStyle(std::uint32_t style) {
+    m_nExtendedStyle = style;
+    m_model->SetCheckable((style & LVS_EX_CHECKBOXES) != 0);
+    // Rows are always selected whole; the grid-less report look is the only one we draw.
+}
+
+bool ListCtrl::SortItems(CompareFunc compare, void* context) {
+    if (compare == nullptr)
+        return false;
+    const int count = GetItemCount();
+    if (count < 2)
+        return true;
+    std::vector<std::uint32_t> rowData(static_cast<size_t>(count));
+    for (int row = 0; row < count; ++row)
+        rowData[static_cast<size_t>(row)] = m_model->RowAt(row)->data;
+    std::vector<int> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    MergeSort(order, rowData, compare, context);
+    m_model->Reorder(order);
+    return true;
+}
+
+int ListCtrl::RowAt(QPoint pos) const {
+    const QModelIndex index = indexAt(pos);
+    return index.isValid() ? index.row() : -1;
+}
+
+void ListCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeView::mouseReleaseEvent(event);
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        emit itemClicked(RowAt(pos));
+    else if (event->button() == Qt::RightButton)
+        emit itemRightClicked(RowAt(pos), event->globalPosition().toPoint());
+}
+
+void ListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit itemDoubleClicked(RowAt(event->position().toPoint()));
+}
+
+} // namespace ui

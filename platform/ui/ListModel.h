@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// Column alignment, as a column's format holds it.
+constexpr int LVCFMT_LEFT = 0x0000;
+constexpr int LVCFMT_RIGHT = 0x0001;
+constexpr int LVCFMT_CENTER = 0x0002;
+constexpr int LVCFMT_JUSTIFYMASK = 0x0003;
+
+/// The rows of a report-style list: one record per row (its texts, its 32-bit item data and
+/// its check state), kept in a vector. Texts are UTF-8 and become QString only when the
+/// view asks for them. Selection and focus live in the view's selection model.
+class ListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Row {
+        std::vector<std::string> texts; // may be shorter than the column count: the rest is ""
+        std::uint32_t data = 0;
+        bool checked = false;
+    };
+
+    explicit ListModel(QObject* parent = nullptr);
+    ~ListModel() override;
+
+    int RowCount() const { return static_cast<int>(m_rows.size()); }
+    int ColumnCount() const { return static_cast<int>(m_columns.size()); }
+
+    /// Inserts a column before `index` (clamped to the column count); returns its index or
+    /// −1 when `index` is negative.
+    int InsertColumn(int index, const std::string& heading, int format);
+    bool DeleteColumn(int index);
+    std::string ColumnHeading(int index) const;
+    int ColumnFormat(int index) const;
+
+    /// Inserts a row before `index` (an index past the end appends); returns its index, or
+    /// −1 when `index` is negative. Texts past the column count are dropped.
+    int InsertRow(int index, Row row);
+    bool RemoveRow(int index);
+    /// Removes every row; returns how many there were.
+    int Clear();
+
+    bool IsRow(int index) const { return index >= 0 && index < RowCount(); }
+    const Row* RowAt(int index) const { return IsRow(index) ? &m_rows[static_cast<size_t>(index)] : nullptr; }
+
+    /// "" outside the rows and columns.
+    std::string Text(int row, int column) const;
+    bool SetText(int row, int column, std::string text);
+    bool SetData(int row, std::uint32_t data);
+    bool SetChecked(int row, bool checked);
+    /// Whether the view shows a check box in column 0.
+    void SetCheckable(bool checkable);
+    bool IsCheckable() const { return m_bCheckable; }
+
+    /// Puts the rows in the order given: row i of the result is the old row order[i].
+    /// `order` must be a permutation of 0 … RowCount() − 1. Persistent indexes (the
+    /// selection, the focus) follow their rows.
+    void Reorder(const std::vector<int>& order);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                       int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    struct Column {
+        std::string heading;
+        int format = 0;
+    };
+
+    std::vector<Column> m_columns;
+    std::vector<Row> m_rows;
+    bool m_bCheckable = false;
+};
+
+} // namespace ui
