@@ -1,0 +1,204 @@
+#include "controls/ReportCtrl.h"
+
+#include "controls/ReportHeaderCtrl.h"
+#include "controls/ReportItemData.h"
+
+#include <climits>
+#include <utility>
+
+CReportCtrl::CReportCtrl(QWidget* parent)
+    : ui::ListCtrl(parent), m_wndHeader(new CReportHeaderCtrl(this)) {
+    SetHeaderCtrl(m_wndHeader);
+    SetExtendedStyle(GetExtendedStyle() | ui::LVS_EX_FULLROWSELECT);
+    // Connected before any dialog handler, so the rows are sorted when the dialog hears.
+    connect(this, &ui::ListCtrl::columnClicked, this, &CReportCtrl::OnColumnClick);
+}
+
+CReportCtrl::~CReportCtrl() {
+    OnDestroy();
+}
+
+void CReportCtrl::OnDestroy() {
+    for (int nItem = 0; nItem < GetItemCount(); ++nItem)
+        SetItemData(nItem, 0);
+    m_records.clear();
+    m_freeHandles.clear();
+}
+
+CReportItemData* CReportCtrl::RecordOf(std::uint32_t handle) const {
+    if (handle == 0 || handle > m_records.size())
+        return nullptr;
+    return m_records[handle - 1].get();
+}
+
+std::uint32_t CReportCtrl::Adopt(std::unique_ptr<CReportItemData> record) {
+    if (!m_freeHandles.empty()) {
+        const std::uint32_t handle = m_freeHandles.back();
+        m_freeHandles.pop_back();
+        m_records[handle - 1] = std::move(record);
+        return handle;
+    }
+    m_records.push_back(std::move(record));
+    return static_cast<std::uint32_t>(m_records.size());
+}
+
+void CReportCtrl::Free(std::uint32_t handle) {
+    if (RecordOf(handle) == nullptr)
+        return;
+    m_records[handle - 1].reset();
+    m_freeHandles.push_back(handle);
+}
+
+int CReportCtrl::InsertColumn(int nCol, const std::string& heading, int nFormat, int nWidth) {
+    const int nResult = ui::ListCtrl::InsertColumn(nCol, heading, nFormat, nWidth);
+    if (nResult < 0)
+        return nResult;
+    const int nColumns = GetColumnCount();
+    for (int nItem = 0; nItem < GetItemCount(); ++nItem) {
+        CReportItemData* record = RecordAt(nItem);
+        if (record == nullptr)
+            continue;
+        record->m_texts.resize(static_cast<size_t>(nColumns));
+        for (int nSub = 0; nSub < nColumns; ++nSub)
+            record->m_texts[static_cast<size_t>(nSub)] = GetItemText(nItem, nSub);
+    }
+    return nResult;
+}
+
+int CReportCtrl::InsertItem(int nIndex, std::vector<std::string> texts) {
+    texts.resize(static_cast<size_t>(GetColumnCount()));
+    auto record = std::make_unique<CReportItemData>();
+    record->m_nUserData = 0; // a new row's item data
+    record->m_texts = texts;
+    const std::uint32_t handle = Adopt(std::move(record));
+    const int nItem = ui::ListCtrl::InsertItem(nIndex, std::move(texts), handle);
+    if (nItem < 0 || nItem >= GetItemCount())
+        Free(handle);
+    return nItem;
+}
+
+bool CReportCtrl::SetItemText(int nItem, int nSubItem, const std::string& text) {
+    if (!ui::ListCtrl::SetItemText(nItem, nSubItem, text))
+        return false;
+    if (CReportItemData* record = RecordAt(nItem)) {
+        if (static_cast<size_t>(nSubItem) >= record->m_texts.size())
+            record->m_texts.resize(static_cast<size_t>(nSubItem) + 1);
+        record->m_texts[static_cast<size_t>(nSubItem)] = text;
+    }
+    return true;
+}
+
+bool CReportCtrl::DeleteItem(int nIndex) {
+    if (nIndex < 0 || nIndex >= GetItemCount())
+        return false;
+    const std::uint32_t handle = GetItemData(nIndex);
+    if (!ui::ListCtrl::DeleteItem(nIndex))
+        return false;
+    Free(handle);
+    return true;
+}
+
+int CReportCtrl::DeleteAllItems() {
+    // All at once: deleting row 0 over and over would move every row each time.
+    const int nCount = GetItemCount();
+    for (int nItem = 0; nItem < nCount; ++nItem)
+        Free(GetItemData(nItem));
+    ui::ListCtrl::DeleteAllItems();
+    return nCount;
+}
+
+bool CReportCtrl::MoveUp(int nIndex, int nCount) {
+    if (nCount == INT_MIN)
+        return false;
+    if (nCount < 0)
+        return MoveDown(nIndex, -nCount);
+    for (int nStep = 0; nStep < nCount; ++nStep, --nIndex) {
+        if (nIndex < 1 || nIndex >= GetItemCount())
+            return false;
+        SwapItems(nIndex, nIndex - 1);
+    }
+    return true;
+}
+
+bool CReportCtrl::MoveDown(int nIndex, int nCount) {
+    if (nCount == INT_MIN)
+        return false;
+    if (nCount < 0)
+        return MoveUp(nIndex, -nCount);
+    for (int nStep = 0; nStep < nCount; ++nStep) {
+        if (nIndex > INT_MAX - nStep - 1 || !SwapItems(nIndex + nStep, nIndex + nStep + 1))
+            return false;
+    }
+    return true;
+}
+
+bool CReportCtrl::SwapItems(int nFirst, int nSecond) {
+    const int nItems = GetItemCount();
+    if (nFirst < 0 || nFirst >= nItems || nSecond < 0 || nSecond >= nItems)
+        return false;
+    for (int nSub = 0; nSub < GetColumnCount(); ++nSub) {
+        const std::string first = GetItemText(nFirst, nSub);
+        const std::string second = GetItemText(nSecond, nSub);
+        SetItemText(nFirst, nSub, second);
+        SetItemText(nSecond, nSub, first);
+    }
+    CReportItemData* firstRecord = RecordAt(nFirst);
+    CReportItemData* secondRecord = RecordAt(nSecond);
+    if (firstRecord != nullptr && secondRecord != nullptr)
+        std::swap(firstRecord->m_nUserData, secondRecord->m_nUserData);
+
+    const bool bFirstChecked = GetCheck(nFirst);
+    SetCheck(nFirst, GetCheck(nSecond));
+    SetCheck(nSecond, bFirstChecked);
+
+    const bool bFirstSelected = IsSelected(nFirst);
+    SetSelected(nFirst, IsSelected(nSecond));
+    SetSelected(nSecond, bFirstSelected);
+    return true;
+}
+
+void CReportCtrl::OnColumnClick(int nColumn) {
+    const bool bAscending =
+        nColumn != m_wndHeader->m_nSortColumn ? true : !m_wndHeader->m_bSortAscending;
+    if (nColumn < 0 || nColumn >= m_wndHeader->GetItemCount())
+        return;
+    m_wndHeader->m_nSortColumn = nColumn;
+    m_wndHeader->m_bSortAscending = bAscending;
+    m_wndHeader->SetItemFormat(nColumn, m_wndHeader->GetItemFormat(nColumn) | ui::HDF_OWNERDRAW);
+    m_wndHeader->viewport()->update();
+
+    // Each row's key once per sort, not once per comparison.
+    m_sortKeys.assign(m_records.size(), CReportSortKey());
+    for (size_t nSlot = 0; nSlot < m_records.size(); ++nSlot) {
+        const CReportItemData* record = m_records[nSlot].get();
+        if (record != nullptr && static_cast<size_t>(nColumn) < record->m_texts.size())
+            m_sortKeys[nSlot] = CReportSortKey(record->m_texts[static_cast<size_t>(nColumn)]);
+    }
+    SortItems(&CReportCtrl::CompareItems, this);
+    m_sortKeys.clear();
+    m_sortKeys.shrink_to_fit();
+}
+
+const CReportSortKey& CReportCtrl::SortKeyOf(std::uint32_t handle) const {
+    static const CReportSortKey empty;
+    if (handle == 0 || handle > m_sortKeys.size())
+        return empty;
+    return m_sortKeys[handle - 1];
+}
+
+int CReportCtrl::CompareItems(std::uint32_t lParam1, std::uint32_t lParam2, void* context) {
+    const auto* self = static_cast<const CReportCtrl*>(context);
+    const bool bAscending = self->m_wndHeader->m_bSortAscending;
+    if (!self->m_sortKeys.empty())
+        return CReportSortKey::Compare(self->SortKeyOf(lParam1), self->SortKeyOf(lParam2),
+                                       bAscending);
+    // Outside a heading click: work the keys out here.
+    const int nColumn = self->m_wndHeader->m_nSortColumn;
+    auto keyOf = [&](std::uint32_t handle) {
+        const CReportItemData* record = self->RecordOf(handle);
+        if (record == nullptr || nColumn < 0 || static_cast<size_t>(nColumn) >= record->m_texts.size())
+            return CReportSortKey();
+        return CReportSortKey(record->m_texts[static_cast<size_t>(nColumn)]);
+    };
+    return CReportSortKey::Compare(keyOf(lParam1), keyOf(lParam2), bAscending);
+}

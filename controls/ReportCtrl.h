@@ -1,0 +1,72 @@
+#pragma once
+
+#include "controls/ReportSortKey.h"
+#include "platform/ui/ListCtrl.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct CReportItemData;
+
+/// The sortable report list of the inquiry and base-data dialogs. It keeps a record of
+/// each row's texts (CReportItemData), referred to by the row's item data, sorts the rows
+/// by a column when its heading is clicked (ascending, then alternating) with a comparison
+/// that knows numbers and date-times, and draws a triangle in the sorted heading. Rows must
+/// be inserted through its own InsertItem, and its item data is not for the caller.
+class CReportCtrl : public ui::ListCtrl {
+    Q_OBJECT
+public:
+    class CReportHeaderCtrl;
+
+    explicit CReportCtrl(QWidget* parent = nullptr);
+    ~CReportCtrl() override;
+
+    int InsertColumn(int nCol, const std::string& heading, int nFormat = ui::LVCFMT_LEFT,
+                     int nWidth = -1);
+    /// One text per column after the index; missing texts (or null ones) are empty, texts
+    /// past the last column are ignored. Returns the row index, or a negative value when
+    /// no row was made.
+    template <typename... Texts> int InsertItem(int nIndex, const Texts&... texts) {
+        return InsertItem(nIndex, std::vector<std::string>{ItemText(texts)...});
+    }
+    int InsertItem(int nIndex, std::vector<std::string> texts);
+    bool SetItemText(int nItem, int nSubItem, const std::string& text);
+    bool DeleteItem(int nIndex);
+    /// Returns the number of rows deleted.
+    int DeleteAllItems();
+    int GetFirstSelectedItem() const { return ui::ListCtrl::GetFirstSelectedItem(); }
+    bool IsItemSelected(int nIndex) const { return IsSelected(nIndex); }
+    bool MoveUp(int nIndex, int nCount = 1);
+    bool MoveDown(int nIndex, int nCount = 1);
+    bool SwapItems(int nFirst, int nSecond);
+
+    CReportHeaderCtrl& GetReportHeader() const { return *m_wndHeader; }
+
+    /// The sort callback: orders two rows by their records in the sort column. `context`
+    /// is the list itself.
+    static int CompareItems(std::uint32_t lParam1, std::uint32_t lParam2, void* context);
+
+protected:
+    void OnColumnClick(int nColumn);
+    void OnDestroy();
+
+private:
+    static std::string ItemText(const char* text) { return text != nullptr ? text : ""; }
+    static std::string ItemText(std::string_view text) { return std::string(text); }
+
+    CReportItemData* RecordOf(std::uint32_t handle) const;
+    CReportItemData* RecordAt(int nItem) const { return RecordOf(GetItemData(nItem)); }
+    std::uint32_t Adopt(std::unique_ptr<CReportItemData> record);
+    void Free(std::uint32_t handle);
+    const CReportSortKey& SortKeyOf(std::uint32_t handle) const;
+
+    CReportHeaderCtrl* m_wndHeader;
+    // A row's item data is its record's handle: slot + 1, so that 0 means no record.
+    std::vector<std::unique_ptr<CReportItemData>> m_records;
+    std::vector<std::uint32_t> m_freeHandles;
+    // Filled for the length of one sort, by slot.
+    std::vector<CReportSortKey> m_sortKeys;
+};

@@ -1,0 +1,156 @@
+#include "controls/ReportSortKey.h"
+
+#include "platform/ole/DateTimeParser.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <iconv.h>
+#include <locale.h>
+
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+int Sign(double a, double b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+int CompareBytes(const CReportSortKey& a, const CReportSortKey& b) {
+    if (a.IsEmpty() || b.IsEmpty())
+        return a.IsEmpty() ? (b.IsEmpty() ? 0 : -1) : 1;
+    const int result = a.CollationText().compare(b.CollationText());
+    return result < 0 ? -1 : (result > 0 ? 1 : 0);
+}
+
+// Before 1899-12-30 the whole days count backwards while the fraction counts forwards, so
+// the raw value does not order; this one does.
+double ChronologicalValue(double oleDate) {
+    const double whole = std::trunc(oleDate);
+    return oleDate < 0 ? whole + (whole - oleDate) : oleDate;
+}
+
+locale_t CLocale() {
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+class Gb18030Encoder {
+public:
+    Gb18030Encoder() : m_cd(iconv_open("GB18030", "UTF-8")) {}
+    ~Gb18030Encoder() {
+        if (m_cd != kInvalid)
+            iconv_close(m_cd);
+    }
+    Gb18030Encoder(const Gb18030Encoder&) = delete;
+    Gb18030Encoder& operator=(const Gb18030Encoder&) = delete;
+
+    bool Encode(std::string_view text, std::string& out) {
+        if (m_cd == kInvalid)
+            return false;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        out.resize(text.size() * 2 + 4);
+        char* in = const_cast<char*>(text.data());
+        size_t inLeft = text.size();
+        char* dest = out.data();
+        size_t outLeft = out.size();
+        if (iconv(m_cd, &in, &inLeft, &dest, &outLeft) == static_cast<size_t>(-1))
+            return false;
+        out.resize(out.size() - outLeft);
+        return true;
+    }
+
+private:
+    static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
+    iconv_t m_cd;
+};
+
+} // namespace
+
+CReportSortKey::CReportSortKey(std::string_view text)
+    : m_strText(Trim(text)), m_bNumber(IsNumberText(m_strText)),
+      m_dNumber(NumberValue(m_strText)) {}
+
+bool CReportSortKey::IsDate() const {
+    ParseDate();
+    return m_bDate;
+}
+
+double CReportSortKey::DateValue() const {
+    ParseDate();
+    return m_dDate;
+}
+
+void CReportSortKey::ParseDate() const {
+    if (m_bDateParsed)
+        return;
+    m_bDateParsed = true;
+    COleDateTime value;
+    if (!m_strText.empty() && ole::ParseDateTime(m_strText, value) &&
+        value.GetStatus() == COleDateTime::valid) {
+        m_bDate = true;
+        m_dDate = ChronologicalValue(value.m_dt);
+    }
+}
+
+const std::string& CReportSortKey::CollationText() const {
+    if (!m_bCollated) {
+        m_bCollated = true;
+        m_strCollation = ToGb18030(m_strText);
+    }
+    return m_strCollation;
+}
+
+int CReportSortKey::Compare(const CReportSortKey& first, const CReportSortKey& second,
+                            bool ascending) {
+    const CReportSortKey& a = ascending ? first : second;
+    const CReportSortKey& b = ascending ? second : first;
+    if (first.IsEmpty() || second.IsEmpty())
+        return CompareBytes(a, b);
+    if (first.IsNumber())
+        return Sign(a.Number(), b.Number());
+    if (first.IsDate() && second.IsDate())
+        return Sign(a.DateValue(), b.DateValue());
+    return CompareBytes(a, b);
+}
+
+bool CReportSortKey::IsNumberText(std::string_view text) {
+    if (text.empty())
+        return false;
+    bool point = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c >= '0' && c <= '9') || c == '+')
+            continue;
+        if (c == '-' && i == 0 && text.size() > 1)
+            continue;
+        // The amount column shows "%0.1f" texts: one decimal point still makes a number.
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+double CReportSortKey::NumberValue(const std::string& text) {
+    return strtod_l(text.c_str(), nullptr, CLocale());
+}
+
+std::string CReportSortKey::ToGb18030(std::string_view text) {
+    thread_local Gb18030Encoder encoder;
+    std::string out;
+    if (!encoder.Encode(text, out))
+        return std::string(text);
+    return out;
+}
