@@ -1,0 +1,60 @@
+#include "app/CofferApp.h"
+
+#include "app/CofferDlg.h"
+#include "platform/skin/SkinEngine.h"
+#include "platform/ui/WindowMessages.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdlib>
+
+const unsigned TrayCallbackMessage =
+    ui::RegisterWindowMessage("Tray.{47BCDAC1-2E6F-4f9a-9A3F-68A3B97CE33E}");
+
+CCofferApp theApp;
+
+namespace {
+
+// Qt cannot move top-level windows under Wayland, and the main window hides by moving
+// itself to the top edge: ask for X11 (XWayland) there, unless the user chose a platform.
+void PreferX11UnderWayland() {
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    const bool wayland = std::getenv("WAYLAND_DISPLAY") != nullptr ||
+                         (session != nullptr && std::string(session) == "wayland");
+    if (wayland && std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") != nullptr)
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+} // namespace
+
+int CCofferApp::Run(int argc, char** argv) {
+    PreferX11UnderWayland();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Coffer"));
+    QApplication::setOrganizationName(QStringLiteral("岚舟坊"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icons/128.png")));
+    // Standard buttons and context menus read in Chinese like the rest of the program.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    InitInstance();
+    return ExitInstance();
+}
+
+bool CCofferApp::InitInstance() {
+    dsLoadSkin("ControlSkin", 0);
+    {
+        CCofferDlg dialog;
+        dialog.DoModal();
+    } // the main window, and with it the tray icon, is gone before the skin is released
+    return false;
+}
+
+int CCofferApp::ExitInstance() {
+    dsExitSkin();
+    return 0;
+}

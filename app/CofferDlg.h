@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/TreeResponse.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/MenuResource.h"
+
+#include <QIcon>
+
+class QTreeWidget;
+
+/// The main window: login area, navigation tree, settings menu and about box. Its modal run
+/// is the program's life; Esc and 退出 end it.
+class CCofferDlg : public ui::Dialog {
+    Q_OBJECT
+public:
+    enum { IDD = 102 };
+    enum ControlId {
+        IDC_HEAD_IMAGE = 1049,
+        IDC_STATUS = 1051,
+        IDC_LOGIN = 1007,
+        IDC_LOGOUT = 1001,
+        IDC_NAV_TREE = 1000,
+        IDC_SETTINGS = 1010,
+        IDC_ABOUT = 1011,
+    };
+    enum CommandId {
+        ID_USER_SETTINGS = 32792,
+        ID_SYSTEM_SETTINGS = 32793,
+        ID_EXIT = 32794,
+        IDM_ABOUTBOX = 0x10,
+    };
+
+    explicit CCofferDlg(QWidget* parent = nullptr);
+    ~CCofferDlg() override;
+
+    /// Fills the tree with its six items (after a successful login).
+    void BuildNavigationTree();
+
+protected:
+    bool OnInitDialog() override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void OnLogin();
+    void OnLogout();
+    void OnTreeDblClk(ui::NotifyInfo& info);
+    void OnTreeRDblClk(ui::NotifyInfo& info);
+    void OnSettingsButton();
+    void OnAboutButton();
+    void OnUserSettings();
+    void OnSystemSettings();
+    void OnSysCommand(int id);
+
+    QIcon m_hIcon;
+    CTreeResponse m_treeResponse;
+    int m_nScreenWidth = 0, m_nScreenHeight = 0;
+    int m_nDockLeft = 0, m_nDockTop = 0, m_nDockWidth = 0, m_nDockHeight = 0;
+    QTreeWidget* m_navTree = nullptr;
+    ui::MenuResource m_menu;
+    bool m_bHidden = false, m_bTimerRunning = false;
+};

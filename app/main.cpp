@@ -1,0 +1,3 @@
+#include "app/CofferApp.h"
+
+int main(int argc, char** argv) { return theApp.Run(argc, argv); }

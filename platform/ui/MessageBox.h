@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+namespace ui {
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+
+/// Where message boxes go. The default shows a Qt message box; tests install a recorder.
+class MessageBoxHandler {
+public:
+    virtual ~MessageBoxHandler() = default;
+    virtual int Show(QWidget* owner, const std::string& text, const std::string& caption) = 0;
+};
+
+/// Shows the text alone, the application's name as caption, an OK button and no icon;
+/// returns IDOK. Every message of the program goes through here.
+int MessageBox(QWidget* owner, const std::string& text);
+
+/// Installs a handler (null restores the default); returns the previous one.
+MessageBoxHandler* SetMessageBoxHandler(MessageBoxHandler* handler);
+
+} // namespace ui

@@ -1,0 +1,23 @@
+# Installs the Debian 12 packages that are missing, through sudo when not root.
+# Usage: . scripts/packages.sh; coffer_install_packages PACKAGE...
+coffer_install_packages() {
+    missing=""
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing="$missing $package"
+        fi
+    done
+    [ -z "$missing" ] && return 0
+    echo "Installing:$missing"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+}
+
+# What building and running Coffer needs.
+COFFER_BUILD_PACKAGES="ca-certificates cmake ninja-build g++ qt6-base-dev libsqlite3-dev \
+    libgl-dev fonts-wqy-microhei qt6-translations-l10n"
+# What the tests need on top.
+COFFER_TEST_PACKAGES="libgtest-dev libgmock-dev"
