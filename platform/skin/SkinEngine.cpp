@@ -47,10 +47,10 @@ int dsSetDrawItemValueEx(QTreeWidget* tree, QTreeWidgetItem* item, int column, c
     if (tree == nullptr || item == nullptr || key == nullptr || image == nullptr ||
         std::strcmp(key, "icoitem") != 0)
         return 0;
-    QIcon icon(QStringLiteral(":/res/skin/%1.png").arg(QString::fromUtf8(image)));
-    if (icon.isNull())
+    const QString path = QStringLiteral(":/res/skin/%1.png").arg(QString::fromUtf8(image));
+    if (!QFile::exists(path))
         return 0;
-    item->setIcon(column, icon);
+    item->setIcon(column, QIcon(path));
     return 1;
 }
 
