@@ -1,0 +1,99 @@
+#pragma once
+
+#include "data/ADOException.h"
+#include "platform/ado/Variant.h"
+#include "platform/ole/OleDateTime.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CADODatabase;
+
+namespace ado {
+class ComError;
+class Connection;
+class Recordset;
+} // namespace ado
+
+/// One SQL text or one table on a CADODatabase's connection, for one dialog operation:
+/// walk the rows, read and write fields, add, change and delete rows.
+///
+/// Errors: an engine error inside Open, GetFieldValue, PutFieldValue/SetFieldValue and
+/// Update is recorded (last error text and code) and thrown as CADOException; engine errors
+/// of the other operations reach the caller as ado::ComError.
+class CADORecordset {
+public:
+    /// How Open reads its text (nested, so callers write CADORecordset::ModeTable).
+    enum RecordsetOpenMode {
+        ModeUnknown = 0,
+        ModeQuery = 1,
+        ModeTable = 2,
+        ModeStoredProcedure = 3,
+    };
+    /// What Update will write.
+    enum EditStatus {
+        EditNone = 0,
+        EditNew = 1,
+        EditExisting = 2,
+    };
+
+    /// The database need not be open yet.
+    explicit CADORecordset(CADODatabase* pDatabase);
+    virtual ~CADORecordset();
+    CADORecordset(const CADORecordset&) = delete;
+    CADORecordset& operator=(const CADORecordset&) = delete;
+
+    /// Runs `strText` (or, when it is empty, the previous text again). True when a cursor is
+    /// open afterwards: a text that returns no rows (a DELETE) runs and gives false.
+    /// ModeStoredProcedure is not supported and gives false.
+    bool Open(const std::string& strText = "", RecordsetOpenMode nMode = ModeUnknown);
+    /// Cancels a pending edit and closes the cursor.
+    void Close();
+    bool IsOpen() const;
+    bool IsEOF();
+    bool IsBOF();
+    void MoveNext();
+    /// The row count, read without moving the cursor.
+    long GetRecordCount();
+
+    // Reading the current row; column indexes count from 0 in the table's column order.
+    bool GetFieldValue(int nIndex, double& dValue);
+    bool GetFieldValue(int nIndex, std::string& strValue, const std::string& strDateFormat = "");
+    bool GetFieldValue(const std::string& strFieldName, std::string& strValue,
+                       const std::string& strDateFormat = "");
+    bool GetFieldValue(int nIndex, COleDateTime& time);
+
+    // Writing the row being added or edited; false (nothing stored) without AddNew/Edit.
+    bool SetFieldValue(int nIndex, const std::string& strValue);
+    bool SetFieldValue(const std::string& strFieldName, const std::string& strValue);
+    bool SetFieldValue(const std::string& strFieldName, double dValue);
+    bool SetFieldValue(const std::string& strFieldName, const COleDateTime& time);
+    bool PutFieldValue(int nIndex, const ado::Variant& value);
+    bool PutFieldValue(const std::string& strFieldName, const ado::Variant& value);
+
+    bool AddNew();
+    void Edit() { m_nEditStatus = EditExisting; }
+    /// Writes the pending row; true without a pending edit.
+    bool Update();
+    /// Deletes the current row at once.
+    bool Delete();
+
+    std::string GetQuery() const { return m_strQuery; }
+    EditStatus GetEditStatus() const { return m_nEditStatus; }
+    std::string GetLastErrorString() const { return m_strLastError; }
+    std::uint32_t GetLastError() const { return m_dwLastError; }
+
+private:
+    [[noreturn]] void HandleRecordsetError(const ado::ComError& error);
+    /// The current row's value, engine errors taking the error path.
+    ado::Variant ReadField(int nIndex);
+    ado::Variant ReadField(const std::string& strFieldName);
+
+    std::unique_ptr<ado::Recordset> m_pRecordset;
+    std::shared_ptr<ado::Connection> m_pConnection;
+    EditStatus m_nEditStatus = EditNone;
+    std::string m_strLastError;
+    std::uint32_t m_dwLastError = 0;
+    std::string m_strQuery;
+};

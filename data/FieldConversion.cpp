@@ -1,0 +1,102 @@
+#include "data/FieldConversion.h"
+
+#include "data/FormatDateTime.h"
+#include "data/NumberText.h"
+
+#include <cmath>
+
+using ado::VarKind;
+using ado::Variant;
+
+double FieldConversion::DecimalToDouble(const ado::DecimalValue& value) {
+    const auto low = static_cast<std::uint32_t>(value.lo64 & 0xFFFFFFFFu);
+    const auto power = static_cast<float>(std::pow(10.0, value.scale));
+    const double sign = value.sign == 0x80 ? -1.0 : 1.0;
+    return sign * static_cast<double>(low) / static_cast<double>(power);
+}
+
+double FieldConversion::ToDouble(const Variant& value) {
+    switch (value.Kind()) {
+    case VarKind::I2:
+    case VarKind::I4:
+    case VarKind::Int:
+    case VarKind::UI1:
+        return static_cast<double>(value.IntegerValue());
+    case VarKind::R4:
+    case VarKind::R8:
+        return value.RealValue();
+    case VarKind::Currency:
+        return static_cast<double>(value.IntegerValue()) / 10000.0;
+    case VarKind::Decimal:
+        return DecimalToDouble(value.DecimalData());
+    default:
+        return 0.0;
+    }
+}
+
+bool FieldConversion::ToText(const Variant& value, const std::string& pattern, std::string& text) {
+    switch (value.Kind()) {
+    case VarKind::Empty:
+    case VarKind::Null:
+        text.clear();
+        return true;
+    case VarKind::I2:
+    case VarKind::UI1:
+    case VarKind::Int:
+    case VarKind::I4:
+        text = NumberText::Itoa(value.IntegerValue());
+        return true;
+    case VarKind::UI4:
+        text = NumberText::Ultoa(static_cast<std::uint32_t>(value.IntegerValue()));
+        return true;
+    case VarKind::R4:
+        text = NumberText::Gcvt(value.RealValue(), 10);
+        return true;
+    case VarKind::R8:
+        text = NumberText::Gcvt(value.RealValue(), 20);
+        return true;
+    case VarKind::Decimal:
+        text = NumberText::Gcvt(DecimalToDouble(value.DecimalData()), 20);
+        return true;
+    case VarKind::Currency:
+        text = NumberText::Currency(static_cast<double>(value.IntegerValue()) / 10000.0);
+        return true;
+    case VarKind::Date: {
+        COleDateTime date(value.RealValue());
+        date.SetStatus(COleDateTime::valid);
+        text = FormatDateTime(date, pattern.empty() ? "%Y-%m-%d %H:%M:%S" : pattern);
+        return true;
+    }
+    case VarKind::Text:
+        text = value.TextValue();
+        return true;
+    case VarKind::Bool:
+        text = value.IntegerValue() == -1 ? "T" : "F";
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FieldConversion::ToDateTime(const Variant& value, COleDateTime& dateTime) {
+    switch (value.Kind()) {
+    case VarKind::Empty:
+    case VarKind::Null:
+        dateTime.SetStatus(COleDateTime::null);
+        return true;
+    case VarKind::Date:
+        dateTime.m_dt = value.RealValue();
+        dateTime.SetStatus(COleDateTime::valid);
+        return true;
+    default:
+        return false;
+    }
+}
+
+Variant FieldConversion::FromText(const std::string& text) {
+    return text.empty() ? Variant::Null() : Variant::Text(text);
+}
+
+Variant FieldConversion::FromDateTime(const COleDateTime& dateTime) {
+    return Variant::Date(dateTime.m_dt);
+}

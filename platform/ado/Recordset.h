@@ -1,0 +1,123 @@
+#pragma once
+
+#include "platform/ado/AdoConstants.h"
+#include "platform/ado/ColumnInfo.h"
+#include "platform/ado/PendingRead.h"
+#include "platform/ado/RowStore.h"
+#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/Variant.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace ado {
+
+class Connection;
+
+/// A client static cursor over one SQL text or one table, with the operations and results
+/// of the engine's Recordset object. Failures throw ComError.
+///
+/// Reading is lazy: nothing is read until a row is asked for, so opening a large table only
+/// to add a row costs nothing. Rows once read stay in memory; asking for the count reads
+/// the rest. Rows of a single table (a table by name, or a plain SELECT from one table) can
+/// be changed, added and deleted; each change is written at once, by rowid.
+class Recordset : private PendingRead {
+public:
+    Recordset();
+    ~Recordset() override;
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    /// `options` adCmdTable opens the table named by `source` in rowid (insertion) order;
+    /// adCmdText and adCmdUnknown run `source` as SQL, except that adCmdUnknown takes a
+    /// bare table name as that table. A text that returns no rows runs at once and leaves
+    /// the recordset closed.
+    HRESULT Open(const std::string& source, const std::shared_ptr<Connection>& connection,
+                 CursorType cursorType, LockType lockType, long options);
+    HRESULT Close();
+    ObjectState State() const { return m_open ? adStateOpen : adStateClosed; }
+
+    bool IsEOF();
+    /// True when there is no row before the cursor's first (an empty result).
+    bool IsBOF();
+    HRESULT MoveNext();
+    HRESULT MoveFirst();
+    /// The number of rows (not counting deleted ones); reads the rest of the result.
+    long RecordCount();
+
+    long FieldCount() const;
+    const std::string& FieldName(long index) const;
+    /// Throws ComError 0x800A0CC1 when no field has that name (compared without case).
+    long FieldIndex(std::string_view name) const;
+    Variant GetValue(long index);
+    Variant GetValue(std::string_view name) { return GetValue(FieldIndex(name)); }
+    /// Sets a field of the row being added, or of the current row (starting its edit).
+    HRESULT PutValue(long index, const Variant& value);
+    HRESULT PutValue(std::string_view name, const Variant& value) {
+        return PutValue(FieldIndex(name), value);
+    }
+
+    HRESULT AddNew();
+    /// Writes the pending new row or change; nothing pending is S_OK.
+    HRESULT Update();
+    HRESULT CancelUpdate();
+    HRESULT Delete(Affect affect);
+
+    /// Only the empty sort (the result's own order) is supported.
+    void PutSort(const std::string& sort);
+    const std::string& GetSort() const { return m_sort; }
+    void PutCursorType(CursorType type) { m_cursorType = type; }
+    CursorType GetCursorType() const { return m_cursorType; }
+    void PutCursorLocation(CursorLocation location) { m_cursorLocation = location; }
+    CursorLocation GetCursorLocation() const { return m_cursorLocation; }
+
+    /// Bytes held by the rows read so far.
+    size_t MemoryUsed() const { return m_rows.MemoryUsed(); }
+
+private:
+    enum class Edit { None, New, Existing };
+
+    void FinishRead() override;
+    void AbandonRead() override;
+
+    void OpenTable(const std::string& name);
+    void OpenText(const std::string& sql);
+    sqlite3_stmt* Prepare(const std::string& sql, StatementPtr& statement) const;
+    void Adopt(StatementPtr statement, int firstColumn, const std::string& table);
+    bool ReadRow();
+    bool EnsureRow(size_t index);
+    void ReadAll();
+    size_t NextLiveRow(size_t from);
+    void ReleaseStatement();
+    void CheckOpen() const;
+    void CheckIndex(long index) const;
+    void CheckUpdatable() const;
+    void CheckCurrentRow();
+    void StepWrite(sqlite3_stmt* statement);
+    void Insert();
+    void Change();
+
+    std::shared_ptr<Connection> m_connection;
+    StatementPtr m_statement;
+    bool m_open = false;
+    int m_firstColumn = 0; // 1 when column 0 of the statement is the rowid
+    std::string m_table;   // empty when the rows cannot be changed
+    std::vector<ColumnInfo> m_columns;
+    std::vector<bool> m_isRowIdAlias;
+    RowStore m_rows;
+    size_t m_position = 0;
+    Edit m_edit = Edit::None;
+    std::vector<std::optional<Variant>> m_changes;
+    size_t m_positionBeforeAdd = 0;
+    // Rows this cursor added while its statement had rows left to read: skipped when read.
+    std::unordered_set<std::int64_t> m_added;
+    std::string m_sort;
+    CursorType m_cursorType = adOpenForwardOnly;
+    CursorLocation m_cursorLocation = adUseServer;
+};
+
+} // namespace ado

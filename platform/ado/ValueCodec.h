@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/ado/ColumnInfo.h"
+#include "platform/ado/RowStore.h"
+#include "platform/ado/Variant.h"
+
+struct sqlite3_stmt;
+
+namespace ado {
+
+/// Moves values between SQLite and the engine's tagged values, by the column's declared
+/// kind.
+class ValueCodec {
+public:
+    /// Appends column `index` of the statement's current row to the last row of `rows`.
+    static void ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
+                         const ColumnInfo& column);
+    /// The value as the column stores it; throws ComError (type mismatch, overflow) when it
+    /// cannot be converted.
+    static Variant Coerce(const ColumnInfo& column, const Variant& value);
+    /// Binds a value made by Coerce to parameter `index` (from 1).
+    static void Bind(sqlite3_stmt* statement, int index, const Variant& value);
+};
+
+} // namespace ado

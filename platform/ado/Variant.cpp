@@ -1,0 +1,112 @@
+#include "platform/ado/Variant.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace ado {
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+} // namespace
+
+DecimalValue DecimalValue::FromDouble(double value) {
+    DecimalValue result;
+    if (!std::isfinite(value))
+        return result;
+    result.sign = value < 0 ? 0x80 : 0;
+    // The shortest of the 15-digit forms, read back digit by digit.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.15e", std::fabs(value));
+    char* exponentMark = std::strchr(text, 'e');
+    const int exponent = std::atoi(exponentMark + 1);
+    *exponentMark = '\0';
+    std::string digits;
+    for (const char* p = text; *p; ++p)
+        if (*p != '.')
+            digits += *p;
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    // value = 0.digits... * 10^(exponent + 1)
+    int scale = static_cast<int>(digits.size()) - 1 - exponent;
+    if (scale < 0) {
+        digits.append(static_cast<size_t>(-scale), '0');
+        scale = 0;
+    }
+    if (scale > 28) {
+        const size_t keep = digits.size() - static_cast<size_t>(scale - 28);
+        digits = keep > 0 ? digits.substr(0, keep) : "0";
+        scale = 28;
+    }
+    Wide mantissa = 0;
+    for (char c : digits)
+        mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+    result.scale = static_cast<std::uint8_t>(scale);
+    result.lo64 = static_cast<std::uint64_t>(mantissa);
+    result.hi32 = static_cast<std::uint32_t>(mantissa >> 64);
+    return result;
+}
+
+double DecimalValue::ToDouble() const {
+    const double mantissa = static_cast<double>(hi32) * 18446744073709551616.0 +
+                            static_cast<double>(lo64);
+    const double value = mantissa / std::pow(10.0, scale);
+    return sign == 0x80 ? -value : value;
+}
+
+Variant Variant::Null() {
+    Variant v;
+    v.m_kind = VarKind::Null;
+    return v;
+}
+
+Variant Variant::Integer(VarKind kind, std::int64_t value) {
+    Variant v;
+    v.m_kind = kind;
+    v.m_integer = value;
+    return v;
+}
+
+Variant Variant::Real(VarKind kind, double value) {
+    Variant v;
+    v.m_kind = kind;
+    v.m_real = value;
+    return v;
+}
+
+Variant Variant::Date(double oleDate) {
+    return Real(VarKind::Date, oleDate);
+}
+
+Variant Variant::Text(std::string text) {
+    Variant v;
+    v.m_kind = VarKind::Text;
+    v.m_text = std::move(text);
+    return v;
+}
+
+Variant Variant::Bool(bool value) {
+    return Integer(VarKind::Bool, value ? -1 : 0);
+}
+
+Variant Variant::Currency(std::int64_t tenThousandths) {
+    return Integer(VarKind::Currency, tenThousandths);
+}
+
+Variant Variant::Decimal(const DecimalValue& value) {
+    Variant v;
+    v.m_kind = VarKind::Decimal;
+    v.m_decimal = value;
+    return v;
+}
+
+Variant Variant::Binary(std::string bytes) {
+    Variant v;
+    v.m_kind = VarKind::Binary;
+    v.m_text = std::move(bytes);
+    return v;
+}
+
+} // namespace ado
