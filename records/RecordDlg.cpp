@@ -1,0 +1,62 @@
+#include "records/RecordDlg.h"
+
+#include "data/ADORecordset.h"
+#include "platform/skin/SkinEngine.h"
+#include "platform/ui/DataExchange.h"
+#include "platform/ui/DateTimePicker.h"
+
+#include <QComboBox>
+
+namespace {
+
+const char* const kConnectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
+
+} // namespace
+
+CRecordDlg::CRecordDlg(const CRecordTwin& twin, int templateId, QWidget* parent)
+    : ui::Dialog(templateId, parent), m_twin(twin) {}
+
+bool CRecordDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    m_cbMember = Item<QComboBox>(IDC_MEMBER);
+    m_cbItem = Item<QComboBox>(IDC_ITEM);
+    m_dtPicker = Item<ui::DateTimePicker>(IDC_DATE);
+    dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
+    return true;
+}
+
+void CRecordDlg::DoDataExchange(ui::DataExchange& dx) {
+    ui::DDX_Text(dx, m_twin.nAmountId, m_dAmount);
+    ui::DDX_Text(dx, IDC_NOTE, m_strNote);
+}
+
+bool CRecordDlg::OpenConnection() {
+    m_db.SetConnectionString(kConnectionString);
+    return m_db.Open();
+}
+
+bool CRecordDlg::FillList(CADORecordset& rs, const std::string& table, QComboBox* combo) {
+    if (!rs.Open(table, CADORecordset::ModeTable))
+        return false;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        std::string text;
+        rs.GetFieldValue(1, text);
+        combo->addItem(QString::fromStdString(text));
+    }
+    rs.Close();
+    return true;
+}
+
+std::string CRecordDlg::SelectedText(const QComboBox* combo) {
+    const int selected = combo->currentIndex();
+    return selected < 0 ? std::string() : combo->itemText(selected).toStdString();
+}
+
+void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member,
+                             const std::string& item, const COleDateTime& date) const {
+    rs.SetFieldValue(m_twin.szMemberColumn, member);
+    rs.SetFieldValue(m_twin.szItemColumn, item);
+    rs.SetFieldValue(m_twin.szAmountColumn, m_dAmount);
+    rs.SetFieldValue(m_twin.szDateColumn, date);
+    rs.SetFieldValue("备注", m_strNote);
+}
