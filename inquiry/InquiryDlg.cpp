@@ -1,0 +1,207 @@
+#include "inquiry/InquiryDlg.h"
+
+#include "controls/ReportCtrl.h"
+#include "data/ADORecordset.h"
+#include "data/FormatDateTime.h"
+#include "data/SqlText.h"
+#include "inquiry/InquiryTwin.h"
+#include "platform/skin/SkinEngine.h"
+#include "platform/ui/DataExchange.h"
+#include "platform/ui/MenuResource.h"
+
+#include <QComboBox>
+#include <QCursor>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
+
+std::string AmountText(double dAmount) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%0.1f", dAmount);
+    return text;
+}
+
+} // namespace
+
+CInquiryDlg::CInquiryDlg(const InquiryTwin& twin, QWidget* parent)
+    : ui::Dialog(twin.nTemplateId, parent),
+      m_listResult(new CReportCtrl(this)),
+      m_dtFrom(COleDateTime::GetCurrentTime()),
+      m_dtTo(COleDateTime::GetCurrentTime()),
+      m_twin(twin) {
+    UseControl(twin.nListId, m_listResult);
+    OnCommand(IDC_TODAY, [this] { OnToday(); });
+    OnCommand(IDC_THIS_WEEK, [this] { OnThisWeek(); });
+    OnCommand(IDC_THIS_MONTH, [this] { OnThisMonth(); });
+    OnCommand(IDC_THIS_YEAR, [this] { OnThisYear(); });
+    OnCommand(IDC_INTERVAL_QUERY, [this] { OnIntervalQuery(); });
+    OnCommand(twin.nEditCommand, [this] { OnEditRecord(); });
+    OnCommand(twin.nDeleteCommand, [this] { OnDeleteRecord(); });
+    OnNotify(twin.nListId, ui::Notification::DblClk,
+             [this](ui::NotifyInfo& info) { OnResultDblClk(info); });
+    OnNotify(twin.nListId, ui::Notification::RClick,
+             [this](ui::NotifyInfo& info) { OnResultRClick(info); });
+}
+
+CInquiryDlg::~CInquiryDlg() = default;
+
+int CInquiryDlg::GetResultListId() const { return m_twin.nListId; }
+
+void CInquiryDlg::DoDataExchange(ui::DataExchange& dx) {
+    ui::Dialog::DoDataExchange(dx);
+    ui::DDX_CBString(dx, IDC_MEMBER, m_strMember);
+    ui::DDX_CBString(dx, IDC_ITEM, m_strItem);
+    ui::DDX_DateTimeCtrl(dx, IDC_FROM, m_dtFrom);
+    ui::DDX_DateTimeCtrl(dx, IDC_TO, m_dtTo);
+    ui::DDX_Check(dx, IDC_MEMBER_CHECK, m_bMember);
+    ui::DDX_Check(dx, IDC_ITEM_CHECK, m_bItem);
+}
+
+bool CInquiryDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
+    dsSkinWindow(GetDlgItem(IDC_INTERVAL_QUERY), SkinPushButton, "buttonSearch", 1);
+    m_cbMember = Item<QComboBox>(IDC_MEMBER);
+    m_cbItem = Item<QComboBox>(IDC_ITEM);
+    m_listResult->setAccessibleName(windowTitle());
+
+    // An engine error while a combo is filled must not leave the dialog without its columns
+    // and dates: finish setting up, then let it be reported once.
+    std::exception_ptr error;
+    m_db.SetConnectionString(kConnection);
+    try {
+        if (m_db.Open()) {
+            CADORecordset recordset(&m_db);
+            for (auto [szTable, combo] : {std::pair{"家庭成员", m_cbMember},
+                                          std::pair{m_twin.szItemTable, m_cbItem}}) {
+                try {
+                    FillCombo(recordset, szTable, combo);
+                } catch (...) {
+                    if (!error)
+                        error = std::current_exception();
+                }
+            }
+        }
+    } catch (...) {
+        error = std::current_exception();
+    }
+
+    InsertColumns();
+    m_dtFrom = COleDateTime(m_dtFrom.GetYear(), m_dtFrom.GetMonth(), 1, 0, 0, 0);
+
+    UpdateData(false);
+    m_cbMember->setCurrentIndex(0);
+    m_cbItem->setCurrentIndex(0);
+    UpdateData(true);
+
+    if (error)
+        std::rethrow_exception(error);
+    return true;
+}
+
+void CInquiryDlg::FillCombo(CADORecordset& recordset, const char* szTable, QComboBox* combo) {
+    if (!recordset.Open(szTable, CADORecordset::ModeTable))
+        return;
+    while (!recordset.IsEOF()) {
+        std::string strEntry;
+        recordset.GetFieldValue(1, strEntry);
+        combo->addItem(QString::fromStdString(strEntry));
+        recordset.MoveNext();
+    }
+    recordset.Close();
+}
+
+void CInquiryDlg::InsertColumns() {
+    m_listResult->InsertColumn(0, "编号", ui::LVCFMT_LEFT, 50);
+    m_listResult->InsertColumn(1, "金额", ui::LVCFMT_LEFT, 70);
+    m_listResult->InsertColumn(2, m_twin.szMemberHeading, ui::LVCFMT_LEFT, 100);
+    m_listResult->InsertColumn(3, m_twin.szDateHeading, ui::LVCFMT_LEFT, 100);
+    m_listResult->InsertColumn(4, m_twin.szItemHeading, ui::LVCFMT_LEFT, 100);
+}
+
+void CInquiryDlg::RunInquiry(InquiryKind kind) {
+    m_listResult->DeleteAllItems();
+    UpdateData(true);
+
+    CInquiryQuery query(m_twin, kind);
+    query.ComputeBounds(COleDateTime::GetCurrentTime(), m_dtFrom, m_dtTo);
+    if (!m_db.IsOpen())
+        return;
+
+    const std::string statement =
+        query.BuildStatement(InquiryConditions{m_bMember, m_strMember, m_bItem, m_strItem});
+    CADORecordset recordset(&m_db);
+    if (!recordset.Open(statement, CADORecordset::ModeQuery))
+        return;
+    ListRecords(recordset, query.GetDatePattern());
+    recordset.Close();
+}
+
+void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePattern) {
+    while (!recordset.IsEOF()) {
+        std::string strId, strMember, strItem;
+        double dAmount = 0.0;
+        COleDateTime dtRecord;
+        recordset.GetFieldValue(0, strId);
+        recordset.GetFieldValue(2, dAmount);
+        recordset.GetFieldValue(1, strMember);
+        recordset.GetFieldValue(3, dtRecord);
+        recordset.GetFieldValue(4, strItem);
+        m_listResult->InsertItem(m_listResult->GetItemCount(), strId, AmountText(dAmount),
+                                 strMember, FormatDateTime(dtRecord, szDatePattern), strItem);
+        recordset.MoveNext();
+    }
+}
+
+void CInquiryDlg::OnResultDblClk(ui::NotifyInfo& info) {
+    OnEditRecord();
+    info.result = 0;
+}
+
+void CInquiryDlg::OnResultRClick(ui::NotifyInfo& info) {
+    const ui::MenuResource menu = ui::MenuResource::Load(129);
+    const QPoint cursor = QCursor::pos();
+    dsTrackPopupMenu(menu.GetSubMenu(m_twin.nPopup), 2, cursor.x(), cursor.y(), this, 0);
+    info.result = 0;
+}
+
+void CInquiryDlg::OnEditRecord() {
+    const int nItem = m_listResult->GetFirstSelectedItem();
+    if (nItem < 0)
+        return;
+    const std::string strId = m_listResult->GetItemText(nItem, 0);
+    const std::optional<EditedRecord> edited = m_twin.RunEditor(this, strId);
+    if (!edited)
+        return;
+    m_listResult->SetItemText(nItem, 1, AmountText(edited->dAmount));
+    m_listResult->SetItemText(nItem, 2, edited->strMember);
+    m_listResult->SetItemText(nItem, 3, FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
+    m_listResult->SetItemText(nItem, 4, edited->strItem);
+}
+
+void CInquiryDlg::OnDeleteRecord() {
+    const int nItem = m_listResult->GetFirstSelectedItem();
+    if (nItem < 0)
+        return;
+    const std::string strId = m_listResult->GetItemText(nItem, 0);
+    if (!m_db.IsOpen())
+        return;
+    // A record number goes into the statement bare, so anything but digits finds nothing.
+    if (!IsRecordNumber(strId))
+        return;
+    std::string statement = m_twin.szRecordStatement;
+    statement.replace(statement.find("%s"), 2, strId);
+
+    CADORecordset recordset(&m_db);
+    if (!recordset.Open(statement, CADORecordset::ModeQuery) || recordset.GetRecordCount() == 0)
+        return;
+    if (recordset.Delete())
+        m_listResult->DeleteItem(nItem);
+    else
+        ui::MessageBox(this, "delete");
+    recordset.Close();
+}

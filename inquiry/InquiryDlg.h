@@ -1,0 +1,73 @@
+#pragma once
+
+#include "data/ADODatabase.h"
+#include "inquiry/InquiryQuery.h"
+#include "platform/ole/OleDateTime.h"
+#include "platform/ui/Dialog.h"
+
+#include <string>
+
+class CADORecordset;
+class CReportCtrl;
+class QComboBox;
+struct InquiryTwin;
+
+/// The inquiry dialog shared by the income and expense twins: five queries (four quick
+/// ranges and an interval) narrowed by member and category, listed one record per row, and
+/// the row actions edit and delete. Everything that differs between the twins comes from
+/// their InquiryTwin.
+class CInquiryDlg : public ui::Dialog {
+public:
+    enum ControlId {
+        IDC_TODAY = 1032,
+        IDC_THIS_WEEK = 1038,
+        IDC_THIS_MONTH = 1039,
+        IDC_THIS_YEAR = 1040,
+        IDC_INTERVAL_QUERY = 1042,
+        IDC_FROM = 1054,
+        IDC_TO = 1055,
+        IDC_MEMBER_CHECK = 1052,
+        IDC_MEMBER = 1018,
+        IDC_ITEM_CHECK = 1053,
+        IDC_ITEM = 1019,
+    };
+
+    CInquiryDlg(const InquiryTwin& twin, QWidget* parent);
+    ~CInquiryDlg() override;
+
+    int GetResultListId() const;
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(ui::DataExchange& dx) override;
+
+    void OnToday() { RunInquiry(InquiryKind::Today); }
+    void OnThisWeek() { RunInquiry(InquiryKind::ThisWeek); }
+    void OnThisMonth() { RunInquiry(InquiryKind::ThisMonth); }
+    void OnThisYear() { RunInquiry(InquiryKind::ThisYear); }
+    void OnIntervalQuery() { RunInquiry(InquiryKind::Interval); }
+    void RunInquiry(InquiryKind kind);
+
+    void OnResultDblClk(ui::NotifyInfo& info);
+    void OnResultRClick(ui::NotifyInfo& info);
+    void OnEditRecord();
+    void OnDeleteRecord();
+
+    QComboBox* m_cbMember = nullptr;
+    CADODatabase m_db;
+    QComboBox* m_cbItem = nullptr;
+    CReportCtrl* m_listResult;
+    COleDateTime m_dtFrom;
+    COleDateTime m_dtTo;
+    int m_bMember = 0;
+    int m_bItem = 0;
+    std::string m_strMember;
+    std::string m_strItem;
+
+private:
+    void FillCombo(CADORecordset& recordset, const char* szTable, QComboBox* combo);
+    void InsertColumns();
+    void ListRecords(CADORecordset& recordset, const char* szDatePattern);
+
+    const InquiryTwin& m_twin;
+};

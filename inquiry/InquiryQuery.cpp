@@ -1,0 +1,59 @@
+#include "inquiry/InquiryQuery.h"
+
+#include "data/FormatDateTime.h"
+#include "data/SqlText.h"
+#include "inquiry/InquiryTwin.h"
+
+namespace {
+
+COleDateTime FirstOfMonth(int nYear, int nMonth) {
+    return COleDateTime(nYear, nMonth, 1, 0, 0, 0);
+}
+
+} // namespace
+
+void CInquiryQuery::ComputeBounds(const COleDateTime& now, const COleDateTime& from,
+                                  const COleDateTime& to) {
+    switch (m_kind) {
+    case InquiryKind::Today:
+        m_dtLower = now;
+        m_dtUpper = now + 1;
+        break;
+    case InquiryKind::ThisWeek:
+        // Weeks run from Sunday to the next Sunday.
+        m_dtLower = now - (now.GetDayOfWeek() - 1);
+        m_dtUpper = m_dtLower + 7;
+        break;
+    case InquiryKind::ThisMonth:
+        m_dtLower = FirstOfMonth(now.GetYear(), now.GetMonth());
+        m_dtUpper = m_dtLower.GetMonth() == 12 ? FirstOfMonth(m_dtLower.GetYear() + 1, 1)
+                                               : FirstOfMonth(m_dtLower.GetYear(), m_dtLower.GetMonth() + 1);
+        break;
+    case InquiryKind::ThisYear:
+        m_dtLower = FirstOfMonth(now.GetYear(), 1);
+        m_dtUpper = FirstOfMonth(m_dtLower.GetYear() + 1, 1);
+        break;
+    case InquiryKind::Interval:
+        // The whole of the day shown in 到.
+        m_dtLower = from;
+        m_dtUpper = to + 1;
+        break;
+    }
+}
+
+std::string CInquiryQuery::BuildStatement(const InquiryConditions& conditions) const {
+    std::string statement = m_twin.szStatementHead;
+    statement += FormatDateTime(m_dtLower, "%Y-%m-%d");
+    statement += m_kind == InquiryKind::Interval ? m_twin.szIntervalMiddle : m_twin.szQuickMiddle;
+    statement += FormatDateTime(m_dtUpper, "%Y-%m-%d");
+    statement += "#";
+    if (conditions.bMember != 0 && !conditions.strMember.empty())
+        statement += m_twin.szMemberCondition + QuoteSql(conditions.strMember) + "'";
+    if (conditions.bItem != 0 && !conditions.strItem.empty())
+        statement += m_twin.szItemCondition + QuoteSql(conditions.strItem) + "'";
+    return statement;
+}
+
+const char* CInquiryQuery::GetDatePattern() const {
+    return m_kind == InquiryKind::ThisYear ? m_twin.szYearDatePattern : m_twin.szQuickDatePattern;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/ole/OleDateTime.h"
+
+#include <string>
+
+struct InquiryTwin;
+
+/// The five queries of an inquiry dialog.
+enum class InquiryKind { Today, ThisWeek, ThisMonth, ThisYear, Interval };
+
+/// The member and category conditions as the dialog's controls hold them.
+struct InquiryConditions {
+    int bMember = 0;
+    std::string strMember;
+    int bItem = 0;
+    std::string strItem;
+};
+
+/// One query of an inquiry dialog: its two bound dates, its SQL text and the pattern of
+/// its date cells, for one of the twin dialogs.
+class CInquiryQuery {
+public:
+    CInquiryQuery(const InquiryTwin& twin, InquiryKind kind) : m_twin(twin), m_kind(kind) {}
+
+    /// Works out the bounds from "now" (the quick ranges) or the two pickers (the interval).
+    void ComputeBounds(const COleDateTime& now, const COleDateTime& from, const COleDateTime& to);
+    const COleDateTime& GetLower() const { return m_dtLower; }
+    const COleDateTime& GetUpper() const { return m_dtUpper; }
+
+    /// The statement for the bounds worked out last. Condition texts are quoted, so an
+    /// apostrophe in a name matches that name instead of breaking the statement.
+    std::string BuildStatement(const InquiryConditions& conditions) const;
+    /// The strftime pattern of this query's date cells.
+    const char* GetDatePattern() const;
+
+private:
+    const InquiryTwin& m_twin;
+    InquiryKind m_kind;
+    COleDateTime m_dtLower;
+    COleDateTime m_dtUpper;
+};

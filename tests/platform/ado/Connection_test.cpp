@@ -1,0 +1,155 @@
+#include "platform/ado/ComError.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace ado;
+
+constexpr const char* kText = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
+
+void MakeDatabase(const char* path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path, &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+std::string ReadFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The engine error an Open raises, or code 0 when it opened.
+ComError OpenError(Connection& connection) {
+    try {
+        connection.Open(kText, "", "", 0);
+    } catch (const ComError& error) {
+        return error;
+    }
+    return ComError(S_OK);
+}
+
+TEST(ConnectionTest, OpensAndClosesAnExistingFile) {
+    testing_support::TempDir dir;
+    MakeDatabase("data.mdb", "CREATE TABLE t (a TEXT)");
+    Connection connection;
+    EXPECT_EQ(connection.State(), adStateClosed);
+    EXPECT_EQ(connection.Open(kText, "", "", 0), S_OK);
+    EXPECT_EQ(connection.State(), adStateOpen);
+    EXPECT_EQ(connection.FilePath(), (dir.Path() / "data.mdb").string());
+    EXPECT_EQ(OpenError(connection).Error(), ADO_E_OBJECTOPEN);
+    EXPECT_EQ(connection.Close(), S_OK);
+    EXPECT_EQ(connection.State(), adStateClosed);
+    EXPECT_EQ(connection.Close(), S_OK);
+}
+
+TEST(ConnectionTest, MissingFileIsAnErrorNamingItAndNothingIsCreated) {
+    testing_support::TempDir dir;
+    Connection connection;
+    const ComError error = OpenError(connection);
+    EXPECT_EQ(error.Error(), E_FAIL);
+    ASSERT_TRUE(error.Description());
+    EXPECT_NE(error.Description()->find((dir.Path() / "data.mdb").string()), std::string::npos);
+    ASSERT_TRUE(error.Source());
+    EXPECT_FALSE(std::filesystem::exists("data.mdb"));
+    EXPECT_EQ(connection.State(), adStateClosed);
+}
+
+TEST(ConnectionTest, ForeignFilesAreReportedAndLeftByteIdentical) {
+    const std::string accessHeader =
+        std::string("\x00\x01\x00\x00Standard Jet DB\x00", 20) + std::string(2000, '\x5a');
+    for (const std::string& content : {accessHeader, std::string(), std::string("SQLite")}) {
+        testing_support::TempDir dir;
+        {
+            std::ofstream out("data.mdb", std::ios::binary);
+            out << content;
+        }
+        Connection connection;
+        const ComError error = OpenError(connection);
+        EXPECT_EQ(error.Error(), E_FAIL);
+        ASSERT_TRUE(error.Description());
+        EXPECT_NE(error.Description()->find("not an SQLite database"), std::string::npos);
+        EXPECT_EQ(ReadFile("data.mdb"), content);
+        EXPECT_FALSE(std::filesystem::exists("data.mdb-journal"));
+    }
+}
+
+TEST(ConnectionTest, AWriteWaitsForAnotherWriterThenFailsAndLosesNothing) {
+    testing_support::TempDir dir;
+    MakeDatabase("data.mdb", "CREATE TABLE t (a TEXT); INSERT INTO t VALUES ('before')");
+    auto connection = std::make_shared<Connection>();
+    connection->Open(kText, "", "", 0);
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open("data.mdb", &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO t VALUES ('other')", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+
+    Recordset rs;
+    rs.Open("t", connection, adOpenKeyset, adLockOptimistic, adCmdTable);
+    rs.AddNew();
+    rs.PutValue(0, Variant::Text("mine"));
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        rs.Update();
+        ADD_FAILURE() << "the write went through a lock";
+    } catch (const ComError& error) {
+        EXPECT_EQ(error.Error(), E_FAIL);
+        ASSERT_TRUE(error.Description());
+        EXPECT_NE(error.Description()->find("locked"), std::string::npos);
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+    ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    // The pending row is still there to write once the lock is gone.
+    EXPECT_EQ(rs.Update(), S_OK);
+    rs.Close();
+
+    Recordset check;
+    check.Open("select a from t order by rowid", connection, adOpenStatic, adLockOptimistic,
+               adCmdText);
+    std::string all;
+    for (; !check.IsEOF(); check.MoveNext())
+        all += check.GetValue(0).TextValue() + ";";
+    EXPECT_EQ(all, "before;other;mine;");
+}
+
+TEST(ConnectionTest, TransactionsCommitAndRollBack) {
+    testing_support::TempDir dir;
+    MakeDatabase("data.mdb", "CREATE TABLE t (a TEXT)");
+    auto connection = std::make_shared<Connection>();
+    connection->Open(kText, "", "", 0);
+    auto add = [&](const char* text) {
+        Recordset rs;
+        rs.Open("t", connection, adOpenKeyset, adLockOptimistic, adCmdTable);
+        rs.AddNew();
+        rs.PutValue("a", Variant::Text(text));
+        rs.Update();
+    };
+    connection->BeginTrans();
+    add("kept");
+    connection->CommitTrans();
+    connection->BeginTrans();
+    add("dropped");
+    connection->RollbackTrans();
+
+    Recordset rs;
+    rs.Open("select * from t", connection, adOpenStatic, adLockOptimistic, adCmdText);
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.GetValue(0).TextValue(), "kept");
+}
+
+} // namespace

@@ -1,0 +1,236 @@
+#include "platform/ado/ComError.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace ado;
+
+class RecordsetTest : public testing::Test {
+protected:
+    void SetUp() override {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open("data.mdb", &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "CREATE TABLE rec (编号 INTEGER PRIMARY KEY AUTOINCREMENT, "
+                               "who TEXT, amount DOUBLE, at DATETIME, n INTEGER, flag BIT, "
+                               "price CURRENCY, ratio DECIMAL(10,2), data BLOB);"
+                               "CREATE TABLE list (ID INTEGER PRIMARY KEY, 类型 TEXT);",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+        m_connection->Open("Data Source=data.mdb", "", "", 0);
+    }
+
+    void Sql(const std::string& sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open("data.mdb", &db);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+        sqlite3_close(db);
+    }
+
+    // The first column of a query, read by a separate connection (so it sees only what
+    // was committed).
+    std::vector<std::string> Committed(const std::string& sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open("data.mdb", &db);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
+        std::vector<std::string> values;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            const auto* text = sqlite3_column_text(statement, 0);
+            values.emplace_back(text ? reinterpret_cast<const char*>(text) : "<NULL>");
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return values;
+    }
+
+    void Open(Recordset& rs, const std::string& text, long options = adCmdUnknown) {
+        rs.Open(text, m_connection, adOpenStatic, adLockOptimistic, options);
+    }
+
+    HRESULT ErrorOf(const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const ComError& error) {
+            return error.Error();
+        }
+        return S_OK;
+    }
+
+    testing_support::TempDir m_dir;
+    std::shared_ptr<Connection> m_connection = std::make_shared<Connection>();
+};
+
+TEST_F(RecordsetTest, TableByNameIsInInsertionOrderAndTypedByDeclaration) {
+    Sql("INSERT INTO rec (who, amount, at, n, flag, price, ratio, data) VALUES "
+        "('b', 2.5, '2010-11-13 07:17:07', -5, 1, 12.5, 12.34, x'00ff');"
+        "INSERT INTO rec (who) VALUES ('a');");
+    Recordset rs;
+    Open(rs, "rec", adCmdTable);
+    EXPECT_EQ(rs.FieldCount(), 9);
+    EXPECT_EQ(rs.FieldName(1), "who");
+    EXPECT_EQ(rs.GetValue(0).IntegerValue(), 1);
+    EXPECT_EQ(rs.GetValue(0).Kind(), VarKind::I4);
+    EXPECT_EQ(rs.GetValue("WHO").TextValue(), "b");
+    EXPECT_EQ(rs.GetValue("amount").Kind(), VarKind::R8);
+    const Variant at = rs.GetValue("at");
+    EXPECT_EQ(at.Kind(), VarKind::Date);
+    EXPECT_NEAR(at.RealValue(), 40495.0 + (7 * 3600 + 17 * 60 + 7) / 86400.0, 1e-9);
+    EXPECT_EQ(rs.GetValue("n").IntegerValue(), -5);
+    EXPECT_EQ(rs.GetValue("flag").Kind(), VarKind::Bool);
+    EXPECT_EQ(rs.GetValue("flag").IntegerValue(), -1);
+    EXPECT_EQ(rs.GetValue("price").Kind(), VarKind::Currency);
+    EXPECT_EQ(rs.GetValue("price").IntegerValue(), 125000);
+    const Variant ratio = rs.GetValue("ratio");
+    EXPECT_EQ(ratio.Kind(), VarKind::Decimal);
+    EXPECT_EQ(ratio.DecimalData().lo64, 1234u);
+    EXPECT_EQ(ratio.DecimalData().scale, 2);
+    EXPECT_EQ(rs.GetValue("data").Kind(), VarKind::Binary);
+    rs.MoveNext();
+    EXPECT_EQ(rs.GetValue(1).TextValue(), "a");
+    EXPECT_EQ(rs.GetValue("amount").Kind(), VarKind::Null);
+    rs.MoveNext();
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_EQ(ErrorOf([&] { rs.MoveNext(); }), ADO_E_NOCURRENTRECORD);
+    EXPECT_EQ(ErrorOf([&] { rs.GetValue(0); }), ADO_E_NOCURRENTRECORD);
+}
+
+TEST_F(RecordsetTest, EngineErrorsCarryTheirCodes) {
+    Recordset rs;
+    EXPECT_EQ(ErrorOf([&] { Open(rs, "select * from nosuch"); }), DB_E_NOTABLE);
+    EXPECT_EQ(ErrorOf([&] { Open(rs, "nosuch", adCmdTable); }), DB_E_NOTABLE);
+    EXPECT_EQ(ErrorOf([&] { Open(rs, "select * frm rec"); }), DB_E_ERRORSINCOMMAND);
+    EXPECT_EQ(ErrorOf([&] { Open(rs, "select * from rec; delete from rec"); }),
+              DB_E_ERRORSINCOMMAND);
+    EXPECT_EQ(ErrorOf([&] { rs.IsEOF(); }), ADO_E_OBJECTCLOSED);
+    EXPECT_EQ(ErrorOf([&] { rs.Close(); }), ADO_E_OBJECTCLOSED);
+    Open(rs, "rec", adCmdTable);
+    EXPECT_EQ(ErrorOf([&] { rs.GetValue("nosuch"); }), ADO_E_ITEMNOTFOUND);
+    EXPECT_EQ(ErrorOf([&] { rs.GetValue(9); }), ADO_E_ITEMNOTFOUND);
+    rs.AddNew();
+    EXPECT_EQ(ErrorOf([&] { rs.PutValue("amount", Variant::Text("abc")); }), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(ErrorOf([&] { rs.PutValue("at", Variant::Text("2010-02-30")); }),
+              DISP_E_TYPEMISMATCH);
+    rs.PutValue("编号", Variant::Text("7"));
+    rs.Update();
+    rs.AddNew();
+    rs.PutValue("编号", Variant::Real(VarKind::R8, 7));
+    EXPECT_EQ(ErrorOf([&] { rs.Update(); }), DB_E_INTEGRITYVIOLATION);
+    rs.CancelUpdate();
+    rs.Close();
+
+    Connection closed;
+    auto never = std::make_shared<Connection>();
+    EXPECT_EQ(ErrorOf([&] {
+                  rs.Open("rec", never, adOpenStatic, adLockOptimistic, adCmdTable);
+              }),
+              ADO_E_OBJECTCLOSED);
+}
+
+TEST_F(RecordsetTest, ATableOpenedOnlyToAddReadsNothing) {
+    Sql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500) "
+        "INSERT INTO list (类型) SELECT 'row' || i FROM n");
+    Recordset rs;
+    Open(rs, "list", adCmdTable);
+    rs.AddNew();
+    rs.PutValue(1, Variant::Text("new"));
+    rs.Update();
+    EXPECT_LT(rs.MemoryUsed(), 1000u);
+    EXPECT_EQ(rs.GetValue(1).TextValue(), "new");
+    EXPECT_EQ(rs.GetValue(0).IntegerValue(), 501);
+    // Reading on afterwards gives every row once, the new one included.
+    EXPECT_EQ(rs.RecordCount(), 501);
+    EXPECT_EQ(Committed("select count(*) from list"), std::vector<std::string>{"501"});
+}
+
+TEST_F(RecordsetTest, AWriteCommitsWhileAnotherCursorIsHalfRead) {
+    Sql("INSERT INTO list (类型) VALUES ('a'), ('b'), ('c')");
+    Recordset reader;
+    Open(reader, "select * from list");
+    EXPECT_EQ(reader.GetValue(1).TextValue(), "a");
+
+    Recordset writer;
+    Open(writer, "list", adCmdTable);
+    writer.AddNew();
+    writer.PutValue(1, Variant::Text("d"));
+    writer.Update();
+    // Committed at once, although the reader has not finished.
+    EXPECT_EQ(Committed("select 类型 from list where 类型 = 'd'"), std::vector<std::string>{"d"});
+    // The reader kept its own rows.
+    std::string seen;
+    for (; !reader.IsEOF(); reader.MoveNext())
+        seen += reader.GetValue(1).TextValue();
+    EXPECT_EQ(seen, "abc");
+}
+
+TEST_F(RecordsetTest, RowsChangeAndDeleteInPlace) {
+    Sql("INSERT INTO list (类型) VALUES ('a'), ('b'), ('c')");
+    Recordset rs;
+    Open(rs, "select * from list where 类型 <> 'a'");
+    EXPECT_EQ(rs.RecordCount(), 2);
+    rs.PutValue(1, Variant::Text("B"));
+    rs.Update();
+    rs.MoveNext();
+    rs.Delete(adAffectCurrent);
+    EXPECT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(ErrorOf([&] { rs.GetValue(1); }), DB_E_DELETEDROW);
+    EXPECT_EQ(Committed("select 类型 from list order by ID"),
+              (std::vector<std::string>{"a", "B"}));
+
+    Recordset joined;
+    Open(joined, "select a.类型, b.类型 from list a, list b");
+    EXPECT_EQ(ErrorOf([&] { joined.PutValue(0, Variant::Text("x")); }), ADO_E_NOTUPDATABLE);
+}
+
+TEST_F(RecordsetTest, AStatementWithoutRowsRunsAndLeavesTheRecordsetClosed) {
+    Sql("INSERT INTO list (类型) VALUES ('a'), ('b')");
+    Recordset rs;
+    EXPECT_EQ(rs.Open("delete from list", m_connection, adOpenStatic, adLockOptimistic,
+                      adCmdUnknown),
+              S_OK);
+    EXPECT_EQ(rs.State(), adStateClosed);
+    EXPECT_EQ(Committed("select count(*) from list"), std::vector<std::string>{"0"});
+}
+
+TEST_F(RecordsetTest, DateLiteralsCompareAsDatesAndTextsKeepTheirApostrophes) {
+    Sql("INSERT INTO rec (who, at) VALUES ('midnight', '2010-11-13 00:00:00'),"
+        "('morning', '2010-11-13 07:00:00'), ('O''Brien #2010-11-13#', '2010-11-14 00:00:00')");
+    Recordset rs;
+    Open(rs, "select * from rec where at > #2010-11-13# and at < #2010-11-14#");
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.GetValue("who").TextValue(), "morning");
+    rs.Close();
+    Open(rs, "select * from rec where who = 'O''Brien #2010-11-13#'");
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.GetValue("who").TextValue(), "O'Brien #2010-11-13#");
+}
+
+TEST_F(RecordsetTest, CountIsKnownWithoutMovingAndEmptyResultsAreBothEnds) {
+    Recordset rs;
+    Open(rs, "select * from list");
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_TRUE(rs.IsBOF());
+    EXPECT_EQ(rs.RecordCount(), 0);
+    rs.Close();
+    Sql("INSERT INTO list (类型) VALUES ('a'), ('b'), ('c')");
+    Open(rs, "select * from list");
+    rs.MoveNext();
+    EXPECT_EQ(rs.RecordCount(), 3);
+    EXPECT_EQ(rs.GetValue(1).TextValue(), "b");
+    EXPECT_FALSE(rs.IsBOF());
+    rs.MoveFirst();
+    EXPECT_EQ(rs.GetValue(1).TextValue(), "a");
+}
+
+} // namespace

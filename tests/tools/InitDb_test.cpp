@@ -1,0 +1,71 @@
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    std::string output;
+};
+
+ToolRun RunInitDb(const std::string& arguments) {
+    const std::string command = std::string(COFFER_INITDB) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    std::array<char, 256> buffer{};
+    while (fgets(buffer.data(), buffer.size(), pipe))
+        output += buffer.data();
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+std::string Tables(const char* path) {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db,
+                       "select name from sqlite_master where type = 'table' and name not like "
+                       "'sqlite%' order by rowid",
+                       -1, &statement, nullptr);
+    std::string names;
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        names += reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)) + std::string(" ");
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return names;
+}
+
+TEST(InitDbTest, MakesDataMdbInTheCurrentDirectory) {
+    testing_support::TempDir dir;
+    const ToolRun run = RunInitDb("");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find((dir.Path() / "data.mdb").string()), std::string::npos);
+    EXPECT_EQ(Tables("data.mdb"), "normalIncome normalPay 家庭成员 收入类型 支出类型 baseData tbUser ");
+}
+
+TEST(InitDbTest, MakesAGivenPathAndNeverOverwrites) {
+    testing_support::TempDir dir;
+    EXPECT_EQ(RunInitDb("other.db").exitCode, 0);
+    EXPECT_FALSE(Tables("other.db").empty());
+    {
+        std::ofstream out("data.mdb", std::ios::binary);
+        out << "not mine";
+    }
+    const ToolRun refused = RunInitDb("data.mdb");
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.output.find("already exists"), std::string::npos);
+    std::ifstream in("data.mdb", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not mine");
+    EXPECT_EQ(RunInitDb("a b").exitCode, 2);
+}
+
+} // namespace
