@@ -1,0 +1,53 @@
+#include "users/UserDlg.h"
+
+#include "data/ADODatabase.h"
+#include "data/ADORecordset.h"
+#include "data/SqlText.h"
+#include "platform/skin/SkinEngine.h"
+#include "platform/ui/DataExchange.h"
+#include "platform/ui/MenuResource.h"
+#include "users/UserAddDlg.h"
+
+CUserDlg::CUserDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
+    OnCommand(IDC_ADD, [this] { OnUserSettings(); });
+}
+
+bool CUserDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    dsSkinWindow(this, SkinDialog, "userLogindialog", 1);
+    return true;
+}
+
+void CUserDlg::DoDataExchange(ui::DataExchange& dx) {
+    ui::DDX_Text(dx, IDC_USER, m_strUserName);
+    ui::DDX_Text(dx, IDC_PASSWORD, m_strPassword);
+}
+
+void CUserDlg::OnOK() {
+    UpdateData(true);
+    if (m_strPassword.empty() || m_strUserName.empty()) {
+        ui::MessageBox(this, "用户名或者密码不能为空!");
+        return;
+    }
+    CADODatabase db;
+    db.SetConnectionString(ui::LoadResourceString(102));
+    if (!db.Open())
+        return;
+    CADORecordset rs(&db);
+    if (!rs.Open("select * from tbUser where user = '" + QuoteSql(m_strUserName) + "'",
+                 CADORecordset::ModeQuery))
+        return;
+    // An unknown user has an empty stored password, which no accepted entry equals.
+    std::string stored;
+    if (!(rs.IsEOF() && rs.IsBOF()))
+        rs.GetFieldValue("password", stored);
+    if (stored == m_strPassword)
+        EndDialog(ui::IDOK);
+    else
+        ui::MessageBox(this, "密码或者用户名错误！");
+}
+
+void CUserDlg::OnUserSettings() {
+    CUserAddDlg dlg(this);
+    dlg.DoModal();
+}
