@@ -1,0 +1,242 @@
+#include "basedata/BaseDataDlg.h"
+
+#include "controls/ReportCtrl.h"
+#include "data/ADORecordset.h"
+#include "data/SqlText.h"
+#include "platform/skin/SkinEngine.h"
+#include "platform/ui/DataExchange.h"
+#include "platform/ui/ListCtrl.h"
+#include "platform/ui/MessageBox.h"
+
+#include <utility>
+
+namespace {
+
+constexpr const char* kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
+constexpr const char* kTypeColumn = "类型";
+constexpr const char* kRemarkColumn = "备注";
+
+// The list tables are named by the rows of this one.
+constexpr const char* kTableOfTables = "baseData";
+
+} // namespace
+
+CBaseDataDlg::CBaseDataDlg(QWidget* parent)
+    : ui::Dialog(IDD, parent), m_listEntries(new CReportCtrl(this)) {
+    UseControl(IDC_ENTRIES, m_listEntries);
+    OnNotify(IDC_TABLES, ui::Notification::Click, [this](ui::NotifyInfo&) { OnTableClick(); });
+    OnNotify(IDC_ENTRIES, ui::Notification::Click, [this](ui::NotifyInfo&) { OnEntryClick(); });
+    OnCommand(IDC_ADD, [this] { OnAddType(); });
+    OnCommand(IDC_DELETE, [this] { OnDeleteType(); });
+    OnCommand(IDC_CHANGE, [this] { OnChangeType(); });
+    OnCommand(IDC_MOVE_UP, [this] { OnMoveUp(); });
+    OnCommand(IDC_MOVE_DOWN, [this] { OnMoveDown(); });
+    OnCommand(IDC_CLOSE, [this] { OnOK(); });
+}
+
+CBaseDataDlg::~CBaseDataDlg() = default;
+
+bool CBaseDataDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
+
+    m_listTables = Item<ui::ListCtrl>(IDC_TABLES);
+    m_listTables->InsertColumn(0, kTypeColumn, ui::LVCFMT_LEFT, 100);
+    m_listEntries->InsertColumn(0, kTypeColumn, ui::LVCFMT_LEFT, 100);
+    m_listEntries->InsertColumn(1, kRemarkColumn, ui::LVCFMT_LEFT, 120);
+
+    m_db.SetConnectionString(kConnection);
+    if (!m_db.Open()) {
+        ui::MessageBox(this, "Open error!");
+        return true;
+    }
+
+    CADORecordset rs(&m_db);
+    if (rs.Open(kTableOfTables, CADORecordset::ModeTable)) {
+        std::string strTable;
+        while (!rs.IsEOF()) {
+            rs.GetFieldValue(kTypeColumn, strTable);
+            m_listTables->InsertItem(m_listTables->GetItemCount(), strTable);
+            rs.MoveNext();
+        }
+        rs.Close();
+    }
+    return true;
+}
+
+void CBaseDataDlg::DoDataExchange(ui::DataExchange& dx) {
+    ui::DDX_Text(dx, IDC_TYPE, m_strType);
+    ui::DDX_Text(dx, IDC_REMARK, m_strRemark);
+}
+
+void CBaseDataDlg::OnTableClick() {
+    const int nRow = m_listTables->GetFirstSelectedItem();
+    if (nRow < 0)
+        return;
+    const std::string strTable = m_listTables->GetItemText(nRow, 0);
+    if (!strTable.empty())
+        ReloadEntries(strTable);
+}
+
+bool CBaseDataDlg::ReloadEntries(const std::string& strTable) {
+    CADORecordset rs(&m_db);
+    if (!rs.Open(strTable, CADORecordset::ModeTable))
+        return false;
+    // Read everything first: a table that fails half-way must not leave the list showing
+    // part of it under its name, where a reorder would store the part.
+    std::vector<std::pair<std::string, std::string>> entries;
+    while (!rs.IsEOF()) {
+        std::string strType, strRemark;
+        rs.GetFieldValue(kTypeColumn, strType);
+        rs.GetFieldValue(kRemarkColumn, strRemark);
+        entries.emplace_back(std::move(strType), std::move(strRemark));
+        rs.MoveNext();
+    }
+    rs.Close();
+
+    m_listEntries->DeleteAllItems();
+    for (const auto& [strType, strRemark] : entries)
+        m_listEntries->InsertItem(m_listEntries->GetItemCount(), strType, strRemark);
+    m_strShownTable = strTable;
+    return true;
+}
+
+void CBaseDataDlg::OnEntryClick() {
+    const int nRow = m_listEntries->GetFirstSelectedItem();
+    if (nRow < 0)
+        return;
+    m_strType = m_listEntries->GetItemText(nRow, 0);
+    m_strRemark = m_listEntries->GetItemText(nRow, 1);
+    UpdateData(false);
+}
+
+std::string CBaseDataDlg::FindEntryQuery(const std::string& strText) const {
+    return "select * from " + QuoteIdentifier(m_strShownTable) + " where 类型 = '" +
+           QuoteSql(strText) + "'";
+}
+
+void CBaseDataDlg::OnAddType() {
+    UpdateData(true);
+    if (m_strShownTable.empty())
+        return;
+    CADORecordset rs(&m_db);
+    if (!rs.Open(FindEntryQuery(m_strType), CADORecordset::ModeUnknown))
+        return;
+    if (rs.GetRecordCount() >= 1) {
+        rs.Close();
+        ui::MessageBox(this, "该类型已存在，无法添加已存在的类型！");
+        return;
+    }
+    if (rs.AddNew()) {
+        rs.SetFieldValue(kTypeColumn, m_strType);
+        rs.SetFieldValue(kRemarkColumn, m_strRemark);
+        if (rs.Update())
+            ReloadEntries(m_strShownTable);
+    }
+    rs.Close();
+}
+
+void CBaseDataDlg::OnDeleteType() {
+    UpdateData(true);
+    if (m_strShownTable.empty())
+        return;
+    CADORecordset rs(&m_db);
+    if (!rs.Open(FindEntryQuery(m_strType), CADORecordset::ModeUnknown))
+        return;
+    if (rs.GetRecordCount() < 1)
+        ui::MessageBox(this, "没有此数据项，请重新选项！");
+    else if (rs.Delete())
+        ReloadEntries(m_strShownTable);
+    else
+        ui::MessageBox(this, "数据删除失败！");
+    rs.Close();
+}
+
+void CBaseDataDlg::OnChangeType() {
+    UpdateData(true);
+    const int nRow = m_listEntries->GetFirstSelectedItem();
+    const std::string strOld = nRow >= 0 ? m_listEntries->GetItemText(nRow, 0) : std::string();
+    if (m_strShownTable.empty())
+        return;
+    CADORecordset rs(&m_db);
+    if (!rs.Open(FindEntryQuery(strOld), CADORecordset::ModeUnknown))
+        return;
+    if (rs.GetRecordCount() < 1) {
+        ui::MessageBox(this, "没有此数据项，请重新选项！");
+    } else {
+        rs.Edit();
+        rs.SetFieldValue(kTypeColumn, m_strType);
+        rs.SetFieldValue(kRemarkColumn, m_strRemark);
+        if (rs.Update())
+            ReloadEntries(m_strShownTable);
+        else
+            ui::MessageBox(this, "数据更改失败！");
+    }
+    rs.Close();
+}
+
+void CBaseDataDlg::OnMoveUp() {
+    const int nRow = m_listEntries->GetFirstSelectedItem();
+    const bool bMoved = nRow > 0 && m_listEntries->MoveUp(nRow);
+    m_listEntries->setFocus();
+    SaveOrder([this, bMoved, nRow] {
+        if (bMoved)
+            m_listEntries->SwapItems(nRow - 1, nRow);
+    });
+}
+
+void CBaseDataDlg::OnMoveDown() {
+    const int nRow = m_listEntries->GetFirstSelectedItem();
+    const bool bMoved = nRow >= 0 && m_listEntries->SwapItems(nRow, nRow + 1);
+    m_listEntries->setFocus();
+    SaveOrder([this, bMoved, nRow] {
+        if (bMoved)
+            m_listEntries->SwapItems(nRow, nRow + 1);
+    });
+}
+
+// The table is emptied and written again in the list's order. Both halves run in one
+// transaction, so a failure part-way leaves the table exactly as it was instead of short of
+// rows; the list then goes back to the order the table still has.
+void CBaseDataDlg::SaveOrder(const std::function<void()>& undoMove) {
+    if (m_strShownTable.empty() || !m_db.BeginTrans())
+        return;
+    bool bStored = false;
+    try {
+        ClearTable();
+        bStored = RewriteTable() && m_db.CommitTrans();
+    } catch (...) {
+        m_db.RollbackTrans();
+        undoMove();
+        throw; // shown once, by the handler boundary
+    }
+    if (!bStored) {
+        m_db.RollbackTrans();
+        undoMove();
+        ui::MessageBox(this, "数据更改失败！");
+    }
+}
+
+void CBaseDataDlg::ClearTable() {
+    CADORecordset rs(&m_db);
+    rs.Open("delete from " + QuoteIdentifier(m_strShownTable), CADORecordset::ModeUnknown);
+    rs.Update();
+    rs.Close();
+}
+
+bool CBaseDataDlg::RewriteTable() {
+    CADORecordset rs(&m_db);
+    // By name, so that any table name opens; nothing is read from it.
+    if (!rs.Open(m_strShownTable, CADORecordset::ModeTable))
+        return false;
+    for (int nRow = 0; nRow < m_listEntries->GetItemCount(); ++nRow) {
+        if (!rs.AddNew())
+            return false;
+        rs.SetFieldValue(kTypeColumn, m_listEntries->GetItemText(nRow, 0));
+        rs.SetFieldValue(kRemarkColumn, m_listEntries->GetItemText(nRow, 1));
+        if (!rs.Update())
+            return false;
+    }
+    rs.Close();
+    return true;
+}

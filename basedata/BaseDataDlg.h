@@ -1,0 +1,68 @@
+#pragma once
+
+#include "data/ADODatabase.h"
+#include "platform/ui/Dialog.h"
+
+#include <functional>
+#include <string>
+
+class CReportCtrl;
+
+namespace ui {
+class ListCtrl;
+}
+
+/// 基础数据管理: keeps the family members and the income and expense categories, the lists
+/// that the entry dialogs offer, including their order. The tables are named by baseData.
+class CBaseDataDlg : public ui::Dialog {
+public:
+    enum { IDD = 132 };
+    enum ControlId {
+        IDC_TABLES = 1013,
+        IDC_ENTRIES = 1012,
+        IDC_TYPE = 1046,
+        IDC_REMARK = 1025,
+        IDC_ADD = 1016,
+        IDC_DELETE = 1002,
+        IDC_CHANGE = 1003,
+        IDC_MOVE_UP = 1004,
+        IDC_MOVE_DOWN = 1005,
+        IDC_CLOSE = 1017,
+    };
+
+    explicit CBaseDataDlg(QWidget* parent = nullptr);
+    ~CBaseDataDlg() override;
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(ui::DataExchange& dx) override;
+
+private:
+    void OnTableClick();
+    void OnEntryClick();
+    void OnAddType();
+    void OnDeleteType();
+    void OnChangeType();
+    void OnMoveUp();
+    void OnMoveDown();
+
+    /// Refills the entry list from the table; false (the list untouched) when the table
+    /// did not open.
+    bool ReloadEntries(const std::string& strTable);
+    /// Stores the entry list's order in the shown table, all rows or none; `undoMove` puts
+    /// the list back when the table could not be rewritten.
+    void SaveOrder(const std::function<void()>& undoMove);
+    void ClearTable();
+    /// False when a row was not stored.
+    bool RewriteTable();
+    std::string FindEntryQuery(const std::string& strText) const;
+
+    ui::ListCtrl* m_listTables = nullptr;
+    CReportCtrl* m_listEntries;
+    CADODatabase m_db;
+    std::string m_strType;
+    std::string m_strRemark;
+    // The table whose entries the entry list shows; every write goes to this one, whatever
+    // the table list's selection has become since.
+    std::string m_strShownTable;
+};

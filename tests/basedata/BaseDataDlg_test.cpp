@@ -1,0 +1,395 @@
+#include "basedata/BaseDataDlg.h"
+
+#include "controls/ReportCtrl.h"
+#include "controls/ReportHeaderCtrl.h"
+#include "platform/ui/ListCtrl.h"
+#include "platform/ui/MessageRecorder.h"
+#include "tests/support/TestDb.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+using Texts = std::vector<std::string>;
+
+constexpr const char* kNull = testing_support::TestDb::kNull;
+const Texts kMembers = {"爸爸", "妈妈", "孩子"};
+
+// The dialog on a fresh starter database, driven as a user drives it.
+struct BaseDataFixture : ::testing::Test {
+    BaseDataFixture() { Open(); }
+
+    void Open() {
+        dialog = std::make_unique<CBaseDataDlg>();
+        ASSERT_TRUE(dialog->Create());
+        dialog->resize(dialog->sizeHint().expandedTo(dialog->size()));
+        dialog->show();
+        tables = dialog->Item<ui::ListCtrl>(CBaseDataDlg::IDC_TABLES);
+        entries = dialog->Item<CReportCtrl>(CBaseDataDlg::IDC_ENTRIES);
+        ASSERT_NE(tables, nullptr);
+        ASSERT_NE(entries, nullptr);
+    }
+
+    // A left click on a row, or below the last row for −1.
+    static void ClickRow(ui::ListCtrl* list, int row) {
+        QPoint pos;
+        if (row >= 0) {
+            list->scrollTo(list->GetListModel()->index(row, 0));
+            pos = list->visualRect(list->GetListModel()->index(row, 0)).center();
+        } else {
+            pos = QPoint(10, list->viewport()->height() - 3);
+        }
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, pos);
+    }
+    void ShowTable(const std::string& name) {
+        for (int row = 0; row < tables->GetItemCount(); ++row)
+            if (tables->GetItemText(row, 0) == name)
+                return ClickRow(tables, row);
+        FAIL() << "no table " << name;
+    }
+    void SelectEntry(const std::string& text) {
+        for (int row = 0; row < entries->GetItemCount(); ++row)
+            if (entries->GetItemText(row, 0) == text)
+                return ClickRow(entries, row);
+        FAIL() << "no entry " << text;
+    }
+    void Type(const std::string& type, const std::string& remark) {
+        dialog->Item<QLineEdit>(CBaseDataDlg::IDC_TYPE)->setText(QString::fromStdString(type));
+        dialog->Item<QLineEdit>(CBaseDataDlg::IDC_REMARK)->setText(QString::fromStdString(remark));
+    }
+    Rows Shown() const {
+        Rows rows;
+        for (int row = 0; row < entries->GetItemCount(); ++row)
+            rows.push_back({entries->GetItemText(row, 0), entries->GetItemText(row, 1)});
+        return rows;
+    }
+    Texts ShownTypes() const {
+        Texts texts;
+        for (int row = 0; row < entries->GetItemCount(); ++row)
+            texts.push_back(entries->GetItemText(row, 0));
+        return texts;
+    }
+    // 类型 and 备注 in the order the table returns them.
+    Rows Stored(const std::string& table) const {
+        return db.Query("select 类型, 备注 from \"" + table + "\" order by rowid");
+    }
+    Texts StoredTypes(const std::string& table) const {
+        Texts texts;
+        for (const auto& row : Stored(table))
+            texts.push_back(row[0]);
+        return texts;
+    }
+    Rows Snapshot(const std::string& table) const {
+        return db.Query("select rowid, * from \"" + table + "\" order by rowid");
+    }
+
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    std::unique_ptr<CBaseDataDlg> dialog;
+    ui::ListCtrl* tables = nullptr;
+    CReportCtrl* entries = nullptr;
+};
+
+TEST_F(BaseDataFixture, ListsTablesAndShowsTheClickedOneInTableOrder) {
+    EXPECT_EQ(dialog->windowTitle().toStdString(), "基础数据管理");
+    ASSERT_EQ(tables->GetItemCount(), 3);
+    EXPECT_EQ(tables->GetItemText(1, 0), "收入类型");
+    EXPECT_EQ(tables->GetFirstSelectedItem(), -1);
+    EXPECT_EQ(entries->GetItemCount(), 0);
+
+    db.Exec("update 家庭成员 set 备注 = '一家之主' where 类型 = '爸爸'");
+    ShowTable("家庭成员");
+    EXPECT_EQ(Shown(), (Rows{{"爸爸", "一家之主"}, {"妈妈", ""}, {"孩子", ""}}));
+
+    SelectEntry("爸爸");
+    EXPECT_EQ(dialog->GetDlgItemText(CBaseDataDlg::IDC_TYPE), "爸爸");
+    EXPECT_EQ(dialog->GetDlgItemText(CBaseDataDlg::IDC_REMARK), "一家之主");
+
+    // A click on the empty area below the rows leaves the entries as they were.
+    ClickRow(tables, -1);
+    EXPECT_EQ(tables->GetFirstSelectedItem(), -1);
+    EXPECT_EQ(ShownTypes(), kMembers);
+
+    ShowTable("支出类型");
+    EXPECT_EQ(entries->GetItemCount(), 7);
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, NothingIsWrittenBeforeATableIsShown) {
+    const Rows before = Snapshot("家庭成员");
+    Type("舅舅", "");
+    for (int id : {CBaseDataDlg::IDC_ADD, CBaseDataDlg::IDC_DELETE, CBaseDataDlg::IDC_CHANGE,
+                   CBaseDataDlg::IDC_MOVE_UP, CBaseDataDlg::IDC_MOVE_DOWN})
+        EXPECT_TRUE(dialog->ClickButton(id));
+    // Also with a table selected by keyboard only: nothing is shown, so nothing is written.
+    tables->SetSelected(0, true);
+    EXPECT_TRUE(dialog->ClickButton(CBaseDataDlg::IDC_ADD));
+    EXPECT_EQ(Snapshot("家庭成员"), before);
+    EXPECT_EQ(entries->GetItemCount(), 0);
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, AddAppendsAndRefusesADuplicate) {
+    ShowTable("家庭成员");
+    Type("奶奶", "外婆家");
+    dialog->ClickButton(CBaseDataDlg::IDC_ADD);
+    Type("爷爷", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_ADD);
+    const Rows expected = {{"爸爸", kNull}, {"妈妈", kNull}, {"孩子", kNull},
+                           {"奶奶", "外婆家"}, {"爷爷", kNull}};
+    EXPECT_EQ(Stored("家庭成员"), expected);
+    EXPECT_EQ(ShownTypes(), (Texts{"爸爸", "妈妈", "孩子", "奶奶", "爷爷"}));
+    EXPECT_TRUE(messages.Take().empty());
+
+    const Rows before = Snapshot("家庭成员");
+    Type("妈妈", "另一个");
+    dialog->ClickButton(CBaseDataDlg::IDC_ADD);
+    EXPECT_EQ(messages.Take(), Texts{"该类型已存在，无法添加已存在的类型！"});
+    EXPECT_EQ(Snapshot("家庭成员"), before);
+}
+
+TEST_F(BaseDataFixture, ChangeRewritesTheSelectedEntryEvenToAnExistingText) {
+    db.Exec("update 家庭成员 set 备注 = '小名' where 类型 = '孩子'");
+    ShowTable("家庭成员");
+    SelectEntry("孩子");
+    Type("儿子", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_CHANGE);
+    EXPECT_EQ(Stored("家庭成员"), (Rows{{"爸爸", kNull}, {"妈妈", kNull}, {"儿子", kNull}}));
+
+    SelectEntry("儿子");
+    Type("妈妈", "重名");
+    dialog->ClickButton(CBaseDataDlg::IDC_CHANGE);
+    EXPECT_EQ(Stored("家庭成员"), (Rows{{"爸爸", kNull}, {"妈妈", kNull}, {"妈妈", "重名"}}));
+    EXPECT_EQ(ShownTypes(), (Texts{"爸爸", "妈妈", "妈妈"}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, DeleteAndChangeOfAMissingEntryAreRefused) {
+    ShowTable("家庭成员");
+    const Rows before = Snapshot("家庭成员");
+    struct Case {
+        int button;
+        const char* typed;
+    };
+    const Case cases[] = {
+        {CBaseDataDlg::IDC_DELETE, "舅舅"},
+        {CBaseDataDlg::IDC_DELETE, ""},
+        {CBaseDataDlg::IDC_CHANGE, "舅舅"}, // no entry selected: the old text is ""
+    };
+    for (const Case& c : cases) {
+        Type(c.typed, "");
+        dialog->ClickButton(c.button);
+        EXPECT_EQ(messages.Take(), Texts{"没有此数据项，请重新选项！"}) << c.button << c.typed;
+        EXPECT_EQ(Snapshot("家庭成员"), before) << c.button << c.typed;
+    }
+
+    // The selected entry was renamed behind the dialog's back.
+    SelectEntry("爸爸");
+    db.Exec("update 家庭成员 set 类型 = '父亲' where 类型 = '爸爸'");
+    const Rows renamed = Snapshot("家庭成员");
+    Type("老爸", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_CHANGE);
+    EXPECT_EQ(messages.Take(), Texts{"没有此数据项，请重新选项！"});
+    EXPECT_EQ(Snapshot("家庭成员"), renamed);
+    ShowTable("家庭成员");
+
+    // Delete finds the entry by what the edit box holds, typed over or not.
+    SelectEntry("父亲");
+    Type("妈妈", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_DELETE);
+    EXPECT_EQ(StoredTypes("家庭成员"), (Texts{"父亲", "孩子"}));
+    EXPECT_EQ(ShownTypes(), (Texts{"父亲", "孩子"}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, QuotesInEntriesAreStoredAsTyped) {
+    const std::string pocketMoney = "孩子's 零花钱";
+    ShowTable("支出类型");
+    Type(pocketMoney, "it's 每周");
+    dialog->ClickButton(CBaseDataDlg::IDC_ADD);
+    EXPECT_EQ(Stored("支出类型").back(), (Texts{pocketMoney, "it's 每周"}));
+
+    // Found again: a second add is a duplicate.
+    dialog->ClickButton(CBaseDataDlg::IDC_ADD);
+    EXPECT_EQ(messages.Take(), Texts{"该类型已存在，无法添加已存在的类型！"});
+
+    SelectEntry(pocketMoney);
+    Type("孩子's 压岁钱", "'");
+    dialog->ClickButton(CBaseDataDlg::IDC_CHANGE);
+    EXPECT_EQ(Stored("支出类型").back(), (Texts{"孩子's 压岁钱", "'"}));
+
+    SelectEntry("孩子's 压岁钱");
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    Texts order = StoredTypes("支出类型");
+    ASSERT_EQ(order.size(), 8u);
+    EXPECT_EQ(order[6], "孩子's 压岁钱");
+
+    dialog->ClickButton(CBaseDataDlg::IDC_DELETE);
+    EXPECT_EQ(StoredTypes("支出类型"),
+              (Texts{"餐饮", "交通", "购物", "住房", "医疗", "教育", "其他支出"}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, TableNamesThatNeedQuotingWork) {
+    db.Exec("create table \"老人 \"\"用品\"\"\" (ID INTEGER PRIMARY KEY, 类型 TEXT, 备注 TEXT);"
+            "insert into \"老人 \"\"用品\"\"\" (类型) values ('拐杖'), ('老花镜');"
+            "insert into baseData (类型) values ('老人 \"用品\"')");
+    Open();
+    ShowTable("老人 \"用品\"");
+    EXPECT_EQ(ShownTypes(), (Texts{"拐杖", "老花镜"}));
+    Type("助听器", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_ADD);
+    SelectEntry("助听器");
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    Type("拐杖", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_DELETE);
+    EXPECT_EQ(StoredTypes("老人 \"\"用品\"\""), (Texts{"助听器", "老花镜"}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, MovesStoreTheShownOrderAndKeepTheSelection) {
+    db.Exec("update 家庭成员 set 备注 = '小名' where 类型 = '孩子'");
+    ShowTable("家庭成员");
+    SelectEntry("孩子");
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    EXPECT_EQ(Stored("家庭成员"), (Rows{{"爸爸", kNull}, {"孩子", "小名"}, {"妈妈", kNull}}));
+    dialog->GetDlgItem(CBaseDataDlg::IDC_TYPE)->setFocus();
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    EXPECT_EQ(StoredTypes("家庭成员"), (Texts{"孩子", "爸爸", "妈妈"}));
+    EXPECT_EQ(ShownTypes(), StoredTypes("家庭成员"));
+    EXPECT_EQ(entries->GetFirstSelectedItem(), 0);
+    EXPECT_EQ(dialog->focusWidget(), entries);
+
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_DOWN);
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_DOWN);
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_DOWN); // already last
+    EXPECT_EQ(Stored("家庭成员"), (Rows{{"爸爸", kNull}, {"妈妈", kNull}, {"孩子", "小名"}}));
+    EXPECT_EQ(entries->GetFirstSelectedItem(), 2);
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, MoveWithNothingToMoveRewritesTheTableUnchanged) {
+    // Start the keys at 2, so a rewrite shows in them.
+    db.Exec("delete from 收入类型 where 类型 = '工资'; insert into 收入类型 (类型) values ('工资')");
+    const Rows order = Stored("收入类型");
+    ShowTable("收入类型");
+    ASSERT_EQ(db.Scalar("select min(ID) from 收入类型"), "2");
+
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP); // no selection
+    EXPECT_EQ(Stored("收入类型"), order);
+    EXPECT_EQ(db.Scalar("select min(ID) from 收入类型"), "1");
+
+    db.Exec("delete from 收入类型 where ID = 1; insert into 收入类型 (类型) values ('奖金')");
+    ShowTable("收入类型");
+    const Rows order2 = Stored("收入类型");
+    SelectEntry(order2.front()[0]);
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP); // first row
+    EXPECT_EQ(Stored("收入类型"), order2);
+    EXPECT_EQ(db.Scalar("select min(ID) from 收入类型"), "1");
+    EXPECT_EQ(entries->GetFirstSelectedItem(), 0);
+}
+
+TEST_F(BaseDataFixture, MoveAfterAHeadingSortStoresTheSortedOrder) {
+    ShowTable("支出类型"); // 餐饮 交通 购物 住房 医疗 教育 其他支出
+    auto& header = entries->GetReportHeader();
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
+                      QPoint(header.sectionViewportPosition(0) + 5, header.height() / 2));
+    const Texts sorted = ShownTypes();
+    ASSERT_NE(sorted, StoredTypes("支出类型"));
+
+    SelectEntry(sorted[2]);
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_DOWN);
+    Texts expected = sorted;
+    std::swap(expected[2], expected[3]);
+    EXPECT_EQ(ShownTypes(), expected);
+    EXPECT_EQ(StoredTypes("支出类型"), expected);
+}
+
+TEST_F(BaseDataFixture, WritesGoToTheShownTableWhenTheSelectionMovedWithoutAClick) {
+    ShowTable("家庭成员");
+    const Rows income = Snapshot("收入类型");
+    // The keyboard moves the table selection; the entries still show 家庭成员.
+    tables->SetSelected(0, false);
+    tables->SetSelected(1, true);
+    tables->SetFocusedItem(1);
+
+    SelectEntry("孩子");
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    Type("奶奶", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_ADD);
+    SelectEntry("爸爸");
+    Type("爸爸", "改");
+    dialog->ClickButton(CBaseDataDlg::IDC_CHANGE);
+    Type("妈妈", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_DELETE);
+
+    EXPECT_EQ(Stored("家庭成员"), (Rows{{"爸爸", "改"}, {"孩子", kNull}, {"奶奶", kNull}}));
+    EXPECT_EQ(Snapshot("收入类型"), income);
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, ATableThatFailsToOpenLeavesTheShownOneInCharge) {
+    db.Exec("insert into baseData (类型) values ('旧表')");
+    Open();
+    ShowTable("家庭成员");
+    ShowTable("旧表"); // no such table: the engine's error is shown once
+    EXPECT_EQ(messages.Take().size(), 1u);
+    EXPECT_EQ(ShownTypes(), kMembers);
+
+    SelectEntry("孩子");
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    EXPECT_EQ(StoredTypes("家庭成员"), (Texts{"爸爸", "孩子", "妈妈"}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, AFailedRewriteLeavesTableAndListAsTheyWere) {
+    db.Exec("update 家庭成员 set 备注 = '小名' where 类型 = '孩子'");
+    ShowTable("家庭成员");
+    const Rows before = Snapshot("家庭成员");
+    // The third insert of the rewrite fails.
+    db.Exec("create trigger third_insert_fails before insert on 家庭成员 "
+            "when (select count(*) from 家庭成员) >= 2 "
+            "begin select raise(abort, '磁盘已满'); end");
+
+    SelectEntry("孩子");
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    const Texts shown = messages.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("磁盘已满"), std::string::npos) << shown[0];
+    EXPECT_EQ(Snapshot("家庭成员"), before);
+    EXPECT_EQ(ShownTypes(), kMembers);
+    EXPECT_EQ(entries->GetFirstSelectedItem(), 2);
+
+    // The dialog stays usable: with the fault gone the same press stores the order.
+    db.Exec("drop trigger third_insert_fails");
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    EXPECT_EQ(Stored("家庭成员"), (Rows{{"爸爸", kNull}, {"孩子", "小名"}, {"妈妈", kNull}}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(BaseDataDlgTest, WithoutADataFileTheListsStayEmpty) {
+    testing_support::TestDb db;
+    std::filesystem::remove(db.FilePath());
+    ui::MessageRecorder messages;
+    CBaseDataDlg dialog;
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_EQ(messages.Take().size(), 1u);
+    EXPECT_EQ(dialog.Item<ui::ListCtrl>(CBaseDataDlg::IDC_TABLES)->GetItemCount(), 0);
+    dialog.Item<QLineEdit>(CBaseDataDlg::IDC_TYPE)->setText(QStringLiteral("舅舅"));
+    for (int id : {CBaseDataDlg::IDC_ADD, CBaseDataDlg::IDC_MOVE_UP})
+        dialog.ClickButton(id);
+    EXPECT_TRUE(messages.Texts().empty());
+    EXPECT_FALSE(std::filesystem::exists(db.FilePath()));
+}
+
+} // namespace
