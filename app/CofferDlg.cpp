@@ -2,6 +2,8 @@
 
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
+#include "users/UserAddDlg.h"
+#include "users/UserDlg.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -73,7 +75,17 @@ void CCofferDlg::BuildNavigationTree() {
 }
 
 void CCofferDlg::OnLogin() {
-    // The login dialog arrives with the user accounts.
+    CUserDlg dlg(this);
+    dlg.m_strUserName = "root";
+    dlg.m_strPassword = "73950";
+    if (dlg.DoModal() == ui::IDOK) {
+        SetDlgItemText(IDC_STATUS, dlg.m_strUserName);
+        BuildNavigationTree();
+        EnableItem(IDC_SETTINGS, true);
+    } else {
+        // A cancelled login leaves the tree and 系统设置 as they were.
+        SetDlgItemText(IDC_STATUS, "用户名或密码错误");
+    }
 }
 
 void CCofferDlg::OnLogout() {
@@ -108,7 +120,8 @@ void CCofferDlg::OnAboutButton() {
 }
 
 void CCofferDlg::OnUserSettings() {
-    // User administration arrives with the user accounts.
+    CUserAddDlg dlg(this);
+    dlg.DoModal();
 }
 
 void CCofferDlg::OnSystemSettings() {

@@ -1,8 +1,37 @@
 #include "app/TreeResponse.h"
 
 #include "platform/ui/Dialog.h"
+#include "records/NormalIncomeDlg.h"
+#include "records/NormalPayDlg.h"
 
-std::unique_ptr<ui::Dialog> CTreeResponse::CreateDialogForItem(std::string) const {
-    // The task dialogs are added to this table as they arrive.
+#include <new>
+
+namespace {
+
+template <class Dlg> std::unique_ptr<ui::Dialog> Make() { return std::make_unique<Dlg>(); }
+
+struct TreeItemDialog {
+    const char* text;
+    std::unique_ptr<ui::Dialog> (*make)();
+};
+
+// Tested in this order; the first exact match wins.
+const TreeItemDialog kItemDialogs[] = {
+    {"日常收入", &Make<CNormalIncomeDlg>},
+    {"日常支出", &Make<CNormalPayDlg>},
+};
+
+} // namespace
+
+std::unique_ptr<ui::Dialog> CTreeResponse::CreateDialogForItem(std::string text) const {
+    for (const TreeItemDialog& entry : kItemDialogs) {
+        if (text != entry.text)
+            continue;
+        try {
+            return entry.make();
+        } catch (const std::bad_alloc&) {
+            return nullptr; // the double-click then opens nothing
+        }
+    }
     return nullptr;
 }
