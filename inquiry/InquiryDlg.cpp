@@ -7,11 +7,13 @@
 #include "inquiry/InquiryTwin.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
+#include "platform/ui/DialogUnits.h"
 #include "platform/ui/MenuResource.h"
 
 #include <QComboBox>
 #include <QCursor>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -116,11 +118,16 @@ void CInquiryDlg::FillCombo(CADORecordset& recordset, const char* szTable, QComb
 }
 
 void CInquiryDlg::InsertColumns() {
-    m_listResult->InsertColumn(0, "编号", ui::LVCFMT_LEFT, 50);
-    m_listResult->InsertColumn(1, "金额", ui::LVCFMT_LEFT, 70);
-    m_listResult->InsertColumn(2, m_twin.szMemberHeading, ui::LVCFMT_LEFT, 100);
-    m_listResult->InsertColumn(3, m_twin.szDateHeading, ui::LVCFMT_LEFT, 100);
-    m_listResult->InsertColumn(4, m_twin.szItemHeading, ui::LVCFMT_LEFT, 100);
+    // The widths are pixels of 宋体 9 pt, whose characters are 6 pixels wide on average; a
+    // wider substitute font widens the columns alike, as it widens the dialog units, so that
+    // a date cell is not cut off.
+    const double scale = std::max(1.0, ui::DialogUnits(m_listResult->font()).BaseX() / 6.0);
+    const auto width = [scale](int nPixels) { return static_cast<int>(nPixels * scale + 0.5); };
+    m_listResult->InsertColumn(0, "编号", ui::LVCFMT_LEFT, width(50));
+    m_listResult->InsertColumn(1, "金额", ui::LVCFMT_LEFT, width(70));
+    m_listResult->InsertColumn(2, m_twin.szMemberHeading, ui::LVCFMT_LEFT, width(100));
+    m_listResult->InsertColumn(3, m_twin.szDateHeading, ui::LVCFMT_LEFT, width(100));
+    m_listResult->InsertColumn(4, m_twin.szItemHeading, ui::LVCFMT_LEFT, width(100));
 }
 
 void CInquiryDlg::RunInquiry(InquiryKind kind) {

@@ -4,6 +4,8 @@
 
 #include "data/FormatDateTime.h"
 
+#include <QFontMetrics>
+
 #include <filesystem>
 
 namespace {
@@ -38,13 +40,18 @@ TEST_F(InquiryDlgTest, InitialisationFillsCombosColumnsAndDates) {
 
     CReportCtrl& list = List(dlg);
     const char* headings[] = {"编号", "金额", "支出人员", "支出日期", "支出项目"};
-    const int widths[] = {50, 70, 100, 100, 100};
+    const int widths[] = {50, 70, 100, 100, 100}; // at 宋体 9 pt, 6 pixels a character
+    const double scale = list.GetColumnWidth(2) / 100.0;
+    EXPECT_GE(scale, 1.0);
     ASSERT_EQ(list.GetColumnCount(), 5);
     for (int column = 0; column < 5; ++column) {
         EXPECT_EQ(list.GetListModel()->ColumnHeading(column), headings[column]);
-        EXPECT_EQ(list.GetColumnWidth(column), widths[column]);
+        EXPECT_NEAR(list.GetColumnWidth(column), widths[column] * scale, 1.0);
         EXPECT_EQ(list.GetListModel()->ColumnFormat(column), ui::LVCFMT_LEFT);
     }
+    // The widest date cell fits its column, whatever font stands in for 宋体.
+    EXPECT_LE(QFontMetrics(list.font()).horizontalAdvance(QString::fromUtf8("2010-11-17 09时")) + 16,
+              list.GetColumnWidth(3));
     EXPECT_EQ(list.GetItemCount(), 0);
     EXPECT_TRUE(m_messages.Texts().empty());
 }
