@@ -1,5 +1,7 @@
 #include "app/TreeResponse.h"
 
+#include "inquiry/IncomeInquiryDlg.h"
+#include "inquiry/PayInquiryDlg.h"
 #include "platform/ui/Dialog.h"
 #include "records/NormalIncomeDlg.h"
 #include "records/NormalPayDlg.h"
@@ -19,6 +21,8 @@ struct TreeItemDialog {
 const TreeItemDialog kItemDialogs[] = {
     {"日常收入", &Make<CNormalIncomeDlg>},
     {"日常支出", &Make<CNormalPayDlg>},
+    {"支出查询", &Make<CPayInquiryDlg>},
+    {"收入查询", &Make<CIncomeInquiryDlg>},
 };
 
 } // namespace
