@@ -1,5 +1,6 @@
 #include "app/CofferDlg.h"
 
+#include "basedata/BaseDataDlg.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "users/UserAddDlg.h"
@@ -125,7 +126,8 @@ void CCofferDlg::OnUserSettings() {
 }
 
 void CCofferDlg::OnSystemSettings() {
-    // Base data management arrives with its own dialog.
+    CBaseDataDlg dlg(this);
+    dlg.DoModal();
 }
 
 void CCofferDlg::OnSysCommand(int id) {

@@ -3,9 +3,12 @@
 #include "controls/ReportCtrl.h"
 #include "controls/ReportHeaderCtrl.h"
 #include "platform/ui/ListCtrl.h"
+#include "records/NormalIncomeDlg.h"
+#include "records/NormalPayDlg.h"
 #include "platform/ui/MessageRecorder.h"
 #include "tests/support/TestDb.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 
@@ -275,6 +278,34 @@ TEST_F(BaseDataFixture, MovesStoreTheShownOrderAndKeepTheSelection) {
     dialog->ClickButton(CBaseDataDlg::IDC_MOVE_DOWN); // already last
     EXPECT_EQ(Stored("家庭成员"), (Rows{{"爸爸", kNull}, {"妈妈", kNull}, {"孩子", "小名"}}));
     EXPECT_EQ(entries->GetFirstSelectedItem(), 2);
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(BaseDataFixture, TheEntryDialogsOfferTheNewOrder) {
+    ShowTable("家庭成员");
+    SelectEntry("孩子");
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    ShowTable("支出类型");
+    SelectEntry("其他支出");
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+
+    const auto items = [](const ui::Dialog& entry, int id) {
+        Texts texts;
+        const auto* combo = entry.Item<QComboBox>(id);
+        for (int i = 0; combo != nullptr && i < combo->count(); ++i)
+            texts.push_back(combo->itemText(i).toStdString());
+        return texts;
+    };
+    CNormalIncomeDlg income;
+    ASSERT_TRUE(income.Create());
+    EXPECT_EQ(items(income, 1018), (Texts{"孩子", "爸爸", "妈妈"}));
+    EXPECT_EQ(income.Item<QComboBox>(1018)->currentText().toStdString(), "孩子");
+    CNormalPayDlg pay;
+    ASSERT_TRUE(pay.Create());
+    EXPECT_EQ(items(pay, 1018), (Texts{"孩子", "爸爸", "妈妈"}));
+    EXPECT_EQ(items(pay, 1019),
+              (Texts{"餐饮", "交通", "购物", "住房", "医疗", "其他支出", "教育"}));
     EXPECT_TRUE(messages.Texts().empty());
 }
 
