@@ -2,6 +2,7 @@
 
 #include "app/CofferDlg.h"
 #include "platform/skin/SkinEngine.h"
+#include "platform/ui/TrayIcon.h"
 #include "platform/ui/WindowMessages.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QTranslator>
 
 #include <cstdlib>
+#include <iostream>
 
 const unsigned TrayCallbackMessage =
     ui::RegisterWindowMessage("Tray.{47BCDAC1-2E6F-4f9a-9A3F-68A3B97CE33E}");
@@ -41,6 +43,12 @@ int CCofferApp::Run(int argc, char** argv) {
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
+    // The main window's run is the program's life; a hidden main window with no other
+    // window left open is not the end of it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (!ui::IsSystemTrayAvailable())
+        std::cerr << "coffer: this desktop has no notification area (system tray); closing the "
+                     "window ends the program.\n";
     InitInstance();
     return ExitInstance();
 }

@@ -1,15 +1,17 @@
 #include "app/CofferDlg.h"
 
+#include "app/AboutDlg.h"
+#include "app/CofferApp.h"
 #include "basedata/BaseDataDlg.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
+#include "platform/ui/MessageMap.h"
+#include "platform/ui/WindowHost.h"
 #include "users/UserAddDlg.h"
 #include "users/UserDlg.h"
 
 #include <QContextMenuEvent>
-#include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
+#include <QMouseEvent>
 #include <QTreeWidget>
 
 namespace {
@@ -25,6 +27,17 @@ const NavigationItem kNavigation[] = {
     {"日常支出", 0, "tree2.add.pay"},    {"日常查询", -1, "tree2.search.all"},
     {"收入查询", 3, "tree2.add.income"}, {"支出查询", 3, "tree2.add.pay"},
 };
+
+constexpr unsigned kTrayIconId = 100;
+const char* const kTrayTip = "金匣 V1.10";
+
+// Edge hiding: the mouse is watched every 100 ms while it is away; a window within 5 pixels
+// of an edge slides up in steps of 10 pixels, 1 ms apart.
+constexpr int kDockTimer = 100;
+constexpr int kDockTimerPeriod = 100;
+constexpr int kEdgeMargin = 5;
+constexpr int kSlideStep = 10;
+constexpr int kSlidePause = 1;
 
 } // namespace
 
@@ -42,23 +55,30 @@ CCofferDlg::CCofferDlg(QWidget* parent)
              [this](ui::NotifyInfo& info) { OnTreeDblClk(info); });
     OnNotify(IDC_NAV_TREE, ui::Notification::RDblClk,
              [this](ui::NotifyInfo& info) { OnTreeRDblClk(info); });
+    ui::OnWindowMessage(this, TrayCallbackMessage, [this](std::uintptr_t id, std::intptr_t mouse) {
+        return OnTrayNotify(id, mouse);
+    });
+    setMouseTracking(true); // moves over the window itself drive the edge hiding
 }
 
-CCofferDlg::~CCofferDlg() = default;
+CCofferDlg::~CCofferDlg() {
+    ui::ShellNotifyIcon(ui::NIM_DELETE, m_trayIcon, 0);
+    m_trayIcon.tip.clear();
+}
 
 bool CCofferDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     setWindowIcon(m_hIcon);
     m_menu = ui::MenuResource::Load(129);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        m_nScreenWidth = screen->geometry().width();
-        m_nScreenHeight = screen->geometry().height();
-    }
+    const QSize screen = ui::CurrentWindowHost().GetScreenSize();
+    m_nScreenWidth = screen.width();
+    m_nScreenHeight = screen.height();
     m_navTree = Item<QTreeWidget>(IDC_NAV_TREE);
     dsSkinWindow(this, SkinDialog, "maindialog", 1);
     dsSkinWindow(GetDlgItem(IDC_LOGOUT), SkinPushButton, "IcoButtonLogin", 0);
     dsSkinWindow(GetDlgItem(IDC_LOGIN), SkinPushButton, "IcoButtonLogin", 0);
     dsSkinWindow(GetDlgItem(IDC_HEAD_IMAGE), SkinPushButton, "buttonHeadImg", 0);
+    AddTrayIcon();
     return true;
 }
 
@@ -112,12 +132,13 @@ void CCofferDlg::OnTreeRDblClk(ui::NotifyInfo& info) {
 }
 
 void CCofferDlg::OnSettingsButton() {
-    const QPoint cursor = QCursor::pos();
+    const QPoint cursor = ui::CurrentWindowHost().GetCursorPos();
     dsTrackPopupMenu(m_menu.GetSubMenu(0), 2, cursor.x(), cursor.y(), this, 0);
 }
 
 void CCofferDlg::OnAboutButton() {
-    // The about box arrives with its own dialog.
+    CAboutDlg dlg(this);
+    dlg.DoModal();
 }
 
 void CCofferDlg::OnUserSettings() {
@@ -143,4 +164,113 @@ void CCofferDlg::contextMenuEvent(QContextMenuEvent* event) {
         return;
     ui::MenuPopup popup{"", {ui::MenuItem{IDM_ABOUTBOX, about}}};
     dsTrackPopupMenu(&popup, 2, event->globalPos().x(), event->globalPos().y(), this, 0);
+}
+
+void CCofferDlg::AddTrayIcon() {
+    m_trayIcon.window = this;
+    m_trayIcon.id = kTrayIconId;
+    ui::ShellNotifyIcon(ui::NIM_ADD, m_trayIcon, ui::NIF_MESSAGE, TrayCallbackMessage);
+    m_trayIcon.icon = m_hIcon;
+    m_trayIcon.tip = kTrayTip;
+    ui::ShellNotifyIcon(ui::NIM_MODIFY, m_trayIcon, ui::NIF_ICON | ui::NIF_TIP);
+}
+
+long CCofferDlg::OnTrayNotify(std::uintptr_t id, std::intptr_t mouseMessage) {
+    if (id != kTrayIconId)
+        return 0;
+    if (mouseMessage == ui::WM_LBUTTONDBLCLK) {
+        show();
+        raise();
+        activateWindow();
+    } else if (mouseMessage == ui::WM_RBUTTONUP) {
+        // The menu closes by itself when the user clicks elsewhere.
+        const QPoint cursor = ui::CurrentWindowHost().GetCursorPos();
+        dsTrackPopupMenu(m_menu.GetSubMenu(0), 2, cursor.x(), cursor.y(), this, 0);
+    }
+    return 0;
+}
+
+void CCofferDlg::OnClose() {
+    // Without a notification area nothing could bring a hidden window back.
+    if (!ui::IsSystemTrayAvailable()) {
+        ui::Dialog::OnClose();
+        return;
+    }
+    // Hidden, not closed: QDialog's own hiding would end the modal run, and the program.
+    QWidget::setVisible(false);
+}
+
+// QDialog ends its modal run by hiding the window, and a window already hidden is not
+// hidden again: 退出 chosen from the tray menu would leave the program running with no
+// window. Such a window is first shown without reaching the screen.
+void CCofferDlg::done(int result) {
+    const bool hidden = isHidden();
+    if (hidden) {
+        setAttribute(Qt::WA_DontShowOnScreen, true);
+        QWidget::setVisible(true);
+    }
+    ui::Dialog::done(result);
+    if (hidden)
+        setAttribute(Qt::WA_DontShowOnScreen, false);
+}
+
+void CCofferDlg::mouseMoveEvent(QMouseEvent* event) {
+    ui::RunHandler(this, [this] { OnMouseMove(); });
+    ui::Dialog::mouseMoveEvent(event);
+}
+
+void CCofferDlg::OnMouseMove() {
+    ui::WindowHost& host = ui::CurrentWindowHost();
+    if (m_bHidden) {
+        host.MoveWindow(this, m_nDockLeft, 0, m_nDockWidth, m_nDockHeight, true);
+        m_bHidden = false;
+    } else if (!m_bTimerRunning) {
+        host.SetTimer(this, kDockTimer, kDockTimerPeriod,
+                      [this](int id) { ui::RunHandler(this, [this, id] { OnTimer(id); }); });
+        m_bTimerRunning = true;
+    }
+}
+
+void CCofferDlg::OnTimer(int) {
+    ui::WindowHost& host = ui::CurrentWindowHost();
+    const ui::ScreenRect rect = host.GetWindowRect(this);
+    if (rect.Contains(host.GetCursorPos()))
+        return;
+    if (!IsAtScreenEdge())
+        return;
+    // A window past the left edge or touching the right one is first put fully on screen.
+    if (m_nDockLeft < 0) {
+        host.MoveWindow(this, 0, m_nDockTop, m_nDockWidth, m_nDockHeight, true);
+        m_nDockLeft = 0;
+    } else if (rect.right >= m_nScreenWidth - kEdgeMargin) {
+        const int x = m_nScreenWidth - m_nDockWidth;
+        host.MoveWindow(this, x, m_nDockTop, m_nDockWidth, m_nDockHeight, true);
+        m_nDockLeft = x;
+    }
+    SlideUp();
+    host.SetTopmost(this);
+    m_bTimerRunning = false;
+    host.KillTimer(this, kDockTimer);
+    m_bHidden = true;
+}
+
+bool CCofferDlg::IsAtScreenEdge() {
+    const ui::ScreenRect rect = ui::CurrentWindowHost().GetWindowRect(this);
+    if (rect.top > kEdgeMargin && rect.left > kEdgeMargin &&
+        rect.right < m_nScreenWidth - kEdgeMargin)
+        return false;
+    m_nDockLeft = rect.left;
+    m_nDockTop = rect.top;
+    m_nDockWidth = rect.Width();
+    m_nDockHeight = rect.Height();
+    return true;
+}
+
+// Always up, whichever edge the window touched; a strip of 3 to 12 rows stays on screen.
+void CCofferDlg::SlideUp() {
+    ui::WindowHost& host = ui::CurrentWindowHost();
+    for (int y = 0; y > 2 - m_nDockHeight; y -= kSlideStep) {
+        host.MoveWindow(this, m_nDockLeft, y, m_nDockWidth, m_nDockHeight, true);
+        host.Sleep(kSlidePause);
+    }
 }

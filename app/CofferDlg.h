@@ -3,13 +3,18 @@
 #include "app/TreeResponse.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MenuResource.h"
+#include "platform/ui/TrayIcon.h"
 
 #include <QIcon>
+
+#include <cstdint>
 
 class QTreeWidget;
 
 /// The main window: login area, navigation tree, settings menu and about box. Its modal run
-/// is the program's life; Esc and 退出 end it.
+/// is the program's life; Esc and 退出 end it. It keeps an icon in the notification area
+/// (closing the window only hides it) and slides up out of view at the screen's top edge
+/// when the mouse leaves it while it touches an edge.
 class CCofferDlg : public ui::Dialog {
     Q_OBJECT
 public:
@@ -36,9 +41,14 @@ public:
     /// Fills the tree with its six items (after a successful login).
     void BuildNavigationTree();
 
+    /// Ends the modal run, also while the window is hidden in the notification area.
+    void done(int result) override;
+
 protected:
     bool OnInitDialog() override;
+    void OnClose() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void OnLogin();
@@ -51,8 +61,16 @@ private:
     void OnSystemSettings();
     void OnSysCommand(int id);
 
+    void AddTrayIcon();
+    long OnTrayNotify(std::uintptr_t id, std::intptr_t mouseMessage);
+    void OnMouseMove();
+    void OnTimer(int id);
+    bool IsAtScreenEdge();
+    void SlideUp();
+
     QIcon m_hIcon;
     CTreeResponse m_treeResponse;
+    ui::TrayIconRecord m_trayIcon;
     int m_nScreenWidth = 0, m_nScreenHeight = 0;
     int m_nDockLeft = 0, m_nDockTop = 0, m_nDockWidth = 0, m_nDockHeight = 0;
     QTreeWidget* m_navTree = nullptr;

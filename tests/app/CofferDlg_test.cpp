@@ -1,0 +1,147 @@
+// The main window's login states, navigation tree, settings menu and ending.
+#include "app/CofferDlg.h"
+#include "platform/ui/MessageRecorder.h"
+#include "platform/ui/ModalScript.h"
+#include "platform/ui/PopupScript.h"
+#include "tests/support/TestDb.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QTreeWidget* TreeOf(const CCofferDlg& dlg) {
+    return dlg.Item<QTreeWidget>(CCofferDlg::IDC_NAV_TREE);
+}
+
+void ExpectLoggedOut(const CCofferDlg& dlg) {
+    EXPECT_EQ(TreeOf(dlg)->topLevelItemCount(), 0);
+    EXPECT_FALSE(dlg.GetDlgItem(CCofferDlg::IDC_SETTINGS)->isEnabled());
+    EXPECT_EQ(dlg.GetDlgItemText(CCofferDlg::IDC_STATUS), "请登陆");
+}
+
+TEST(CofferDlgTest, StartsLoggedOut) {
+    ui::ModalScript script;
+    CCofferDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    ExpectLoggedOut(dlg);
+    EXPECT_EQ(dlg.windowTitle().toStdString(), "银匣 V1.00");
+    // An empty tree opens nothing.
+    dlg.SendNotify(CCofferDlg::IDC_NAV_TREE, ui::Notification::DblClk);
+    EXPECT_TRUE(script.Runs().empty());
+}
+
+TEST(CofferDlgTest, LogoutWhileLoggedOutChangesNothing) {
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    CCofferDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_TRUE(dlg.ClickButton(CCofferDlg::IDC_LOGOUT));
+    ExpectLoggedOut(dlg);
+    EXPECT_TRUE(messages.Texts().empty());
+    EXPECT_TRUE(script.Runs().empty());
+}
+
+TEST(CofferDlgTest, LogoutEmptiesTheTreeAndDisablesTheSettings) {
+    CCofferDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.BuildNavigationTree();
+    dlg.EnableItem(CCofferDlg::IDC_SETTINGS, true);
+    dlg.SetDlgItemText(CCofferDlg::IDC_STATUS, "root");
+    dlg.ClickButton(CCofferDlg::IDC_LOGOUT);
+    ExpectLoggedOut(dlg);
+}
+
+TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSixItems) {
+    CCofferDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.BuildNavigationTree();
+    dlg.BuildNavigationTree();
+    QTreeWidget* tree = TreeOf(dlg);
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
+        {"日常管理", {"日常收入", "日常支出"}},
+        {"日常查询", {"收入查询", "支出查询"}},
+    };
+    int total = 0;
+    for (int top = 0; top < 2; ++top) {
+        QTreeWidgetItem* parent = tree->topLevelItem(top);
+        EXPECT_EQ(parent->text(0).toStdString(), expected[top].first);
+        EXPECT_FALSE(parent->isExpanded());
+        EXPECT_FALSE(parent->icon(0).isNull());
+        ASSERT_EQ(parent->childCount(), 2);
+        for (int child = 0; child < 2; ++child) {
+            QTreeWidgetItem* item = parent->child(child);
+            EXPECT_EQ(item->text(0).toStdString(), expected[top].second[child]);
+            EXPECT_EQ(item->childCount(), 0);
+            EXPECT_FALSE(item->icon(0).isNull());
+        }
+        total += 1 + parent->childCount();
+    }
+    EXPECT_EQ(total, 6);
+    EXPECT_EQ(tree->selectedItems().size(), 0);
+    EXPECT_EQ(tree->property("skin").toString().toStdString(), "TreeCtrlGame");
+}
+
+TEST(CofferDlgTest, TheSettingsButtonIsDeadWhileLoggedOut) {
+    ui::PopupScript popups;
+    CCofferDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_FALSE(dlg.ClickButton(CCofferDlg::IDC_SETTINGS));
+    EXPECT_TRUE(popups.Shown().empty());
+}
+
+// 系统设置 (logged in) pops up the settings menu; its choice reaches the window.
+int ChooseFromSettings(int command, ui::ModalScript& script) {
+    ui::PopupScript popups;
+    popups.Choose(command);
+    script.Then([](ui::Dialog& d) {
+        d.EnableItem(CCofferDlg::IDC_SETTINGS, true);
+        d.ClickButton(CCofferDlg::IDC_SETTINGS);
+        return ui::IDCANCEL;
+    });
+    CCofferDlg dlg;
+    const int result = dlg.DoModal();
+    EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{{"用户设置", "系统设置", "退出"}}));
+    return result;
+}
+
+TEST(CofferDlgTest, ExitFromTheSettingsMenuEndsTheMainWindowAccepted) {
+    ui::ModalScript script;
+    EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_EXIT, script), ui::IDOK);
+    EXPECT_EQ(script.Runs(), std::vector<int>{102});
+}
+
+TEST(CofferDlgTest, SystemSettingsFromTheMenuOpensBaseData) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_SYSTEM_SETTINGS, script), ui::IDCANCEL);
+    EXPECT_EQ(script.Runs(), (std::vector<int>{102, 132}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(CofferDlgTest, UserSettingsFromTheMenuOpensUserAdministration) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_USER_SETTINGS, script), ui::IDCANCEL);
+    EXPECT_EQ(script.Runs(), (std::vector<int>{102, 131}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(CofferDlgTest, EscEndsTheMainWindow) {
+    ui::ModalScript script;
+    script.Then([](ui::Dialog& d) {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&d, &escape);
+        return 42;
+    });
+    CCofferDlg dlg;
+    EXPECT_EQ(dlg.DoModal(), ui::IDCANCEL);
+}
+
+} // namespace
