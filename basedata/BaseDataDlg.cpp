@@ -199,8 +199,12 @@ void CBaseDataDlg::OnMoveDown() {
 // transaction, so a failure part-way leaves the table exactly as it was instead of short of
 // rows; the list then goes back to the order the table still has.
 void CBaseDataDlg::SaveOrder(const std::function<void()>& undoMove) {
-    if (m_strShownTable.empty() || !m_db.BeginTrans())
+    if (m_strShownTable.empty())
         return;
+    if (!m_db.BeginTrans()) {
+        undoMove();
+        return;
+    }
     bool bStored = false;
     try {
         ClearTable();

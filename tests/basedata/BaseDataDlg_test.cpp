@@ -109,6 +109,8 @@ TEST_F(BaseDataFixture, ListsTablesAndShowsTheClickedOneInTableOrder) {
     EXPECT_EQ(tables->GetItemText(1, 0), "收入类型");
     EXPECT_EQ(tables->GetFirstSelectedItem(), -1);
     EXPECT_EQ(entries->GetItemCount(), 0);
+    EXPECT_EQ(tables->accessibleName().toStdString(), "数据表");
+    EXPECT_EQ(entries->accessibleName().toStdString(), "数据项");
 
     db.Exec("update 家庭成员 set 备注 = '一家之主' where 类型 = '爸爸'");
     ShowTable("家庭成员");
