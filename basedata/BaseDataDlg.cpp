@@ -9,6 +9,7 @@
 #include "platform/ui/MessageBox.h"
 
 #include <utility>
+#include <vector>
 
 namespace {
 
