@@ -167,31 +167,74 @@ void CReportCtrl::OnColumnClick(int nColumn) {
     m_wndHeader->SetItemFormat(nColumn, m_wndHeader->GetItemFormat(nColumn) | ui::HDF_OWNERDRAW);
     m_wndHeader->viewport()->update();
 
-    // Each row's key once per sort, not once per comparison.
-    m_sortKeys.assign(m_records.size(), CReportSortKey());
-    for (size_t nSlot = 0; nSlot < m_records.size(); ++nSlot) {
-        const CReportItemData* record = m_records[nSlot].get();
-        if (record != nullptr && static_cast<size_t>(nColumn) < record->m_texts.size())
-            m_sortKeys[nSlot] = CReportSortKey(record->m_texts[static_cast<size_t>(nColumn)]);
-    }
+    PrepareSortKeys(nColumn);
     SortItems(&CReportCtrl::CompareItems, this);
     m_sortKeys.clear();
     m_sortKeys.shrink_to_fit();
+    m_strCollation.clear();
+    m_strCollation.shrink_to_fit();
 }
 
-const CReportSortKey& CReportCtrl::SortKeyOf(std::uint32_t handle) const {
-    static const CReportSortKey empty;
-    if (handle == 0 || handle > m_sortKeys.size())
-        return empty;
-    return m_sortKeys[handle - 1];
+void CReportCtrl::PrepareSortKeys(int nColumn) {
+    // Each row's key once per sort, not once per comparison; and of each key only what
+    // this column can ask of it.
+    m_sortKeys.assign(m_records.size(), CReportSortKey());
+    bool bNumbers = false;
+    bool bOthers = false;
+    for (size_t nSlot = 0; nSlot < m_records.size(); ++nSlot) {
+        const CReportItemData* record = m_records[nSlot].get();
+        if (record == nullptr || static_cast<size_t>(nColumn) >= record->m_texts.size())
+            continue;
+        CReportSortKey& key = m_sortKeys[nSlot] =
+            CReportSortKey::KindOnly(record->m_texts[static_cast<size_t>(nColumn)]);
+        if (!key.IsEmpty())
+            (key.IsNumber() ? bNumbers : bOthers) = true;
+    }
+    // A number first reads the second as a number, whatever it is; a non-number first
+    // tries both as date-times.
+    bool bText = false;
+    bool bDate = false;
+    bool bNotDate = false;
+    for (CReportSortKey& key : m_sortKeys) {
+        if (key.IsEmpty())
+            continue;
+        if (bNumbers)
+            key.ReadNumber();
+        if (bOthers)
+            key.ReadDate();
+        bText = bText || (!key.IsNumber() && !key.IsDate());
+        bDate = bDate || (!key.IsNumber() && key.IsDate());
+        bNotDate = bNotDate || !key.IsDate();
+    }
+    // Texts are compared only when some cell is a plain text, or a date-time meets a cell
+    // that is none; a column of numbers or of date-times never needs them.
+    if (!bText && !(bDate && bNotDate))
+        return;
+    std::vector<std::pair<size_t, size_t>> spans(m_sortKeys.size());
+    for (size_t nSlot = 0; nSlot < m_sortKeys.size(); ++nSlot) {
+        if (m_sortKeys[nSlot].IsEmpty())
+            continue;
+        const std::string gb18030 = CReportSortKey::ToGb18030(m_sortKeys[nSlot].Text());
+        spans[nSlot] = {m_strCollation.size(), gb18030.size()};
+        m_strCollation += gb18030;
+    }
+    const std::string_view collation = m_strCollation;
+    for (size_t nSlot = 0; nSlot < m_sortKeys.size(); ++nSlot) {
+        if (!m_sortKeys[nSlot].IsEmpty())
+            m_sortKeys[nSlot].SetCollation(collation.substr(spans[nSlot].first, spans[nSlot].second));
+    }
 }
 
 int CReportCtrl::CompareItems(std::uint32_t lParam1, std::uint32_t lParam2, void* context) {
     const auto* self = static_cast<const CReportCtrl*>(context);
     const bool bAscending = self->m_wndHeader->m_bSortAscending;
-    if (!self->m_sortKeys.empty())
-        return CReportSortKey::Compare(self->SortKeyOf(lParam1), self->SortKeyOf(lParam2),
-                                       bAscending);
+    const std::vector<CReportSortKey>& keys = self->m_sortKeys;
+    if (!keys.empty()) {
+        // Handle 0 (no record) wraps round past the end and finds the empty key.
+        const CReportSortKey& first = lParam1 - 1 < keys.size() ? keys[lParam1 - 1] : self->m_emptyKey;
+        const CReportSortKey& second = lParam2 - 1 < keys.size() ? keys[lParam2 - 1] : self->m_emptyKey;
+        return CReportSortKey::Compare(first, second, bAscending);
+    }
     // Outside a heading click: work the keys out here.
     const int nColumn = self->m_wndHeader->m_nSortColumn;
     auto keyOf = [&](std::uint32_t handle) {

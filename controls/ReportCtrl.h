@@ -61,7 +61,7 @@ private:
     CReportItemData* RecordAt(int nItem) const { return RecordOf(GetItemData(nItem)); }
     std::uint32_t Adopt(std::unique_ptr<CReportItemData> record);
     void Free(std::uint32_t handle);
-    const CReportSortKey& SortKeyOf(std::uint32_t handle) const;
+    void PrepareSortKeys(int nColumn);
 
     CReportHeaderCtrl* m_wndHeader;
     // A row's item data is its record's handle: slot + 1, so that 0 means no record.
@@ -69,4 +69,9 @@ private:
     std::vector<std::uint32_t> m_freeHandles;
     // Filled for the length of one sort, by slot.
     std::vector<CReportSortKey> m_sortKeys;
+    std::string m_strCollation; // the keys' GB18030 texts, one after another
+    CReportSortKey m_emptyKey;  // for rows without a record
 };
+
+// The nested header lives in its own files; users of the list get it complete.
+#include "controls/ReportHeaderCtrl.h"

@@ -22,14 +22,7 @@ std::string_view Trim(std::string_view text) {
 }
 
 int Sign(double a, double b) {
-    return a < b ? -1 : (a > b ? 1 : 0);
-}
-
-int CompareBytes(const CReportSortKey& a, const CReportSortKey& b) {
-    if (a.IsEmpty() || b.IsEmpty())
-        return a.IsEmpty() ? (b.IsEmpty() ? 0 : -1) : 1;
-    const int result = a.CollationText().compare(b.CollationText());
-    return result < 0 ? -1 : (result > 0 ? 1 : 0);
+    return static_cast<int>(a > b) - static_cast<int>(a < b);
 }
 
 // Before 1899-12-30 the whole days count backwards while the fraction counts forwards, so
@@ -76,38 +69,51 @@ private:
 
 } // namespace
 
-CReportSortKey::CReportSortKey(std::string_view text)
-    : m_strText(Trim(text)), m_bNumber(IsNumberText(m_strText)),
-      m_dNumber(NumberValue(m_strText)) {}
-
-bool CReportSortKey::IsDate() const {
-    ParseDate();
-    return m_bDate;
+CReportSortKey::CReportSortKey(std::string_view text) : CReportSortKey(KindOnly(text)) {
+    ReadNumber();
+    ReadDate();
 }
 
-double CReportSortKey::DateValue() const {
-    ParseDate();
-    return m_dDate;
+CReportSortKey CReportSortKey::KindOnly(std::string_view text) {
+    CReportSortKey key;
+    key.m_text = Trim(text);
+    if (IsNumberText(key.m_text))
+        key.m_nFlags |= kNumber;
+    return key;
 }
 
-void CReportSortKey::ParseDate() const {
-    if (m_bDateParsed)
-        return;
-    m_bDateParsed = true;
+void CReportSortKey::ReadNumber() {
+    if (!IsEmpty() && (m_nFlags & kCollated) == 0)
+        m_dNumber = NumberValue(m_text);
+}
+
+void CReportSortKey::ReadDate() {
     COleDateTime value;
-    if (!m_strText.empty() && ole::ParseDateTime(m_strText, value) &&
+    if (!IsEmpty() && (m_nFlags & kCollated) == 0 && ole::ParseDateTime(m_text, value) &&
         value.GetStatus() == COleDateTime::valid) {
-        m_bDate = true;
+        m_nFlags |= kDate;
         m_dDate = ChronologicalValue(value.m_dt);
     }
 }
 
-const std::string& CReportSortKey::CollationText() const {
-    if (!m_bCollated) {
-        m_bCollated = true;
-        m_strCollation = ToGb18030(m_strText);
+void CReportSortKey::SetCollation(std::string_view gb18030) {
+    m_text = gb18030;
+    m_nFlags |= kCollated;
+}
+
+int CReportSortKey::CompareText(const CReportSortKey& a, const CReportSortKey& b) {
+    if (a.IsEmpty() || b.IsEmpty())
+        return a.IsEmpty() ? (b.IsEmpty() ? 0 : -1) : 1;
+    int result = 0;
+    if ((a.m_nFlags & b.m_nFlags & kCollated) != 0) {
+        result = a.m_text.compare(b.m_text);
+    } else {
+        auto collated = [](const CReportSortKey& key) {
+            return (key.m_nFlags & kCollated) != 0 ? std::string(key.m_text) : ToGb18030(key.m_text);
+        };
+        result = collated(a).compare(collated(b));
     }
-    return m_strCollation;
+    return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
 int CReportSortKey::Compare(const CReportSortKey& first, const CReportSortKey& second,
@@ -115,12 +121,12 @@ int CReportSortKey::Compare(const CReportSortKey& first, const CReportSortKey& s
     const CReportSortKey& a = ascending ? first : second;
     const CReportSortKey& b = ascending ? second : first;
     if (first.IsEmpty() || second.IsEmpty())
-        return CompareBytes(a, b);
+        return CompareText(a, b);
     if (first.IsNumber())
         return Sign(a.Number(), b.Number());
     if (first.IsDate() && second.IsDate())
         return Sign(a.DateValue(), b.DateValue());
-    return CompareBytes(a, b);
+    return CompareText(a, b);
 }
 
 bool CReportSortKey::IsNumberText(std::string_view text) {
@@ -143,8 +149,15 @@ bool CReportSortKey::IsNumberText(std::string_view text) {
     return true;
 }
 
-double CReportSortKey::NumberValue(const std::string& text) {
-    return strtod_l(text.c_str(), nullptr, CLocale());
+double CReportSortKey::NumberValue(std::string_view text) {
+    // strtod wants a terminated text; cells are short, so mostly no allocation.
+    char buffer[64];
+    if (text.size() < sizeof buffer) {
+        text.copy(buffer, text.size());
+        buffer[text.size()] = '\0';
+        return strtod_l(buffer, nullptr, CLocale());
+    }
+    return strtod_l(std::string(text).c_str(), nullptr, CLocale());
 }
 
 std::string CReportSortKey::ToGb18030(std::string_view text) {

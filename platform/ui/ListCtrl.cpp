@@ -4,44 +4,58 @@
 #include <QMouseEvent>
 
 #include <algorithm>
-#include <numeric>
 #include <utility>
 
 namespace ui {
 namespace {
 
-// Bottom-up merge sort of `order` by the item data of its rows. Every read lies within the
-// runs being merged, so a comparison that is not a consistent ordering only gives an odd
-// order, never a read past the rows. Ties keep the earlier row first.
-void MergeSort(std::vector<int>& order, const std::vector<std::uint32_t>& data,
-               ListCtrl::CompareFunc compare, void* context) {
-    const size_t count = order.size();
-    std::vector<int> merged(count);
-    for (size_t width = 1; width < count; width *= 2) {
+// A row's item data with its position before the sort.
+struct SortEntry {
+    std::uint32_t data;
+    int row;
+};
+
+constexpr size_t kRun = 8;
+
+// Merge sort of the rows by their item data: runs of kRun sorted by insertion, then merged
+// bottom-up. Every read lies within the run or the runs being merged, so a comparison that
+// is not a consistent ordering only gives an odd order, never a read past the rows. Ties
+// keep the earlier row first.
+void MergeSort(std::vector<SortEntry>& entries, ListCtrl::CompareFunc compare, void* context) {
+    const size_t count = entries.size();
+    for (size_t low = 0; low < count; low += kRun) {
+        const size_t high = std::min(low + kRun, count);
+        for (size_t i = low + 1; i < high; ++i) {
+            const SortEntry entry = entries[i];
+            size_t j = i;
+            while (j > low && compare(entry.data, entries[j - 1].data, context) < 0) {
+                entries[j] = entries[j - 1];
+                --j;
+            }
+            entries[j] = entry;
+        }
+    }
+    std::vector<SortEntry> merged(count);
+    for (size_t width = kRun; width < count; width *= 2) {
         for (size_t low = 0; low < count; low += 2 * width) {
             const size_t middle = std::min(low + width, count);
             const size_t high = std::min(low + 2 * width, count);
             size_t left = low;
             size_t right = middle;
             size_t out = low;
+            // Branch-free step: which side the comparison picks cannot be predicted.
             while (left < middle && right < high) {
-                const int rightRow = order[right];
-                const int leftRow = order[left];
-                if (compare(data[static_cast<size_t>(rightRow)], data[static_cast<size_t>(leftRow)],
-                            context) < 0) {
-                    merged[out++] = rightRow;
-                    ++right;
-                } else {
-                    merged[out++] = leftRow;
-                    ++left;
-                }
+                const bool takeRight = compare(entries[right].data, entries[left].data, context) < 0;
+                merged[out++] = takeRight ? entries[right] : entries[left];
+                right += takeRight ? 1 : 0;
+                left += takeRight ? 0 : 1;
             }
             while (left < middle)
-                merged[out++] = order[left++];
+                merged[out++] = entries[left++];
             while (right < high)
-                merged[out++] = order[right++];
+                merged[out++] = entries[right++];
         }
-        order.swap(merged);
+        entries.swap(merged);
     }
 }
 
@@ -196,12 +210,13 @@ bool ListCtrl::SortItems(CompareFunc compare, void* context) {
     const int count = GetItemCount();
     if (count < 2)
         return true;
-    std::vector<std::uint32_t> rowData(static_cast<size_t>(count));
+    std::vector<SortEntry> entries(static_cast<size_t>(count));
     for (int row = 0; row < count; ++row)
-        rowData[static_cast<size_t>(row)] = m_model->RowAt(row)->data;
+        entries[static_cast<size_t>(row)] = {m_model->RowAt(row)->data, row};
+    MergeSort(entries, compare, context);
     std::vector<int> order(static_cast<size_t>(count));
-    std::iota(order.begin(), order.end(), 0);
-    MergeSort(order, rowData, compare, context);
+    for (size_t i = 0; i < entries.size(); ++i)
+        order[i] = entries[i].row;
     m_model->Reorder(order);
     return true;
 }

@@ -74,7 +74,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {"2009-12-31 23时", "2010-9-1 23时", "2010-10-01 07时", "2010-10-01 08时"}},
         // GB18030 byte order is pinyin order: a, li, wang, zhang.
         SortCase{"ChineseByPinyin", {"张", "王", "阿", "李"}, {"阿", "李", "王", "张"}},
-        SortCase{"TextIsCaseSensitive", {"b", "B", "a", "A"}, {"A", "B", "a", "b"}}),
+        SortCase{"TextIsCaseSensitive", {"b", "B", "a", "A"}, {"A", "B", "a", "b"}},
+        // A date-time against a number or a text compares the texts (in GB18030).
+        SortCase{"DatesAndNumbers", {"2010-11-17", "12", "2009-1-1"}, {"12", "2009-1-1", "2010-11-17"}},
+        SortCase{"DatesAndChinese", {"张", "2010-11-17", "阿"}, {"2010-11-17", "阿", "张"}}),
     [](const ::testing::TestParamInfo<SortCase>& param) { return std::string(param.param.name); });
 
 TEST_F(ReportFixture, SortStateFollowsHeadingClicks) {
