@@ -71,7 +71,7 @@ bool FieldConversion::ToText(const Variant& value, const std::string& pattern, s
         text = value.TextValue();
         return true;
     case VarKind::Bool:
-        text = value.IntegerValue() == -1 ? "T" : "F";
+        text.assign(1, value.IntegerValue() == -1 ? 'T' : 'F');
         return true;
     default:
         return false;

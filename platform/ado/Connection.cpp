@@ -85,8 +85,9 @@ HRESULT Connection::Open(const std::string& connectionText, const std::string& /
     m_path = std::filesystem::absolute(source).lexically_normal().string();
     CheckIsSqliteFile();
 
+    // A connection belongs to one thread, so SQLite's own locking is not needed.
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(m_path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(m_path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     DatabasePtr db(raw);
     if (rc != SQLITE_OK)
         throw EngineError::FromSqlite(rc, raw, m_path);
@@ -94,7 +95,10 @@ HRESULT Connection::Open(const std::string& connectionText, const std::string& /
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
     // The rollback journal with full syncs: a power cut or a killed process loses at most
     // the change that was being written.
-    for (const char* pragma : {"PRAGMA journal_mode=DELETE", "PRAGMA synchronous=FULL"}) {
+    // A page cache large enough for a year of records, so that a dialog asking again
+    // does not read the file again.
+    for (const char* pragma :
+         {"PRAGMA journal_mode=DELETE", "PRAGMA synchronous=FULL", "PRAGMA cache_size=-32768"}) {
         const int prc = sqlite3_exec(raw, pragma, nullptr, nullptr, nullptr);
         if (prc != SQLITE_OK)
             throw EngineError::FromSqlite(prc, raw, m_path);

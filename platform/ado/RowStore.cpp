@@ -1,5 +1,7 @@
 #include "platform/ado/RowStore.h"
 
+#include <algorithm>
+
 namespace ado {
 
 RowStore::RowStore(size_t columns) : m_columns(columns) {}
@@ -9,33 +11,55 @@ void RowStore::AppendRow(std::int64_t rowid) {
     m_deleted.push_back(0);
 }
 
+void RowStore::PushCell(const Cell& cell) {
+    if ((m_cellCount & (kCellBlock - 1)) == 0 && (m_cellCount >> kCellBlockBits) == m_cellBlocks.size())
+        m_cellBlocks.push_back(std::make_unique_for_overwrite<Cell[]>(kCellBlock));
+    Slot(m_cellCount++) = cell;
+}
+
+std::uint64_t RowStore::StoreText(std::string_view text) {
+    if (m_textBlocks.empty() ||
+        m_textBlocks.back().capacity() - m_textBlocks.back().size() < text.size()) {
+        m_textBlocks.emplace_back();
+        m_textBlocks.back().reserve(std::max(kTextBlock, text.size()));
+    }
+    std::string& block = m_textBlocks.back();
+    const std::uint64_t at = (static_cast<std::uint64_t>(m_textBlocks.size() - 1) << 32) | block.size();
+    block.append(text);
+    return at;
+}
+
+std::string_view RowStore::TextOf(const Cell& cell) const {
+    const std::string& block = m_textBlocks[cell.offset >> 32];
+    return std::string_view(block).substr(cell.offset & 0xFFFFFFFFu, cell.length);
+}
+
 void RowStore::PushNull() {
     Cell cell{};
     cell.kind = VarKind::Null;
-    m_cells.push_back(cell);
+    PushCell(cell);
 }
 
 void RowStore::PushInteger(VarKind kind, std::int64_t value) {
     Cell cell{};
     cell.kind = kind;
     cell.integer = value;
-    m_cells.push_back(cell);
+    PushCell(cell);
 }
 
 void RowStore::PushReal(VarKind kind, double value) {
     Cell cell{};
     cell.kind = kind;
     cell.real = value;
-    m_cells.push_back(cell);
+    PushCell(cell);
 }
 
 void RowStore::PushText(VarKind kind, std::string_view text) {
     Cell cell{};
     cell.kind = kind;
-    cell.offset = m_text.size();
     cell.length = static_cast<std::uint32_t>(text.size());
-    m_text.append(text);
-    m_cells.push_back(cell);
+    cell.offset = StoreText(text);
+    PushCell(cell);
 }
 
 RowStore::Cell RowStore::MakeCell(const Variant& value) {
@@ -44,9 +68,8 @@ RowStore::Cell RowStore::MakeCell(const Variant& value) {
     switch (value.Kind()) {
     case VarKind::Text:
     case VarKind::Binary:
-        cell.offset = m_text.size();
         cell.length = static_cast<std::uint32_t>(value.TextValue().size());
-        m_text.append(value.TextValue());
+        cell.offset = StoreText(value.TextValue());
         break;
     case VarKind::R4:
     case VarKind::R8:
@@ -65,20 +88,20 @@ RowStore::Cell RowStore::MakeCell(const Variant& value) {
 }
 
 void RowStore::Push(const Variant& value) {
-    m_cells.push_back(MakeCell(value));
+    PushCell(MakeCell(value));
 }
 
 Variant RowStore::Get(size_t row, size_t column) const {
-    const Cell& cell = m_cells[row * m_columns + column];
+    const Cell& cell = Slot(row * m_columns + column);
     switch (cell.kind) {
     case VarKind::Empty:
         return Variant();
     case VarKind::Null:
         return Variant::Null();
     case VarKind::Text:
-        return Variant::Text(m_text.substr(cell.offset, cell.length));
+        return Variant::Text(TextOf(cell));
     case VarKind::Binary:
-        return Variant::Binary(m_text.substr(cell.offset, cell.length));
+        return Variant::Binary(std::string(TextOf(cell)));
     case VarKind::R4:
     case VarKind::R8:
     case VarKind::Date:
@@ -92,7 +115,7 @@ Variant RowStore::Get(size_t row, size_t column) const {
 
 void RowStore::Set(size_t row, size_t column, const Variant& value) {
     // A replaced text stays in the buffer unused; cursors live for one operation.
-    Slot(row, column) = MakeCell(value);
+    Slot(row * m_columns + column) = MakeCell(value);
 }
 
 void RowStore::MarkDeleted(size_t row) {
@@ -103,16 +126,20 @@ void RowStore::MarkDeleted(size_t row) {
 }
 
 void RowStore::Clear() {
-    m_cells.clear();
+    m_cellBlocks.clear();
+    m_cellCount = 0;
     m_rowids.clear();
     m_deleted.clear();
     m_deletedCount = 0;
-    m_text.clear();
+    m_textBlocks.clear();
 }
 
 size_t RowStore::MemoryUsed() const {
-    return m_cells.capacity() * sizeof(Cell) + m_rowids.capacity() * sizeof(std::int64_t) +
-           m_deleted.capacity() + m_text.capacity();
+    size_t text = 0;
+    for (const auto& block : m_textBlocks)
+        text += block.capacity();
+    return m_cellBlocks.size() * kCellBlock * sizeof(Cell) +
+           m_rowids.capacity() * sizeof(std::int64_t) + m_deleted.capacity() + text;
 }
 
 } // namespace ado

@@ -3,14 +3,16 @@
 #include "platform/ado/Variant.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace ado {
 
-/// The rows a cursor has read, kept compactly: one 16-byte cell per value, all texts in one
-/// shared buffer, plus each row's rowid and a deleted mark.
+/// The rows a cursor has read, kept compactly: one 16-byte cell per value, texts packed into
+/// shared blocks, plus each row's rowid and a deleted mark. Cells and texts live in
+/// fixed-size blocks, so a growing cursor never copies what it holds.
 class RowStore {
 public:
     explicit RowStore(size_t columns = 0);
@@ -48,15 +50,29 @@ private:
         VarKind kind;
     };
 
-    Cell& Slot(size_t row, size_t column) { return m_cells[row * m_columns + column]; }
+    static constexpr size_t kCellBlockBits = 12; // 4096 cells, 64 KiB a block
+    static constexpr size_t kCellBlock = size_t{1} << kCellBlockBits;
+    static constexpr size_t kTextBlock = 64 * 1024;
+
+    Cell& Slot(size_t index) {
+        return m_cellBlocks[index >> kCellBlockBits][index & (kCellBlock - 1)];
+    }
+    const Cell& Slot(size_t index) const {
+        return m_cellBlocks[index >> kCellBlockBits][index & (kCellBlock - 1)];
+    }
+    void PushCell(const Cell& cell);
+    /// Copies the bytes into a text block; the result locates them (block << 32 | offset).
+    std::uint64_t StoreText(std::string_view text);
+    std::string_view TextOf(const Cell& cell) const;
     Cell MakeCell(const Variant& value);
 
     size_t m_columns;
-    std::vector<Cell> m_cells;
+    size_t m_cellCount = 0;
+    std::vector<std::unique_ptr<Cell[]>> m_cellBlocks;
     std::vector<std::int64_t> m_rowids;
     std::vector<std::uint8_t> m_deleted;
     size_t m_deletedCount = 0;
-    std::string m_text;
+    std::vector<std::string> m_textBlocks;
 };
 
 } // namespace ado

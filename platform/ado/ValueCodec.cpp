@@ -14,9 +14,10 @@
 namespace ado {
 namespace {
 
-std::string_view ColumnText(sqlite3_stmt* statement, int index) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
-    return {text ? text : "", static_cast<size_t>(sqlite3_column_bytes(statement, index))};
+// Values are read through sqlite3_value: one column lookup per value instead of one per call.
+std::string_view ValueText(sqlite3_value* value) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return {text ? text : "", static_cast<size_t>(sqlite3_value_bytes(value))};
 }
 
 bool FitsInt32(sqlite3_int64 value) {
@@ -24,27 +25,27 @@ bool FitsInt32(sqlite3_int64 value) {
            value <= std::numeric_limits<std::int32_t>::max();
 }
 
-void PushByStorage(RowStore& rows, sqlite3_stmt* statement, int index) {
-    switch (sqlite3_column_type(statement, index)) {
+void PushByStorage(RowStore& rows, sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER: {
-        const sqlite3_int64 value = sqlite3_column_int64(statement, index);
-        if (FitsInt32(value))
-            rows.PushInteger(VarKind::I4, value);
+        const sqlite3_int64 number = sqlite3_value_int64(value);
+        if (FitsInt32(number))
+            rows.PushInteger(VarKind::I4, number);
         else
-            rows.PushReal(VarKind::R8, static_cast<double>(value));
+            rows.PushReal(VarKind::R8, static_cast<double>(number));
         break;
     }
     case SQLITE_FLOAT:
-        rows.PushReal(VarKind::R8, sqlite3_column_double(statement, index));
+        rows.PushReal(VarKind::R8, sqlite3_value_double(value));
         break;
     case SQLITE_BLOB: {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, index));
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
         rows.PushText(VarKind::Binary,
-                      {bytes ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(statement, index))});
+                      {bytes ? bytes : "", static_cast<size_t>(sqlite3_value_bytes(value))});
         break;
     }
     default:
-        rows.PushText(VarKind::Text, ColumnText(statement, index));
+        rows.PushText(VarKind::Text, ValueText(value));
         break;
     }
 }
@@ -146,29 +147,30 @@ std::int64_t IntegerOf(VarKind target, const Variant& value) {
 
 void ValueCodec::ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
                           const ColumnInfo& column) {
-    const int storage = sqlite3_column_type(statement, index);
+    sqlite3_value* value = sqlite3_column_value(statement, index);
+    const int storage = sqlite3_value_type(value);
     if (storage == SQLITE_NULL) {
         rows.PushNull();
         return;
     }
     const bool numeric = storage == SQLITE_INTEGER || storage == SQLITE_FLOAT;
     if (!column.hasDeclaredKind) {
-        PushByStorage(rows, statement, index);
+        PushByStorage(rows, value);
         return;
     }
     switch (column.kind) {
     case VarKind::Text:
         if (storage == SQLITE_BLOB)
             break;
-        rows.PushText(VarKind::Text, ColumnText(statement, index));
+        rows.PushText(VarKind::Text, ValueText(value));
         return;
     case VarKind::Date: {
         double date = 0;
         if (numeric) {
-            rows.PushReal(VarKind::Date, sqlite3_column_double(statement, index));
+            rows.PushReal(VarKind::Date, sqlite3_value_double(value));
             return;
         }
-        if (storage == SQLITE_TEXT && StoredDate::Parse(ColumnText(statement, index), date)) {
+        if (storage == SQLITE_TEXT && StoredDate::Parse(ValueText(value), date)) {
             rows.PushReal(VarKind::Date, date);
             return;
         }
@@ -178,34 +180,33 @@ void ValueCodec::ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
     case VarKind::R8:
         if (!numeric)
             break;
-        rows.PushReal(column.kind, sqlite3_column_double(statement, index));
+        rows.PushReal(column.kind, sqlite3_value_double(value));
         return;
     case VarKind::Bool:
         if (!numeric)
             break;
-        rows.PushInteger(VarKind::Bool, sqlite3_column_double(statement, index) != 0 ? -1 : 0);
+        rows.PushInteger(VarKind::Bool, sqlite3_value_double(value) != 0 ? -1 : 0);
         return;
     case VarKind::Currency:
         if (!numeric)
             break;
-        rows.PushInteger(VarKind::Currency,
-                         std::llround(sqlite3_column_double(statement, index) * 10000.0));
+        rows.PushInteger(VarKind::Currency, std::llround(sqlite3_value_double(value) * 10000.0));
         return;
     case VarKind::Decimal:
         if (!numeric)
             break;
-        rows.PushReal(VarKind::Decimal, sqlite3_column_double(statement, index));
+        rows.PushReal(VarKind::Decimal, sqlite3_value_double(value));
         return;
     default:
         if (IsInteger(column.kind) && storage == SQLITE_INTEGER &&
-            FitsInt32(sqlite3_column_int64(statement, index))) {
-            rows.PushInteger(column.kind, sqlite3_column_int64(statement, index));
+            FitsInt32(sqlite3_value_int64(value))) {
+            rows.PushInteger(column.kind, sqlite3_value_int64(value));
             return;
         }
         break;
     }
     // What is stored does not fit the declared type: hand it over as it is.
-    PushByStorage(rows, statement, index);
+    PushByStorage(rows, value);
 }
 
 Variant ValueCodec::Coerce(const ColumnInfo& column, const Variant& value) {

@@ -87,6 +87,13 @@ Variant Variant::Text(std::string text) {
     return v;
 }
 
+Variant Variant::Text(std::string_view text) {
+    Variant v;
+    v.m_kind = VarKind::Text;
+    v.m_text.assign(text);
+    return v;
+}
+
 Variant Variant::Bool(bool value) {
     return Integer(VarKind::Bool, value ? -1 : 0);
 }

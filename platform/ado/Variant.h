@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace ado {
 
@@ -48,6 +49,8 @@ public:
     static Variant Real(VarKind kind, double value);
     static Variant Date(double oleDate);
     static Variant Text(std::string text);
+    static Variant Text(std::string_view text);
+    static Variant Text(const char* text) { return Text(std::string_view(text)); }
     static Variant Bool(bool value);
     /// Currency counted in ten-thousandths.
     static Variant Currency(std::int64_t tenThousandths);
