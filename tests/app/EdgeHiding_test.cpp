@@ -3,7 +3,9 @@
 #include "platform/ui/FakeWindowHost.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -189,6 +191,35 @@ TEST_F(EdgeHidingTest, TouchingTheStripBringsTheWindowBackAtTheTop) {
 
 TEST_F(EdgeHidingTest, TheMainWindowWatchesMovesOverItself) {
     EXPECT_TRUE(dlg.hasMouseTracking());
+}
+
+} // namespace
+
+namespace {
+
+// The same rules on a real (offscreen) window, with Qt's timer, cursor and moves.
+TEST(EdgeHidingOnScreenTest, AWindowAtTheTopSlidesUpWhenTheCursorLeavesIt) {
+    CCofferDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.show();
+    dlg.move(100, 0);
+    const QRect shown = dlg.frameGeometry();
+    QCursor::setPos(shown.center());
+    MouseMoveOver(dlg);
+    QCursor::setPos(shown.right() + 50, shown.bottom() - 10);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.frameGeometry().top() < 0; }, 3000));
+    const QRect hidden = dlg.frameGeometry();
+    EXPECT_EQ(hidden.left(), shown.left());
+    EXPECT_EQ(hidden.size(), shown.size());
+    const int rowsLeft = hidden.bottom() + 1;
+    EXPECT_GE(rowsLeft, 3);
+    EXPECT_LE(rowsLeft, 12);
+    EXPECT_TRUE(dlg.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(dlg.isVisible());
+
+    MouseMoveOver(dlg); // the strip is touched
+    EXPECT_EQ(dlg.frameGeometry().topLeft(), QPoint(shown.left(), 0));
 }
 
 } // namespace
