@@ -46,6 +46,12 @@ void HeaderCtrl::paintSection(QPainter* painter, const QRect& rect, int logicalI
     painter->save();
     DrawItem(*painter, rect, logicalIndex);
     painter->restore();
+    // The divider the plain headings have, so that an owner-drawn one still looks apart.
+    painter->save();
+    painter->setPen(palette().color(QPalette::Mid));
+    painter->drawLine(rect.topRight(), rect.bottomRight());
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter->restore();
 }
 
 void HeaderCtrl::mousePressEvent(QMouseEvent* event) {
