@@ -15,4 +15,6 @@ bool CAboutDlg::OnInitDialog() {
 }
 
 // The box stays open; whether a browser came up is the desktop's business.
-void CAboutDlg::OnLinkClicked() { ui::ShellOpenUrl(this, kHomePage); }
+void CAboutDlg::OnLinkClicked() {
+    ui::ShellOpenUrl(this, kHomePage);
+}

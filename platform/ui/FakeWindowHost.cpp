@@ -2,9 +2,12 @@
 
 namespace ui {
 
-FakeWindowHost::FakeWindowHost() : m_previous(SetWindowHost(this)) {}
+FakeWindowHost::FakeWindowHost() : m_previous(SetWindowHost(this)) {
+}
 
-FakeWindowHost::~FakeWindowHost() { SetWindowHost(m_previous); }
+FakeWindowHost::~FakeWindowHost() {
+    SetWindowHost(m_previous);
+}
 
 int FakeWindowHost::TimerPeriod(int id) const {
     auto found = m_timers.find(id);
@@ -28,22 +31,27 @@ int FakeWindowHost::Tick() {
     return ticked;
 }
 
-ScreenRect FakeWindowHost::GetWindowRect(QWidget*) { return m_rect; }
+ScreenRect FakeWindowHost::GetWindowRect(QWidget*) {
+    return m_rect;
+}
 
 void FakeWindowHost::MoveWindow(QWidget*, int x, int y, int width, int height, bool repaint) {
     m_rect = {x, y, x + width, y + height};
     m_moves.push_back({m_rect, repaint});
 }
 
-void FakeWindowHost::SetTimer(QWidget*, int id, int milliseconds,
-                              std::function<void(int)> tick) {
+void FakeWindowHost::SetTimer(QWidget*, int id, int milliseconds, std::function<void(int)> tick) {
     m_timers[id] = {milliseconds, std::move(tick)};
     ++m_nTimerStarts;
 }
 
-void FakeWindowHost::KillTimer(QWidget*, int id) { m_timers.erase(id); }
+void FakeWindowHost::KillTimer(QWidget*, int id) {
+    m_timers.erase(id);
+}
 
-void FakeWindowHost::SetTopmost(QWidget*) { m_bTopmost = true; }
+void FakeWindowHost::SetTopmost(QWidget*) {
+    m_bTopmost = true;
+}
 
 void FakeWindowHost::Sleep(int milliseconds) {
     ++m_nPauses;

@@ -75,9 +75,8 @@ bool ShellNotifyIcon(unsigned operation, const TrayIconRecord& record, unsigned 
     case NIM_DELETE: {
         if (icon == nullptr)
             return false;
-        std::erase_if(Icons(), [icon](const std::unique_ptr<TrayIcon>& each) {
-            return each.get() == icon;
-        });
+        std::erase_if(Icons(),
+                      [icon](const std::unique_ptr<TrayIcon>& each) { return each.get() == icon; });
         return true;
     }
     default:
@@ -100,12 +99,16 @@ TrayIcon* FindTrayIcon(const QWidget* window, unsigned id) {
     return nullptr;
 }
 
-int TrayIconCount() { return static_cast<int>(Icons().size()); }
+int TrayIconCount() {
+    return static_cast<int>(Icons().size());
+}
 
 bool IsSystemTrayAvailable() {
     return g_trayAvailable ? *g_trayAvailable : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void OverrideSystemTrayAvailable(std::optional<bool> available) { g_trayAvailable = available; }
+void OverrideSystemTrayAvailable(std::optional<bool> available) {
+    g_trayAvailable = available;
+}
 
 } // namespace ui

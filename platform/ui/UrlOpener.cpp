@@ -18,7 +18,9 @@ UrlOpener* g_opener = &g_desktopOpener;
 
 } // namespace
 
-bool ShellOpenUrl(QWidget* owner, const std::string& url) { return g_opener->Open(owner, url); }
+bool ShellOpenUrl(QWidget* owner, const std::string& url) {
+    return g_opener->Open(owner, url);
+}
 
 UrlOpener* SetUrlOpener(UrlOpener* opener) {
     UrlOpener* previous = g_opener;

@@ -34,8 +34,7 @@ public:
 
     QPoint GetCursorPos() override { return QCursor::pos(); }
 
-    void MoveWindow(QWidget* window, int x, int y, int width, int height,
-                    bool repaint) override {
+    void MoveWindow(QWidget* window, int x, int y, int width, int height, bool repaint) override {
         // Qt places a top-level window by its frame but sizes it by its client area.
         const QSize frame = window->frameGeometry().size();
         const QSize client = window->size();
@@ -61,7 +60,8 @@ public:
             timer->setProperty(kTimerId, id);
         }
         QObject::disconnect(timer, &QTimer::timeout, nullptr, nullptr);
-        QObject::connect(timer, &QTimer::timeout, window, [id, tick = std::move(tick)] { tick(id); });
+        QObject::connect(timer, &QTimer::timeout, window,
+                         [id, tick = std::move(tick)] { tick(id); });
         timer->start(milliseconds);
     }
 
@@ -82,7 +82,9 @@ public:
             handle->setFlags(window->windowFlags());
     }
 
-    void Sleep(int milliseconds) override { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+    void Sleep(int milliseconds) override {
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+    }
 
     QSize GetScreenSize() override {
         const QScreen* screen = QGuiApplication::primaryScreen();
@@ -95,7 +97,9 @@ WindowHost* g_host = &g_qtWindowHost;
 
 } // namespace
 
-WindowHost& CurrentWindowHost() { return *g_host; }
+WindowHost& CurrentWindowHost() {
+    return *g_host;
+}
 
 WindowHost* SetWindowHost(WindowHost* host) {
     WindowHost* previous = g_host;

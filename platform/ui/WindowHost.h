@@ -35,8 +35,7 @@ public:
     virtual QPoint GetCursorPos() = 0;
     /// Puts the window's outer rectangle at (x, y) with that size; with repaint, the window
     /// is drawn there at once.
-    virtual void MoveWindow(QWidget* window, int x, int y, int width, int height,
-                            bool repaint) = 0;
+    virtual void MoveWindow(QWidget* window, int x, int y, int width, int height, bool repaint) = 0;
     /// Starts (or restarts) the window's timer with this id; tick is called every period.
     virtual void SetTimer(QWidget* window, int id, int milliseconds,
                           std::function<void(int id)> tick) = 0;

@@ -105,7 +105,8 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     });
     CCofferDlg dlg;
     const int result = dlg.DoModal();
-    EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{{"用户设置", "系统设置", "退出"}}));
+    EXPECT_EQ(popups.Shown(),
+              (std::vector<std::vector<std::string>>{{"用户设置", "系统设置", "退出"}}));
     return result;
 }
 

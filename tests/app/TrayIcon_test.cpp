@@ -112,10 +112,14 @@ TEST(TrayIconTest, OnlyDoubleClicksAndRightClicksOnIconHundredDoAnything) {
         unsigned id;
         unsigned mouse;
     };
-    const Case cases[] = {{101, ui::WM_LBUTTONDBLCLK}, {101, ui::WM_RBUTTONUP},
-                          {0, ui::WM_LBUTTONDBLCLK},   {kIconId, 0x200},
-                          {kIconId, 0x201},            {kIconId, ui::WM_LBUTTONUP},
-                          {kIconId, 0x204},            {kIconId, 0x206}};
+    const Case cases[] = {{101, ui::WM_LBUTTONDBLCLK},
+                          {101, ui::WM_RBUTTONUP},
+                          {0, ui::WM_LBUTTONDBLCLK},
+                          {kIconId, 0x200},
+                          {kIconId, 0x201},
+                          {kIconId, ui::WM_LBUTTONUP},
+                          {kIconId, 0x204},
+                          {kIconId, 0x206}};
     for (const Case& notice : cases) {
         SCOPED_TRACE(notice.mouse);
         EXPECT_EQ(ui::SendWindowMessage(&dlg, TrayCallbackMessage, notice.id, notice.mouse), 0);
