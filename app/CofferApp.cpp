@@ -1,7 +1,9 @@
 #include "app/CofferApp.h"
 
 #include "app/CofferDlg.h"
+#include "data/EngineErrorText.h"
 #include "platform/skin/SkinEngine.h"
+#include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/TrayIcon.h"
 #include "platform/ui/WindowMessages.h"
 
@@ -43,6 +45,8 @@ int CCofferApp::Run(int argc, char** argv) {
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
+    // An engine error that escapes a handler is shown with the engine's description.
+    ui::AddErrorTranslator(&DescribeEngineError);
     // The main window's run is the program's life; a hidden main window with no other
     // window left open is not the end of it.
     QApplication::setQuitOnLastWindowClosed(false);
