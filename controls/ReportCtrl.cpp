@@ -177,7 +177,10 @@ void CReportCtrl::OnColumnClick(int nColumn) {
 
 void CReportCtrl::PrepareSortKeys(int nColumn) {
     // Each row's key once per sort, not once per comparison; and of each key only what
-    // this column can ask of it.
+    // this column can ask of it. A number first reads the second as a number, whatever it
+    // is; a non-number first tries both as date-times. So a number key needs its value
+    // and a non-number key its date-time at once; the other reading only when the column
+    // holds both kinds.
     m_sortKeys.assign(m_records.size(), CReportSortKey());
     bool bNumbers = false;
     bool bOthers = false;
@@ -187,20 +190,25 @@ void CReportCtrl::PrepareSortKeys(int nColumn) {
             continue;
         CReportSortKey& key = m_sortKeys[nSlot] =
             CReportSortKey::KindOnly(record->m_texts[static_cast<size_t>(nColumn)]);
-        if (!key.IsEmpty())
-            (key.IsNumber() ? bNumbers : bOthers) = true;
+        if (key.IsEmpty())
+            continue;
+        if (key.IsNumber()) {
+            bNumbers = true;
+            key.ReadNumber();
+        } else {
+            bOthers = true;
+            key.ReadDate();
+        }
     }
-    // A number first reads the second as a number, whatever it is; a non-number first
-    // tries both as date-times.
     bool bText = false;
     bool bDate = false;
     bool bNotDate = false;
     for (CReportSortKey& key : m_sortKeys) {
         if (key.IsEmpty())
             continue;
-        if (bNumbers)
+        if (bNumbers && !key.IsNumber())
             key.ReadNumber();
-        if (bOthers)
+        if (bOthers && key.IsNumber())
             key.ReadDate();
         bText = bText || (!key.IsNumber() && !key.IsDate());
         bDate = bDate || (!key.IsNumber() && key.IsDate());

@@ -2,7 +2,10 @@
 
 #include "platform/ole/DateTimeParser.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <iconv.h>
 #include <locale.h>
@@ -76,28 +79,34 @@ CReportSortKey::CReportSortKey(std::string_view text) : CReportSortKey(KindOnly(
 
 CReportSortKey CReportSortKey::KindOnly(std::string_view text) {
     CReportSortKey key;
-    key.m_text = Trim(text);
-    if (IsNumberText(key.m_text))
+    key.SetText(Trim(text));
+    if (IsNumberText(key.Text()))
         key.m_nFlags |= kNumber;
     return key;
 }
 
 void CReportSortKey::ReadNumber() {
     if (!IsEmpty() && (m_nFlags & kCollated) == 0)
-        m_dNumber = NumberValue(m_text);
+        m_dNumber = NumberValue(Text());
 }
 
 void CReportSortKey::ReadDate() {
     COleDateTime value;
-    if (!IsEmpty() && (m_nFlags & kCollated) == 0 && ole::ParseDateTime(m_text, value) &&
+    if (!IsEmpty() && (m_nFlags & kCollated) == 0 && ole::ParseDateTime(Text(), value) &&
         value.GetStatus() == COleDateTime::valid) {
         m_nFlags |= kDate;
         m_dDate = ChronologicalValue(value.m_dt);
     }
 }
 
+void CReportSortKey::SetText(std::string_view text) {
+    // A cell of 4 GB or more is not a thing a list shows; its key reads the first 4 GB.
+    m_pText = text.data();
+    m_nLength = static_cast<std::uint32_t>(std::min<size_t>(text.size(), UINT32_MAX));
+}
+
 void CReportSortKey::SetCollation(std::string_view gb18030) {
-    m_text = gb18030;
+    SetText(gb18030);
     m_nFlags |= kCollated;
 }
 
@@ -106,10 +115,10 @@ int CReportSortKey::CompareText(const CReportSortKey& a, const CReportSortKey& b
         return a.IsEmpty() ? (b.IsEmpty() ? 0 : -1) : 1;
     int result = 0;
     if ((a.m_nFlags & b.m_nFlags & kCollated) != 0) {
-        result = a.m_text.compare(b.m_text);
+        result = a.Text().compare(b.Text());
     } else {
         auto collated = [](const CReportSortKey& key) {
-            return (key.m_nFlags & kCollated) != 0 ? std::string(key.m_text) : ToGb18030(key.m_text);
+            return (key.m_nFlags & kCollated) != 0 ? std::string(key.Text()) : ToGb18030(key.Text());
         };
         result = collated(a).compare(collated(b));
     }

@@ -25,8 +25,8 @@ public:
     void SetCollation(std::string_view gb18030);
 
     /// The trimmed text (its GB18030 form once SetCollation was called).
-    std::string_view Text() const { return m_text; }
-    bool IsEmpty() const { return m_text.empty(); }
+    std::string_view Text() const { return {m_pText, m_nLength}; }
+    bool IsEmpty() const { return m_nLength == 0; }
     bool IsNumber() const { return (m_nFlags & kNumber) != 0; }
     double Number() const { return m_dNumber; }
     bool IsDate() const { return (m_nFlags & kDate) != 0; }
@@ -53,9 +53,12 @@ private:
     static constexpr std::uint8_t kCollated = 4;
 
     static int CompareText(const CReportSortKey& a, const CReportSortKey& b);
+    void SetText(std::string_view text);
 
     double m_dNumber = 0.0;
     double m_dDate = 0.0;
-    std::string_view m_text;
+    // The text as a pointer and a 32-bit length rather than a view: 32 bytes a key, not 40.
+    const char* m_pText = "";
+    std::uint32_t m_nLength = 0;
     std::uint8_t m_nFlags = 0;
 };
