@@ -4,28 +4,45 @@
 #include "data/ADORecordset.h"
 #include "data/FormatDateTime.h"
 #include "data/SqlText.h"
+#include "inquiry/InquiryRowFormatter.h"
 #include "inquiry/InquiryTwin.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/ListModel.h"
 #include "platform/ui/MenuResource.h"
 
 #include <QComboBox>
 #include <QCursor>
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 
 namespace {
 
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
 
-std::string AmountText(double dAmount) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%0.1f", dAmount);
-    return text;
-}
+// A year's list is a hundred thousand rows, and a row added alone is announced to the view
+// and its selection one by one, which costs more than reading it. The list has just been
+// emptied, so no index into it is kept anywhere: the view can learn of all the new rows at
+// once, when they are in (or when a read error ends the walk).
+class QuietFill {
+public:
+    explicit QuietFill(ui::ListModel* model) : m_model(model) {
+        emit m_model->layoutAboutToBeChanged();
+        m_bWasBlocked = m_model->blockSignals(true);
+    }
+    ~QuietFill() {
+        m_model->blockSignals(m_bWasBlocked);
+        emit m_model->layoutChanged();
+    }
+    QuietFill(const QuietFill&) = delete;
+    QuietFill& operator=(const QuietFill&) = delete;
+
+private:
+    ui::ListModel* m_model;
+    bool m_bWasBlocked = false;
+};
 
 } // namespace
 
@@ -149,6 +166,8 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
 }
 
 void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePattern) {
+    CInquiryRowFormatter formatter(szDatePattern);
+    const QuietFill quiet(m_listResult->GetListModel());
     while (!recordset.IsEOF()) {
         std::string strId, strMember, strItem;
         double dAmount = 0.0;
@@ -158,8 +177,14 @@ void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePatter
         recordset.GetFieldValue(1, strMember);
         recordset.GetFieldValue(3, dtRecord);
         recordset.GetFieldValue(4, strItem);
-        m_listResult->InsertItem(m_listResult->GetItemCount(), strId, AmountText(dAmount),
-                                 strMember, FormatDateTime(dtRecord, szDatePattern), strItem);
+        std::vector<std::string> cells;
+        cells.reserve(5);
+        cells.push_back(std::move(strId));
+        cells.push_back(CInquiryRowFormatter::Amount(dAmount));
+        cells.push_back(std::move(strMember));
+        cells.push_back(formatter.Date(dtRecord));
+        cells.push_back(std::move(strItem));
+        m_listResult->InsertItem(m_listResult->GetItemCount(), std::move(cells));
         recordset.MoveNext();
     }
 }
@@ -184,7 +209,7 @@ void CInquiryDlg::OnEditRecord() {
     const std::optional<EditedRecord> edited = m_twin.RunEditor(this, strId);
     if (!edited)
         return;
-    m_listResult->SetItemText(nItem, 1, AmountText(edited->dAmount));
+    m_listResult->SetItemText(nItem, 1, CInquiryRowFormatter::Amount(edited->dAmount));
     m_listResult->SetItemText(nItem, 2, edited->strMember);
     m_listResult->SetItemText(nItem, 3, FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
     m_listResult->SetItemText(nItem, 4, edited->strItem);
