@@ -249,12 +249,24 @@ void BM_Memory100k(benchmark::State& state) {
     state.counters["peak_rss_mb"] = StatusMegabytes("VmHWM:");
 }
 
+// The same rows in a bare vector, for comparison (run alone as well).
+void BM_MemoryPlain100k(benchmark::State& state) {
+    Rows();
+    for (auto _ : state) {
+        const double before = StatusMegabytes("VmRSS:");
+        std::vector<std::vector<std::string>> plain = PlainRows();
+        state.counters["plain_mb"] = StatusMegabytes("VmRSS:") - before;
+        benchmark::DoNotOptimize(plain.data());
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_Fill100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SortAmount100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SortDate100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Memory100k)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_MemoryPlain100k)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
