@@ -2,6 +2,7 @@
 
 #include "controls/ReportHeaderCtrl.h"
 #include "controls/ReportItemData.h"
+#include "tests/controls/HeadingClick.h"
 
 #include <QTest>
 
@@ -25,11 +26,7 @@ struct ReportFixture : ::testing::Test {
         for (size_t i = 0; i < values.size(); ++i)
             list.InsertItem(list.GetItemCount(), "r" + std::to_string(i), values[i]);
     }
-    void ClickHeading(int column) {
-        auto& header = list.GetReportHeader();
-        QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
-                          QPoint(header.sectionViewportPosition(column) + 5, header.height() / 2));
-    }
+    void ClickHeading(int column) { ::ClickHeading(list, column); }
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> out;
         for (int row = 0; row < list.GetItemCount(); ++row)

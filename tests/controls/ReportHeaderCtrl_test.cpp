@@ -1,5 +1,7 @@
 #include "controls/ReportHeaderCtrl.h"
 
+#include "tests/controls/HeadingClick.h"
+
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -55,11 +57,7 @@ struct HeaderFixture : ::testing::Test {
         list.InsertItem(1, "1", "10.5", "2010-11-16 09时");
         list.show();
     }
-    void ClickHeading(int column) {
-        auto& header = list.GetReportHeader();
-        QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
-                          QPoint(header.sectionViewportPosition(column) + 5, header.height() / 2));
-    }
+    void ClickHeading(int column) { ::ClickHeading(list, column); }
     std::vector<std::string> Draw(int item, const QRect& rect) {
         RecordingPainter painter;
         list.GetReportHeader().DrawItem(painter, rect, item);
