@@ -4,8 +4,6 @@
 #include "controls/ReportItemData.h"
 #include "tests/controls/HeadingClick.h"
 
-#include <QTest>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
