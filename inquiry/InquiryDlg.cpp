@@ -9,7 +9,6 @@
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DialogUnits.h"
-#include "platform/ui/ListModel.h"
 #include "platform/ui/MenuResource.h"
 
 #include <QComboBox>
@@ -22,26 +21,17 @@ namespace {
 
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
 
-// A year's list is a hundred thousand rows, and a row added alone is announced to the view
-// and its selection one by one, which costs more than reading it. The list has just been
-// emptied, so no index into it is kept anywhere: the view can learn of all the new rows at
-// once, when they are in (or when a read error ends the walk).
-class QuietFill {
+// A year's list is a hundred thousand rows: the view learns of them all at once when they
+// are in, or when a read error ends the walk.
+class RedrawOff {
 public:
-    explicit QuietFill(ui::ListModel* model) : m_model(model) {
-        emit m_model->layoutAboutToBeChanged();
-        m_bWasBlocked = m_model->blockSignals(true);
-    }
-    ~QuietFill() {
-        m_model->blockSignals(m_bWasBlocked);
-        emit m_model->layoutChanged();
-    }
-    QuietFill(const QuietFill&) = delete;
-    QuietFill& operator=(const QuietFill&) = delete;
+    explicit RedrawOff(ui::ListCtrl* list) : m_list(list) { m_list->SetRedraw(false); }
+    ~RedrawOff() { m_list->SetRedraw(true); }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
 
 private:
-    ui::ListModel* m_model;
-    bool m_bWasBlocked = false;
+    ui::ListCtrl* m_list;
 };
 
 } // namespace
@@ -167,7 +157,7 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
 
 void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePattern) {
     CInquiryRowFormatter formatter(szDatePattern);
-    const QuietFill quiet(m_listResult->GetListModel());
+    const RedrawOff redrawOff(m_listResult);
     while (!recordset.IsEOF()) {
         std::string strId, strMember, strItem;
         double dAmount = 0.0;

@@ -241,4 +241,17 @@ void ListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
         emit itemDoubleClicked(RowAt(event->position().toPoint()));
 }
 
+void ListCtrl::SetRedraw(bool redraw) {
+    if (redraw == !m_bRedrawOff)
+        return;
+    m_bRedrawOff = !redraw;
+    if (m_bRedrawOff) {
+        m_model->BeginBatch();
+        setUpdatesEnabled(false);
+    } else {
+        m_model->EndBatch();
+        setUpdatesEnabled(true);
+    }
+}
+
 } // namespace ui

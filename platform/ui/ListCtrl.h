@@ -68,6 +68,11 @@ public:
     bool SetFocusedItem(int row);
     bool EnsureVisible(int row);
 
+    /// Off: rows may be added, removed and changed without the view following each one;
+    /// back on, the view shows them all at once (and nothing is selected). For filling long
+    /// lists.
+    void SetRedraw(bool redraw);
+
     std::uint32_t GetExtendedStyle() const { return m_nExtendedStyle; }
     void SetExtendedStyle(std::uint32_t style);
 
@@ -101,6 +106,7 @@ private:
     ListModel* m_model;
     HeaderCtrl* m_header = nullptr;
     std::uint32_t m_nExtendedStyle = 0;
+    bool m_bRedrawOff = false;
 };
 
 } // namespace ui

@@ -29,26 +29,30 @@ int ListModel::InsertColumn(int index, const std::string& heading, int format) {
     if (index < 0)
         return -1;
     index = std::min(index, ColumnCount());
-    beginInsertColumns(QModelIndex(), index, index);
+    if (!InBatch())
+        beginInsertColumns(QModelIndex(), index, index);
     m_columns.insert(m_columns.begin() + index, Column{heading, format});
     for (Row& row : m_rows) {
         if (index < static_cast<int>(row.texts.size()))
             row.texts.insert(row.texts.begin() + index, std::string());
     }
-    endInsertColumns();
+    if (!InBatch())
+        endInsertColumns();
     return index;
 }
 
 bool ListModel::DeleteColumn(int index) {
     if (index < 0 || index >= ColumnCount())
         return false;
-    beginRemoveColumns(QModelIndex(), index, index);
+    if (!InBatch())
+        beginRemoveColumns(QModelIndex(), index, index);
     m_columns.erase(m_columns.begin() + index);
     for (Row& row : m_rows) {
         if (index < static_cast<int>(row.texts.size()))
             row.texts.erase(row.texts.begin() + index);
     }
-    endRemoveColumns();
+    if (!InBatch())
+        endRemoveColumns();
     return true;
 }
 
@@ -70,27 +74,33 @@ int ListModel::InsertRow(int index, Row row) {
     index = std::min(index, RowCount());
     if (row.texts.size() > m_columns.size())
         row.texts.resize(m_columns.size());
-    beginInsertRows(QModelIndex(), index, index);
+    if (!InBatch())
+        beginInsertRows(QModelIndex(), index, index);
     m_rows.insert(m_rows.begin() + index, std::move(row));
-    endInsertRows();
+    if (!InBatch())
+        endInsertRows();
     return index;
 }
 
 bool ListModel::RemoveRow(int index) {
     if (!IsRow(index))
         return false;
-    beginRemoveRows(QModelIndex(), index, index);
+    if (!InBatch())
+        beginRemoveRows(QModelIndex(), index, index);
     m_rows.erase(m_rows.begin() + index);
-    endRemoveRows();
+    if (!InBatch())
+        endRemoveRows();
     return true;
 }
 
 int ListModel::Clear() {
     const int count = RowCount();
-    beginResetModel();
+    if (!InBatch())
+        beginResetModel();
     m_rows.clear();
     m_rows.shrink_to_fit();
-    endResetModel();
+    if (!InBatch())
+        endResetModel();
     return count;
 }
 
@@ -108,8 +118,10 @@ bool ListModel::SetText(int row, int column, std::string text) {
     if (column >= static_cast<int>(texts.size()))
         texts.resize(static_cast<size_t>(column) + 1);
     texts[static_cast<size_t>(column)] = std::move(text);
-    const QModelIndex cell = index(row, column);
-    emit dataChanged(cell, cell, {Qt::DisplayRole});
+    if (!InBatch()) {
+        const QModelIndex cell = index(row, column);
+        emit dataChanged(cell, cell, {Qt::DisplayRole});
+    }
     return true;
 }
 
@@ -126,7 +138,7 @@ bool ListModel::SetChecked(int row, bool checked) {
     Row& record = m_rows[static_cast<size_t>(row)];
     if (record.checked != checked) {
         record.checked = checked;
-        if (m_bCheckable) {
+        if (m_bCheckable && !InBatch()) {
             const QModelIndex cell = index(row, 0);
             emit dataChanged(cell, cell, {Qt::CheckStateRole});
         }
@@ -138,14 +150,26 @@ void ListModel::SetCheckable(bool checkable) {
     if (m_bCheckable == checkable)
         return;
     m_bCheckable = checkable;
-    if (!m_rows.empty() && !m_columns.empty())
+    if (!m_rows.empty() && !m_columns.empty() && !InBatch())
         emit dataChanged(index(0, 0), index(RowCount() - 1, 0), {Qt::CheckStateRole});
+}
+
+void ListModel::BeginBatch() {
+    if (m_nBatch++ == 0)
+        beginResetModel();
+}
+
+void ListModel::EndBatch() {
+    if (m_nBatch > 0 && --m_nBatch == 0)
+        endResetModel();
 }
 
 void ListModel::Reorder(const std::vector<int>& order) {
     if (order.size() != m_rows.size() || m_rows.empty())
         return;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const bool announce = !InBatch();
+    if (announce)
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 
     std::vector<Row> rows;
     rows.reserve(m_rows.size());
@@ -155,6 +179,8 @@ void ListModel::Reorder(const std::vector<int>& order) {
         newRowOf[static_cast<size_t>(order[i])] = static_cast<int>(i);
     }
     m_rows = std::move(rows);
+    if (!announce)
+        return;
 
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;

@@ -58,6 +58,13 @@ public:
     void SetCheckable(bool checkable);
     bool IsCheckable() const { return m_bCheckable; }
 
+    /// While a batch is open the view is told nothing; closing it tells the view that every
+    /// row may have changed (a model reset, which also clears the selection). Used to fill a
+    /// list of a hundred thousand rows in one go. Batches nest.
+    void BeginBatch();
+    void EndBatch();
+    bool InBatch() const { return m_nBatch != 0; }
+
     /// Puts the rows in the order given: row i of the result is the old row order[i].
     /// `order` must be a permutation of 0 … RowCount() − 1. Persistent indexes (the
     /// selection, the focus) follow their rows.
@@ -81,6 +88,7 @@ private:
     std::vector<Column> m_columns;
     std::vector<Row> m_rows;
     bool m_bCheckable = false;
+    int m_nBatch = 0;
 };
 
 } // namespace ui

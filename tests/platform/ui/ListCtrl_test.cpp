@@ -161,4 +161,34 @@ TEST_F(ListFixture, ModelPassesTheItemModelTester) {
     list.DeleteAllItems();
     EXPECT_EQ(list.model()->rowCount(), 0);
     EXPECT_EQ(list.model()->columnCount(), 3);
+
+    // A fill with drawing off stays consistent for the view, whatever it does meanwhile.
+    list.SetRedraw(false);
+    Fill(20);
+    list.SetItemText(3, 2, "y");
+    list.SortItems(&Descending, nullptr);
+    list.DeleteItem(0);
+    list.SetRedraw(true);
+    EXPECT_EQ(list.model()->rowCount(), 19);
+}
+
+TEST_F(ListFixture, RowsAddedWithDrawingOffAreShownWhenItIsBackOn) {
+    QSignalSpy inserted(list.model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(list.model(), &QAbstractItemModel::modelReset);
+    list.SetRedraw(false);
+    list.SetRedraw(false); // a second switch is no second batch
+    Fill(1000);
+    EXPECT_EQ(list.GetItemCount(), 1000);
+    EXPECT_EQ(list.GetItemText(999, 0), "r999");
+    list.SetRedraw(true);
+    list.SetRedraw(true);
+    EXPECT_EQ(inserted.count(), 0);
+    EXPECT_EQ(reset.count(), 1);
+    EXPECT_EQ(list.model()->rowCount(), 1000);
+    EXPECT_TRUE(list.updatesEnabled());
+    EXPECT_TRUE(list.visualRect(list.model()->index(0, 0)).isValid());
+
+    // Drawing on again: rows are announced one by one as before.
+    Fill(1);
+    EXPECT_EQ(inserted.count(), 1);
 }
