@@ -111,17 +111,18 @@ void CBaseDataDlg::OnEntryClick() {
     UpdateData(false);
 }
 
-std::string CBaseDataDlg::FindEntryQuery(const std::string& strText) const {
-    return "select * from " + QuoteIdentifier(m_strShownTable) + " where 类型 = '" +
-           QuoteSql(strText) + "'";
+bool CBaseDataDlg::OpenEntry(CADORecordset& rs, const std::string& strText) const {
+    if (m_strShownTable.empty())
+        return false;
+    return rs.Open("select * from " + QuoteIdentifier(m_strShownTable) + " where 类型 = '" +
+                       QuoteSql(strText) + "'",
+                   CADORecordset::ModeUnknown);
 }
 
 void CBaseDataDlg::OnAddType() {
     UpdateData(true);
-    if (m_strShownTable.empty())
-        return;
     CADORecordset rs(&m_db);
-    if (!rs.Open(FindEntryQuery(m_strType), CADORecordset::ModeUnknown))
+    if (!OpenEntry(rs, m_strType))
         return;
     if (rs.GetRecordCount() >= 1) {
         rs.Close();
@@ -139,10 +140,8 @@ void CBaseDataDlg::OnAddType() {
 
 void CBaseDataDlg::OnDeleteType() {
     UpdateData(true);
-    if (m_strShownTable.empty())
-        return;
     CADORecordset rs(&m_db);
-    if (!rs.Open(FindEntryQuery(m_strType), CADORecordset::ModeUnknown))
+    if (!OpenEntry(rs, m_strType))
         return;
     if (rs.GetRecordCount() < 1)
         ui::MessageBox(this, "没有此数据项，请重新选项！");
@@ -157,10 +156,8 @@ void CBaseDataDlg::OnChangeType() {
     UpdateData(true);
     const int nRow = m_listEntries->GetFirstSelectedItem();
     const std::string strOld = nRow >= 0 ? m_listEntries->GetItemText(nRow, 0) : std::string();
-    if (m_strShownTable.empty())
-        return;
     CADORecordset rs(&m_db);
-    if (!rs.Open(FindEntryQuery(strOld), CADORecordset::ModeUnknown))
+    if (!OpenEntry(rs, strOld))
         return;
     if (rs.GetRecordCount() < 1) {
         ui::MessageBox(this, "没有此数据项，请重新选项！");

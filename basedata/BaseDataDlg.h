@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/ADODatabase.h"
+#include "data/ADORecordset.h"
 #include "platform/ui/Dialog.h"
 
 #include <functional>
@@ -55,7 +56,9 @@ private:
     void ClearTable();
     /// False when a row was not stored.
     bool RewriteTable();
-    std::string FindEntryQuery(const std::string& strText) const;
+    /// Opens the shown table's entry with this text; false when no table is shown or the
+    /// query did not open.
+    bool OpenEntry(CADORecordset& rs, const std::string& strText) const;
 
     ui::ListCtrl* m_listTables = nullptr;
     CReportCtrl* m_listEntries;
