@@ -130,6 +130,30 @@ TEST_F(BaseDataFixture, ListsTablesAndShowsTheClickedOneInTableOrder) {
     EXPECT_TRUE(messages.Texts().empty());
 }
 
+// Tab goes through the controls as they stand: the table list, the entry list, the two
+// edits, then the buttons from the top down.
+TEST_F(BaseDataFixture, TabOrderFollowsTheLayout) {
+    const std::vector<int> ids = {CBaseDataDlg::IDC_TABLES,    CBaseDataDlg::IDC_ENTRIES,
+                                  CBaseDataDlg::IDC_TYPE,      CBaseDataDlg::IDC_REMARK,
+                                  CBaseDataDlg::IDC_ADD,       CBaseDataDlg::IDC_DELETE,
+                                  CBaseDataDlg::IDC_CHANGE,    CBaseDataDlg::IDC_MOVE_UP,
+                                  CBaseDataDlg::IDC_MOVE_DOWN, CBaseDataDlg::IDC_CLOSE};
+    const auto idOf = [this, &ids](const QWidget* widget) {
+        for (int id : ids)
+            if (dialog->GetDlgItem(id) == widget)
+                return id;
+        return 0;
+    };
+    std::vector<int> order;
+    QWidget* widget = tables;
+    for (int step = 0; step < 40 && order.size() < ids.size(); ++step) {
+        if (widget->parentWidget() == dialog.get() && (widget->focusPolicy() & Qt::TabFocus))
+            order.push_back(idOf(widget));
+        widget = widget->nextInFocusChain();
+    }
+    EXPECT_EQ(order, ids);
+}
+
 TEST_F(BaseDataFixture, NothingIsWrittenBeforeATableIsShown) {
     const Rows before = Snapshot("家庭成员");
     Type("舅舅", "");
