@@ -3,16 +3,13 @@
 #include "data/FormatDateTime.h"
 #include "data/NumberText.h"
 
-#include <cmath>
-
 using ado::VarKind;
 using ado::Variant;
 
 double FieldConversion::DecimalToDouble(const ado::DecimalValue& value) {
-    const auto low = static_cast<std::uint32_t>(value.lo64 & 0xFFFFFFFFu);
-    const auto power = static_cast<float>(std::pow(10.0, value.scale));
-    const double sign = value.sign == 0x80 ? -1.0 : 1.0;
-    return sign * static_cast<double>(low) / static_cast<double>(power);
+    // The whole 96-bit mantissa over an exact power of ten: reading only its low 32 bits
+    // turned 50,000,000.00 into 7,050,327.04.
+    return value.ToDouble();
 }
 
 double FieldConversion::ToDouble(const Variant& value) {

@@ -21,7 +21,6 @@ public:
     static ado::Variant FromText(const std::string& text);
     /// The date the value holds, whatever its status.
     static ado::Variant FromDateTime(const COleDateTime& dateTime);
-    /// sign * (low 32 bits of the mantissa) / 10^scale, the power rounded to single
-    /// precision: the reading this program has always made of a decimal.
+    /// sign * mantissa / 10^scale, the whole 96-bit mantissa.
     static double DecimalToDouble(const ado::DecimalValue& value);
 };

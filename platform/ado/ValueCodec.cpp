@@ -193,7 +193,7 @@ void ValueCodec::ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
         rows.PushInteger(VarKind::Currency, std::llround(sqlite3_value_double(value) * 10000.0));
         return;
     case VarKind::Decimal:
-        if (!numeric)
+        if (!numeric || !DecimalValue::Fits(sqlite3_value_double(value)))
             break;
         rows.PushReal(VarKind::Decimal, sqlite3_value_double(value));
         return;
@@ -251,6 +251,8 @@ Variant ValueCodec::Coerce(const ColumnInfo& column, const Variant& value) {
     case VarKind::Decimal:
         if (!NumberOf(value, number))
             Mismatch();
+        if (!DecimalValue::Fits(number))
+            Overflow();
         return Variant::Decimal(DecimalValue::FromDouble(number));
     default:
         return Variant::Integer(column.kind, IntegerOf(column.kind, value));

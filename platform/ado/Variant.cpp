@@ -36,8 +36,8 @@ DecimalValue DecimalValue::FromDouble(double value) {
         scale = 0;
     }
     if (scale > 28) {
-        const size_t keep = digits.size() - static_cast<size_t>(scale - 28);
-        digits = keep > 0 ? digits.substr(0, keep) : "0";
+        const auto drop = static_cast<size_t>(scale - 28);
+        digits = drop < digits.size() ? digits.substr(0, digits.size() - drop) : "0";
         scale = 28;
     }
     Wide mantissa = 0;
@@ -47,6 +47,11 @@ DecimalValue DecimalValue::FromDouble(double value) {
     result.lo64 = static_cast<std::uint64_t>(mantissa);
     result.hi32 = static_cast<std::uint32_t>(mantissa >> 64);
     return result;
+}
+
+bool DecimalValue::Fits(double value) {
+    // 2^96 - 1, the largest mantissa at scale 0.
+    return std::isfinite(value) && std::fabs(value) < 79228162514264337593543950335.0;
 }
 
 double DecimalValue::ToDouble() const {

@@ -32,8 +32,10 @@ struct DecimalValue {
     std::uint32_t hi32 = 0;
     std::uint64_t lo64 = 0;
 
-    /// The nearest decimal with at most 15 significant digits.
+    /// The nearest decimal with at most 15 significant digits; `value` must fit.
     static DecimalValue FromDouble(double value);
+    /// True when the 96-bit mantissa can hold the value.
+    static bool Fits(double value);
     double ToDouble() const;
 };
 

@@ -83,9 +83,17 @@ TEST(FieldConversionTest, ReadsAsNumber) {
     for (const auto& c : cases)
         EXPECT_NEAR(FieldConversion::ToDouble(c.value), c.number, 1e-6)
             << static_cast<int>(c.value.Kind());
-    // Only the low 32 bits of the mantissa count.
+    // The whole mantissa counts, not only its low 32 bits.
     EXPECT_DOUBLE_EQ(FieldConversion::ToDouble(Variant::Decimal(Decimal(0x100000005ULL, 0, false))),
-                     5.0);
+                     4294967301.0);
+    EXPECT_DOUBLE_EQ(FieldConversion::ToDouble(Variant::Decimal(Decimal(12345678901234ULL, 2, true))),
+                     -123456789012.34);
+    ado::DecimalValue wide = Decimal(0, 0, false);
+    wide.hi32 = 1;
+    EXPECT_DOUBLE_EQ(FieldConversion::ToDouble(Variant::Decimal(wide)), 18446744073709551616.0);
+    std::string text;
+    EXPECT_TRUE(FieldConversion::ToText(Variant::Decimal(Decimal(500000000000ULL, 2, false)), "", text));
+    EXPECT_EQ(text, "5000000000.");
 }
 
 TEST(FieldConversionTest, ReadsAsDateTime) {

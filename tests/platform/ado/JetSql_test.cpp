@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 using ado::JetSql;
@@ -70,6 +72,12 @@ TEST(DecimalValueTest, KeepsTheDecimalDigitsOfADouble) {
     const ado::DecimalValue big = ado::DecimalValue::FromDouble(1e20);
     EXPECT_NE(big.hi32, 0u);
     EXPECT_DOUBLE_EQ(big.ToDouble(), 1e20);
+    // Below the 28th decimal place nothing is left, rather than a digit moved up to it.
+    EXPECT_EQ(ado::DecimalValue::FromDouble(1e-40).ToDouble(), 0.0);
+    EXPECT_EQ(ado::DecimalValue::FromDouble(-3e-35).ToDouble(), 0.0);
+    EXPECT_TRUE(ado::DecimalValue::Fits(-7.9e28));
+    EXPECT_FALSE(ado::DecimalValue::Fits(8e28));
+    EXPECT_FALSE(ado::DecimalValue::Fits(std::numeric_limits<double>::infinity()));
 }
 
 } // namespace

@@ -106,6 +106,23 @@ TEST_F(RecordsetTest, TableByNameIsInInsertionOrderAndTypedByDeclaration) {
     EXPECT_EQ(ErrorOf([&] { rs.GetValue(0); }), ADO_E_NOCURRENTRECORD);
 }
 
+TEST_F(RecordsetTest, DecimalsTooWideForTheKindKeepTheirValue) {
+    Sql("INSERT INTO rec (ratio) VALUES (1e30), (123456789012.34)");
+    Recordset rs;
+    Open(rs, "rec", adCmdTable);
+    // What a decimal cannot hold is handed over as it is stored.
+    EXPECT_EQ(rs.GetValue("ratio").Kind(), VarKind::R8);
+    EXPECT_DOUBLE_EQ(rs.GetValue("ratio").RealValue(), 1e30);
+    rs.MoveNext();
+    EXPECT_EQ(rs.GetValue("ratio").Kind(), VarKind::Decimal);
+    EXPECT_DOUBLE_EQ(rs.GetValue("ratio").DecimalData().ToDouble(), 123456789012.34);
+    // Writing one is refused instead of storing a wrapped number.
+    rs.AddNew();
+    EXPECT_EQ(ErrorOf([&] { rs.PutValue("ratio", Variant::Real(VarKind::R8, -1e29)); }),
+              DISP_E_OVERFLOW);
+    rs.CancelUpdate();
+}
+
 TEST_F(RecordsetTest, EngineErrorsCarryTheirCodes) {
     Recordset rs;
     EXPECT_EQ(ErrorOf([&] { Open(rs, "select * from nosuch"); }), DB_E_NOTABLE);
