@@ -8,6 +8,7 @@
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/MessageBox.h"
 
+#include <cctype>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,22 @@ constexpr const char* kRemarkColumn = "备注";
 
 // The list tables are named by the rows of this one.
 constexpr const char* kTableOfTables = "baseData";
+
+// A table name as it goes into a statement: a word of Chinese letters, digits and
+// underscores as it is, anything else (a space, a quote, an English word that might be a
+// keyword) between double quotes.
+std::string TableInSql(const std::string& strTable) {
+    bool bChinese = false;
+    for (char c : strTable) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x80)
+            bChinese = true;
+        else if (!std::isalnum(u) && c != '_')
+            return QuoteIdentifier(strTable);
+    }
+    const bool bPlain = bChinese && std::isdigit(static_cast<unsigned char>(strTable[0])) == 0;
+    return bPlain ? strTable : QuoteIdentifier(strTable);
+}
 
 } // namespace
 
@@ -117,7 +134,7 @@ void CBaseDataDlg::OnEntryClick() {
 bool CBaseDataDlg::OpenEntry(CADORecordset& rs, const std::string& strText) const {
     if (m_strShownTable.empty())
         return false;
-    return rs.Open("select * from " + QuoteIdentifier(m_strShownTable) + " where 类型 = '" +
+    return rs.Open("select * from " + TableInSql(m_strShownTable) + " where 类型 = '" +
                        QuoteSql(strText) + "'",
                    CADORecordset::ModeUnknown);
 }
@@ -224,7 +241,7 @@ void CBaseDataDlg::SaveOrder(const std::function<void()>& undoMove) {
 
 void CBaseDataDlg::ClearTable() {
     CADORecordset rs(&m_db);
-    rs.Open("delete from " + QuoteIdentifier(m_strShownTable), CADORecordset::ModeUnknown);
+    rs.Open("delete from " + TableInSql(m_strShownTable), CADORecordset::ModeUnknown);
     rs.Update();
     rs.Close();
 }

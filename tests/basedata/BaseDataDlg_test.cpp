@@ -13,7 +13,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -26,6 +28,47 @@ using Rows = std::vector<std::vector<std::string>>;
 using Texts = std::vector<std::string>;
 
 constexpr const char* kNull = testing_support::TestDb::kNull;
+
+// The SQL texts that connections opened while it lives hand to the engine, as prepared.
+class StatementLog {
+public:
+    StatementLog() {
+        s_pLog = this;
+        sqlite3_auto_extension(reinterpret_cast<void (*)()>(&Attach));
+    }
+    ~StatementLog() {
+        sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&Attach));
+        s_pLog = nullptr;
+    }
+    StatementLog(const StatementLog&) = delete;
+    StatementLog& operator=(const StatementLog&) = delete;
+
+    // Whether a text ending with `tail` was prepared.
+    bool HasEnding(const std::string& tail) const {
+        for (const std::string& text : m_texts)
+            if (text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0)
+                return true;
+        return false;
+    }
+    bool Has(const std::string& text) const {
+        return std::find(m_texts.begin(), m_texts.end(), text) != m_texts.end();
+    }
+    const std::vector<std::string>& Texts() const { return m_texts; }
+
+private:
+    static int Attach(sqlite3* db, char**, const sqlite3_api_routines*) {
+        sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &Trace, nullptr);
+        return SQLITE_OK;
+    }
+    static int Trace(unsigned, void*, void* statement, void*) {
+        if (s_pLog != nullptr)
+            s_pLog->m_texts.push_back(sqlite3_sql(static_cast<sqlite3_stmt*>(statement)));
+        return 0;
+    }
+
+    static inline StatementLog* s_pLog = nullptr;
+    std::vector<std::string> m_texts;
+};
 const Texts kMembers = {"爸爸", "妈妈", "孩子"};
 
 // The dialog on a fresh starter database, driven as a user drives it.
@@ -266,6 +309,27 @@ TEST_F(BaseDataFixture, QuotesInEntriesAreStoredAsTyped) {
     dialog->ClickButton(CBaseDataDlg::IDC_DELETE);
     EXPECT_EQ(StoredTypes("支出类型"),
               (Texts{"餐饮", "交通", "购物", "住房", "医疗", "教育", "其他支出"}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+// A table named in ordinary words goes into the statements as it is named.
+TEST_F(BaseDataFixture, StatementsNameAnOrdinaryTableAsItIs) {
+    const StatementLog log;
+    Open();
+    ShowTable("家庭成员");
+    Type("奶奶", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_ADD);
+    SelectEntry("奶奶");
+    Type("姥姥", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_CHANGE);
+    dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP);
+    dialog->ClickButton(CBaseDataDlg::IDC_DELETE);
+
+    const auto texts = ::testing::PrintToString(log.Texts());
+    EXPECT_TRUE(log.HasEnding(" * from 家庭成员 where 类型 = '奶奶'")) << texts;
+    EXPECT_TRUE(log.HasEnding(" * from 家庭成员 where 类型 = '姥姥'")) << texts;
+    EXPECT_TRUE(log.Has("delete from 家庭成员")) << texts;
+    EXPECT_EQ(StoredTypes("家庭成员"), kMembers);
     EXPECT_TRUE(messages.Texts().empty());
 }
 
