@@ -57,11 +57,6 @@ void CUserAddDlg::OnChangePasswordMode() { SetDlgItemText(IDC_NAME_LABEL, "旧 �
 void CUserAddDlg::OnOK() {
     UpdateData(true);
     const bool addMode = Item<QRadioButton>(IDC_ADD_MODE)->isChecked();
-    // A user without a name or a password could never log in.
-    if (addMode && (m_strUserName.empty() || m_strPassword.empty())) {
-        ui::MessageBox(this, "用户名或者密码不能为空!");
-        return;
-    }
     m_db.SetConnectionString(ui::LoadResourceString(102));
     if (!m_db.Open())
         return;
@@ -88,6 +83,11 @@ void CUserAddDlg::AddUser(CADORecordset& rs) {
         ui::MessageBox(this, "两次密码不一致！");
         return;
     }
+    // A user without a name or a password could never log in.
+    if (m_strUserName.empty() || m_strPassword.empty()) {
+        ui::MessageBox(this, "用户名或者密码不能为空!");
+        return;
+    }
     rs.AddNew();
     rs.SetFieldValue(1, m_strUserName);
     rs.SetFieldValue(2, m_strPassword);
@@ -104,13 +104,13 @@ void CUserAddDlg::ChangeRootPassword(CADORecordset& rs) {
         ui::MessageBox(this, "与旧密码不一致！");
         return;
     }
+    if (m_strPassword != m_strRepeat) {
+        ui::MessageBox(this, "两次密码不一致！");
+        return;
+    }
     // An empty password locks root out: the login refuses an empty password.
     if (m_strPassword.empty()) {
         ui::MessageBox(this, "密码不能为空！");
-        return;
-    }
-    if (m_strPassword != m_strRepeat) {
-        ui::MessageBox(this, "两次密码不一致！");
         return;
     }
     rs.Edit();

@@ -60,6 +60,9 @@ TEST_F(UserAddDlgTest, AddsAUserAndRefusesWhatCannotBeAdded) {
     EXPECT_EQ(Press("", "abc", "abc"), Messages{"用户名或者密码不能为空!"});
     EXPECT_EQ(Press("小红", "", ""), Messages{"用户名或者密码不能为空!"});
     EXPECT_EQ(Press("", "", ""), Messages{"用户名或者密码不能为空!"});
+    // The refusal of empty fields comes last: the usual answers keep their order.
+    EXPECT_EQ(Press("root", "", ""), Messages{"用户名已存在！"});
+    EXPECT_EQ(Press("小红", "", "abc"), Messages{"两次密码不一致！"});
     EXPECT_EQ(Users(), (Rows{{"root", "73950"}, {"小明", "abc"}}));
     EXPECT_EQ(m_dialog.result(), 0); // still open after every press
 }
@@ -79,6 +82,7 @@ TEST_F(UserAddDlgTest, ChangesRootPassword) {
     EXPECT_EQ(Press("wrong", "n1", "n2"), Messages{"与旧密码不一致！"});
     EXPECT_EQ(Press("73950", "n1", "n2"), Messages{"两次密码不一致！"});
     EXPECT_EQ(Press("73950", "", ""), Messages{"密码不能为空！"});
+    EXPECT_EQ(Press("73950", "", "n1"), Messages{"两次密码不一致！"});
     EXPECT_EQ(RootPassword(), "73950");
     EXPECT_EQ(Press("73950", "n'1", "n'1"), Messages{"更改成功！"});
     EXPECT_EQ(RootPassword(), "n'1");
