@@ -111,7 +111,7 @@ HRESULT Connection::Close() {
     if (!m_db)
         return S_OK;
     for (PendingRead* reader : std::vector<PendingRead*>(m_readers))
-        reader->AbandonRead();
+        reader->ConnectionClosing();
     m_readers.clear();
     m_statements.clear();
     if (!sqlite3_get_autocommit(m_db.get()))

@@ -26,7 +26,7 @@ public:
     /// foreign file is never written. Opening an open connection is an error.
     HRESULT Open(const std::string& connectionText, const std::string& user,
                  const std::string& password, long options);
-    /// Closes the file; cursors still open keep the rows they have read.
+    /// Closes the file; cursors still open first read the rest of their rows and keep them.
     HRESULT Close();
     ObjectState State() const { return m_db ? adStateOpen : adStateClosed; }
 

@@ -217,7 +217,13 @@ void Recordset::FinishRead() {
         ReadAll();
 }
 
-void Recordset::AbandonRead() {
+void Recordset::ConnectionClosing() {
+    // A client cursor holds its whole result, also once its connection is gone.
+    try {
+        ReadAll();
+    } catch (const ComError&) {
+        Close();
+    }
     ReleaseStatement();
 }
 

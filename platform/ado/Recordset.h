@@ -82,7 +82,7 @@ private:
     enum class Edit { None, New, Existing };
 
     void FinishRead() override;
-    void AbandonRead() override;
+    void ConnectionClosing() override;
 
     void OpenTable(const std::string& name);
     void OpenText(const std::string& sql);

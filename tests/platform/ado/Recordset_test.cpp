@@ -193,6 +193,23 @@ TEST_F(RecordsetTest, AWriteCommitsWhileAnotherCursorIsHalfRead) {
     EXPECT_EQ(seen, "abc");
 }
 
+TEST_F(RecordsetTest, CursorsOutlivingTheirConnectionKeepTheWholeResult) {
+    Sql("INSERT INTO list (类型) VALUES ('a'), ('b'), ('c')");
+    Recordset halfRead;
+    Open(halfRead, "select * from list");
+    EXPECT_EQ(halfRead.GetValue(1).TextValue(), "a");
+    Recordset unread;
+    Open(unread, "list", adCmdTable);
+    m_connection->Close();
+    // Not a list cut short where reading had got to.
+    std::string seen;
+    for (; !halfRead.IsEOF(); halfRead.MoveNext())
+        seen += halfRead.GetValue(1).TextValue();
+    EXPECT_EQ(seen, "abc");
+    EXPECT_EQ(unread.RecordCount(), 3);
+    EXPECT_EQ(unread.GetValue(1).TextValue(), "a");
+}
+
 TEST_F(RecordsetTest, RowsChangeAndDeleteInPlace) {
     Sql("INSERT INTO list (类型) VALUES ('a'), ('b'), ('c')");
     Recordset rs;
