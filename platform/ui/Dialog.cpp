@@ -183,6 +183,9 @@ QWidget* Dialog::MakeControl(const ControlTemplate& control) {
         tree->setHeaderHidden(true);
         tree->setRootIsDecorated(true);
         tree->viewport()->installEventFilter(this);
+        // Its right button is its own (the right double-click notification); a context
+        // menu request must not travel on to the dialog's window menu.
+        tree->setContextMenuPolicy(Qt::PreventContextMenu);
         return tree;
     }
     case ControlKind::ListView:

@@ -6,7 +6,9 @@
 #include "tests/support/TestDb.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -84,6 +86,28 @@ TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSixItems) {
     EXPECT_EQ(total, 6);
     EXPECT_EQ(tree->selectedItems().size(), 0);
     EXPECT_EQ(tree->property("skin").toString().toStdString(), "TreeCtrlGame");
+}
+
+// The right button in the tree is the tree's: a click there opens no window menu, and a
+// right double-click shows the empty message box.
+TEST(CofferDlgTest, TheRightButtonInTheTreeBelongsToTheTree) {
+    ui::MessageRecorder messages;
+    ui::PopupScript popups;
+    CCofferDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.BuildNavigationTree();
+    QWidget* viewport = TreeOf(dlg)->viewport();
+    const QPoint inside(20, 5);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, inside, viewport->mapToGlobal(inside));
+    QApplication::sendEvent(viewport, &menu);
+    EXPECT_TRUE(popups.Shown().empty());
+
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(inside),
+                            QPointF(viewport->mapToGlobal(inside)), Qt::RightButton,
+                            Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &doubleClick);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{""});
+    EXPECT_TRUE(popups.Shown().empty());
 }
 
 TEST(CofferDlgTest, TheSettingsButtonIsDeadWhileLoggedOut) {
