@@ -4,11 +4,14 @@
 #include "platform/ado/EngineError.h"
 #include "platform/ado/JetSql.h"
 #include "platform/ado/ValueCodec.h"
+#include "platform/ole/OleCalendar.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <numeric>
 
 namespace ado {
 namespace {
@@ -25,6 +28,37 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 
 const char* OrEmpty(const char* text) {
     return text ? text : "";
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Sort order: nulls, then numbers (dates in time order), then texts byte by byte.
+int CompareForSort(const Variant& a, const Variant& b) {
+    auto rank = [](const Variant& v) {
+        return v.IsNull() ? 0 : v.Kind() == VarKind::Text || v.Kind() == VarKind::Binary ? 2 : 1;
+    };
+    auto number = [](const Variant& v) {
+        if (v.Kind() == VarKind::Date)
+            return ole::OleCalendar::ToLinear(v.RealValue());
+        if (v.Kind() == VarKind::Decimal)
+            return v.DecimalData().ToDouble();
+        if (v.Kind() == VarKind::R4 || v.Kind() == VarKind::R8)
+            return v.RealValue();
+        // Integers, booleans and currency (in ten-thousandths, so among themselves).
+        return static_cast<double>(v.IntegerValue());
+    };
+    if (rank(a) != rank(b) || rank(a) == 0)
+        return rank(a) - rank(b);
+    if (rank(a) == 2)
+        return a.TextValue().compare(b.TextValue());
+    // SQLite keeps no NaN, so this is a total order.
+    return (number(a) > number(b)) - (number(a) < number(b));
 }
 
 // The single table all result columns come from, or "" when there is none.
@@ -61,6 +95,7 @@ HRESULT Recordset::Open(const std::string& source, const std::shared_ptr<Connect
     m_connection = connection;
     m_cursorType = cursorType;
     m_rows.Clear();
+    m_order.clear();
     m_added.clear();
     m_position = 0;
     m_edit = Edit::None;
@@ -228,7 +263,7 @@ void Recordset::ConnectionClosing() {
 }
 
 size_t Recordset::NextLiveRow(size_t from) {
-    while (EnsureRow(from) && m_rows.IsDeleted(from))
+    while (EnsureRow(from) && m_rows.IsDeleted(RowAt(from)))
         ++from;
     return from;
 }
@@ -260,7 +295,7 @@ void Recordset::CheckCurrentRow() {
         throw EngineError::Make(ADO_E_NOCURRENTRECORD,
                                 "Either BOF or EOF is True, or the current record has been "
                                 "deleted.");
-    if (m_rows.IsDeleted(m_position))
+    if (m_rows.IsDeleted(RowAt(m_position)))
         throw EngineError::Make(DB_E_DELETEDROW, "The current record has been deleted.");
 }
 
@@ -270,6 +305,8 @@ HRESULT Recordset::Close() {
     m_edit = Edit::None;
     m_changes.clear();
     m_rows.Clear();
+    m_order.clear();
+    m_sort.clear();
     m_added.clear();
     m_open = false;
     return S_OK;
@@ -340,7 +377,7 @@ Variant Recordset::GetValue(long index) {
     if (m_edit == Edit::New)
         return Variant::Null();
     CheckCurrentRow();
-    return m_rows.Get(m_position, column);
+    return m_rows.Get(RowAt(m_position), column);
 }
 
 HRESULT Recordset::PutValue(long index, const Variant& value) {
@@ -410,6 +447,8 @@ void Recordset::Insert() {
         else
             m_rows.PushNull();
     }
+    if (!m_order.empty())
+        m_order.push_back(m_rows.Rows() - 1);
     m_position = m_rows.Rows() - 1;
 }
 
@@ -429,13 +468,13 @@ void Recordset::Change() {
     for (const auto& change : m_changes)
         if (change)
             ValueCodec::Bind(statement, ++parameter, *change);
-    sqlite3_bind_int64(statement, ++parameter, m_rows.RowId(m_position));
+    sqlite3_bind_int64(statement, ++parameter, m_rows.RowId(RowAt(m_position)));
     StepWrite(statement);
     if (sqlite3_changes(m_connection->Handle()) == 0)
         throw EngineError::Make(E_FAIL, "The row to change no longer exists.");
     for (size_t i = 0; i < m_columns.size(); ++i)
         if (m_changes[i])
-            m_rows.Set(m_position, i, *m_changes[i]);
+            m_rows.Set(RowAt(m_position), i, *m_changes[i]);
 }
 
 HRESULT Recordset::Update() {
@@ -468,18 +507,64 @@ HRESULT Recordset::Delete(Affect /*affect*/) {
     m_connection->FinishPendingReads();
     sqlite3_stmt* statement = m_connection->CachedStatement(
         "DELETE FROM " + JetSql::QuoteIdentifier(m_table) + " WHERE rowid = ?");
-    sqlite3_bind_int64(statement, 1, m_rows.RowId(m_position));
+    sqlite3_bind_int64(statement, 1, m_rows.RowId(RowAt(m_position)));
     StepWrite(statement);
-    m_rows.MarkDeleted(m_position);
+    m_rows.MarkDeleted(RowAt(m_position));
     m_edit = Edit::None;
     m_changes.clear();
     return S_OK;
 }
 
 void Recordset::PutSort(const std::string& sort) {
-    if (!sort.empty())
-        throw EngineError::Make(E_NOTIMPL, "Sorting a recordset is not supported.");
+    if (sort.empty()) {
+        if (!m_order.empty()) {
+            m_order.clear();
+            m_position = NextLiveRow(0);
+        }
+        m_sort.clear();
+        return;
+    }
+    CheckOpen();
+    struct Key {
+        long column;
+        bool descending;
+    };
+    std::vector<Key> keys;
+    for (size_t start = 0; start <= sort.size();) {
+        const size_t end = std::min(sort.find(',', start), sort.size());
+        std::string_view part = Trimmed(std::string_view(sort).substr(start, end - start));
+        bool descending = false;
+        const size_t blank = part.find_last_of(" \t");
+        if (blank != std::string_view::npos) {
+            const std::string_view word = part.substr(blank + 1);
+            descending = SameNameIgnoringCase(word, "DESC");
+            if (descending || SameNameIgnoringCase(word, "ASC"))
+                part = Trimmed(part.substr(0, blank));
+        }
+        if (part.size() >= 2 && part.front() == '[' && part.back() == ']')
+            part = part.substr(1, part.size() - 2);
+        if (part.empty())
+            throw EngineError::Make(ADO_E_INVALIDARGUMENT,
+                                    "The sort names no column: '" + sort + "'.");
+        keys.push_back({FieldIndex(part), descending});
+        start = end + 1;
+    }
+    if (m_edit != Edit::None)
+        Update();
+    ReadAll();
+    std::vector<size_t> order(m_rows.Rows());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        for (const Key& key : keys) {
+            const auto column = static_cast<size_t>(key.column);
+            if (const int c = CompareForSort(m_rows.Get(a, column), m_rows.Get(b, column)))
+                return key.descending ? c > 0 : c < 0;
+        }
+        return false;
+    });
+    m_order = std::move(order);
     m_sort = sort;
+    m_position = NextLiveRow(0);
 }
 
 } // namespace ado

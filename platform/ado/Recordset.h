@@ -67,7 +67,9 @@ public:
     HRESULT CancelUpdate();
     HRESULT Delete(Affect affect);
 
-    /// Only the empty sort (the result's own order) is supported.
+    /// "column [ASC|DESC][, ...]" orders every row of the result by those columns (nulls
+    /// first, dates in time order, texts byte by byte) and moves to the first row; rows added
+    /// afterwards come last. "" gives back the result's own order.
     void PutSort(const std::string& sort);
     const std::string& GetSort() const { return m_sort; }
     void PutCursorType(CursorType type) { m_cursorType = type; }
@@ -81,6 +83,8 @@ public:
 private:
     enum class Edit { None, New, Existing };
 
+    /// The row of m_rows shown at a cursor position.
+    size_t RowAt(size_t position) const { return m_order.empty() ? position : m_order[position]; }
     void FinishRead() override;
     void ConnectionClosing() override;
 
@@ -110,6 +114,7 @@ private:
     std::vector<bool> m_isRowIdAlias;
     RowStore m_rows;
     size_t m_position = 0;
+    std::vector<size_t> m_order; // the rows in sorted order; empty when not sorted
     Edit m_edit = Edit::None;
     std::vector<std::optional<Variant>> m_changes;
     size_t m_positionBeforeAdd = 0;

@@ -229,6 +229,52 @@ TEST_F(RecordsetTest, RowsChangeAndDeleteInPlace) {
     EXPECT_EQ(ErrorOf([&] { joined.PutValue(0, Variant::Text("x")); }), ADO_E_NOTUPDATABLE);
 }
 
+TEST_F(RecordsetTest, SortOrdersTheRowsByColumnsAndEditsReachTheRightRows) {
+    Sql("INSERT INTO rec (who, amount, at) VALUES ('a', 2.5, '2010-01-02 00:00:00'),"
+        "('b', NULL, '1899-12-29 18:00:00'), ('c', 10, '1899-12-29 06:00:00'),"
+        "('d', 2.5, '2010-01-01 00:00:00')");
+    Recordset rs;
+    Open(rs, "select * from rec");
+    auto order = [&] {
+        std::string seen;
+        for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+            seen += rs.GetValue("who").TextValue();
+        return seen;
+    };
+    rs.MoveNext();
+    rs.PutSort("amount DESC, [who] asc");
+    EXPECT_EQ(rs.GetSort(), "amount DESC, [who] asc");
+    EXPECT_EQ(rs.GetValue("who").TextValue(), "c"); // the sort moves to the first row
+    EXPECT_EQ(order(), "cadb");                     // nulls count as the smallest
+    rs.PutSort("at");                               // dates in time order, also before 1899
+    EXPECT_EQ(order(), "cbda");
+    rs.PutSort("amount, who desc");
+    EXPECT_EQ(order(), "bdac");
+
+    // Changes and deletions reach the row shown, not the one at that place unsorted.
+    rs.MoveFirst();
+    rs.MoveNext(); // d
+    rs.PutValue("amount", Variant::Real(VarKind::R8, 7));
+    rs.Update();
+    rs.MoveNext(); // a
+    rs.Delete(adAffectCurrent);
+    rs.AddNew();
+    rs.PutValue("who", Variant::Text("e"));
+    rs.Update();
+    EXPECT_EQ(rs.GetValue("who").TextValue(), "e");
+    EXPECT_EQ(order(), "bdce"); // the new row comes last, a is gone
+    EXPECT_EQ(Committed("select who || ':' || ifnull(amount, '-') from rec order by 编号"),
+              (std::vector<std::string>{"b:-", "c:10.0", "d:7.0", "e:-"}));
+
+    rs.PutSort("");
+    EXPECT_EQ(order(), "bcde");
+
+    EXPECT_EQ(ErrorOf([&] { rs.PutSort("nosuch"); }), ADO_E_ITEMNOTFOUND);
+    EXPECT_EQ(ErrorOf([&] { rs.PutSort("who sideways"); }), ADO_E_ITEMNOTFOUND);
+    EXPECT_EQ(ErrorOf([&] { rs.PutSort("who, "); }), ADO_E_INVALIDARGUMENT);
+    EXPECT_EQ(order(), "bcde");
+}
+
 TEST_F(RecordsetTest, AStatementWithoutRowsRunsAndLeavesTheRecordsetClosed) {
     Sql("INSERT INTO list (类型) VALUES ('a'), ('b')");
     Recordset rs;
