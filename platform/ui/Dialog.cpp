@@ -95,10 +95,13 @@ void Dialog::BuildFromTemplate(const DialogTemplate& dialogTemplate) {
         widget->setGeometry(rect);
         if (control.Has("disabled"))
             widget->setEnabled(false);
-        if (NeedsLabelName(control.kind) && !lastLabel.isEmpty())
-            widget->setAccessibleName(lastLabel);
-        if (CanNameOthers(control.kind) && !control.text.empty())
-            lastLabel = WithoutMnemonic(QString::fromStdString(control.text));
+        // A label names the control right after it; one with no label of its own goes by
+        // its dialog's caption.
+        if (NeedsLabelName(control.kind))
+            widget->setAccessibleName(lastLabel.isEmpty() ? windowTitle() : lastLabel);
+        lastLabel = CanNameOthers(control.kind)
+                        ? WithoutMnemonic(QString::fromStdString(control.text))
+                        : QString();
         if (control.kind == ControlKind::GroupBox)
             groupBoxes.push_back(widget);
         widget->show();

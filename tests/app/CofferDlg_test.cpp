@@ -110,6 +110,13 @@ TEST(CofferDlgTest, TheRightButtonInTheTreeBelongsToTheTree) {
     EXPECT_TRUE(popups.Shown().empty());
 }
 
+// The tree has no label: the status text beside it is not its name.
+TEST(CofferDlgTest, TheTreeIsNamedAfterTheWindow) {
+    CCofferDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_EQ(TreeOf(dlg)->accessibleName().toStdString(), "银匣 V1.00");
+}
+
 TEST(CofferDlgTest, TheSettingsButtonIsDeadWhileLoggedOut) {
     ui::PopupScript popups;
     CCofferDlg dlg;

@@ -81,6 +81,16 @@ TEST(DialogTest, ShowsMembersAtInitialisation) {
     EXPECT_EQ(dialog.GetDlgItem(1020)->accessibleName().toStdString(), "金额");
 }
 
+// A label names the control right after it, not every control further down; a control with
+// no label of its own is named after its dialog.
+TEST(DialogTest, ALabelNamesOnlyTheControlItPrecedes) {
+    TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_EQ(dialog.GetDlgItem(1020)->accessibleName().toStdString(), "金额");
+    EXPECT_EQ(dialog.GetDlgItem(1025)->accessibleName().toStdString(), "测试");
+    EXPECT_EQ(dialog.GetDlgItem(1018)->accessibleName().toStdString(), "测试");
+}
+
 TEST(DialogTest, BadNumberPromptsAndLeavesMembersUnchanged) {
     ui::MessageRecorder messages;
     TestDialog dialog;
