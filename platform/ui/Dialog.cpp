@@ -21,6 +21,8 @@
 #include <QRegularExpressionValidator>
 #include <QTreeWidget>
 
+#include <vector>
+
 namespace ui {
 namespace {
 
@@ -381,6 +383,24 @@ void Dialog::keyPressEvent(QKeyEvent* event) {
 void Dialog::closeEvent(QCloseEvent* event) {
     event->ignore();
     RunHandler(this, [this] { OnClose(); });
+}
+
+// As it shows, QDialog makes the first auto-default push button the default when none is,
+// and draws it so; but with no default button in the template Enter sends IDOK. The buttons
+// still become the default while they have the focus, as Enter then presses them.
+void Dialog::setVisible(bool visible) {
+    std::vector<QPushButton*> suspended;
+    if (visible && Item<QPushButton>(m_nDefId) == nullptr) {
+        for (QPushButton* button : findChildren<QPushButton*>()) {
+            if (button->autoDefault() && !button->isDefault()) {
+                button->setAutoDefault(false);
+                suspended.push_back(button);
+            }
+        }
+    }
+    QDialog::setVisible(visible);
+    for (QPushButton* button : suspended)
+        button->setAutoDefault(true);
 }
 
 void Dialog::reject() { SendCommand(IDCANCEL); }

@@ -109,6 +109,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public:
+    void setVisible(bool visible) override;
     void reject() override;
     void accept() override;
 

@@ -104,6 +104,7 @@ TEST(DialogTest, BadNumberPromptsAndLeavesMembersUnchanged) {
         // The exchange stopped at the amount: the note after it kept its old value.
         EXPECT_EQ(dialog.m_strNote, "旧") << text;
         EXPECT_EQ(messages.Take(), std::vector<std::string>{"请输入一个数字。"}) << text;
+        EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(1020)) << text;
     }
     EXPECT_EQ(messages.Captions().size(), 0u);
 }
@@ -171,6 +172,20 @@ TEST(DialogTest, EnterPressesDefaultButtonElseSendsOk) {
         EXPECT_EQ(dialog.m_nAdds, 0);
         EXPECT_EQ(dialog.m_nOks, 1);
         EXPECT_EQ(dialog.result(), ui::IDOK);
+    }
+}
+
+// Enter sends IDOK when the template names no default button, so no button may look like
+// the default when the dialog comes up; a named default button does.
+TEST(DialogTest, OnlyTheTemplatesDefaultButtonLooksDefault) {
+    for (bool withDefault : {false, true}) {
+        SCOPED_TRACE(withDefault);
+        TestDialog dialog(withDefault);
+        ASSERT_TRUE(dialog.Create());
+        dialog.show();
+        for (int id : {1016, 1030, 1031})
+            EXPECT_EQ(dialog.Item<QPushButton>(id)->isDefault(), withDefault && id == 1016) << id;
+        EXPECT_TRUE(dialog.Item<QPushButton>(1016)->autoDefault());
     }
 }
 
