@@ -59,9 +59,6 @@ bool CBaseDataDlg::OnInitDialog() {
     dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
 
     m_listTables = Item<ui::ListCtrl>(IDC_TABLES);
-    // The entry list is made before the template's controls, which would put it last in the
-    // tab order; it belongs between the table list and the edits, where it stands.
-    setTabOrder(m_listTables, m_listEntries);
     m_listTables->InsertColumn(0, kTypeColumn, ui::LVCFMT_LEFT, 100);
     m_listEntries->InsertColumn(0, kTypeColumn, ui::LVCFMT_LEFT, 100);
     m_listEntries->InsertColumn(1, kRemarkColumn, ui::LVCFMT_LEFT, 120);

@@ -87,8 +87,16 @@ void Dialog::BuildFromTemplate(const DialogTemplate& dialogTemplate) {
 
     QString lastLabel;
     std::vector<QWidget*> groupBoxes;
+    QWidget* previousInTabOrder = nullptr;
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = MakeControl(control);
+        // The tab order is the template's order, also for a control the dialog made itself
+        // before the others.
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previousInTabOrder != nullptr)
+                QWidget::setTabOrder(previousInTabOrder, widget);
+            previousInTabOrder = widget;
+        }
         widget->setProperty(kControlId, control.id);
         widget->setObjectName(QStringLiteral("control_%1").arg(control.id));
         QRect rect = units.ToPixels(control.x, control.y, control.cx, control.cy);

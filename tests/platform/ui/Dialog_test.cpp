@@ -227,6 +227,28 @@ TEST(DialogTest, ModalScriptDrivesTheInitialisedDialog) {
     EXPECT_EQ(script.Runs(), (std::vector<int>{kTemplate, kTemplate, kTemplate}));
 }
 
+// A dialog that puts its own edit in the place of the note box, made before the others.
+class OwnControlDialog : public TestDialog {
+public:
+    OwnControlDialog() { UseControl(1025, new QLineEdit(this)); }
+};
+
+TEST(DialogTest, TabOrderIsTheTemplatesAlsoForOwnControls) {
+    OwnControlDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    std::vector<QWidget*> chain;
+    QWidget* widget = dialog.GetDlgItem(1020);
+    for (int i = 0; i < 3; ++i) {
+        chain.push_back(widget);
+        do
+            widget = widget->nextInFocusChain();
+        while (widget->focusPolicy() == Qt::NoFocus || widget->focusProxy() != nullptr ||
+               widget->parentWidget() != &dialog);
+    }
+    EXPECT_EQ(chain, (std::vector<QWidget*>{dialog.GetDlgItem(1020), dialog.GetDlgItem(1025),
+                                             dialog.GetDlgItem(1018)}));
+}
+
 TEST(DialogTest, MissingTemplateIsReportedNotFatal) {
     ui::MessageRecorder messages;
     ui::Dialog dialog(424242);
