@@ -185,13 +185,3 @@ void BM_ThisYear100k(benchmark::State& state) {
 BENCHMARK(BM_ThisYear100k)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

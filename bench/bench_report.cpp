@@ -14,7 +14,6 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <random>
@@ -267,13 +266,3 @@ BENCHMARK(BM_SortAmount100k)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 BENCHMARK(BM_SortDate100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Memory100k)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_MemoryPlain100k)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
