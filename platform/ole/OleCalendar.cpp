@@ -57,17 +57,23 @@ double OleCalendar::ToLinear(double oleDate) {
     return whole + (whole - oleDate);
 }
 
-std::optional<DateParts> OleCalendar::Split(double oleDate) {
-    if (!InRange(oleDate))
-        return std::nullopt;
-    // Seconds counted linearly from the epoch, rounded to the nearest second.
+// Days counted linearly from the epoch and the seconds into that day, rounded to the
+// nearest second.
+void OleCalendar::DayAndSeconds(double oleDate, long long& days, long long& seconds) {
     const long long total = std::llround(ToLinear(oleDate) * kSecondsPerDay);
-    long long days = total / kSecondsPerDay;
-    long long seconds = total % kSecondsPerDay;
+    days = total / kSecondsPerDay;
+    seconds = total % kSecondsPerDay;
     if (seconds < 0) {
         seconds += kSecondsPerDay;
         --days;
     }
+}
+
+std::optional<DateParts> OleCalendar::Split(double oleDate) {
+    if (!InRange(oleDate))
+        return std::nullopt;
+    long long days = 0, seconds = 0;
+    DayAndSeconds(oleDate, days, seconds);
     DateParts parts;
     const long long civil = days + kEpoch;
     CivilFromDays(civil, parts.year, parts.month, parts.day);
@@ -99,13 +105,8 @@ double OleCalendar::FromDayAndSeconds(long long days, long long seconds) {
 }
 
 double OleCalendar::AddDays(double oleDate, int days) {
-    const long long total = std::llround(ToLinear(oleDate) * kSecondsPerDay);
-    long long day = total / kSecondsPerDay;
-    long long seconds = total % kSecondsPerDay;
-    if (seconds < 0) {
-        seconds += kSecondsPerDay;
-        --day;
-    }
+    long long day = 0, seconds = 0;
+    DayAndSeconds(oleDate, day, seconds);
     return FromDayAndSeconds(day + days, seconds);
 }
 

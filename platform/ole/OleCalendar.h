@@ -30,6 +30,9 @@ public:
     /// The value of `days` whole days since 1899-12-30 (negative before it) plus `seconds`
     /// into that day.
     static double FromDayAndSeconds(long long days, long long seconds);
+    /// The inverse of FromDayAndSeconds: whole days since the epoch in time order and the
+    /// seconds into the day (0 … 86399).
+    static void DayAndSeconds(double oleDate, long long& days, long long& seconds);
     /// The same time of day `days` calendar days later, rounded to the second.
     static double AddDays(double oleDate, int days);
     /// A value that orders chronologically.
