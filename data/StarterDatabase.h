@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/ado/LedgerFile.h"
+
 #include <string>
 
 /// The application id that marks a data file as Coffer's ("Coff").
-constexpr int kCofferApplicationId = 0x436F6666;
+constexpr int kCofferApplicationId = ado::kLedgerApplicationId;
 
 /// Creates a data file at `path` holding every table of the program and its starter rows
 /// (the list names, the root account, a few members and categories). Refuses a path that

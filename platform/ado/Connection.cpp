@@ -1,6 +1,7 @@
 #include "platform/ado/Connection.h"
 
 #include "platform/ado/EngineError.h"
+#include "platform/ado/LedgerFile.h"
 #include "platform/ado/PendingRead.h"
 
 #include <sqlite3.h>
@@ -93,12 +94,26 @@ HRESULT Connection::Open(const std::string& connectionText, const std::string& /
         throw EngineError::FromSqlite(rc, raw, m_path);
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    // Whose file it is decides what may be changed: nothing at all in a foreign file, not
+    // even its journal mode, and in a ledger made before the id only the rows.
+    int readRc = SQLITE_OK;
+    const LedgerKind kind = ClassifyLedger(raw, readRc);
+    if (readRc != SQLITE_OK && readRc != SQLITE_NOTADB)
+        throw EngineError::FromSqlite(readRc, raw, m_path);
+    if (kind == LedgerKind::Foreign)
+        throw EngineError::Make(E_FAIL, "The file '" + m_path +
+                                            "' is not a Coffer data file, so it cannot be "
+                                            "opened as the data file.");
     // The rollback journal with full syncs: a power cut or a killed process loses at most
-    // the change that was being written.
+    // the change that was being written. Only our own file is switched to it.
+    if (kind == LedgerKind::Ours) {
+        const int prc = sqlite3_exec(raw, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+        if (prc != SQLITE_OK)
+            throw EngineError::FromSqlite(prc, raw, m_path);
+    }
     // A page cache large enough for a year of records, so that a dialog asking again
     // does not read the file again.
-    for (const char* pragma :
-         {"PRAGMA journal_mode=DELETE", "PRAGMA synchronous=FULL", "PRAGMA cache_size=-32768"}) {
+    for (const char* pragma : {"PRAGMA synchronous=FULL", "PRAGMA cache_size=-32768"}) {
         const int prc = sqlite3_exec(raw, pragma, nullptr, nullptr, nullptr);
         if (prc != SQLITE_OK)
             throw EngineError::FromSqlite(prc, raw, m_path);

@@ -18,12 +18,26 @@ using namespace ado;
 
 constexpr const char* kText = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
 
-void MakeDatabase(const char* path, const char* sql) {
+void MakeRawDatabase(const char* path, const char* sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path, &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
 }
+
+// A file carrying our application id, so the engine takes it for a ledger.
+void MakeDatabase(const char* path, const std::string& sql) {
+    MakeRawDatabase(path, ("PRAGMA application_id = 1131374182;" + sql).c_str());
+}
+
+constexpr const char* kLedgerTables =
+    "CREATE TABLE normalIncome (编号 INTEGER PRIMARY KEY AUTOINCREMENT, 收入人员 TEXT);"
+    "CREATE TABLE normalPay (编号 INTEGER PRIMARY KEY AUTOINCREMENT, 支出人员 TEXT);"
+    "CREATE TABLE 家庭成员 (ID INTEGER PRIMARY KEY, 类型 TEXT);"
+    "CREATE TABLE 收入类型 (ID INTEGER PRIMARY KEY, 类型 TEXT);"
+    "CREATE TABLE 支出类型 (ID INTEGER PRIMARY KEY, 类型 TEXT);"
+    "CREATE TABLE baseData (ID INTEGER PRIMARY KEY, 类型 TEXT);"
+    "CREATE TABLE tbUser (ID INTEGER PRIMARY KEY, user TEXT, password TEXT);";
 
 std::string ReadFile(const char* path) {
     std::ifstream in(path, std::ios::binary);
@@ -83,6 +97,52 @@ TEST(ConnectionTest, ForeignFilesAreReportedAndLeftByteIdentical) {
         EXPECT_EQ(ReadFile("data.mdb"), content);
         EXPECT_FALSE(std::filesystem::exists("data.mdb-journal"));
     }
+}
+
+TEST(ConnectionTest, SqliteFilesThatAreNotLedgersAreRefusedAndLeftByteIdentical) {
+    const std::string withoutATable =
+        std::string(kLedgerTables).substr(0, std::string(kLedgerTables).rfind("CREATE"));
+    const std::string cases[] = {
+        "CREATE TABLE t (a TEXT)",                                 // someone else's database
+        "PRAGMA journal_mode=WAL; CREATE TABLE t (a TEXT)",        // in WAL mode
+        withoutATable,                                             // a ledger's tables but one
+        std::string("PRAGMA application_id = 7;") + kLedgerTables, // another program's id
+    };
+    for (const std::string& sql : cases) {
+        testing_support::TempDir dir;
+        MakeRawDatabase("data.mdb", sql.c_str());
+        const std::string before = ReadFile("data.mdb");
+        Connection connection;
+        const ComError error = OpenError(connection);
+        EXPECT_EQ(error.Error(), E_FAIL) << sql;
+        ASSERT_TRUE(error.Description());
+        EXPECT_NE(error.Description()->find((dir.Path() / "data.mdb").string()), std::string::npos);
+        EXPECT_EQ(ReadFile("data.mdb"), before) << sql;
+        EXPECT_EQ(connection.State(), adStateClosed);
+    }
+}
+
+TEST(ConnectionTest, ALedgerWithoutTheIdOpensAndKeepsItsHeaderAndJournalMode) {
+    testing_support::TempDir dir;
+    MakeRawDatabase("data.mdb", (std::string("PRAGMA journal_mode=WAL;") + kLedgerTables).c_str());
+    Connection connection;
+    EXPECT_EQ(connection.Open(kText, "", "", 0), S_OK);
+    connection.Execute("INSERT INTO 家庭成员 (类型) VALUES ('外婆')");
+    connection.Close();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open("data.mdb", &db), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT (SELECT application_id FROM pragma_application_id), "
+                       "(SELECT journal_mode FROM pragma_journal_mode), "
+                       "(SELECT count(*) FROM 家庭成员)",
+                       -1, &statement, nullptr);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(statement, 0), 0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)), "wal");
+    EXPECT_EQ(sqlite3_column_int(statement, 2), 1);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
 }
 
 TEST(ConnectionTest, AWriteWaitsForAnotherWriterThenFailsAndLosesNothing) {

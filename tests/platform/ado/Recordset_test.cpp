@@ -21,6 +21,7 @@ protected:
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open("data.mdb", &db), SQLITE_OK);
         ASSERT_EQ(sqlite3_exec(db,
+                               "PRAGMA application_id = 1131374182;"
                                "CREATE TABLE rec (编号 INTEGER PRIMARY KEY AUTOINCREMENT, "
                                "who TEXT, amount DOUBLE, at DATETIME, n INTEGER, flag BIT, "
                                "price CURRENCY, ratio DECIMAL(10,2), data BLOB);"
