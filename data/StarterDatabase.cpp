@@ -3,7 +3,7 @@
 #include "data/PasswordHash.h"
 #include "data/PrivateFile.h"
 #include "data/SchemaSql.h"
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
 
