@@ -88,7 +88,8 @@ HRESULT Connection::Open(const std::string& connectionText, const std::string& /
 
     // A connection belongs to one thread, so SQLite's own locking is not needed.
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(m_path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(m_path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     DatabasePtr db(raw);
     if (rc != SQLITE_OK)
         throw EngineError::FromSqlite(rc, raw, m_path);
@@ -194,6 +195,10 @@ HRESULT Connection::CommitTrans() {
 }
 
 HRESULT Connection::RollbackTrans() {
+    // After a full disk or an I/O error SQLite has already rolled the transaction back;
+    // "no transaction is active" would then hide why it ended.
+    if (m_db && sqlite3_get_autocommit(m_db.get()))
+        return S_OK;
     Execute("ROLLBACK");
     return S_OK;
 }
