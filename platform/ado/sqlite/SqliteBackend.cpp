@@ -255,6 +255,10 @@ void SqliteBackend::Commit() {
 }
 
 void SqliteBackend::Rollback() {
+    // After a full disk or an I/O error SQLite has already rolled the transaction back;
+    // "no transaction is active" would then hide why it ended.
+    if (sqlite3_get_autocommit(Handle()))
+        return;
     Execute("ROLLBACK");
 }
 
