@@ -1,7 +1,7 @@
 #include "data/StarterDatabase.h"
 
 #include "data/SchemaSql.h"
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
 
