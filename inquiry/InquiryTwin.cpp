@@ -39,6 +39,10 @@ const InquiryTwin kIncomeInquiry = {
     "select * from normalIncome where 编号 = %s",
     &RunRecordEditor<CNormalIncomEditDlg>,
     &kIncomeRecords,
+    "normalIncome",
+    "收入日期",
+    "收入人员",
+    "收入项目",
 };
 
 const InquiryTwin kPayInquiry = {
@@ -62,4 +66,8 @@ const InquiryTwin kPayInquiry = {
     "select * from normalPay where 编号 = %s",
     &RunRecordEditor<CPayEditDlg>,
     &kPayRecords,
+    "normalPay",
+    "支出日期",
+    "支出人员",
+    "支出项目",
 };

@@ -51,6 +51,11 @@ struct InquiryTwin {
 
     // Export of the listed records.
     const RecordTable* pRecords;
+    // Listing a preset span: the records table and its columns by name.
+    const char* szTable;
+    const char* szDateColumn;
+    const char* szMemberColumn;
+    const char* szItemColumn;
 };
 
 extern const InquiryTwin kIncomeInquiry;
