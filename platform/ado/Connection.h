@@ -35,6 +35,10 @@ public:
     HRESULT CommitTrans();
     HRESULT RollbackTrans();
 
+    /// The absolute path of the file a connection text names by "Data Source=" (relative
+    /// to the current directory); empty when it names none.
+    static std::string DataSourcePath(const std::string& connectionText);
+
     /// The absolute path of the open file (or of the last one tried).
     const std::string& FilePath() const { return m_path; }
 
