@@ -1,6 +1,6 @@
 #include "tests/backup/LedgerFiles.h"
 
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>

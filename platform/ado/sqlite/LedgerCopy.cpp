@@ -1,9 +1,9 @@
 #include "platform/ado/LedgerCopy.h"
 
 #include "platform/ado/DurableFile.h"
-#include "platform/ado/LedgerCheck.h"
+#include "platform/ado/sqlite/LedgerCheck.h"
 #include "platform/ado/LedgerFile.h"
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
-#include "platform/ado/LedgerCheck.h"
+#include "platform/ado/sqlite/LedgerCheck.h"
 
 #include "platform/ado/LedgerFile.h"
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
 
