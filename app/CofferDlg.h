@@ -38,7 +38,7 @@ public:
     explicit CCofferDlg(QWidget* parent = nullptr);
     ~CCofferDlg() override;
 
-    /// Fills the tree with its six items (after a successful login).
+    /// Fills the tree with its seven items (after a successful login).
     void BuildNavigationTree();
 
 protected:
