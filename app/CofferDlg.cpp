@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/CofferApp.h"
 #include "basedata/BaseDataDlg.h"
+#include "plan/BudgetDlg.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/MessageMap.h"
@@ -23,9 +24,9 @@ struct NavigationItem {
 };
 
 const NavigationItem kNavigation[] = {
-    {"日常管理", -1, "tree2.add.all"},   {"日常收入", 0, "tree2.add.income"},
-    {"日常支出", 0, "tree2.add.pay"},    {"日常查询", -1, "tree2.search.all"},
-    {"收入查询", 3, "tree2.add.income"}, {"支出查询", 3, "tree2.add.pay"},
+    {"日常管理", -1, "tree2.add.all"},     {"日常收入", 0, "tree2.add.income"},
+    {"日常支出", 0, "tree2.add.pay"},      {"日常查询", -1, "tree2.search.all"},
+    {"收入查询", 3, "tree2.add.income"},   {"支出查询", 3, "tree2.add.pay"},
     {"收支统计", 3, "tree2.search.stats"},
 };
 
@@ -50,6 +51,10 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     OnCommand(IDC_ABOUT, [this] { OnAboutButton(); });
     OnCommand(ID_USER_SETTINGS, [this] { OnUserSettings(); });
     OnCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
+    OnCommand(ID_BUDGETS, [this] {
+        CBudgetDlg dlg(this);
+        dlg.DoModal();
+    });
     OnCommand(ID_EXIT, [this] { OnOK(); });
     OnCommand(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
     OnNotify(IDC_NAV_TREE, ui::Notification::DblClk,

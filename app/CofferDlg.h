@@ -32,6 +32,7 @@ public:
         ID_USER_SETTINGS = 32792,
         ID_SYSTEM_SETTINGS = 32793,
         ID_EXIT = 32794,
+        ID_BUDGETS = 32797,
         IDM_ABOUTBOX = 0x10,
     };
 

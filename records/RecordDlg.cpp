@@ -14,7 +14,8 @@ const char* const kConnectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Sou
 } // namespace
 
 CRecordDlg::CRecordDlg(const CRecordTwin& twin, int templateId, QWidget* parent)
-    : ui::Dialog(templateId, parent), m_twin(twin) {}
+    : ui::Dialog(templateId, parent), m_twin(twin) {
+}
 
 bool CRecordDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
@@ -52,8 +53,8 @@ std::string CRecordDlg::SelectedText(const QComboBox* combo) {
     return selected < 0 ? std::string() : combo->itemText(selected).toStdString();
 }
 
-void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member,
-                             const std::string& item, const COleDateTime& date) const {
+void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member, const std::string& item,
+                             const COleDateTime& date) const {
     rs.SetFieldValue(m_twin.szMemberColumn, member);
     rs.SetFieldValue(m_twin.szItemColumn, item);
     rs.SetFieldValue(m_twin.szAmountColumn, m_dAmount);
