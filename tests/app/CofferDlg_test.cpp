@@ -136,8 +136,8 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     });
     CCofferDlg dlg;
     const int result = dlg.DoModal();
-    EXPECT_EQ(popups.Shown(),
-              (std::vector<std::vector<std::string>>{{"用户设置", "系统设置", "退出"}}));
+    EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
+                                  {"用户设置", "系统设置", "预算设置…", "退出"}}));
     return result;
 }
 
@@ -153,6 +153,15 @@ TEST(CofferDlgTest, SystemSettingsFromTheMenuOpensBaseData) {
     ui::ModalScript script;
     EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_SYSTEM_SETTINGS, script), ui::IDCANCEL);
     EXPECT_EQ(script.Runs(), (std::vector<int>{102, 132}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(CofferDlgTest, BudgetsFromTheMenuOpenTheBudgetWindow) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_BUDGETS, script), ui::IDCANCEL);
+    EXPECT_EQ(script.Runs(), (std::vector<int>{102, 143}));
     EXPECT_TRUE(messages.Texts().empty());
 }
 
