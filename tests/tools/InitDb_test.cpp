@@ -1,31 +1,19 @@
 #include "tests/support/TempDir.h"
+#include "tests/tools/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
-struct ToolRun {
-    int exitCode;
-    std::string output;
-};
+using testing_support::ToolRun;
 
 ToolRun RunInitDb(const std::string& arguments) {
-    const std::string command = std::string(COFFER_INITDB) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    std::array<char, 256> buffer{};
-    while (fgets(buffer.data(), buffer.size(), pipe))
-        output += buffer.data();
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    return testing_support::RunTool(std::string(COFFER_INITDB) + " " + arguments);
 }
 
 std::string Tables(const char* path) {
@@ -38,7 +26,8 @@ std::string Tables(const char* path) {
                        -1, &statement, nullptr);
     std::string names;
     while (sqlite3_step(statement) == SQLITE_ROW)
-        names += reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)) + std::string(" ");
+        names +=
+            reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)) + std::string(" ");
     sqlite3_finalize(statement);
     sqlite3_close(db);
     return names;
@@ -49,7 +38,8 @@ TEST(InitDbTest, MakesDataMdbInTheCurrentDirectory) {
     const ToolRun run = RunInitDb("");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find((dir.Path() / "data.mdb").string()), std::string::npos);
-    EXPECT_EQ(Tables("data.mdb"), "normalIncome normalPay 家庭成员 收入类型 支出类型 baseData tbUser ");
+    EXPECT_EQ(Tables("data.mdb"),
+              "normalIncome normalPay 家庭成员 收入类型 支出类型 baseData tbUser ");
 }
 
 TEST(InitDbTest, MakesAGivenPathAndNeverOverwrites) {
