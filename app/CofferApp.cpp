@@ -4,6 +4,7 @@
 #include "data/EngineErrorText.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
+#include "platform/ui/ScaledIcon.h"
 #include "platform/ui/TrayIcon.h"
 #include "platform/ui/WindowMessages.h"
 
@@ -39,7 +40,7 @@ int CCofferApp::Run(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Coffer"));
     QApplication::setOrganizationName(QStringLiteral("岚舟坊"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icons/128.png")));
+    QApplication::setWindowIcon(ui::LoadScaledIcon(QStringLiteral(":/res/icons/128.png")));
     // Standard buttons and context menus read in Chinese like the rest of the program.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
