@@ -23,3 +23,8 @@ COFFER_BUILD_PACKAGES="ca-certificates cmake ninja-build g++ qt6-base-dev libsql
 # What the tests need on top.
 COFFER_TEST_PACKAGES="libgtest-dev libgmock-dev postgresql clang libfuzzer-14-dev \
     libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian"
+# What making the Debian package needs on top (dpkg-shlibdeps, fakeroot-free packing).
+COFFER_PACKAGE_PACKAGES="dpkg-dev file"
+# What checking the package needs: the validators of desktop entries, AppStream metadata
+# and Debian packages, and a display server for the installed program's first start.
+COFFER_PACKAGE_CHECK_PACKAGES="desktop-file-utils appstream lintian xvfb xauth man-db"
