@@ -4,6 +4,7 @@
 #include "data/EngineErrorText.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
+#include "platform/ui/QuietMessages.h"
 #include "platform/ui/ScaledIcon.h"
 #include "platform/ui/TrayIcon.h"
 #include "platform/ui/WindowMessages.h"
@@ -37,6 +38,7 @@ void PreferX11UnderWayland() {
 
 int CCofferApp::Run(int argc, char** argv) {
     PreferX11UnderWayland();
+    ui::SilenceHarmlessQtMessages();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Coffer"));
     QApplication::setOrganizationName(QStringLiteral("岚舟坊"));
