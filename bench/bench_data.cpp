@@ -15,7 +15,7 @@
 #include "data/ADORecordset.h"
 #include "data/FormatDateTime.h"
 #include "data/StarterDatabase.h"
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

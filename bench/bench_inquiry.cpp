@@ -13,7 +13,7 @@
 #include "controls/ReportCtrl.h"
 #include "data/StarterDatabase.h"
 #include "inquiry/IncomeInquiryDlg.h"
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 #include "platform/ole/Clock.h"
 
 #include <QApplication>

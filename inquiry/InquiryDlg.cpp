@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -32,6 +33,19 @@ public:
 
 private:
     ui::ListCtrl* m_list;
+};
+
+// Whatever ends a listing, an engine error included, the totals line tells of the rows
+// that made it into the list.
+template <class Show> class AtScopeEnd {
+public:
+    explicit AtScopeEnd(Show show) : m_show(std::move(show)) {}
+    ~AtScopeEnd() { m_show(); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+private:
+    Show m_show;
 };
 
 } // namespace
@@ -77,6 +91,7 @@ bool CInquiryDlg::OnInitDialog() {
     m_cbMember = Item<QComboBox>(IDC_MEMBER);
     m_cbItem = Item<QComboBox>(IDC_ITEM);
     m_listResult->setAccessibleName(windowTitle());
+    m_bTotals = GetDlgItem(IDC_TOTALS) != nullptr;
 
     // An engine error while a combo is filled must not leave the dialog without its columns
     // and dates: finish setting up, then let it be reported once.
@@ -107,6 +122,14 @@ bool CInquiryDlg::OnInitDialog() {
     m_cbItem->setCurrentIndex(0);
     UpdateData(true);
 
+    if (m_preset) {
+        try {
+            ListPreset();
+        } catch (...) {
+            if (!error)
+                error = std::current_exception();
+        }
+    }
     if (error)
         std::rethrow_exception(error);
     return true;
@@ -139,6 +162,8 @@ void CInquiryDlg::InsertColumns() {
 
 void CInquiryDlg::RunInquiry(InquiryKind kind) {
     m_listResult->DeleteAllItems();
+    m_totals.Clear();
+    const AtScopeEnd showTotals([this] { ShowTotals(); });
     UpdateData(true);
 
     CInquiryQuery query(m_twin, kind);
@@ -174,9 +199,47 @@ void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePatter
         cells.push_back(std::move(strMember));
         cells.push_back(formatter.Date(dtRecord));
         cells.push_back(std::move(strItem));
+        if (m_bTotals)
+            m_totals.Add(cells[0], dAmount);
         m_listResult->InsertItem(m_listResult->GetItemCount(), std::move(cells));
         recordset.MoveNext();
     }
+}
+
+void CInquiryDlg::ListPreset() {
+    m_listResult->DeleteAllItems();
+    m_totals.Clear();
+    const AtScopeEnd showTotals([this] { ShowTotals(); });
+
+    const InquiryPreset& preset = *m_preset;
+    if (preset.bSpan) {
+        m_dtFrom = preset.dtLower;
+        m_dtTo = preset.dtUpper.AddDays(-1); // 到 shows the last day counted
+    }
+    m_bMember = preset.member ? 1 : 0;
+    m_bItem = preset.item ? 1 : 0;
+    UpdateData(false);
+    // The exact texts: writing a combo through the exchange would pick an entry that only
+    // begins with them.
+    if (preset.member)
+        m_cbMember->setEditText(QString::fromStdString(*preset.member));
+    if (preset.item)
+        m_cbItem->setEditText(QString::fromStdString(*preset.item));
+    UpdateData(true);
+
+    if (!m_db.IsOpen())
+        return;
+    CADORecordset recordset(&m_db);
+    if (!recordset.Open(CInquiryQuery::BuildPresetStatement(m_twin, preset),
+                        CADORecordset::ModeQuery))
+        return;
+    ListRecords(recordset, m_twin.szQuickDatePattern);
+    recordset.Close();
+}
+
+void CInquiryDlg::ShowTotals() {
+    if (m_bTotals)
+        SetDlgItemText(IDC_TOTALS, m_totals.Text());
 }
 
 void CInquiryDlg::OnResultDblClk(ui::NotifyInfo& info) {
@@ -203,6 +266,8 @@ void CInquiryDlg::OnEditRecord() {
     m_listResult->SetItemText(nItem, 2, edited->strMember);
     m_listResult->SetItemText(nItem, 3, FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
     m_listResult->SetItemText(nItem, 4, edited->strItem);
+    m_totals.Replace(strId, edited->dAmount);
+    ShowTotals();
 }
 
 void CInquiryDlg::OnDeleteRecord() {
@@ -221,9 +286,11 @@ void CInquiryDlg::OnDeleteRecord() {
     CADORecordset recordset(&m_db);
     if (!recordset.Open(statement, CADORecordset::ModeQuery) || recordset.GetRecordCount() == 0)
         return;
-    if (recordset.Delete())
+    if (recordset.Delete()) {
         m_listResult->DeleteItem(nItem);
-    else
+        m_totals.Remove(strId);
+        ShowTotals();
+    } else
         ui::MessageBox(this, "delete");
     recordset.Close();
 }

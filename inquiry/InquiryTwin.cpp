@@ -37,6 +37,10 @@ const InquiryTwin kIncomeInquiry = {
     32802,
     "select * from normalIncome where 编号 = %s",
     &RunRecordEditor<CNormalIncomEditDlg>,
+    "normalIncome",
+    "收入日期",
+    "收入人员",
+    "收入项目",
 };
 
 const InquiryTwin kPayInquiry = {
@@ -59,4 +63,8 @@ const InquiryTwin kPayInquiry = {
     32810,
     "select * from normalPay where 编号 = %s",
     &RunRecordEditor<CPayEditDlg>,
+    "normalPay",
+    "支出日期",
+    "支出人员",
+    "支出项目",
 };

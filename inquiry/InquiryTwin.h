@@ -47,6 +47,12 @@ struct InquiryTwin {
     /// Runs the record editor for the record number modally over `parent`; the values it
     /// wrote when it ended as accepted.
     std::optional<EditedRecord> (*RunEditor)(QWidget* parent, const std::string& strId);
+
+    // Listing a preset span: the records table and its columns by name.
+    const char* szTable;
+    const char* szDateColumn;
+    const char* szMemberColumn;
+    const char* szItemColumn;
 };
 
 extern const InquiryTwin kIncomeInquiry;

@@ -15,6 +15,8 @@ struct ColumnInfo {
     /// Empty when the declared type is unknown: values then take the kind of what is stored.
     bool hasDeclaredKind = false;
     VarKind kind = VarKind::Empty;
+    /// The row's key itself (an integer primary key): a new row reads its key here.
+    bool isKey = false;
 
     /// INTEGER -> I4, DOUBLE/REAL -> R8, DATETIME -> Date, TEXT -> Text, BIT/BOOLEAN -> Bool,
     /// CURRENCY/MONEY -> Currency, DECIMAL/NUMERIC -> Decimal, and the near relatives of

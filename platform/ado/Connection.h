@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/ado/AdoConstants.h"
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/Backend.h"
 
-#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,8 +11,9 @@ namespace ado {
 
 class PendingRead;
 
-/// A connection to one SQLite database file, with the operations and results of the
-/// engine's Connection object. Failures throw ComError; the results are the success codes.
+/// A connection to the ledger, with the operations and results of the engine's Connection
+/// object, over the engine that keeps the ledger. Failures throw ComError; the results are
+/// the success codes.
 class Connection {
 public:
     Connection();
@@ -26,37 +27,41 @@ public:
     /// foreign file is never written. Opening an open connection is an error.
     HRESULT Open(const std::string& connectionText, const std::string& user,
                  const std::string& password, long options);
-    /// Closes the file; cursors still open first read the rest of their rows and keep them.
+    /// Closes the ledger; cursors still open first read the rest of their rows and keep them.
     HRESULT Close();
-    ObjectState State() const { return m_db ? adStateOpen : adStateClosed; }
+    ObjectState State() const { return m_backend ? adStateOpen : adStateClosed; }
 
     /// Starts a transaction (taking the write lock at once); returns the nesting level 1.
     long BeginTrans();
     HRESULT CommitTrans();
     HRESULT RollbackTrans();
 
-    /// The absolute path of the open file (or of the last one tried).
-    const std::string& FilePath() const { return m_path; }
+    /// Where the open ledger is (or the last one tried): the absolute path of its file.
+    const std::string& FilePath() const { return m_location; }
+
+    /// The engine of the open connection; throws when it is closed.
+    Backend& Engine() const;
 
     // For the engine's cursors.
-    sqlite3* Handle() const;
     void Register(PendingRead* reader);
     void Unregister(PendingRead* reader);
     /// Lets every cursor finish its reading, so that the coming write commits.
     void FinishPendingReads();
-    /// A prepared statement for a write text, prepared once per connection and reset.
-    sqlite3_stmt* CachedStatement(const std::string& sql);
+    /// Runs an SQL text (date literals already rewritten): its rows, or nothing once a
+    /// text that returns none has run.
+    std::unique_ptr<BackendRows> Run(const std::string& sql);
     /// Runs a text that returns no rows, after finishing pending reads.
     void Execute(const std::string& sql);
-    [[noreturn]] void ThrowError(int rc) const;
+    std::int64_t Insert(const std::string& table, const std::vector<std::string>& columns,
+                        const std::vector<Variant>& values);
+    long Change(const std::string& table, std::int64_t key, const std::vector<std::string>& columns,
+                const std::vector<Variant>& values);
+    void Delete(const std::string& table, std::int64_t key);
 
 private:
-    void CheckIsSqliteFile() const;
-
-    DatabasePtr m_db;
-    std::string m_path;
+    std::unique_ptr<Backend> m_backend;
+    std::string m_location;
     std::vector<PendingRead*> m_readers;
-    std::map<std::string, StatementPtr> m_statements;
 };
 
 } // namespace ado

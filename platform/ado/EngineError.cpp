@@ -1,40 +1,11 @@
 #include "platform/ado/EngineError.h"
 
-#include <sqlite3.h>
-
 namespace ado {
 
 const char* const EngineError::kSource = "Coffer SQLite Engine";
 
 ComError EngineError::Make(HRESULT code, const std::string& description) {
     return ComError(code, kSource, description);
-}
-
-ComError EngineError::FromSqlite(int rc, sqlite3* db, const std::string& file) {
-    const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    switch (rc & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return Make(E_FAIL, "The database file '" + file +
-                                "' is locked by another user or program (" + message + ").");
-    case SQLITE_CONSTRAINT:
-        return Make(DB_E_INTEGRITYVIOLATION, "The change violates a rule of the table (" +
-                                                 message + ").");
-    case SQLITE_MISMATCH:
-        return Make(DISP_E_TYPEMISMATCH, "Data type mismatch (" + message + ").");
-    case SQLITE_CANTOPEN:
-        return Make(E_FAIL, "Could not open the database file '" + file + "' (" + message + ").");
-    case SQLITE_NOTADB:
-        return Make(E_FAIL, "The file '" + file + "' is not an SQLite database.");
-    case SQLITE_ERROR:
-        if (message.rfind("no such table", 0) == 0)
-            return Make(DB_E_NOTABLE, "The engine cannot find the table (" + message + ").");
-        if (message.rfind("no such column", 0) == 0)
-            return Make(DB_E_PARAMNOTOPTIONAL, "Unknown column (" + message + ").");
-        return Make(DB_E_ERRORSINCOMMAND, "Syntax error in the SQL text (" + message + ").");
-    default:
-        return Make(E_FAIL, message);
-    }
 }
 
 } // namespace ado

@@ -113,6 +113,16 @@ std::optional<std::string> JetSql::WithRowId(std::string_view sql) {
     return result;
 }
 
+bool JetSql::SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
 bool JetSql::IsEndOfText(std::string_view tail) {
     for (char c : tail)
         if (!IsSpace(c) && c != ';')

@@ -19,6 +19,8 @@ public:
     /// The SELECT text with the rowid put in front of its columns, so that its rows can be
     /// changed in place; empty when the text is not a plain single-table SELECT.
     static std::optional<std::string> WithRowId(std::string_view sql);
+    /// True when the names are equal, ASCII letters compared without case.
+    static bool SameName(std::string_view a, std::string_view b);
     /// True when only blanks and semicolons follow the first statement.
     static bool IsEndOfText(std::string_view tail);
 };

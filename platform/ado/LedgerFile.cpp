@@ -1,6 +1,6 @@
 #include "platform/ado/LedgerFile.h"
 
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
 

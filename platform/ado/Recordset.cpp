@@ -6,8 +6,6 @@
 #include "platform/ado/ValueCodec.h"
 #include "platform/ole/OleCalendar.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -15,20 +13,6 @@
 
 namespace ado {
 namespace {
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-const char* OrEmpty(const char* text) {
-    return text ? text : "";
-}
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
@@ -61,19 +45,6 @@ int CompareForSort(const Variant& a, const Variant& b) {
     return (number(a) > number(b)) - (number(a) < number(b));
 }
 
-// The single table all result columns come from, or "" when there is none.
-std::string SourceTable(sqlite3_stmt* statement, int firstColumn) {
-    const int count = sqlite3_column_count(statement);
-    std::string table;
-    for (int i = firstColumn; i < count; ++i) {
-        const char* name = sqlite3_column_table_name(statement, i);
-        if (!name || (i > firstColumn && table != name))
-            return {};
-        table = name;
-    }
-    return table;
-}
-
 } // namespace
 
 Recordset::Recordset() = default;
@@ -101,134 +72,56 @@ HRESULT Recordset::Open(const std::string& source, const std::shared_ptr<Connect
     m_edit = Edit::None;
     m_table.clear();
 
-    if (options == adCmdTable) {
-        OpenTable(source);
-    } else if (options == adCmdUnknown && JetSql::IsBareName(source) &&
-               sqlite3_table_column_metadata(connection->Handle(), "main", source.c_str(),
-                                             nullptr, nullptr, nullptr, nullptr, nullptr,
-                                             nullptr) == SQLITE_OK) {
-        OpenTable(source);
-    } else {
+    if (options == adCmdTable || (options == adCmdUnknown && JetSql::IsBareName(source) &&
+                                  connection->Engine().HasTable(source)))
+        Adopt(connection->Engine().OpenTable(source));
+    else
         OpenText(source);
-    }
     return S_OK;
 }
 
-sqlite3_stmt* Recordset::Prepare(const std::string& sql, StatementPtr& statement) const {
-    sqlite3* db = m_connection->Handle();
-    sqlite3_stmt* raw = nullptr;
-    const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, &tail);
-    statement.reset(raw);
-    if (rc != SQLITE_OK)
-        m_connection->ThrowError(rc);
-    if (!raw)
-        throw EngineError::Make(DB_E_ERRORSINCOMMAND, "The SQL text is empty.");
-    if (tail && !JetSql::IsEndOfText(tail))
-        throw EngineError::Make(DB_E_ERRORSINCOMMAND,
-                                "Characters found after end of SQL statement.");
-    return raw;
-}
-
-void Recordset::OpenTable(const std::string& name) {
-    StatementPtr statement;
-    Prepare("SELECT rowid, * FROM " + JetSql::QuoteIdentifier(name) + " ORDER BY rowid",
-            statement);
-    Adopt(std::move(statement), 1, name);
-}
-
 void Recordset::OpenText(const std::string& source) {
-    const std::string sql = JetSql::TranslateDateLiterals(source);
-    StatementPtr statement;
-    sqlite3_stmt* raw = Prepare(sql, statement);
-    if (sqlite3_column_count(raw) == 0) {
-        // DELETE, INSERT and the like: run now; there is no cursor.
-        m_connection->FinishPendingReads();
-        int rc;
-        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-        }
-        if (rc != SQLITE_DONE)
-            m_connection->ThrowError(rc);
-        return;
-    }
-    // A plain SELECT from one table gets the rowid in front, so its rows can be changed.
-    const std::string table = SourceTable(raw, 0);
-    if (!table.empty()) {
-        if (const auto withRowId = JetSql::WithRowId(sql)) {
-            sqlite3_stmt* keyed = nullptr;
-            if (sqlite3_prepare_v2(m_connection->Handle(), withRowId->c_str(), -1, &keyed,
-                                   nullptr) == SQLITE_OK) {
-                StatementPtr keyedStatement(keyed);
-                if (sqlite3_column_count(keyed) == sqlite3_column_count(raw) + 1 &&
-                    SourceTable(keyed, 0) == table) {
-                    Adopt(std::move(keyedStatement), 1, table);
-                    return;
-                }
-            }
-        }
-    }
-    Adopt(std::move(statement), 0, {});
+    // DELETE, INSERT and the like run at once and leave no cursor.
+    if (std::unique_ptr<BackendRows> rows =
+            m_connection->Run(JetSql::TranslateDateLiterals(source)))
+        Adopt(std::move(rows));
 }
 
-void Recordset::Adopt(StatementPtr statement, int firstColumn, const std::string& table) {
-    sqlite3_stmt* raw = statement.get();
-    const int count = sqlite3_column_count(raw) - firstColumn;
-    m_columns.assign(static_cast<size_t>(count), ColumnInfo{});
-    m_isRowIdAlias.assign(static_cast<size_t>(count), false);
-    for (int i = 0; i < count; ++i) {
-        ColumnInfo& column = m_columns[static_cast<size_t>(i)];
-        column.name = OrEmpty(sqlite3_column_name(raw, i + firstColumn));
-        column.originName = OrEmpty(sqlite3_column_origin_name(raw, i + firstColumn));
-        const char* declared = sqlite3_column_decltype(raw, i + firstColumn);
-        column.hasDeclaredKind =
-            declared && ColumnInfo::KindOfDeclaredType(declared, column.kind);
-        if (!table.empty() && !column.originName.empty()) {
-            int primaryKey = 0;
-            const char* type = nullptr;
-            if (sqlite3_table_column_metadata(m_connection->Handle(), "main", table.c_str(),
-                                              column.originName.c_str(), &type, nullptr,
-                                              nullptr, &primaryKey, nullptr) == SQLITE_OK)
-                m_isRowIdAlias[static_cast<size_t>(i)] =
-                    primaryKey && type && SameNameIgnoringCase(type, "INTEGER");
-        }
-    }
-    m_firstColumn = firstColumn;
-    m_table = table;
-    m_rows = RowStore(static_cast<size_t>(count));
-    m_statement = std::move(statement);
+void Recordset::Adopt(std::unique_ptr<BackendRows> source) {
+    m_columns = source->Columns();
+    m_table = source->Table();
+    m_rows = RowStore(m_columns.size());
+    m_source = std::move(source);
     m_connection->Register(this);
     m_open = true;
 }
 
 void Recordset::ReleaseStatement() {
-    if (m_statement) {
-        m_statement.reset();
+    if (m_source) {
+        m_source.reset();
         if (m_connection)
             m_connection->Unregister(this);
     }
 }
 
 bool Recordset::ReadRow() {
-    while (m_statement) {
-        sqlite3_stmt* raw = m_statement.get();
-        const int rc = sqlite3_step(raw);
-        if (rc == SQLITE_DONE) {
+    while (m_source) {
+        bool more = false;
+        try {
+            more = m_source->Step();
+        } catch (const ComError&) {
+            ReleaseStatement();
+            throw;
+        }
+        if (!more) {
             ReleaseStatement();
             return false;
         }
-        if (rc != SQLITE_ROW) {
-            const ComError error =
-                EngineError::FromSqlite(rc, m_connection->Handle(), m_connection->FilePath());
-            ReleaseStatement();
-            throw error;
-        }
-        const std::int64_t rowid = m_firstColumn ? sqlite3_column_int64(raw, 0) : 0;
-        if (!m_added.empty() && m_added.count(rowid))
+        const std::int64_t key = m_source->Key();
+        if (!m_added.empty() && m_added.count(key))
             continue;
-        m_rows.AppendRow(rowid);
-        for (size_t i = 0; i < m_columns.size(); ++i)
-            ValueCodec::ReadInto(m_rows, raw, static_cast<int>(i) + m_firstColumn,
-                                 m_columns[i]);
+        m_rows.AppendRow(key);
+        m_source->ReadRow(m_rows);
         return true;
     }
     return false;
@@ -247,8 +140,7 @@ void Recordset::ReadAll() {
 }
 
 void Recordset::FinishRead() {
-    // A statement not yet stepped holds no lock and keeps no write from committing.
-    if (m_statement && sqlite3_stmt_busy(m_statement.get()))
+    if (m_source && m_source->Busy())
         ReadAll();
 }
 
@@ -361,7 +253,7 @@ const std::string& Recordset::FieldName(long index) const {
 long Recordset::FieldIndex(std::string_view name) const {
     CheckOpen();
     for (size_t i = 0; i < m_columns.size(); ++i)
-        if (SameNameIgnoringCase(m_columns[i].name, name))
+        if (JetSql::SameName(m_columns[i].name, name))
             return static_cast<long>(i);
     throw EngineError::Make(ADO_E_ITEMNOTFOUND, "Item cannot be found in the collection "
                                                 "corresponding to the requested name or "
@@ -403,47 +295,29 @@ HRESULT Recordset::AddNew() {
     return S_OK;
 }
 
-void Recordset::StepWrite(sqlite3_stmt* statement) {
-    const int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE) {
-        const ComError error =
-            EngineError::FromSqlite(rc, m_connection->Handle(), m_connection->FilePath());
-        sqlite3_reset(statement);
-        throw error;
+void Recordset::PendingChanges(std::vector<std::string>& names,
+                               std::vector<Variant>& values) const {
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (m_changes[i]) {
+            names.push_back(m_columns[i].originName);
+            values.push_back(*m_changes[i]);
+        }
     }
-    sqlite3_reset(statement);
 }
 
 void Recordset::Insert() {
-    std::string names;
-    std::string marks;
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        if (!m_changes[i])
-            continue;
-        names += (names.empty() ? "" : ", ") + JetSql::QuoteIdentifier(m_columns[i].originName);
-        marks += marks.empty() ? "?" : ", ?";
-    }
-    const std::string table = JetSql::QuoteIdentifier(m_table);
-    const std::string sql = names.empty()
-                                ? "INSERT INTO " + table + " DEFAULT VALUES"
-                                : "INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")";
-    m_connection->FinishPendingReads();
-    sqlite3_stmt* statement = m_connection->CachedStatement(sql);
-    int parameter = 0;
-    for (const auto& change : m_changes)
-        if (change)
-            ValueCodec::Bind(statement, ++parameter, *change);
-    StepWrite(statement);
-
-    const std::int64_t rowid = sqlite3_last_insert_rowid(m_connection->Handle());
-    if (m_statement)
-        m_added.insert(rowid);
-    m_rows.AppendRow(rowid);
+    std::vector<std::string> names;
+    std::vector<Variant> values;
+    PendingChanges(names, values);
+    const std::int64_t key = m_connection->Insert(m_table, names, values);
+    if (m_source)
+        m_added.insert(key);
+    m_rows.AppendRow(key);
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (m_changes[i])
             m_rows.Push(*m_changes[i]);
-        else if (m_isRowIdAlias[i])
-            m_rows.PushInteger(VarKind::I4, rowid);
+        else if (m_columns[i].isKey)
+            m_rows.PushInteger(VarKind::I4, key);
         else
             m_rows.PushNull();
     }
@@ -453,24 +327,12 @@ void Recordset::Insert() {
 }
 
 void Recordset::Change() {
-    std::string assignments;
-    for (size_t i = 0; i < m_columns.size(); ++i)
-        if (m_changes[i])
-            assignments += (assignments.empty() ? "" : ", ") +
-                           JetSql::QuoteIdentifier(m_columns[i].originName) + " = ?";
-    if (assignments.empty())
+    std::vector<std::string> names;
+    std::vector<Variant> values;
+    PendingChanges(names, values);
+    if (names.empty())
         return;
-    m_connection->FinishPendingReads();
-    sqlite3_stmt* statement = m_connection->CachedStatement(
-        "UPDATE " + JetSql::QuoteIdentifier(m_table) + " SET " + assignments +
-        " WHERE rowid = ?");
-    int parameter = 0;
-    for (const auto& change : m_changes)
-        if (change)
-            ValueCodec::Bind(statement, ++parameter, *change);
-    sqlite3_bind_int64(statement, ++parameter, m_rows.RowId(RowAt(m_position)));
-    StepWrite(statement);
-    if (sqlite3_changes(m_connection->Handle()) == 0)
+    if (m_connection->Change(m_table, m_rows.RowId(RowAt(m_position)), names, values) == 0)
         throw EngineError::Make(E_FAIL, "The row to change no longer exists.");
     for (size_t i = 0; i < m_columns.size(); ++i)
         if (m_changes[i])
@@ -504,11 +366,7 @@ HRESULT Recordset::Delete(Affect /*affect*/) {
     if (m_edit == Edit::New)
         CancelUpdate();
     CheckCurrentRow();
-    m_connection->FinishPendingReads();
-    sqlite3_stmt* statement = m_connection->CachedStatement(
-        "DELETE FROM " + JetSql::QuoteIdentifier(m_table) + " WHERE rowid = ?");
-    sqlite3_bind_int64(statement, 1, m_rows.RowId(RowAt(m_position)));
-    StepWrite(statement);
+    m_connection->Delete(m_table, m_rows.RowId(RowAt(m_position)));
     m_rows.MarkDeleted(RowAt(m_position));
     m_edit = Edit::None;
     m_changes.clear();
@@ -537,8 +395,8 @@ void Recordset::PutSort(const std::string& sort) {
         const size_t blank = part.find_last_of(" \t");
         if (blank != std::string_view::npos) {
             const std::string_view word = part.substr(blank + 1);
-            descending = SameNameIgnoringCase(word, "DESC");
-            if (descending || SameNameIgnoringCase(word, "ASC"))
+            descending = JetSql::SameName(word, "DESC");
+            if (descending || JetSql::SameName(word, "ASC"))
                 part = Trimmed(part.substr(0, blank));
         }
         if (part.size() >= 2 && part.front() == '[' && part.back() == ']')

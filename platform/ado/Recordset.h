@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/ado/AdoConstants.h"
+#include "platform/ado/Backend.h"
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/PendingRead.h"
 #include "platform/ado/RowStore.h"
-#include "platform/ado/SqliteHandles.h"
 #include "platform/ado/Variant.h"
 
 #include <memory>
@@ -24,7 +24,7 @@ class Connection;
 /// Reading is lazy: nothing is read until a row is asked for, so opening a large table only
 /// to add a row costs nothing. Rows once read stay in memory; asking for the count reads
 /// the rest. Rows of a single table (a table by name, or a plain SELECT from one table) can
-/// be changed, added and deleted; each change is written at once, by rowid.
+/// be changed, added and deleted; each change is written at once, by the row's key.
 class Recordset : private PendingRead {
 public:
     Recordset();
@@ -88,10 +88,8 @@ private:
     void FinishRead() override;
     void ConnectionClosing() override;
 
-    void OpenTable(const std::string& name);
     void OpenText(const std::string& sql);
-    sqlite3_stmt* Prepare(const std::string& sql, StatementPtr& statement) const;
-    void Adopt(StatementPtr statement, int firstColumn, const std::string& table);
+    void Adopt(std::unique_ptr<BackendRows> source);
     bool ReadRow();
     bool EnsureRow(size_t index);
     void ReadAll();
@@ -101,17 +99,16 @@ private:
     void CheckIndex(long index) const;
     void CheckUpdatable() const;
     void CheckCurrentRow();
-    void StepWrite(sqlite3_stmt* statement);
+    /// The columns set since AddNew or the edit began, with their values.
+    void PendingChanges(std::vector<std::string>& names, std::vector<Variant>& values) const;
     void Insert();
     void Change();
 
     std::shared_ptr<Connection> m_connection;
-    StatementPtr m_statement;
+    std::unique_ptr<BackendRows> m_source; // the rows still to read; null once all are read
     bool m_open = false;
-    int m_firstColumn = 0; // 1 when column 0 of the statement is the rowid
-    std::string m_table;   // empty when the rows cannot be changed
+    std::string m_table; // empty when the rows cannot be changed
     std::vector<ColumnInfo> m_columns;
-    std::vector<bool> m_isRowIdAlias;
     RowStore m_rows;
     size_t m_position = 0;
     std::vector<size_t> m_order; // the rows in sorted order; empty when not sorted

@@ -1,25 +1,22 @@
 #pragma once
 
 #include "platform/ado/ColumnInfo.h"
-#include "platform/ado/RowStore.h"
 #include "platform/ado/Variant.h"
 
-struct sqlite3_stmt;
+#include <string>
 
 namespace ado {
 
-/// Moves values between SQLite and the engine's tagged values, by the column's declared
-/// kind.
+/// Turns the caller's values into what a column stores, the same for every engine.
 class ValueCodec {
 public:
-    /// Appends column `index` of the statement's current row to the last row of `rows`.
-    static void ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
-                         const ColumnInfo& column);
     /// The value as the column stores it; throws ComError (type mismatch, overflow) when it
     /// cannot be converted.
     static Variant Coerce(const ColumnInfo& column, const Variant& value);
-    /// Binds a value made by Coerce to parameter `index` (from 1).
-    static void Bind(sqlite3_stmt* statement, int index, const Variant& value);
+    /// A numeric value (currency, decimal, integers, reals) as a double.
+    static double Number(const Variant& value);
+    /// A value as text: dates as 'YYYY-MM-DD HH:MM:SS', numbers with 15 digits.
+    static std::string Text(const Variant& value);
 };
 
 } // namespace ado

@@ -1,7 +1,7 @@
 #include "tests/support/TestDb.h"
 
 #include "data/StarterDatabase.h"
-#include "platform/ado/SqliteHandles.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
 

@@ -1,3 +1,4 @@
+#include "data/PasswordHash.h"
 #include "tests/support/TempDir.h"
 #include "tests/tools/ToolRun.h"
 
@@ -7,13 +8,15 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
 using testing_support::ToolRun;
 
-ToolRun RunInitDb(const std::string& arguments) {
-    return testing_support::RunTool(std::string(COFFER_INITDB) + " " + arguments);
+ToolRun RunInitDb(const std::string& arguments, const char* umask = "022") {
+    return testing_support::RunTool("umask " + std::string(umask) + " && " + COFFER_INITDB + " " +
+                                    arguments);
 }
 
 std::string Tables(const char* path) {
@@ -56,6 +59,35 @@ TEST(InitDbTest, MakesAGivenPathAndNeverOverwrites) {
     std::ifstream in("data.mdb", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not mine");
     EXPECT_EQ(RunInitDb("a b").exitCode, 2);
+}
+
+std::string RootPassword(const char* path) {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "select password from tbUser where user = 'root'", -1, &statement,
+                       nullptr);
+    std::string password;
+    if (sqlite3_step(statement) == SQLITE_ROW)
+        password = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return password;
+}
+
+TEST(InitDbTest, TheLedgerIsPrivateAndKeepsRootsPasswordHashed) {
+    for (const char* umask : {"000", "022", "077", "277"}) {
+        SCOPED_TRACE(umask);
+        testing_support::TempDir dir;
+        const ToolRun run = RunInitDb("", umask);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        struct stat info {};
+        ASSERT_EQ(::stat("data.mdb", &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0600u);
+        const std::string stored = RootPassword("data.mdb");
+        EXPECT_TRUE(PasswordHash::IsHash(stored)) << stored;
+        EXPECT_EQ(PasswordHash::Verify(stored, "73950"), PasswordMatch::Yes);
+    }
 }
 
 } // namespace

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/ado/ColumnInfo.h"
+#include "platform/ado/RowStore.h"
+#include "platform/ado/Variant.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ado {
+
+/// The rows of one statement as an engine yields them, one at a time. A result whose rows
+/// can be changed names its table and gives each row its key.
+class BackendRows {
+public:
+    virtual ~BackendRows() = default;
+    /// The result's columns (the key, when the engine adds one, is not among them).
+    virtual const std::vector<ColumnInfo>& Columns() const = 0;
+    /// The table the rows can be changed in by key; empty when they cannot.
+    virtual const std::string& Table() const = 0;
+    /// Moves to the next row; false once there is none. Engine failures throw ComError.
+    virtual bool Step() = 0;
+    /// The key of the current row (0 when the rows have none).
+    virtual std::int64_t Key() const = 0;
+    /// Appends the current row's values, one per column, to the last row of `rows`.
+    virtual void ReadRow(RowStore& rows) = 0;
+    /// True while the engine is part-way through the result and holds the database for it.
+    virtual bool Busy() const = 0;
+};
+
+/// One engine's side of a connection: the few things the cursors and the connection need
+/// from it. Every failure throws ComError with the engine's own words in its description.
+class Backend {
+public:
+    /// Run before a statement writes: lets cursors finish what they are reading.
+    using BeforeWrite = std::function<void()>;
+
+    virtual ~Backend() = default;
+    /// Where the data lives (a file path, a server), for messages.
+    virtual const std::string& Location() const = 0;
+    virtual void Close() = 0;
+
+    virtual bool HasTable(const std::string& name) = 0;
+    /// Every row of a table, in the order they were added, each with its key.
+    virtual std::unique_ptr<BackendRows> OpenTable(const std::string& name) = 0;
+    /// Runs an SQL text whose date literals are already rewritten. A text that returns rows
+    /// gives them (keyed when they are a plain selection from one table); any other text is
+    /// carried out at once, after `beforeWrite`, and gives nothing.
+    virtual std::unique_ptr<BackendRows> Run(const std::string& sql,
+                                             const BeforeWrite& beforeWrite) = 0;
+    /// Runs a text that returns no rows.
+    virtual void Execute(const std::string& sql) = 0;
+
+    /// Adds a row with these column values; returns its key.
+    virtual std::int64_t Insert(const std::string& table, const std::vector<std::string>& columns,
+                                const std::vector<Variant>& values) = 0;
+    /// Changes the row with this key; returns how many rows changed (0 when it is gone).
+    virtual long Change(const std::string& table, std::int64_t key,
+                        const std::vector<std::string>& columns,
+                        const std::vector<Variant>& values) = 0;
+    virtual void Delete(const std::string& table, std::int64_t key) = 0;
+
+    virtual void Begin() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
+};
+
+} // namespace ado

@@ -1,0 +1,73 @@
+#include "platform/ado/sqlite/SqliteRows.h"
+
+#include "platform/ado/JetSql.h"
+#include "platform/ado/sqlite/SqliteError.h"
+#include "platform/ado/sqlite/SqliteValues.h"
+
+#include <sqlite3.h>
+
+namespace ado {
+namespace {
+
+const char* OrEmpty(const char* text) {
+    return text ? text : "";
+}
+
+} // namespace
+
+SqliteRows::SqliteRows(sqlite3* db, StatementPtr statement, const std::string& table,
+                       const std::string& file)
+    : m_db(db), m_statement(std::move(statement)), m_table(table), m_file(file),
+      m_firstColumn(table.empty() ? 0 : 1) {
+    sqlite3_stmt* raw = m_statement.get();
+    const int count = sqlite3_column_count(raw) - m_firstColumn;
+    m_columns.assign(static_cast<size_t>(count), ColumnInfo{});
+    for (int i = 0; i < count; ++i) {
+        ColumnInfo& column = m_columns[static_cast<size_t>(i)];
+        column.name = OrEmpty(sqlite3_column_name(raw, i + m_firstColumn));
+        column.originName = OrEmpty(sqlite3_column_origin_name(raw, i + m_firstColumn));
+        const char* declared = sqlite3_column_decltype(raw, i + m_firstColumn);
+        column.hasDeclaredKind = declared && ColumnInfo::KindOfDeclaredType(declared, column.kind);
+        if (!table.empty() && !column.originName.empty()) {
+            // An INTEGER PRIMARY KEY is the rowid under another name.
+            int primaryKey = 0;
+            const char* type = nullptr;
+            if (sqlite3_table_column_metadata(db, "main", table.c_str(), column.originName.c_str(),
+                                              &type, nullptr, nullptr, &primaryKey,
+                                              nullptr) == SQLITE_OK)
+                column.isKey = primaryKey && type && JetSql::SameName(type, "INTEGER");
+        }
+    }
+}
+
+bool SqliteRows::Step() {
+    if (!m_statement)
+        return false;
+    const int rc = sqlite3_step(m_statement.get());
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE) {
+        const ComError error = SqliteError(rc, m_db, m_file);
+        m_statement.reset();
+        throw error;
+    }
+    m_statement.reset();
+    return false;
+}
+
+std::int64_t SqliteRows::Key() const {
+    return m_firstColumn ? sqlite3_column_int64(m_statement.get(), 0) : 0;
+}
+
+void SqliteRows::ReadRow(RowStore& rows) {
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        SqliteValues::ReadInto(rows, m_statement.get(), static_cast<int>(i) + m_firstColumn,
+                               m_columns[i]);
+}
+
+bool SqliteRows::Busy() const {
+    // A statement not yet stepped holds no lock and keeps no write from committing.
+    return m_statement && sqlite3_stmt_busy(m_statement.get());
+}
+
+} // namespace ado

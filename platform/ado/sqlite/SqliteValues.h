@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/ado/ColumnInfo.h"
+#include "platform/ado/RowStore.h"
+#include "platform/ado/Variant.h"
+
+struct sqlite3_stmt;
+
+namespace ado {
+
+/// Moves values between SQLite and the engine's tagged values, by the column's declared
+/// kind.
+class SqliteValues {
+public:
+    /// Appends column `index` of the statement's current row to the last row of `rows`.
+    static void ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
+                         const ColumnInfo& column);
+    /// Binds a value made by ValueCodec::Coerce to parameter `index` (from 1).
+    static void Bind(sqlite3_stmt* statement, int index, const Variant& value);
+};
+
+} // namespace ado
