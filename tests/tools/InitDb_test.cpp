@@ -1,6 +1,6 @@
 #include "data/PasswordHash.h"
 #include "tests/support/TempDir.h"
-#include "tests/tools/ToolRun.h"
+#include "tests/support/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -1,5 +1,5 @@
 #include "tests/support/TempDir.h"
-#include "tests/tools/ToolRun.h"
+#include "tests/support/ToolRun.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/tools/ToolRun.h"
+#include "tests/support/ToolRun.h"
 
 #include <array>
 #include <cstdio>
