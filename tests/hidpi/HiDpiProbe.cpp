@@ -1,5 +1,5 @@
-// hidpi_probe [SHOT-FOLDER]: shows the main window (logged in) and the income inquiry
-// (this year's records, sorted by date) at the screen scale of the environment
+// hidpi_probe [SHOT-FOLDER]: shows the main window (logged in), the income inquiry
+// (this year's records, sorted by date) and the login at the screen scale of the environment
 // (QT_SCALE_FACTOR) and prints, one line each, what the scale test compares:
 //   window <name> <width> <height> <image width> <image height>
 //   control <name> <id> <x> <y> <width> <height> <room>
@@ -19,6 +19,7 @@
 #include "platform/ui/Dialog.h"
 #include "tests/controls/HeadingClick.h"
 #include "tests/support/TestDb.h"
+#include "users/UserDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -149,8 +150,14 @@ int main(int argc, char** argv) {
     ClickHeading(list, 3);
     QApplication::processEvents();
 
+    CUserDlg login;
+    login.Create();
+    login.show();
+    QApplication::processEvents();
+
     Report("main-window", main, shots);
     Report("inquiry", inquiry, shots);
+    Report("login", login, shots);
     // Every other window as its template lays it out, new ones included.
     const QStringList templates =
         QDir(QStringLiteral(":/res/dialogs")).entryList({QStringLiteral("*.dlg")});

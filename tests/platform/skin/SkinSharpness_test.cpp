@@ -1,6 +1,7 @@
 #include "platform/skin/SkinEngine.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QImage>
 #include <QMessageBox>
@@ -74,5 +75,26 @@ INSTANTIATE_TEST_SUITE_P(Images, TreeImageTest,
                                      c = '_';
                              return name;
                          });
+
+// Every image of the skin and every icon (the theme's sizes aside) comes with drawings for
+// twice and three times its size, of exactly those sizes.
+TEST(SkinSharpnessTest, EveryImageHasItsScaledDrawings) {
+    int checked = 0;
+    for (const QString& folder : {QStringLiteral(":/res/skin"), QStringLiteral(":/res/icons")}) {
+        const QStringList images = QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files);
+        for (const QString& name : images) {
+            if (name.contains(QLatin1Char('@')))
+                continue;
+            const QString base = folder + QLatin1Char('/') + name.chopped(4);
+            const QSize size = QImage(base + QStringLiteral(".png")).size();
+            for (int scale : {2, 3}) {
+                const QImage scaled(QStringLiteral("%1@%2x.png").arg(base).arg(scale));
+                EXPECT_EQ(scaled.size(), size * scale) << base.toStdString() << " @" << scale;
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 7); // the tree's four, the banner, the application icon, the face
+}
 
 } // namespace
