@@ -4,11 +4,16 @@
 #include "data/ADORecordset.h"
 #include "data/FormatDateTime.h"
 #include "data/SqlText.h"
+#include "exchange/ExchangeTexts.h"
+#include "exchange/RecordExport.h"
+#include "exchange/RecordReader.h"
+#include "exchange/RecordTable.h"
 #include "inquiry/InquiryRowFormatter.h"
 #include "inquiry/InquiryTwin.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/MenuResource.h"
 
 #include <QComboBox>
@@ -51,10 +56,8 @@ private:
 } // namespace
 
 CInquiryDlg::CInquiryDlg(const InquiryTwin& twin, QWidget* parent)
-    : ui::Dialog(twin.nTemplateId, parent),
-      m_listResult(new CReportCtrl(this)),
-      m_dtFrom(COleDateTime::GetCurrentTime()),
-      m_dtTo(COleDateTime::GetCurrentTime()),
+    : ui::Dialog(twin.nTemplateId, parent), m_listResult(new CReportCtrl(this)),
+      m_dtFrom(COleDateTime::GetCurrentTime()), m_dtTo(COleDateTime::GetCurrentTime()),
       m_twin(twin) {
     UseControl(twin.nListId, m_listResult);
     OnCommand(IDC_TODAY, [this] { OnToday(); });
@@ -62,6 +65,7 @@ CInquiryDlg::CInquiryDlg(const InquiryTwin& twin, QWidget* parent)
     OnCommand(IDC_THIS_MONTH, [this] { OnThisMonth(); });
     OnCommand(IDC_THIS_YEAR, [this] { OnThisYear(); });
     OnCommand(IDC_INTERVAL_QUERY, [this] { OnIntervalQuery(); });
+    OnCommand(IDC_EXPORT, [this] { OnExport(); });
     OnCommand(twin.nEditCommand, [this] { OnEditRecord(); });
     OnCommand(twin.nDeleteCommand, [this] { OnDeleteRecord(); });
     OnNotify(twin.nListId, ui::Notification::DblClk,
@@ -72,7 +76,9 @@ CInquiryDlg::CInquiryDlg(const InquiryTwin& twin, QWidget* parent)
 
 CInquiryDlg::~CInquiryDlg() = default;
 
-int CInquiryDlg::GetResultListId() const { return m_twin.nListId; }
+int CInquiryDlg::GetResultListId() const {
+    return m_twin.nListId;
+}
 
 void CInquiryDlg::DoDataExchange(ui::DataExchange& dx) {
     ui::Dialog::DoDataExchange(dx);
@@ -100,8 +106,8 @@ bool CInquiryDlg::OnInitDialog() {
     try {
         if (m_db.Open()) {
             CADORecordset recordset(&m_db);
-            for (auto [szTable, combo] : {std::pair{"家庭成员", m_cbMember},
-                                          std::pair{m_twin.szItemTable, m_cbItem}}) {
+            for (auto [szTable, combo] :
+                 {std::pair{"家庭成员", m_cbMember}, std::pair{m_twin.szItemTable, m_cbItem}}) {
                 try {
                     FillCombo(recordset, szTable, combo);
                 } catch (...) {
@@ -264,7 +270,8 @@ void CInquiryDlg::OnEditRecord() {
         return;
     m_listResult->SetItemText(nItem, 1, CInquiryRowFormatter::Amount(edited->dAmount));
     m_listResult->SetItemText(nItem, 2, edited->strMember);
-    m_listResult->SetItemText(nItem, 3, FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
+    m_listResult->SetItemText(nItem, 3,
+                              FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
     m_listResult->SetItemText(nItem, 4, edited->strItem);
     m_totals.Replace(strId, edited->dAmount);
     ShowTotals();
@@ -293,4 +300,37 @@ void CInquiryDlg::OnDeleteRecord() {
     } else
         ui::MessageBox(this, "delete");
     recordset.Close();
+}
+
+void CInquiryDlg::OnExport() {
+    const int nCount = m_listResult->GetItemCount();
+    if (nCount == 0) {
+        ui::MessageBox(this, kTextNothingToExport);
+        return;
+    }
+    if (!m_db.IsOpen())
+        return;
+    ui::FileDialogRequest request;
+    request.bSave = true;
+    request.strCaption = kTextExportCaption;
+    request.filters = {kFilterCsv, kFilterXlsx};
+    request.strFileName = std::string(m_twin.pRecords->szKind) + ".csv";
+    const std::optional<ui::FileDialogAnswer> answer = ui::GetFileName(this, request);
+    if (!answer)
+        return;
+
+    // The rows as listed, in the list's current order; the note is read from the store.
+    std::vector<std::string> ids;
+    ids.reserve(static_cast<size_t>(nCount));
+    for (int nItem = 0; nItem < nCount; ++nItem)
+        ids.push_back(m_listResult->GetItemText(nItem, 0));
+    const std::vector<ExchangeRecord> records = ReadRecordsById(m_db, *m_twin.pRecords, ids);
+
+    std::string strError;
+    const bool xlsx = answer->nFilter == 1 || answer->strPath.ends_with(".xlsx");
+    const bool ok =
+        xlsx ? ExportRecordsXlsx(answer->strPath, {ExportSheet{m_twin.pRecords->szKind, &records}},
+                                 strError)
+             : ExportRecordsCsv(answer->strPath, records, strError);
+    ui::MessageBox(this, ok ? ExportDoneText(records.size()) : kTextExportFailed + strError);
 }

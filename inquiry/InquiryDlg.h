@@ -32,6 +32,7 @@ public:
         IDC_MEMBER = 1018,
         IDC_ITEM_CHECK = 1053,
         IDC_ITEM = 1019,
+        IDC_EXPORT = 1060,
         IDC_TOTALS = 1070,
     };
 
@@ -60,6 +61,7 @@ protected:
     void OnResultRClick(ui::NotifyInfo& info);
     void OnEditRecord();
     void OnDeleteRecord();
+    void OnExport();
 
     QComboBox* m_cbMember = nullptr;
     CADODatabase m_db;

@@ -1,4 +1,4 @@
-#include "tests/support/ToolRun.h"
+#include "tests/tools/ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,9 @@ struct Probe {
 
 // The main window and the income inquiry as the probe shows them at a screen scale.
 Probe RunProbe(const char* scale) {
-    const auto run = testing_support::RunTool(std::string("env QT_QPA_PLATFORM=offscreen "
-                                                          "QT_SCALE_FACTOR=") +
-                                              scale + " " + HIDPI_PROBE);
+    const auto run = RunCommand(std::string("env QT_QPA_PLATFORM=offscreen "
+                                            "QT_SCALE_FACTOR=") +
+                                scale + " " + HIDPI_PROBE);
     Probe probe;
     probe.output = run.output;
     std::istringstream lines(run.output);

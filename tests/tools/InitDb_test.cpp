@@ -1,22 +1,22 @@
 #include "data/PasswordHash.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/ToolRun.h"
+#include "tests/tools/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <array>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
-using testing_support::ToolRun;
-
 ToolRun RunInitDb(const std::string& arguments, const char* umask = "022") {
-    return testing_support::RunTool("umask " + std::string(umask) + " && " + COFFER_INITDB + " " +
-                                    arguments);
+    return RunCommand("umask " + std::string(umask) + " && " + COFFER_INITDB + " " + arguments);
 }
 
 std::string Tables(const char* path) {

@@ -1,5 +1,5 @@
 #include "tests/support/TempDir.h"
-#include "tests/support/ToolRun.h"
+#include "tests/tools/ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@ namespace {
 // without a notification area): the program says only that there is no tray.
 TEST(QuietStartTest, StandardErrorHoldsOnlyTheNoTrayLine) {
     testing_support::TempDir dir;
-    ASSERT_EQ(testing_support::RunTool(std::string(COFFER_INITDB) + " >/dev/null").exitCode, 0);
+    ASSERT_EQ(RunCommand(std::string(COFFER_INITDB) + " >/dev/null").exitCode, 0);
     for (const char* scale : {"1", "1.5", "2"}) {
-        const auto run = testing_support::RunTool(
+        const auto run = RunCommand(
             std::string("(env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=") +
             scale + " timeout -s TERM 3 " + COFFER_APP +
             " 2>&1 >/dev/null)"); // standard error alone

@@ -1,5 +1,5 @@
 #include "CofferVersion.h"
-#include "tests/support/ToolRun.h"
+#include "tests/tools/ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -18,23 +18,29 @@ class VersionTest : public testing::TestWithParam<Program> {};
 
 TEST_P(VersionTest, PrintsNameAndVersionWithoutADisplay) {
     const Program program = GetParam();
-    const auto run = testing_support::RunTool(
-        std::string("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ") + program.path +
-        " --version");
+    const auto run =
+        RunCommand(std::string("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ") +
+                   program.path + " --version");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output, std::string(program.name) + " " + kCofferVersion + "\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, VersionTest,
-                         testing::Values(Program{"coffer", COFFER_APP},
-                                         Program{"coffer-initdb", COFFER_INITDB}),
-                         [](const auto& test) {
-                             std::string name = test.param.name;
-                             for (char& c : name)
-                                 if (c == '-')
-                                     c = '_';
-                             return name;
-                         });
+const Program kPrograms[] = {
+    {"coffer", COFFER_APP},
+    {"coffer-initdb", COFFER_INITDB},
+#ifdef COFFER_EXPORT
+    {"coffer-export", COFFER_EXPORT},
+    {"coffer-import", COFFER_IMPORT},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Programs, VersionTest, testing::ValuesIn(kPrograms), [](const auto& test) {
+    std::string name = test.param.name;
+    for (char& c : name)
+        if (c == '-')
+            c = '_';
+    return name;
+});
 
 TEST(VersionTest, IsTheProjectVersionInDottedForm) {
     const std::string version = kCofferVersion;
