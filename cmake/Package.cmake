@@ -51,6 +51,9 @@ add_custom_command(OUTPUT ${coffer_changelog}
 add_custom_target(coffer_changelog ALL DEPENDS ${coffer_changelog})
 install(FILES ${CMAKE_SOURCE_DIR}/res/package/copyright ${coffer_changelog}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/coffer)
+# The one lintian remark that is not a fault, with its reason.
+install(FILES ${CMAKE_SOURCE_DIR}/res/package/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME coffer)
 
 # The Debian package: dependencies computed from the programs' libraries.
 set(CPACK_GENERATOR DEB)
@@ -61,6 +64,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What no library reveals: a font with Chinese characters (without one every text is a row
+# of boxes), and Qt's own texts (standard buttons, edit menus) in Chinese.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk | fonts-arphic-uming")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.lanzhoufang.example/")

@@ -32,6 +32,7 @@ version=$(dpkg-deb -f "$deb" Version)
 echo "== $(basename "$deb"): $(du -k "$deb" | cut -f1) KiB, installed $(dpkg-deb -f "$deb" Installed-Size) KiB"
 echo "Depends: $(dpkg-deb -f "$deb" Depends)"
 dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || fail "dependencies are not computed from the libraries"
+dpkg-deb -f "$deb" Depends | grep -q "fonts-wqy-microhei" || fail "no Chinese font among the dependencies"
 
 # A scratch root with an empty dpkg database; the package has no maintainer scripts, so
 # nothing needs to run inside it. Its dependencies live on the host, not in the root.
