@@ -94,7 +94,7 @@ TEST(SkinSharpnessTest, EveryImageHasItsScaledDrawings) {
             ++checked;
         }
     }
-    EXPECT_GE(checked, 7); // the tree's four, the banner, the application icon, the face
+    EXPECT_GE(checked, 7); // the tree's images, the banner, the application icon, the face
 }
 
 } // namespace
