@@ -32,6 +32,9 @@ const Program kPrograms[] = {
     {"coffer-export", COFFER_EXPORT},
     {"coffer-import", COFFER_IMPORT},
 #endif
+#ifdef COFFER_BACKUP
+    {"coffer-backup", COFFER_BACKUP},
+#endif
 };
 
 INSTANTIATE_TEST_SUITE_P(Programs, VersionTest, testing::ValuesIn(kPrograms), [](const auto& test) {
