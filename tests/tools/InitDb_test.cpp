@@ -1,5 +1,6 @@
 #include "data/PasswordHash.h"
 #include "tests/support/TempDir.h"
+#include "tests/tools/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -14,21 +15,8 @@
 
 namespace {
 
-struct ToolRun {
-    int exitCode;
-    std::string output;
-};
-
 ToolRun RunInitDb(const std::string& arguments, const char* umask = "022") {
-    const std::string command =
-        "umask " + std::string(umask) + " && " + COFFER_INITDB + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    std::array<char, 256> buffer{};
-    while (fgets(buffer.data(), buffer.size(), pipe))
-        output += buffer.data();
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    return RunCommand("umask " + std::string(umask) + " && " + COFFER_INITDB + " " + arguments);
 }
 
 std::string Tables(const char* path) {
