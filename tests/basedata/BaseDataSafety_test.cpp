@@ -103,9 +103,9 @@ TEST_F(BaseDataFixture, AFullDiskDuringAReorderIsNamedAndChangesNothing) {
     SelectEntry("医疗");
 
     for (int button : {CBaseDataDlg::IDC_MOVE_UP, CBaseDataDlg::IDC_MOVE_DOWN}) {
-        vfs.SetDiskFull(true);
+        vfs.Set(testing_support::FailingVfs::Fault::DiskFull);
         dialog->ClickButton(button);
-        vfs.SetDiskFull(false);
+        vfs.Set(testing_support::FailingVfs::Fault::None);
         EXPECT_TRUE(Mentions(messages.Take(), "database or disk is full")) << button;
         EXPECT_EQ(Snapshot("支出类型"), before) << button;
         EXPECT_EQ(ShownTypes(), order) << button;

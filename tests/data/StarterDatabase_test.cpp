@@ -23,12 +23,19 @@ TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
     TestDb db;
     EXPECT_EQ(db.Query("select name from sqlite_master where type = 'table' and name not like "
                        "'sqlite%' order by rowid"),
-              (Rows{{"normalIncome"}, {"normalPay"}, {"家庭成员"}, {"收入类型"}, {"支出类型"},
-                    {"baseData"}, {"tbUser"}}));
-    EXPECT_EQ(Columns(db, "normalIncome"),
-              "编号 INTEGER pk;收入人员 TEXT;收入金额 DOUBLE;收入日期 DATETIME;收入项目 TEXT;备注 TEXT;");
-    EXPECT_EQ(Columns(db, "normalPay"),
-              "编号 INTEGER pk;支出人员 TEXT;支出金额 DOUBLE;支出日期 DATETIME;支出项目 TEXT;备注 TEXT;");
+              (Rows{{"normalIncome"},
+                    {"normalPay"},
+                    {"家庭成员"},
+                    {"收入类型"},
+                    {"支出类型"},
+                    {"baseData"},
+                    {"tbUser"}}));
+    EXPECT_EQ(
+        Columns(db, "normalIncome"),
+        "编号 INTEGER pk;收入人员 TEXT;收入金额 DOUBLE;收入日期 DATETIME;收入项目 TEXT;备注 TEXT;");
+    EXPECT_EQ(
+        Columns(db, "normalPay"),
+        "编号 INTEGER pk;支出人员 TEXT;支出金额 DOUBLE;支出日期 DATETIME;支出项目 TEXT;备注 TEXT;");
     for (const char* list : {"家庭成员", "收入类型", "支出类型"})
         EXPECT_EQ(Columns(db, list), "ID INTEGER pk;类型 TEXT;备注 TEXT;");
     EXPECT_EQ(Columns(db, "baseData"), "ID INTEGER pk;类型 TEXT;");
@@ -41,7 +48,8 @@ TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
 
 TEST(StarterDatabaseTest, HoldsTheStarterRows) {
     TestDb db;
-    EXPECT_EQ(db.Query("select 类型 from baseData"), (Rows{{"家庭成员"}, {"收入类型"}, {"支出类型"}}));
+    EXPECT_EQ(db.Query("select 类型 from baseData"),
+              (Rows{{"家庭成员"}, {"收入类型"}, {"支出类型"}}));
     EXPECT_EQ(db.Query("select user, password from tbUser"), (Rows{{"root", "73950"}}));
     EXPECT_EQ(db.Query("select 类型 from 家庭成员"), (Rows{{"爸爸"}, {"妈妈"}, {"孩子"}}));
     EXPECT_EQ(db.Query("select 类型 from 收入类型"),
