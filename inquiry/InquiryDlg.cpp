@@ -112,9 +112,20 @@ bool CInquiryDlg::OnInitDialog() {
     return true;
 }
 
+void CInquiryDlg::ReopenIfClosed() {
+    if (m_db.IsOpen() || !m_db.Open())
+        return;
+    CADORecordset recordset(&m_db);
+    FillCombo(recordset, "家庭成员", m_cbMember);
+    FillCombo(recordset, m_twin.szItemTable, m_cbItem);
+    m_cbMember->setCurrentIndex(0);
+    m_cbItem->setCurrentIndex(0);
+}
+
 void CInquiryDlg::FillCombo(CADORecordset& recordset, const char* szTable, QComboBox* combo) {
     if (!recordset.Open(szTable, CADORecordset::ModeTable))
         return;
+    combo->clear();
     while (!recordset.IsEOF()) {
         std::string strEntry;
         recordset.GetFieldValue(1, strEntry);
@@ -139,6 +150,7 @@ void CInquiryDlg::InsertColumns() {
 
 void CInquiryDlg::RunInquiry(InquiryKind kind) {
     m_listResult->DeleteAllItems();
+    ReopenIfClosed();
     UpdateData(true);
 
     CInquiryQuery query(m_twin, kind);
@@ -151,7 +163,13 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
     CADORecordset recordset(&m_db);
     if (!recordset.Open(statement, CADORecordset::ModeQuery))
         return;
-    ListRecords(recordset, query.GetDatePattern());
+    try {
+        ListRecords(recordset, query.GetDatePattern());
+    } catch (...) {
+        // Rows read before a read error are not the answer to the query.
+        m_listResult->DeleteAllItems();
+        throw;
+    }
     recordset.Close();
 }
 
@@ -210,6 +228,7 @@ void CInquiryDlg::OnDeleteRecord() {
     if (nItem < 0)
         return;
     const std::string strId = m_listResult->GetItemText(nItem, 0);
+    ReopenIfClosed();
     if (!m_db.IsOpen())
         return;
     // A record number goes into the statement bare, so anything but digits finds nothing.
