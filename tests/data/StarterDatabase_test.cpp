@@ -1,4 +1,6 @@
 #include "data/StarterDatabase.h"
+
+#include "data/PasswordHash.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDb.h"
 
@@ -6,6 +8,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,12 +53,36 @@ TEST(StarterDatabaseTest, HoldsTheStarterRows) {
     TestDb db;
     EXPECT_EQ(db.Query("select 类型 from baseData"),
               (Rows{{"家庭成员"}, {"收入类型"}, {"支出类型"}}));
-    EXPECT_EQ(db.Query("select user, password from tbUser"), (Rows{{"root", "73950"}}));
+    EXPECT_EQ(db.Query("select user from tbUser"), (Rows{{"root"}}));
+    // root's starter password is kept as a hash that the pre-filled login matches.
+    const std::string stored = db.Scalar("select password from tbUser");
+    EXPECT_TRUE(PasswordHash::IsHash(stored)) << stored;
+    EXPECT_EQ(PasswordHash::Verify(stored, "73950"), PasswordMatch::Yes);
     EXPECT_EQ(db.Query("select 类型 from 家庭成员"), (Rows{{"爸爸"}, {"妈妈"}, {"孩子"}}));
     EXPECT_EQ(db.Query("select 类型 from 收入类型"),
               (Rows{{"工资"}, {"奖金"}, {"理财收益"}, {"其他收入"}}));
     EXPECT_EQ(db.Query("select count(*) from 支出类型"), (Rows{{"7"}}));
     EXPECT_EQ(db.Query("select count(*) from normalIncome"), (Rows{{"0"}}));
+}
+
+TEST(StarterDatabaseTest, NoPasswordInTheFileAndOnlyItsOwnerMayReadIt) {
+    for (const mode_t umask : {mode_t{022}, mode_t{0}, mode_t{0277}}) {
+        SCOPED_TRACE(umask);
+        testing_support::TempDir dir;
+        const mode_t previous = ::umask(umask);
+        std::string error;
+        const bool made = CreateStarterDatabase("data.mdb", error);
+        ::umask(previous);
+        ASSERT_TRUE(made) << error;
+        struct stat info {};
+        ASSERT_EQ(::stat("data.mdb", &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0600u);
+        // Not even the space the plain starter row once took keeps the password.
+        std::ifstream in("data.mdb", std::ios::binary);
+        const std::string bytes(std::istreambuf_iterator<char>(in), {});
+        EXPECT_EQ(bytes.find("73950"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists("data.mdb-journal"));
+    }
 }
 
 TEST(StarterDatabaseTest, RefusesAnExistingFile) {

@@ -68,9 +68,13 @@ TEST_F(InquiryTroubleTest, AReadErrorPartWayEmptiesTheList) {
     // A fresh dialog, so that no page of the file is remembered from before.
     CPayInquiryDlg damaged;
     ASSERT_TRUE(damaged.Create());
+    damaged.ClickButton(CInquiryDlg::IDC_TODAY); // nothing today: the totals of no rows
+    ASSERT_EQ(List(damaged).GetItemCount(), 0);
+    const std::string noTotals = damaged.GetDlgItemText(CInquiryDlg::IDC_TOTALS);
     damaged.ClickButton(CInquiryDlg::IDC_THIS_YEAR);
     EXPECT_TRUE(Mentions(m_messages.Take(), "已损坏"));
     EXPECT_EQ(List(damaged).GetItemCount(), 0);
+    EXPECT_EQ(damaged.GetDlgItemText(CInquiryDlg::IDC_TOTALS), noTotals);
 }
 
 } // namespace
