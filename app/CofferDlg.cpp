@@ -26,6 +26,7 @@ const NavigationItem kNavigation[] = {
     {"日常管理", -1, "tree2.add.all"},   {"日常收入", 0, "tree2.add.income"},
     {"日常支出", 0, "tree2.add.pay"},    {"日常查询", -1, "tree2.search.all"},
     {"收入查询", 3, "tree2.add.income"}, {"支出查询", 3, "tree2.add.pay"},
+    {"收支统计", 3, "tree2.search.stats"},
 };
 
 constexpr unsigned kTrayIconId = 100;
