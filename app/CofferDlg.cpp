@@ -197,22 +197,9 @@ void CCofferDlg::OnClose() {
         ui::Dialog::OnClose();
         return;
     }
-    // Hidden, not closed: QDialog's own hiding would end the modal run, and the program.
-    QWidget::setVisible(false);
-}
-
-// QDialog ends its modal run by hiding the window, and a window already hidden is not
-// hidden again: 退出 chosen from the tray menu would leave the program running with no
-// window. Such a window is first shown without reaching the screen.
-void CCofferDlg::done(int result) {
-    const bool hidden = isHidden();
-    if (hidden) {
-        setAttribute(Qt::WA_DontShowOnScreen, true);
-        QWidget::setVisible(true);
-    }
-    ui::Dialog::done(result);
-    if (hidden)
-        setAttribute(Qt::WA_DontShowOnScreen, false);
+    // Hidden, not closed. A modal run ends only at EndDialog, never because its window was
+    // hidden, so the program goes on in the notification area.
+    hide();
 }
 
 void CCofferDlg::mouseMoveEvent(QMouseEvent* event) {

@@ -22,4 +22,4 @@ COFFER_BUILD_PACKAGES="ca-certificates cmake ninja-build g++ qt6-base-dev libsql
     libxlsxwriter-dev libcsv-dev libpq-dev pkg-config"
 # What the tests need on top.
 COFFER_TEST_PACKAGES="libgtest-dev libgmock-dev postgresql clang libfuzzer-14-dev \
-    libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian"
+    libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian dbus-daemon"
