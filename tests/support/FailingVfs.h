@@ -21,6 +21,7 @@ public:
     FailingVfs& operator=(const FailingVfs&) = delete;
 
     void Set(Fault fault);
+    void SetDiskFull(bool full) { Set(full ? Fault::DiskFull : Fault::None); }
 };
 
 } // namespace testing_support
