@@ -14,8 +14,7 @@ const char* const kConnectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Sou
 } // namespace
 
 CRecordDlg::CRecordDlg(const CRecordTwin& twin, int templateId, QWidget* parent)
-    : ui::Dialog(templateId, parent), m_twin(twin) {
-}
+    : ui::Dialog(templateId, parent), m_twin(twin) {}
 
 bool CRecordDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
@@ -61,11 +60,13 @@ std::string CRecordDlg::SelectedText(const QComboBox* combo) {
     return selected < 0 ? std::string() : combo->itemText(selected).toStdString();
 }
 
-void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member, const std::string& item,
-                             const COleDateTime& date) const {
+void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member,
+                             const std::string& item, const COleDateTime& date, int nKeep) const {
     rs.SetFieldValue(m_twin.szMemberColumn, member);
     rs.SetFieldValue(m_twin.szItemColumn, item);
     rs.SetFieldValue(m_twin.szAmountColumn, m_dAmount);
-    rs.SetFieldValue(m_twin.szDateColumn, date);
-    rs.SetFieldValue("备注", m_strNote);
+    if ((nKeep & KeepDate) == 0)
+        rs.SetFieldValue(m_twin.szDateColumn, date);
+    if ((nKeep & KeepNote) == 0)
+        rs.SetFieldValue("备注", m_strNote);
 }
