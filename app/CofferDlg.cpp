@@ -4,6 +4,8 @@
 #include "app/CofferApp.h"
 #include "basedata/BaseDataDlg.h"
 #include "plan/BudgetDlg.h"
+#include "plan/RecurringDlg.h"
+#include "plan/RecurringWatch.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/MessageMap.h"
@@ -54,6 +56,10 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     OnCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
     OnCommand(ID_BUDGETS, [this] {
         CBudgetDlg dlg(this);
+        dlg.DoModal();
+    });
+    OnCommand(ID_RECURRING, [this] {
+        CRecurringDlg dlg(this);
         dlg.DoModal();
     });
     OnCommand(ID_EXIT, [this] { OnOK(); });
@@ -110,6 +116,10 @@ void CCofferDlg::OnLogin() {
         SetDlgItemText(IDC_STATUS, dlg.m_strUserName);
         BuildNavigationTree();
         EnableItem(IDC_SETTINGS, true);
+        // Recurring records due since the last login, then at each midnight.
+        delete m_recurring;
+        m_recurring = new CRecurringWatch(this);
+        m_recurring->Start();
     } else {
         // A cancelled login leaves the tree and 系统设置 as they were.
         SetDlgItemText(IDC_STATUS, "用户名或密码错误");
@@ -120,6 +130,8 @@ void CCofferDlg::OnLogout() {
     m_navTree->clear();
     SetDlgItemText(IDC_STATUS, "请登陆");
     EnableItem(IDC_SETTINGS, false);
+    delete m_recurring;
+    m_recurring = nullptr;
 }
 
 void CCofferDlg::OnTreeDblClk(ui::NotifyInfo& info) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+class CRecurringWatch;
 class QTreeWidget;
 
 /// The main window: login area, navigation tree, settings menu and about box. Its modal run
@@ -33,6 +34,7 @@ public:
         ID_SYSTEM_SETTINGS = 32793,
         ID_EXIT = 32794,
         ID_BUDGETS = 32797,
+        ID_RECURRING = 32798,
         IDM_ABOUTBOX = 0x10,
     };
 
@@ -68,6 +70,7 @@ private:
 
     QIcon m_hIcon;
     CTreeResponse m_treeResponse;
+    CRecurringWatch* m_recurring = nullptr; // while logged in; owned by the window
     ui::TrayIconRecord m_trayIcon;
     int m_nScreenWidth = 0, m_nScreenHeight = 0;
     int m_nDockLeft = 0, m_nDockTop = 0, m_nDockWidth = 0, m_nDockHeight = 0;

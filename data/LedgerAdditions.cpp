@@ -13,7 +13,7 @@ const std::vector<std::string> kPlanStatements = {
     "预算 INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS planRecurring (ID INTEGER PRIMARY KEY, 收支 INTEGER NOT NULL, "
     "人员 TEXT, 项目 TEXT, 金额 INTEGER NOT NULL, 备注 TEXT, 规则 INTEGER NOT NULL, "
-    "规则日 INTEGER NOT NULL, 规则月 INTEGER NOT NULL, 首日 TEXT NOT NULL, 末日 TEXT, "
+    "规则日 INTEGER NOT NULL, 首日 TEXT NOT NULL, 末日 TEXT, "
     "自动 INTEGER NOT NULL)",
     // One row per occurrence made: its key keeps a second copy of the record out, also
     // from another process that worked out the same occurrence.

@@ -35,3 +35,31 @@ std::string CPlanTexts::BudgetRenamed(const std::string& strOld, const std::stri
 std::string CPlanTexts::BudgetRemoved(const std::string& strCategory) {
     return "“" + strCategory + "”已删除，它的预算也一并取消！";
 }
+
+std::string CPlanTexts::Kind(bool bIncome) {
+    return bIncome ? "收入" : "支出";
+}
+
+std::string CPlanTexts::Posting(bool bAutomatic) {
+    return bAutomatic ? "自动" : "待确认";
+}
+
+std::string CPlanTexts::BadRecurringAmount() {
+    return "请填入正确的金额！金额不能为0，最多两位小数。";
+}
+
+std::string CPlanTexts::ChooseMemberAndItem() {
+    return "请先选择家庭成员和项目！";
+}
+
+std::string CPlanTexts::LastBeforeFirst() {
+    return "末日不能早于首日！";
+}
+
+std::string CPlanTexts::ChooseTemplate() {
+    return "请先在列表中选择一条周期记账！";
+}
+
+std::string CPlanTexts::MadeAutomatically(int nCount) {
+    return "已自动入账 " + std::to_string(nCount) + " 笔周期记录！";
+}

@@ -17,4 +17,14 @@ public:
                                        const COleDateTime& now);
     static std::string BudgetRenamed(const std::string& strOld, const std::string& strNew);
     static std::string BudgetRemoved(const std::string& strCategory);
+
+    /// "收入" or "支出".
+    static std::string Kind(bool bIncome);
+    /// How a template's records are written: "自动" or "待确认".
+    static std::string Posting(bool bAutomatic);
+    static std::string BadRecurringAmount();
+    static std::string ChooseMemberAndItem();
+    static std::string LastBeforeFirst();
+    static std::string ChooseTemplate();
+    static std::string MadeAutomatically(int nCount);
 };

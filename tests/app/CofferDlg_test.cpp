@@ -137,7 +137,7 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     CCofferDlg dlg;
     const int result = dlg.DoModal();
     EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
-                                  {"用户设置", "系统设置", "预算设置…", "退出"}}));
+                                  {"用户设置", "系统设置", "预算设置…", "周期记账…", "退出"}}));
     return result;
 }
 
@@ -162,6 +162,15 @@ TEST(CofferDlgTest, BudgetsFromTheMenuOpenTheBudgetWindow) {
     ui::ModalScript script;
     EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_BUDGETS, script), ui::IDCANCEL);
     EXPECT_EQ(script.Runs(), (std::vector<int>{102, 143}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(CofferDlgTest, RecurringFromTheMenuOpensTheTemplatesWindow) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_RECURRING, script), ui::IDCANCEL);
+    EXPECT_EQ(script.Runs(), (std::vector<int>{102, 144}));
     EXPECT_TRUE(messages.Texts().empty());
 }
 
