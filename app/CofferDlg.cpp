@@ -2,6 +2,8 @@
 
 #include "app/AboutDlg.h"
 #include "app/CofferApp.h"
+#include "backup/BackupDlg.h"
+#include "backup/LedgerBackups.h"
 #include "basedata/BaseDataDlg.h"
 #include "plan/BudgetDlg.h"
 #include "plan/RecurringDlg.h"
@@ -54,6 +56,7 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     OnCommand(IDC_ABOUT, [this] { OnAboutButton(); });
     OnCommand(ID_USER_SETTINGS, [this] { OnUserSettings(); });
     OnCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
+    OnCommand(ID_BACKUP_RESTORE, [this] { OnBackupRestore(); });
     OnCommand(ID_BUDGETS, [this] {
         CBudgetDlg dlg(this);
         dlg.DoModal();
@@ -167,6 +170,11 @@ void CCofferDlg::OnUserSettings() {
 
 void CCofferDlg::OnSystemSettings() {
     CBaseDataDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CCofferDlg::OnBackupRestore() {
+    CBackupDlg dlg(CLedgerBackups::LedgerPath(), this);
     dlg.DoModal();
 }
 
