@@ -6,6 +6,7 @@
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/MessageMap.h"
+#include "platform/ui/ScaledIcon.h"
 #include "platform/ui/WindowHost.h"
 #include "users/UserAddDlg.h"
 #include "users/UserDlg.h"
@@ -43,7 +44,7 @@ constexpr int kSlidePause = 1;
 } // namespace
 
 CCofferDlg::CCofferDlg(QWidget* parent)
-    : ui::Dialog(IDD, parent), m_hIcon(QStringLiteral(":/res/icons/128.png")) {
+    : ui::Dialog(IDD, parent), m_hIcon(ui::LoadScaledIcon(QStringLiteral(":/res/icons/128.png"))) {
     OnCommand(IDC_LOGIN, [this] { OnLogin(); });
     OnCommand(IDC_LOGOUT, [this] { OnLogout(); });
     OnCommand(IDC_SETTINGS, [this] { OnSettingsButton(); });
@@ -197,22 +198,9 @@ void CCofferDlg::OnClose() {
         ui::Dialog::OnClose();
         return;
     }
-    // Hidden, not closed: QDialog's own hiding would end the modal run, and the program.
-    QWidget::setVisible(false);
-}
-
-// QDialog ends its modal run by hiding the window, and a window already hidden is not
-// hidden again: 退出 chosen from the tray menu would leave the program running with no
-// window. Such a window is first shown without reaching the screen.
-void CCofferDlg::done(int result) {
-    const bool hidden = isHidden();
-    if (hidden) {
-        setAttribute(Qt::WA_DontShowOnScreen, true);
-        QWidget::setVisible(true);
-    }
-    ui::Dialog::done(result);
-    if (hidden)
-        setAttribute(Qt::WA_DontShowOnScreen, false);
+    // Hidden, not closed. A modal run ends only at EndDialog, never because its window was
+    // hidden, so the program goes on in the notification area.
+    hide();
 }
 
 void CCofferDlg::mouseMoveEvent(QMouseEvent* event) {

@@ -41,9 +41,6 @@ public:
     /// Fills the tree with its seven items (after a successful login).
     void BuildNavigationTree();
 
-    /// Ends the modal run, also while the window is hidden in the notification area.
-    void done(int result) override;
-
 protected:
     bool OnInitDialog() override;
     void OnClose() override;

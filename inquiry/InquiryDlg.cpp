@@ -141,9 +141,20 @@ bool CInquiryDlg::OnInitDialog() {
     return true;
 }
 
+void CInquiryDlg::ReopenIfClosed() {
+    if (m_db.IsOpen() || !m_db.Open())
+        return;
+    CADORecordset recordset(&m_db);
+    FillCombo(recordset, "家庭成员", m_cbMember);
+    FillCombo(recordset, m_twin.szItemTable, m_cbItem);
+    m_cbMember->setCurrentIndex(0);
+    m_cbItem->setCurrentIndex(0);
+}
+
 void CInquiryDlg::FillCombo(CADORecordset& recordset, const char* szTable, QComboBox* combo) {
     if (!recordset.Open(szTable, CADORecordset::ModeTable))
         return;
+    combo->clear();
     while (!recordset.IsEOF()) {
         std::string strEntry;
         recordset.GetFieldValue(1, strEntry);
@@ -170,6 +181,7 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
     m_listResult->DeleteAllItems();
     m_totals.Clear();
     const AtScopeEnd showTotals([this] { ShowTotals(); });
+    ReopenIfClosed();
     UpdateData(true);
 
     CInquiryQuery query(m_twin, kind);
@@ -187,23 +199,39 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
 }
 
 void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePattern) {
+    try {
+        ListRows(recordset, szDatePattern);
+    } catch (...) {
+        // Rows read before a read error are not the answer to the query.
+        m_listResult->DeleteAllItems();
+        m_totals.Clear();
+        throw;
+    }
+}
+
+void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) {
     CInquiryRowFormatter formatter(szDatePattern);
     const RedrawOff redrawOff(m_listResult);
     while (!recordset.IsEOF()) {
         std::string strId, strMember, strItem;
         double dAmount = 0.0;
         COleDateTime dtRecord;
+        std::string strStoredDate;
         recordset.GetFieldValue(0, strId);
         recordset.GetFieldValue(2, dAmount);
         recordset.GetFieldValue(1, strMember);
-        recordset.GetFieldValue(3, dtRecord);
+        // Another tool may have stored a text that is no date ("2026-02-30 10:00:00"): it
+        // is shown as it stands rather than as the day dates count from.
+        const bool bDate = recordset.GetFieldValue(3, dtRecord);
+        if (!bDate)
+            recordset.GetFieldValue(3, strStoredDate);
         recordset.GetFieldValue(4, strItem);
         std::vector<std::string> cells;
         cells.reserve(5);
         cells.push_back(std::move(strId));
         cells.push_back(CInquiryRowFormatter::Amount(dAmount));
         cells.push_back(std::move(strMember));
-        cells.push_back(formatter.Date(dtRecord));
+        cells.push_back(bDate ? formatter.Date(dtRecord) : std::move(strStoredDate));
         cells.push_back(std::move(strItem));
         if (m_bTotals)
             m_totals.Add(dAmount);
@@ -290,8 +318,10 @@ void CInquiryDlg::OnEditRecord() {
         return;
     m_listResult->SetItemText(nItem, 1, CInquiryRowFormatter::Amount(edited->dAmount));
     m_listResult->SetItemText(nItem, 2, edited->strMember);
-    m_listResult->SetItemText(nItem, 3,
-                              FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
+    // A stored date that does not read as a date and was kept is shown as stored still.
+    if (edited->dtRecord.GetStatus() == COleDateTime::valid)
+        m_listResult->SetItemText(nItem, 3,
+                                  FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
     m_listResult->SetItemText(nItem, 4, edited->strItem);
     if (stored) {
         m_totals.Replace(*stored, edited->dAmount);
@@ -304,6 +334,7 @@ void CInquiryDlg::OnDeleteRecord() {
     if (nItem < 0)
         return;
     const std::string strId = m_listResult->GetItemText(nItem, 0);
+    ReopenIfClosed();
     if (!m_db.IsOpen())
         return;
     // A record number goes into the statement bare, so anything but digits finds nothing.

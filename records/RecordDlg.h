@@ -33,14 +33,23 @@ protected:
 
     /// Sets the connection text and opens the dialog's connection.
     bool OpenConnection();
+    /// A dialog that came up while the ledger was locked or missing has no connection: an
+    /// action then opens it again and fills what initialisation fills. True when it did;
+    /// engine errors reach the caller.
+    bool ReopenIfClosed();
+    /// What initialisation reads from the ledger into the controls.
+    virtual void FillFromLedger() = 0;
     /// Appends column 1 of every row of a list table to the combo, in table order. False
     /// when the table could not be opened (the combo is left as it was).
     static bool FillList(CADORecordset& rs, const std::string& table, QComboBox* combo);
     /// The text of the selected entry; text typed into the edit part is not used.
     static std::string SelectedText(const QComboBox* combo);
-    /// Sets the five record columns by name, in the order the record dialogs always used.
+    /// Fields WriteFields leaves as they are stored.
+    enum KeepField { KeepNone = 0, KeepDate = 1, KeepNote = 2 };
+    /// Sets the five record columns by name, in the order the record dialogs always used,
+    /// but for those `nKeep` names.
     void WriteFields(CADORecordset& rs, const std::string& member, const std::string& item,
-                     const COleDateTime& date) const;
+                     const COleDateTime& date, int nKeep = KeepNone) const;
 
     const CRecordTwin& m_twin;
     CADODatabase m_db;

@@ -4,11 +4,16 @@
 #include "platform/ui/DateTimePicker.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 namespace {
 
 const char* const kMemberTable = "家庭成员";
 const char* const kNoMemberMessage = "请先在系统设置中添加家庭成员！";
+
+// An amount is whole yuan with up to two decimals (cents): digits, at most one point.
+const char* const kAmountPattern = "[0-9]*(\\.[0-9]{0,2})?";
 
 } // namespace
 
@@ -20,14 +25,25 @@ CRecordEntryDlg::CRecordEntryDlg(const CRecordTwin& twin, int templateId, QWidge
 
 bool CRecordEntryDlg::OnInitDialog() {
     CRecordDlg::OnInitDialog();
-    if (!OpenConnection())
-        return true;
+    // The template's digits-only box would keep cents out; typing and pasting are both
+    // held to the amount pattern.
+    if (auto* amount = Item<QLineEdit>(m_twin.nAmountId)) {
+        const QValidator* digitsOnly = amount->validator();
+        amount->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QString::fromLatin1(kAmountPattern)), amount));
+        delete digitsOnly;
+    }
+    if (OpenConnection())
+        FillFromLedger();
+    return true;
+}
+
+void CRecordEntryDlg::FillFromLedger() {
     CADORecordset rs(&m_db);
     if (FillList(rs, kMemberTable, m_cbMember))
         m_cbMember->setCurrentIndex(0);
     if (FillList(rs, m_twin.szCategoryTable, m_cbItem))
         m_cbItem->setCurrentIndex(0);
-    return true;
 }
 
 void CRecordEntryDlg::OnAdd() {
@@ -35,6 +51,7 @@ void CRecordEntryDlg::OnAdd() {
     // previous amount and note a second time.
     if (!UpdateData(true))
         return;
+    ReopenIfClosed();
     const std::string member = SelectedText(m_cbMember);
     const std::string item = SelectedText(m_cbItem);
     const COleDateTime date = m_dtPicker->GetTime();
