@@ -63,6 +63,8 @@ protected:
     void OnCount();
     void OnResultDblClk(ui::NotifyInfo& info);
     void OnResultColumnClick(ui::NotifyInfo& info);
+    void OnSaveChart();
+    void OnExport();
     void OnBudget();
 
     CADODatabase m_db;
