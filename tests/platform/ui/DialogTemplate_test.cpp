@@ -91,8 +91,10 @@ TEST(MenuResourceTest, ParsesPopupsAndTheShippedMenu) {
 
     ui::MenuResource shipped = ui::MenuResource::Load(129);
     ASSERT_EQ(shipped.GetPopupCount(), 3);
-    EXPECT_EQ(shipped.GetSubMenu(0)->items[2].id, 32794);
-    EXPECT_EQ(shipped.GetSubMenu(0)->items[2].text, "退出");
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[2].id, 32795);
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[2].text, "备份与恢复…");
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[3].id, 32794);
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[3].text, "退出");
     EXPECT_EQ(shipped.GetSubMenu(2)->items[1].id, 32802);
     EXPECT_EQ(ui::LoadResourceString(101), "关于 Coffer(&A)...");
     EXPECT_EQ(ui::LoadResourceString(999), "");
