@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/CofferApp.h"
 #include "basedata/BaseDataDlg.h"
+#include "exchange/ImportDlg.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/MessageMap.h"
@@ -49,6 +50,7 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     OnCommand(IDC_ABOUT, [this] { OnAboutButton(); });
     OnCommand(ID_USER_SETTINGS, [this] { OnUserSettings(); });
     OnCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
+    OnCommand(ID_IMPORT_RECORDS, [this] { OnImportRecords(); });
     OnCommand(ID_EXIT, [this] { OnOK(); });
     OnCommand(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
     OnNotify(IDC_NAV_TREE, ui::Notification::DblClk,
@@ -148,6 +150,11 @@ void CCofferDlg::OnUserSettings() {
 
 void CCofferDlg::OnSystemSettings() {
     CBaseDataDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CCofferDlg::OnImportRecords() {
+    CImportDlg dlg(this);
     dlg.DoModal();
 }
 

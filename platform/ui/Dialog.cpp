@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -40,7 +41,7 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate) {
 bool NeedsLabelName(ControlKind kind) {
     return kind == ControlKind::Edit || kind == ControlKind::ComboBox ||
            kind == ControlKind::DateTimePicker || kind == ControlKind::ListView ||
-           kind == ControlKind::TreeView;
+           kind == ControlKind::TreeView || kind == ControlKind::ProgressBar;
 }
 
 bool CanNameOthers(ControlKind kind) {
@@ -48,7 +49,9 @@ bool CanNameOthers(ControlKind kind) {
 }
 
 // "关于 Coffer(&A)..." shows as "关于 Coffer(A)..." in places that take no mnemonics.
-QString WithoutMnemonic(QString text) { return text.remove(QLatin1Char('&')); }
+QString WithoutMnemonic(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
 
 } // namespace
 
@@ -145,9 +148,9 @@ QWidget* Dialog::MakeControl(const ControlTemplate& control) {
     case ControlKind::CenteredLabel: {
         auto* label = new QLabel(text, this);
         label->setWordWrap(true);
-        label->setAlignment((control.kind == ControlKind::CenteredLabel ? Qt::AlignHCenter
-                                                                         : Qt::AlignLeft) |
-                            Qt::AlignTop);
+        label->setAlignment(
+            (control.kind == ControlKind::CenteredLabel ? Qt::AlignHCenter : Qt::AlignLeft) |
+            Qt::AlignTop);
         if (control.Has("notify")) {
             label->setCursor(Qt::PointingHandCursor);
             label->installEventFilter(this);
@@ -205,6 +208,13 @@ QWidget* Dialog::MakeControl(const ControlTemplate& control) {
         return new ListCtrl(this);
     case ControlKind::DateTimePicker:
         return new DateTimePicker(this);
+    case ControlKind::ProgressBar: {
+        auto* progress = new QProgressBar(this);
+        progress->setRange(0, 100);
+        progress->setValue(0);
+        progress->setTextVisible(false);
+        return progress;
+    }
     }
     return new QLabel(text, this);
 }
@@ -255,7 +265,9 @@ bool Dialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void Dialog::EndDialog(int result) { done(result); }
+void Dialog::EndDialog(int result) {
+    done(result);
+}
 
 QWidget* Dialog::GetDlgItem(int id) const {
     auto found = m_controls.find(id);
@@ -328,16 +340,21 @@ bool Dialog::OnInitDialog() {
     return true;
 }
 
-void Dialog::DoDataExchange(DataExchange&) {}
+void Dialog::DoDataExchange(DataExchange&) {
+}
 
 void Dialog::OnOK() {
     if (UpdateData(true))
         EndDialog(IDOK);
 }
 
-void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+void Dialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
-void Dialog::OnClose() { SendCommand(IDCANCEL); }
+void Dialog::OnClose() {
+    SendCommand(IDCANCEL);
+}
 
 void Dialog::OnCommand(int id, std::function<void()> handler) {
     m_commands[id] = std::move(handler);
@@ -347,7 +364,9 @@ void Dialog::OnNotify(int id, Notification code, std::function<void(NotifyInfo&)
     m_notifications[{id, code}] = std::move(handler);
 }
 
-void Dialog::UseControl(int id, QWidget* control) { m_ownControls[id] = control; }
+void Dialog::UseControl(int id, QWidget* control) {
+    m_ownControls[id] = control;
+}
 
 void Dialog::SetDefID(int id) {
     if (auto* old = Item<QPushButton>(m_nDefId))
@@ -411,8 +430,12 @@ void Dialog::setVisible(bool visible) {
         button->setAutoDefault(true);
 }
 
-void Dialog::reject() { SendCommand(IDCANCEL); }
+void Dialog::reject() {
+    SendCommand(IDCANCEL);
+}
 
-void Dialog::accept() { SendCommand(IDOK); }
+void Dialog::accept() {
+    SendCommand(IDOK);
+}
 
 } // namespace ui
