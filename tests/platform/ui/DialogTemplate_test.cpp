@@ -88,8 +88,9 @@ TEST(MenuResourceTest, ParsesPopupsAndTheShippedMenu) {
 
     ui::MenuResource shipped = ui::MenuResource::Load(129);
     ASSERT_EQ(shipped.GetPopupCount(), 3);
-    EXPECT_EQ(shipped.GetSubMenu(0)->items[2].id, 32794);
-    EXPECT_EQ(shipped.GetSubMenu(0)->items[2].text, "退出");
+    // Items added later stand before 退出, which stays last.
+    EXPECT_EQ(shipped.GetSubMenu(0)->items.back().id, 32794);
+    EXPECT_EQ(shipped.GetSubMenu(0)->items.back().text, "退出");
     EXPECT_EQ(shipped.GetSubMenu(2)->items[1].id, 32802);
     EXPECT_EQ(ui::LoadResourceString(101), "关于 Coffer(&A)...");
     EXPECT_EQ(ui::LoadResourceString(999), "");
