@@ -1,5 +1,6 @@
 // coffer-initdb [PATH]: creates a starter data file (default ./data.mdb) for Coffer.
 
+#include "CofferVersion.h"
 #include "data/StarterDatabase.h"
 
 #include <cstdio>
@@ -8,10 +9,15 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    if (argc > 2 || (argc == 2 && (std::strcmp(argv[1], "-h") == 0 ||
-                                   std::strcmp(argv[1], "--help") == 0))) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("coffer-initdb %s\n", kCofferVersion);
+        return 0;
+    }
+    if (argc > 2 ||
+        (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
         std::fprintf(argc > 2 ? stderr : stdout,
                      "usage: coffer-initdb [PATH]\n"
+                     "       coffer-initdb --help | --version\n"
                      "Creates a starter Coffer data file at PATH (default ./data.mdb).\n"
                      "An existing file is never overwritten.\n");
         return argc > 2 ? 2 : 0;

@@ -6,6 +6,7 @@
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/ScaledIcon.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -171,7 +172,8 @@ QWidget* Dialog::MakeControl(const ControlTemplate& control) {
     }
     case ControlKind::Icon: {
         auto* label = new QLabel(this);
-        label->setPixmap(QIcon(QStringLiteral(":/res/icons/%1.png").arg(text)).pixmap(32, 32));
+        label->setPixmap(
+            LoadScaledIcon(QStringLiteral(":/res/icons/%1.png").arg(text)).pixmap(32, 32));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
