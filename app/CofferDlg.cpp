@@ -2,6 +2,8 @@
 
 #include "app/AboutDlg.h"
 #include "app/CofferApp.h"
+#include "backup/BackupDlg.h"
+#include "backup/LedgerBackups.h"
 #include "basedata/BaseDataDlg.h"
 #include "exchange/ImportDlg.h"
 #include "platform/skin/SkinEngine.h"
@@ -52,6 +54,7 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     OnCommand(IDC_ABOUT, [this] { OnAboutButton(); });
     OnCommand(ID_USER_SETTINGS, [this] { OnUserSettings(); });
     OnCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
+    OnCommand(ID_BACKUP_RESTORE, [this] { OnBackupRestore(); });
     OnCommand(ID_IMPORT_RECORDS, [this] { OnImportRecords(); });
     OnCommand(ID_EXIT, [this] { OnOK(); });
     OnCommand(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
@@ -152,6 +155,11 @@ void CCofferDlg::OnUserSettings() {
 
 void CCofferDlg::OnSystemSettings() {
     CBaseDataDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CCofferDlg::OnBackupRestore() {
+    CBackupDlg dlg(CLedgerBackups::LedgerPath(), this);
     dlg.DoModal();
 }
 
