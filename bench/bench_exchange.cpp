@@ -34,7 +34,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kRows = 100000;
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 std::vector<ExchangeRecord> MakeRecords() {
     const char* members[] = {"爸爸", "妈妈", "孩子"};
