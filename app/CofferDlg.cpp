@@ -5,6 +5,7 @@
 #include "backup/BackupDlg.h"
 #include "backup/LedgerBackups.h"
 #include "basedata/BaseDataDlg.h"
+#include "exchange/ImportDlg.h"
 #include "plan/BudgetDlg.h"
 #include "plan/RecurringDlg.h"
 #include "plan/RecurringWatch.h"
@@ -57,6 +58,7 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     OnCommand(ID_USER_SETTINGS, [this] { OnUserSettings(); });
     OnCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
     OnCommand(ID_BACKUP_RESTORE, [this] { OnBackupRestore(); });
+    OnCommand(ID_IMPORT_RECORDS, [this] { OnImportRecords(); });
     OnCommand(ID_BUDGETS, [this] {
         CBudgetDlg dlg(this);
         dlg.DoModal();
@@ -175,6 +177,11 @@ void CCofferDlg::OnSystemSettings() {
 
 void CCofferDlg::OnBackupRestore() {
     CBackupDlg dlg(CLedgerBackups::LedgerPath(), this);
+    dlg.DoModal();
+}
+
+void CCofferDlg::OnImportRecords() {
+    CImportDlg dlg(this);
     dlg.DoModal();
 }
 

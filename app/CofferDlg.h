@@ -34,6 +34,7 @@ public:
         ID_SYSTEM_SETTINGS = 32793,
         ID_EXIT = 32794,
         ID_BACKUP_RESTORE = 32795,
+        ID_IMPORT_RECORDS = 32796,
         ID_BUDGETS = 32797,
         ID_RECURRING = 32798,
         IDM_ABOUTBOX = 0x10,
@@ -61,6 +62,7 @@ private:
     void OnUserSettings();
     void OnSystemSettings();
     void OnBackupRestore();
+    void OnImportRecords();
     void OnSysCommand(int id);
 
     void AddTrayIcon();

@@ -137,7 +137,7 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     CCofferDlg dlg;
     const int result = dlg.DoModal();
     EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
-                                  {"用户设置", "系统设置", "备份与恢复…", "预算设置…", "周期记账…", "退出"}}));
+                                  {"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…", "周期记账…", "退出"}}));
     return result;
 }
 
