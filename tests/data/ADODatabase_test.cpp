@@ -29,6 +29,7 @@ TEST(ADODatabaseTest, OpenCloseAndReopen) {
 }
 
 TEST(ADODatabaseTest, AMissingFileIsRecordedAndThrown) {
+    COFFER_FILE_LEDGER_ONLY();
     TestDb file;
     std::filesystem::remove(file.FilePath());
     CADODatabase db;

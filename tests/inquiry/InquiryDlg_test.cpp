@@ -188,6 +188,7 @@ TEST_F(InquiryDlgTest, MissingListTableIsReportedOnceAndTheDialogStillWorks) {
 }
 
 TEST_F(InquiryDlgTest, WithoutTheDataFileQueriesOnlyEmptyTheList) {
+    COFFER_FILE_LEDGER_ONLY();
     std::filesystem::remove(m_db.FilePath());
     CPayInquiryDlg dlg;
     ASSERT_TRUE(dlg.Create());

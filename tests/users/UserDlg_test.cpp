@@ -90,6 +90,7 @@ TEST_F(UserDlgTest, ApostropheNameLogsIn) {
 }
 
 TEST_F(UserDlgTest, MissingDataFileIsOneMessageAndTheDialogStaysOpen) {
+    COFFER_FILE_LEDGER_ONLY();
     std::filesystem::remove(m_db.FilePath());
     EXPECT_EQ(Login("root", "73950"), ui::IDCANCEL);
     const std::vector<std::string> shown = m_messages.Take();
