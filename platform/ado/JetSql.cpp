@@ -166,7 +166,8 @@ std::string JetSql::ForServer(std::string_view sql, const std::set<std::string>&
             std::string name;
             size_t end = i + 1;
             for (; end < sql.size(); ++end) {
-                if (sql[end] == close && close == '"' && end + 1 < sql.size() && sql[end + 1] == '"') {
+                if (sql[end] == close && close == '"' && end + 1 < sql.size() &&
+                    sql[end + 1] == '"') {
                     name += '"';
                     ++end;
                 } else if (sql[end] == close) {

@@ -136,17 +136,19 @@ void TestDb::FailInsertsFrom(const std::string& table, int rows, const std::stri
         return;
     }
     ServerExec(m_uri, "create function insert_fails() returns trigger language plpgsql as $$ "
-                      "begin if " + count + " then raise exception '" + message +
+                      "begin if " +
+                          count + " then raise exception '" + message +
                           "'; end if; return new; end $$; "
-                          "create trigger insert_fails before insert on " + table +
-                          " for each row execute function insert_fails()");
+                          "create trigger insert_fails before insert on " +
+                          table + " for each row execute function insert_fails()");
 }
 
 void TestDb::ClearInsertFault(const std::string& table) const {
     if (m_uri.empty())
         Exec("drop trigger insert_fails");
     else
-        ServerExec(m_uri, "drop trigger insert_fails on " + table + "; drop function insert_fails()");
+        ServerExec(m_uri,
+                   "drop trigger insert_fails on " + table + "; drop function insert_fails()");
 }
 
 std::vector<std::vector<std::string>> TestDb::Query(const std::string& sql) const {

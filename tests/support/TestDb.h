@@ -65,8 +65,8 @@ private:
 } // namespace testing_support
 
 /// Skips a test that is about the file itself (its header, its journal, SQLite's catalog).
-#define COFFER_FILE_LEDGER_ONLY()                                                              \
-    do {                                                                                       \
-        if (testing_support::TestDb::OnServer())                                               \
-            GTEST_SKIP() << "about the ledger file itself";                                     \
+#define COFFER_FILE_LEDGER_ONLY()                                                                  \
+    do {                                                                                           \
+        if (testing_support::TestDb::OnServer())                                                   \
+            GTEST_SKIP() << "about the ledger file itself";                                        \
     } while (false)

@@ -19,23 +19,106 @@ constexpr int kRetries = 4;
 // Words the server reserves that the program's texts may use as column names, as Jet
 // allows: only those that really are columns of the ledger get quoted.
 const std::set<std::string> kReservedWords = {
-    "all",        "analyse",   "analyze",     "and",       "any",          "array",
-    "as",         "asc",       "asymmetric",  "authorization", "binary",   "both",
-    "case",       "cast",      "check",       "collate",   "collation",    "column",
-    "concurrently", "constraint", "create",   "cross",     "current_catalog", "current_date",
-    "current_role", "current_schema", "current_time", "current_timestamp", "current_user",
-    "default",    "deferrable", "desc",       "distinct",  "do",           "else",
-    "end",        "except",    "false",       "fetch",     "for",          "foreign",
-    "freeze",     "from",      "full",        "grant",     "group",        "having",
-    "ilike",      "in",        "initially",   "inner",     "intersect",    "into",
-    "is",         "isnull",    "join",        "lateral",   "leading",      "left",
-    "like",       "limit",     "localtime",   "localtimestamp", "natural", "not",
-    "notnull",    "null",      "offset",      "on",        "only",         "or",
-    "order",      "outer",     "overlaps",    "placing",   "primary",      "references",
-    "returning",  "right",     "select",      "session_user", "similar",   "some",
-    "symmetric",  "table",     "tablesample", "then",      "to",           "trailing",
-    "true",       "union",     "unique",      "user",      "using",        "variadic",
-    "verbose",    "when",      "where",       "window",    "with",
+    "all",
+    "analyse",
+    "analyze",
+    "and",
+    "any",
+    "array",
+    "as",
+    "asc",
+    "asymmetric",
+    "authorization",
+    "binary",
+    "both",
+    "case",
+    "cast",
+    "check",
+    "collate",
+    "collation",
+    "column",
+    "concurrently",
+    "constraint",
+    "create",
+    "cross",
+    "current_catalog",
+    "current_date",
+    "current_role",
+    "current_schema",
+    "current_time",
+    "current_timestamp",
+    "current_user",
+    "default",
+    "deferrable",
+    "desc",
+    "distinct",
+    "do",
+    "else",
+    "end",
+    "except",
+    "false",
+    "fetch",
+    "for",
+    "foreign",
+    "freeze",
+    "from",
+    "full",
+    "grant",
+    "group",
+    "having",
+    "ilike",
+    "in",
+    "initially",
+    "inner",
+    "intersect",
+    "into",
+    "is",
+    "isnull",
+    "join",
+    "lateral",
+    "leading",
+    "left",
+    "like",
+    "limit",
+    "localtime",
+    "localtimestamp",
+    "natural",
+    "not",
+    "notnull",
+    "null",
+    "offset",
+    "on",
+    "only",
+    "or",
+    "order",
+    "outer",
+    "overlaps",
+    "placing",
+    "primary",
+    "references",
+    "returning",
+    "right",
+    "select",
+    "session_user",
+    "similar",
+    "some",
+    "symmetric",
+    "table",
+    "tablesample",
+    "then",
+    "to",
+    "trailing",
+    "true",
+    "union",
+    "unique",
+    "user",
+    "using",
+    "variadic",
+    "verbose",
+    "when",
+    "where",
+    "window",
+    "with",
 };
 
 // The tables of a ledger made before the marker table existed.
@@ -68,12 +151,12 @@ PgBackend::PgBackend(const std::string& uri) : m_uri(uri), m_location(Describe(u
     Connect();
     // The tables and columns there are: whether this is a ledger, and which column names
     // need quoting.
-    PgResultPtr result = Query(
-        "SELECT c.relname, a.attname FROM pg_catalog.pg_class c "
-        "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
-        "WHERE c.relkind IN ('r', 'p') AND pg_catalog.pg_table_is_visible(c.oid) "
-        "AND c.relnamespace <> 'pg_catalog'::regnamespace AND a.attnum > 0 "
-        "AND NOT a.attisdropped");
+    PgResultPtr result =
+        Query("SELECT c.relname, a.attname FROM pg_catalog.pg_class c "
+              "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
+              "WHERE c.relkind IN ('r', 'p') AND pg_catalog.pg_table_is_visible(c.oid) "
+              "AND c.relnamespace <> 'pg_catalog'::regnamespace AND a.attnum > 0 "
+              "AND NOT a.attisdropped");
     std::set<std::string> tables;
     for (int row = 0; row < PQntuples(result.get()); ++row) {
         tables.insert(PQgetvalue(result.get(), row, 0));
@@ -177,7 +260,7 @@ PgResultPtr PgBackend::Finish(PgResultPtr result, bool& retry, int attempt) {
     throw PgError::FromResult(result.get(), m_conn.get());
 }
 
-PgResultPtr PgBackend::Query(const std::string& sql, const Params& params) {
+PgResultPtr PgBackend::Retrying(const Params& params, const Send& send) {
     std::vector<const char*> values;
     for (const auto& param : params)
         values.push_back(param ? param->c_str() : nullptr);
@@ -185,44 +268,39 @@ PgResultPtr PgBackend::Query(const std::string& sql, const Params& params) {
         EnsureConnected();
         bool retry = false;
         PgResultPtr result = Finish(
-            PgResultPtr(PQexecParams(m_conn.get(), sql.c_str(), static_cast<int>(values.size()),
-                                     nullptr, values.data(), nullptr, nullptr, 0)),
-            retry, attempt);
+            PgResultPtr(send(values.data(), static_cast<int>(values.size()))), retry, attempt);
         if (!retry)
             return result;
     }
 }
 
+PgResultPtr PgBackend::Query(const std::string& sql, const Params& params) {
+    return Retrying(params, [&](const char* const* values, int count) {
+        return PQexecParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr, nullptr, 0);
+    });
+}
+
 PgResultPtr PgBackend::Prepared(const std::string& sql, const Params& params) {
-    std::vector<const char*> values;
-    for (const auto& param : params)
-        values.push_back(param ? param->c_str() : nullptr);
-    for (int attempt = 0;; ++attempt) {
-        EnsureConnected();
-        bool retry = false;
+    return Retrying(params, [&](const char* const* values, int count) {
         auto found = m_prepared.find(sql);
         if (found == m_prepared.end()) {
             const std::string name = "coffer_" + std::to_string(m_prepared.size() + 1);
+            bool retry = false;
             Finish(PgResultPtr(PQprepare(m_conn.get(), name.c_str(), sql.c_str(), 0, nullptr)),
                    retry, kRetries);
             found = m_prepared.emplace(sql, name).first;
         }
-        PgResultPtr result = Finish(
-            PgResultPtr(PQexecPrepared(m_conn.get(), found->second.c_str(),
-                                       static_cast<int>(values.size()), values.data(), nullptr,
-                                       nullptr, 0)),
-            retry, attempt);
-        if (!retry)
-            return result;
-    }
+        return PQexecPrepared(m_conn.get(), found->second.c_str(), count, values, nullptr,
+                              nullptr, 0);
+    });
 }
 
 const PgBackend::Table* PgBackend::FindTable(const std::string& name) {
     const std::string folded = Folded(name);
     if (auto found = m_tables.find(folded); found != m_tables.end())
         return &found->second;
-    PgResultPtr result = Query(std::string(kTableColumns) + "c.relname = $1 ORDER BY a.attnum",
-                               {folded});
+    PgResultPtr result =
+        Query(std::string(kTableColumns) + "c.relname = $1 ORDER BY a.attnum", {folded});
     pg_result* raw = result.get();
     if (PQntuples(raw) == 0)
         return nullptr;
@@ -281,8 +359,8 @@ void PgBackend::LockForTransaction(const std::string& table) {
 std::unique_ptr<BackendRows> PgBackend::OpenTable(const std::string& name) {
     const Table* table = FindTable(name);
     if (!table)
-        throw PgError::Make(DB_E_NOTABLE, "The engine cannot find the table (relation \"" +
-                                              name + "\" does not exist).");
+        throw PgError::Make(DB_E_NOTABLE, "The engine cannot find the table (relation \"" + name +
+                                              "\" does not exist).");
     const std::string quoted = JetSql::QuoteFolded(table->name);
     if (table->key.empty())
         return std::make_unique<PgRows>(*this, "SELECT * FROM " + quoted, table->columns,
@@ -380,14 +458,14 @@ long PgBackend::Change(const std::string& table, std::int64_t key,
     LockForTransaction(target.name);
     std::string assignments;
     for (size_t i = 0; i < columns.size(); ++i)
-        assignments += (i ? ", " : "") + JetSql::QuoteFolded(columns[i]) + " = $" +
-                       std::to_string(i + 1);
+        assignments +=
+            (i ? ", " : "") + JetSql::QuoteFolded(columns[i]) + " = $" + std::to_string(i + 1);
     Params params = ParamsOf(values);
     params.push_back(std::to_string(key));
-    PgResultPtr result = Prepared("UPDATE " + JetSql::QuoteFolded(target.name) + " SET " +
-                                      assignments + " WHERE " + JetSql::QuoteFolded(target.key) +
-                                      " = $" + std::to_string(columns.size() + 1),
-                                  params);
+    PgResultPtr result =
+        Prepared("UPDATE " + JetSql::QuoteFolded(target.name) + " SET " + assignments + " WHERE " +
+                     JetSql::QuoteFolded(target.key) + " = $" + std::to_string(columns.size() + 1),
+                 params);
     return std::atol(PQcmdTuples(result.get()));
 }
 

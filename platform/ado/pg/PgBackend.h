@@ -3,6 +3,7 @@
 #include "platform/ado/Backend.h"
 #include "platform/ado/pg/PgHandles.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -42,8 +43,7 @@ public:
     void Execute(const std::string& sql) override;
     std::int64_t Insert(const std::string& table, const std::vector<std::string>& columns,
                         const std::vector<Variant>& values) override;
-    long Change(const std::string& table, std::int64_t key,
-                const std::vector<std::string>& columns,
+    long Change(const std::string& table, std::int64_t key, const std::vector<std::string>& columns,
                 const std::vector<Variant>& values) override;
     void Delete(const std::string& table, std::int64_t key) override;
     void Begin() override;
@@ -60,6 +60,9 @@ public:
 private:
     void Connect();
     void EnsureConnected();
+    /// Sends a statement with the parameter values, and again after a serialization failure.
+    using Send = std::function<pg_result*(const char* const* values, int count)>;
+    PgResultPtr Retrying(const Params& params, const Send& send);
     PgResultPtr Prepared(const std::string& sql, const Params& params);
     PgResultPtr Finish(PgResultPtr result, bool& retry, int attempt);
     const Table* FindTable(const std::string& name);

@@ -27,8 +27,8 @@ std::string PgError::State(pg_result* result) {
 }
 
 ComError PgError::FromResult(pg_result* result, pg_conn* connection) {
-    std::string message = result ? Trimmed(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY))
-                                 : std::string();
+    std::string message =
+        result ? Trimmed(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY)) : std::string();
     if (message.empty())
         message = Trimmed(connection ? PQerrorMessage(connection) : "");
     const std::string state = State(result);

@@ -125,7 +125,8 @@ public:
             }
             for (const auto& index :
                  Rows("SELECT sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL "
-                      "AND tbl_name = '" + Escaped(table.name) + "'"))
+                      "AND tbl_name = '" +
+                      Escaped(table.name) + "'"))
                 table.indexes.push_back(index[0]);
             tables.push_back(std::move(table));
         }
@@ -212,7 +213,8 @@ void AppendCopyValue(std::string& out, sqlite3_stmt* statement, int index,
         text = buffer;
     } else if (storage == SQLITE_BLOB) {
         static const char kHex[] = "0123456789abcdef";
-        const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(statement, index));
+        const auto* bytes =
+            static_cast<const unsigned char*>(sqlite3_column_blob(statement, index));
         text = "\\x";
         for (int i = 0; i < sqlite3_column_bytes(statement, index); ++i) {
             text += kHex[bytes[i] >> 4];
@@ -220,7 +222,8 @@ void AppendCopyValue(std::string& out, sqlite3_stmt* statement, int index,
         }
     } else {
         const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
-        text.assign(chars ? chars : "", static_cast<size_t>(sqlite3_column_bytes(statement, index)));
+        text.assign(chars ? chars : "",
+                    static_cast<size_t>(sqlite3_column_bytes(statement, index)));
     }
     for (char c : text) {
         switch (c) {
@@ -313,8 +316,8 @@ bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
         for (const FileTable& table : tables) {
             std::string columns;
             for (const FileColumn& column : table.columns)
-                columns += (columns.empty() ? "" : ", ") + JetSql::QuoteFolded(column.name) +
-                           " " + ServerType(column);
+                columns += (columns.empty() ? "" : ", ") + JetSql::QuoteFolded(column.name) + " " +
+                           ServerType(column);
             server.Exec("CREATE TABLE " + JetSql::QuoteFolded(table.name) + " (" + columns + ")");
             for (const std::string& index : table.indexes)
                 server.Exec(JetSql::ForServer(index, {}));
@@ -329,9 +332,9 @@ bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
                             FileReader::Escaped(name) + "', '" +
                             FileReader::Escaped(key.substr(1, key.size() - 2)) +
                             "'), GREATEST(COALESCE((SELECT max(" + key + ") FROM " + name +
-                            "), 0), " + std::to_string(table.sequence) + ", 1), COALESCE((SELECT max(" +
-                            key + ") FROM " + name + "), 0) > 0 OR " +
-                            std::to_string(table.sequence) + " > 0)");
+                            "), 0), " + std::to_string(table.sequence) +
+                            ", 1), COALESCE((SELECT max(" + key + ") FROM " + name +
+                            "), 0) > 0 OR " + std::to_string(table.sequence) + " > 0)");
             }
         }
         server.Exec("COMMIT");
