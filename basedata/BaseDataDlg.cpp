@@ -18,6 +18,11 @@ constexpr const char* kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Sourc
 constexpr const char* kTypeColumn = "类型";
 constexpr const char* kRemarkColumn = "备注";
 
+// An entry without a text could never be found again by its text.
+constexpr const char* kEmptyTypeMessage = "类型不能为空，请输入类型！";
+constexpr const char* kChangedElsewhereMessage =
+    "这些数据刚被其他程序修改过，已重新读取，请再操作一次！";
+
 // The list tables are named by the rows of this one.
 constexpr const char* kTableOfTables = "baseData";
 
@@ -96,13 +101,11 @@ void CBaseDataDlg::OnTableClick() {
         ReloadEntries(strTable);
 }
 
-bool CBaseDataDlg::ReloadEntries(const std::string& strTable) {
+bool CBaseDataDlg::ReadEntries(const std::string& strTable, Entries& entries) {
     CADORecordset rs(&m_db);
     if (!rs.Open(strTable, CADORecordset::ModeTable))
         return false;
-    // Read everything first: a table that fails half-way must not leave the list showing
-    // part of it under its name, where a reorder would store the part.
-    std::vector<std::pair<std::string, std::string>> entries;
+    entries.clear();
     while (!rs.IsEOF()) {
         std::string strType, strRemark;
         rs.GetFieldValue(kTypeColumn, strType);
@@ -111,11 +114,20 @@ bool CBaseDataDlg::ReloadEntries(const std::string& strTable) {
         rs.MoveNext();
     }
     rs.Close();
+    return true;
+}
 
+bool CBaseDataDlg::ReloadEntries(const std::string& strTable) {
+    // Read everything first: a table that fails half-way must not leave the list showing
+    // part of it under its name, where a reorder would store the part.
+    Entries entries;
+    if (!ReadEntries(strTable, entries))
+        return false;
     m_listEntries->DeleteAllItems();
     for (const auto& [strType, strRemark] : entries)
         m_listEntries->InsertItem(m_listEntries->GetItemCount(), strType, strRemark);
     m_strShownTable = strTable;
+    m_shownEntries = std::move(entries);
     return true;
 }
 
@@ -131,13 +143,22 @@ void CBaseDataDlg::OnEntryClick() {
 bool CBaseDataDlg::OpenEntry(CADORecordset& rs, const std::string& strText) const {
     if (m_strShownTable.empty())
         return false;
-    return rs.Open("select * from " + TableInSql(m_strShownTable) + " where 类型 = '" +
-                       QuoteSql(strText) + "'",
+    // A blank entry of an older ledger holds NULL: it is found by an empty text too, so
+    // that it can be deleted or given a name.
+    const std::string strCondition =
+        strText.empty() ? "类型 is null or 类型 = ''" : "类型 = '" + QuoteSql(strText) + "'";
+    return rs.Open("select * from " + TableInSql(m_strShownTable) + " where " + strCondition,
                    CADORecordset::ModeUnknown);
 }
 
 void CBaseDataDlg::OnAddType() {
     UpdateData(true);
+    if (m_strShownTable.empty())
+        return;
+    if (m_strType.empty()) {
+        ui::MessageBox(this, kEmptyTypeMessage);
+        return;
+    }
     CADORecordset rs(&m_db);
     if (!OpenEntry(rs, m_strType))
         return;
@@ -173,6 +194,12 @@ void CBaseDataDlg::OnChangeType() {
     UpdateData(true);
     const int nRow = m_listEntries->GetFirstSelectedItem();
     const std::string strOld = nRow >= 0 ? m_listEntries->GetItemText(nRow, 0) : std::string();
+    if (m_strShownTable.empty())
+        return;
+    if (m_strType.empty()) {
+        ui::MessageBox(this, kEmptyTypeMessage);
+        return;
+    }
     CADORecordset rs(&m_db);
     if (!OpenEntry(rs, strOld))
         return;
@@ -212,27 +239,53 @@ void CBaseDataDlg::OnMoveDown() {
 
 // The table is emptied and written again in the list's order. Both halves run in one
 // transaction, so a failure part-way leaves the table exactly as it was instead of short of
-// rows; the list then goes back to the order the table still has.
+// rows; the list then goes back to the order the table still has. Another running copy may
+// have changed the table since the list was read: the list is then not written over it.
 void CBaseDataDlg::SaveOrder(const std::function<void()>& undoMove) {
     if (m_strShownTable.empty())
         return;
-    if (!m_db.BeginTrans()) {
-        undoMove();
-        return;
-    }
-    bool bStored = false;
+    enum class Outcome { Stored, NotStored, ChangedElsewhere } outcome = Outcome::NotStored;
     try {
-        ClearTable();
-        bStored = RewriteTable() && m_db.CommitTrans();
+        if (!m_db.BeginTrans()) {
+            undoMove();
+            return;
+        }
+        Entries stored;
+        if (!ReadEntries(m_strShownTable, stored) || stored != m_shownEntries)
+            outcome = Outcome::ChangedElsewhere;
+        else {
+            ClearTable();
+            if (RewriteTable() && m_db.CommitTrans())
+                outcome = Outcome::Stored;
+        }
     } catch (...) {
-        m_db.RollbackTrans();
+        AbandonTrans();
         undoMove();
         throw; // shown once, by the handler boundary
     }
-    if (!bStored) {
+    if (outcome == Outcome::Stored) {
+        m_shownEntries.clear();
+        for (int nRow = 0; nRow < m_listEntries->GetItemCount(); ++nRow)
+            m_shownEntries.emplace_back(m_listEntries->GetItemText(nRow, 0),
+                                        m_listEntries->GetItemText(nRow, 1));
+        return;
+    }
+    AbandonTrans();
+    if (outcome == Outcome::ChangedElsewhere) {
+        ui::MessageBox(this, kChangedElsewhereMessage);
+        if (!ReloadEntries(m_strShownTable))
+            undoMove();
+        return;
+    }
+    undoMove();
+    ui::MessageBox(this, "数据更改失败！");
+}
+
+void CBaseDataDlg::AbandonTrans() {
+    try {
         m_db.RollbackTrans();
-        undoMove();
-        ui::MessageBox(this, "数据更改失败！");
+    } catch (...) {
+        m_db.Close();
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class CReportCtrl;
 
@@ -47,12 +49,19 @@ private:
     void OnMoveUp();
     void OnMoveDown();
 
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+
     /// Refills the entry list from the table; false (the list untouched) when the table
     /// did not open.
     bool ReloadEntries(const std::string& strTable);
+    /// 类型 and 备注 of every row of the table, in table order; false when it did not open.
+    bool ReadEntries(const std::string& strTable, Entries& entries);
     /// Stores the entry list's order in the shown table, all rows or none; `undoMove` puts
     /// the list back when the table could not be rewritten.
     void SaveOrder(const std::function<void()>& undoMove);
+    /// Ends a failed transaction without letting a failing rollback hide why it failed; a
+    /// connection that could not roll back is closed, which rolls back for certain.
+    void AbandonTrans();
     void ClearTable();
     /// False when a row was not stored.
     bool RewriteTable();
@@ -68,4 +77,7 @@ private:
     // The table whose entries the entry list shows; every write goes to this one, whatever
     // the table list's selection has become since.
     std::string m_strShownTable;
+    // What that table held when the list was last filled from it or written to it: a
+    // reorder stores the list only over exactly these rows.
+    Entries m_shownEntries;
 };

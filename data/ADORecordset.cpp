@@ -11,7 +11,8 @@
 
 CADORecordset::CADORecordset(CADODatabase* pDatabase)
     : m_pRecordset(std::make_unique<ado::Recordset>()),
-      m_pConnection(pDatabase ? pDatabase->GetActiveConnection() : nullptr) {}
+      m_pConnection(pDatabase ? pDatabase->GetActiveConnection() : nullptr) {
+}
 
 CADORecordset::~CADORecordset() {
     try {
@@ -57,12 +58,12 @@ bool CADORecordset::Open(const std::string& strText, RecordsetOpenMode nMode) {
         switch (nMode) {
         case ModeUnknown:
         case ModeQuery:
-            m_pRecordset->Open(m_strQuery, m_pConnection, ado::adOpenStatic,
-                               ado::adLockOptimistic, ado::adCmdUnknown);
+            m_pRecordset->Open(m_strQuery, m_pConnection, ado::adOpenStatic, ado::adLockOptimistic,
+                               ado::adCmdUnknown);
             break;
         case ModeTable:
-            m_pRecordset->Open(m_strQuery, m_pConnection, ado::adOpenKeyset,
-                               ado::adLockOptimistic, ado::adCmdTable);
+            m_pRecordset->Open(m_strQuery, m_pConnection, ado::adOpenKeyset, ado::adLockOptimistic,
+                               ado::adCmdTable);
             break;
         default:
             // Stored procedures need a command object this engine does not have.
@@ -103,17 +104,17 @@ long CADORecordset::GetRecordCount() {
     return count;
 }
 
-ado::Variant CADORecordset::ReadField(int nIndex) {
+ado::ValueView CADORecordset::ReadField(int nIndex) {
     try {
-        return m_pRecordset->GetValue(nIndex);
+        return m_pRecordset->GetValueView(nIndex);
     } catch (const ado::ComError& error) {
         HandleRecordsetError(error);
     }
 }
 
-ado::Variant CADORecordset::ReadField(const std::string& strFieldName) {
+ado::ValueView CADORecordset::ReadField(const std::string& strFieldName) {
     try {
-        return m_pRecordset->GetValue(strFieldName);
+        return m_pRecordset->GetValueView(strFieldName);
     } catch (const ado::ComError& error) {
         HandleRecordsetError(error);
     }

@@ -87,8 +87,9 @@ public:
 private:
     [[noreturn]] void HandleRecordsetError(const ado::ComError& error);
     /// The current row's value, engine errors taking the error path.
-    ado::Variant ReadField(int nIndex);
-    ado::Variant ReadField(const std::string& strFieldName);
+    /// The value in place (see ado::Recordset::GetValueView): use it before the cursor moves.
+    ado::ValueView ReadField(int nIndex);
+    ado::ValueView ReadField(const std::string& strFieldName);
 
     std::unique_ptr<ado::Recordset> m_pRecordset;
     std::shared_ptr<ado::Connection> m_pConnection;

@@ -3,8 +3,8 @@
 #include "data/FormatDateTime.h"
 #include "data/NumberText.h"
 
-using ado::VarKind;
 using ado::Variant;
+using ado::VarKind;
 
 double FieldConversion::DecimalToDouble(const ado::DecimalValue& value) {
     // The whole 96-bit mantissa over an exact power of ten: reading only its low 32 bits
@@ -12,27 +12,28 @@ double FieldConversion::DecimalToDouble(const ado::DecimalValue& value) {
     return value.ToDouble();
 }
 
-double FieldConversion::ToDouble(const Variant& value) {
-    switch (value.Kind()) {
+double FieldConversion::ToDouble(const ado::ValueView& value) {
+    switch (value.kind) {
     case VarKind::I2:
     case VarKind::I4:
     case VarKind::Int:
     case VarKind::UI1:
-        return static_cast<double>(value.IntegerValue());
+        return static_cast<double>(value.integer);
     case VarKind::R4:
     case VarKind::R8:
-        return value.RealValue();
+        return value.real;
     case VarKind::Currency:
-        return static_cast<double>(value.IntegerValue()) / 10000.0;
+        return static_cast<double>(value.integer) / 10000.0;
     case VarKind::Decimal:
-        return DecimalToDouble(value.DecimalData());
+        return DecimalToDouble(value.decimal);
     default:
         return 0.0;
     }
 }
 
-bool FieldConversion::ToText(const Variant& value, const std::string& pattern, std::string& text) {
-    switch (value.Kind()) {
+bool FieldConversion::ToText(const ado::ValueView& value, const std::string& pattern,
+                             std::string& text) {
+    switch (value.kind) {
     case VarKind::Empty:
     case VarKind::Null:
         text.clear();
@@ -41,48 +42,48 @@ bool FieldConversion::ToText(const Variant& value, const std::string& pattern, s
     case VarKind::UI1:
     case VarKind::Int:
     case VarKind::I4:
-        text = NumberText::Itoa(value.IntegerValue());
+        text = NumberText::Itoa(value.integer);
         return true;
     case VarKind::UI4:
-        text = NumberText::Ultoa(static_cast<std::uint32_t>(value.IntegerValue()));
+        text = NumberText::Ultoa(static_cast<std::uint32_t>(value.integer));
         return true;
     case VarKind::R4:
-        text = NumberText::Gcvt(value.RealValue(), 10);
+        text = NumberText::Gcvt(value.real, 10);
         return true;
     case VarKind::R8:
-        text = NumberText::Gcvt(value.RealValue(), 20);
+        text = NumberText::Gcvt(value.real, 20);
         return true;
     case VarKind::Decimal:
-        text = NumberText::Gcvt(DecimalToDouble(value.DecimalData()), 20);
+        text = NumberText::Gcvt(DecimalToDouble(value.decimal), 20);
         return true;
     case VarKind::Currency:
-        text = NumberText::Currency(static_cast<double>(value.IntegerValue()) / 10000.0);
+        text = NumberText::Currency(static_cast<double>(value.integer) / 10000.0);
         return true;
     case VarKind::Date: {
-        COleDateTime date(value.RealValue());
+        COleDateTime date(value.real);
         date.SetStatus(COleDateTime::valid);
         text = FormatDateTime(date, pattern.empty() ? "%Y-%m-%d %H:%M:%S" : pattern);
         return true;
     }
     case VarKind::Text:
-        text = value.TextValue();
+        text.assign(value.text);
         return true;
     case VarKind::Bool:
-        text.assign(1, value.IntegerValue() == -1 ? 'T' : 'F');
+        text.assign(1, value.integer == -1 ? 'T' : 'F');
         return true;
     default:
         return false;
     }
 }
 
-bool FieldConversion::ToDateTime(const Variant& value, COleDateTime& dateTime) {
-    switch (value.Kind()) {
+bool FieldConversion::ToDateTime(const ado::ValueView& value, COleDateTime& dateTime) {
+    switch (value.kind) {
     case VarKind::Empty:
     case VarKind::Null:
         dateTime.SetStatus(COleDateTime::null);
         return true;
     case VarKind::Date:
-        dateTime.m_dt = value.RealValue();
+        dateTime.m_dt = value.real;
         dateTime.SetStatus(COleDateTime::valid);
         return true;
     default:

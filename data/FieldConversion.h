@@ -10,13 +10,13 @@ class FieldConversion {
 public:
     /// Null and empty give 0.0; integers, bytes, singles, doubles, currency and decimals
     /// their value; anything else 0.0.
-    static double ToDouble(const ado::Variant& value);
+    static double ToDouble(const ado::ValueView& value);
     /// False for kinds without a text form (the target is then left alone). Dates use
     /// `pattern`, or "%Y-%m-%d %H:%M:%S" when it is empty.
-    static bool ToText(const ado::Variant& value, const std::string& pattern, std::string& text);
+    static bool ToText(const ado::ValueView& value, const std::string& pattern, std::string& text);
     /// Null and empty make the target null (its date kept); a date makes it that valid
     /// date; other kinds give false and leave it alone.
-    static bool ToDateTime(const ado::Variant& value, COleDateTime& dateTime);
+    static bool ToDateTime(const ado::ValueView& value, COleDateTime& dateTime);
     /// "" is written as null.
     static ado::Variant FromText(const std::string& text);
     /// The date the value holds, whatever its status.

@@ -4,11 +4,16 @@
 #include "data/ADORecordset.h"
 #include "data/FormatDateTime.h"
 #include "data/SqlText.h"
+#include "exchange/ExchangeTexts.h"
+#include "exchange/RecordExport.h"
+#include "exchange/RecordReader.h"
+#include "exchange/RecordTable.h"
 #include "inquiry/InquiryRowFormatter.h"
 #include "inquiry/InquiryTwin.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/MenuResource.h"
 
 #include <QComboBox>
@@ -16,6 +21,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -34,13 +40,24 @@ private:
     ui::ListCtrl* m_list;
 };
 
+// Whatever ends a listing, an engine error included, the totals line tells of the rows
+// that made it into the list.
+template <class Show> class AtScopeEnd {
+public:
+    explicit AtScopeEnd(Show show) : m_show(std::move(show)) {}
+    ~AtScopeEnd() { m_show(); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+private:
+    Show m_show;
+};
+
 } // namespace
 
 CInquiryDlg::CInquiryDlg(const InquiryTwin& twin, QWidget* parent)
-    : ui::Dialog(twin.nTemplateId, parent),
-      m_listResult(new CReportCtrl(this)),
-      m_dtFrom(COleDateTime::GetCurrentTime()),
-      m_dtTo(COleDateTime::GetCurrentTime()),
+    : ui::Dialog(twin.nTemplateId, parent), m_listResult(new CReportCtrl(this)),
+      m_dtFrom(COleDateTime::GetCurrentTime()), m_dtTo(COleDateTime::GetCurrentTime()),
       m_twin(twin) {
     UseControl(twin.nListId, m_listResult);
     OnCommand(IDC_TODAY, [this] { OnToday(); });
@@ -48,6 +65,7 @@ CInquiryDlg::CInquiryDlg(const InquiryTwin& twin, QWidget* parent)
     OnCommand(IDC_THIS_MONTH, [this] { OnThisMonth(); });
     OnCommand(IDC_THIS_YEAR, [this] { OnThisYear(); });
     OnCommand(IDC_INTERVAL_QUERY, [this] { OnIntervalQuery(); });
+    OnCommand(IDC_EXPORT, [this] { OnExport(); });
     OnCommand(twin.nEditCommand, [this] { OnEditRecord(); });
     OnCommand(twin.nDeleteCommand, [this] { OnDeleteRecord(); });
     OnNotify(twin.nListId, ui::Notification::DblClk,
@@ -58,7 +76,9 @@ CInquiryDlg::CInquiryDlg(const InquiryTwin& twin, QWidget* parent)
 
 CInquiryDlg::~CInquiryDlg() = default;
 
-int CInquiryDlg::GetResultListId() const { return m_twin.nListId; }
+int CInquiryDlg::GetResultListId() const {
+    return m_twin.nListId;
+}
 
 void CInquiryDlg::DoDataExchange(ui::DataExchange& dx) {
     ui::Dialog::DoDataExchange(dx);
@@ -77,6 +97,7 @@ bool CInquiryDlg::OnInitDialog() {
     m_cbMember = Item<QComboBox>(IDC_MEMBER);
     m_cbItem = Item<QComboBox>(IDC_ITEM);
     m_listResult->setAccessibleName(windowTitle());
+    m_bTotals = GetDlgItem(IDC_TOTALS) != nullptr;
 
     // An engine error while a combo is filled must not leave the dialog without its columns
     // and dates: finish setting up, then let it be reported once.
@@ -85,8 +106,8 @@ bool CInquiryDlg::OnInitDialog() {
     try {
         if (m_db.Open()) {
             CADORecordset recordset(&m_db);
-            for (auto [szTable, combo] : {std::pair{"家庭成员", m_cbMember},
-                                          std::pair{m_twin.szItemTable, m_cbItem}}) {
+            for (auto [szTable, combo] :
+                 {std::pair{"家庭成员", m_cbMember}, std::pair{m_twin.szItemTable, m_cbItem}}) {
                 try {
                     FillCombo(recordset, szTable, combo);
                 } catch (...) {
@@ -107,6 +128,14 @@ bool CInquiryDlg::OnInitDialog() {
     m_cbItem->setCurrentIndex(0);
     UpdateData(true);
 
+    if (m_preset) {
+        try {
+            ListPreset();
+        } catch (...) {
+            if (!error)
+                error = std::current_exception();
+        }
+    }
     if (error)
         std::rethrow_exception(error);
     return true;
@@ -139,6 +168,8 @@ void CInquiryDlg::InsertColumns() {
 
 void CInquiryDlg::RunInquiry(InquiryKind kind) {
     m_listResult->DeleteAllItems();
+    m_totals.Clear();
+    const AtScopeEnd showTotals([this] { ShowTotals(); });
     UpdateData(true);
 
     CInquiryQuery query(m_twin, kind);
@@ -174,9 +205,47 @@ void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePatter
         cells.push_back(std::move(strMember));
         cells.push_back(formatter.Date(dtRecord));
         cells.push_back(std::move(strItem));
+        if (m_bTotals)
+            m_totals.Add(cells[0], dAmount);
         m_listResult->InsertItem(m_listResult->GetItemCount(), std::move(cells));
         recordset.MoveNext();
     }
+}
+
+void CInquiryDlg::ListPreset() {
+    m_listResult->DeleteAllItems();
+    m_totals.Clear();
+    const AtScopeEnd showTotals([this] { ShowTotals(); });
+
+    const InquiryPreset& preset = *m_preset;
+    if (preset.bSpan) {
+        m_dtFrom = preset.dtLower;
+        m_dtTo = preset.dtUpper.AddDays(-1); // 到 shows the last day counted
+    }
+    m_bMember = preset.member ? 1 : 0;
+    m_bItem = preset.item ? 1 : 0;
+    UpdateData(false);
+    // The exact texts: writing a combo through the exchange would pick an entry that only
+    // begins with them.
+    if (preset.member)
+        m_cbMember->setEditText(QString::fromStdString(*preset.member));
+    if (preset.item)
+        m_cbItem->setEditText(QString::fromStdString(*preset.item));
+    UpdateData(true);
+
+    if (!m_db.IsOpen())
+        return;
+    CADORecordset recordset(&m_db);
+    if (!recordset.Open(CInquiryQuery::BuildPresetStatement(m_twin, preset),
+                        CADORecordset::ModeQuery))
+        return;
+    ListRecords(recordset, m_twin.szQuickDatePattern);
+    recordset.Close();
+}
+
+void CInquiryDlg::ShowTotals() {
+    if (m_bTotals)
+        SetDlgItemText(IDC_TOTALS, m_totals.Text());
 }
 
 void CInquiryDlg::OnResultDblClk(ui::NotifyInfo& info) {
@@ -201,8 +270,11 @@ void CInquiryDlg::OnEditRecord() {
         return;
     m_listResult->SetItemText(nItem, 1, CInquiryRowFormatter::Amount(edited->dAmount));
     m_listResult->SetItemText(nItem, 2, edited->strMember);
-    m_listResult->SetItemText(nItem, 3, FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
+    m_listResult->SetItemText(nItem, 3,
+                              FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
     m_listResult->SetItemText(nItem, 4, edited->strItem);
+    m_totals.Replace(strId, edited->dAmount);
+    ShowTotals();
 }
 
 void CInquiryDlg::OnDeleteRecord() {
@@ -221,9 +293,44 @@ void CInquiryDlg::OnDeleteRecord() {
     CADORecordset recordset(&m_db);
     if (!recordset.Open(statement, CADORecordset::ModeQuery) || recordset.GetRecordCount() == 0)
         return;
-    if (recordset.Delete())
+    if (recordset.Delete()) {
         m_listResult->DeleteItem(nItem);
-    else
+        m_totals.Remove(strId);
+        ShowTotals();
+    } else
         ui::MessageBox(this, "delete");
     recordset.Close();
+}
+
+void CInquiryDlg::OnExport() {
+    const int nCount = m_listResult->GetItemCount();
+    if (nCount == 0) {
+        ui::MessageBox(this, kTextNothingToExport);
+        return;
+    }
+    if (!m_db.IsOpen())
+        return;
+    ui::FileDialogRequest request;
+    request.bSave = true;
+    request.strCaption = kTextExportCaption;
+    request.filters = {kFilterCsv, kFilterXlsx};
+    request.strFileName = std::string(m_twin.pRecords->szKind) + ".csv";
+    const std::optional<ui::FileDialogAnswer> answer = ui::GetFileName(this, request);
+    if (!answer)
+        return;
+
+    // The rows as listed, in the list's current order; the note is read from the store.
+    std::vector<std::string> ids;
+    ids.reserve(static_cast<size_t>(nCount));
+    for (int nItem = 0; nItem < nCount; ++nItem)
+        ids.push_back(m_listResult->GetItemText(nItem, 0));
+    const std::vector<ExchangeRecord> records = ReadRecordsById(m_db, *m_twin.pRecords, ids);
+
+    std::string strError;
+    const bool xlsx = answer->nFilter == 1 || answer->strPath.ends_with(".xlsx");
+    const bool ok =
+        xlsx ? ExportRecordsXlsx(answer->strPath, {ExportSheet{m_twin.pRecords->szKind, &records}},
+                                 strError)
+             : ExportRecordsCsv(answer->strPath, records, strError);
+    ui::MessageBox(this, ok ? ExportDoneText(records.size()) : kTextExportFailed + strError);
 }

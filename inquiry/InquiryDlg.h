@@ -2,9 +2,11 @@
 
 #include "data/ADODatabase.h"
 #include "inquiry/InquiryQuery.h"
+#include "inquiry/InquiryTotals.h"
 #include "platform/ole/OleDateTime.h"
 #include "platform/ui/Dialog.h"
 
+#include <optional>
 #include <string>
 
 class CADORecordset;
@@ -30,12 +32,19 @@ public:
         IDC_MEMBER = 1018,
         IDC_ITEM_CHECK = 1053,
         IDC_ITEM = 1019,
+        IDC_EXPORT = 1060,
+        IDC_TOTALS = 1070,
     };
 
     CInquiryDlg(const InquiryTwin& twin, QWidget* parent);
     ~CInquiryDlg() override;
 
     int GetResultListId() const;
+
+    /// Opens the window on a listing of its own instead of an empty list: the preset's span
+    /// and conditions are shown in the controls and its records listed. Call before the
+    /// window is created; the buttons then work as always.
+    void SetPreset(const InquiryPreset& preset) { m_preset = preset; }
 
 protected:
     bool OnInitDialog() override;
@@ -52,6 +61,7 @@ protected:
     void OnResultRClick(ui::NotifyInfo& info);
     void OnEditRecord();
     void OnDeleteRecord();
+    void OnExport();
 
     QComboBox* m_cbMember = nullptr;
     CADODatabase m_db;
@@ -68,6 +78,12 @@ private:
     void FillCombo(CADORecordset& recordset, const char* szTable, QComboBox* combo);
     void InsertColumns();
     void ListRecords(CADORecordset& recordset, const char* szDatePattern);
+    void ListPreset();
+    void ShowTotals();
 
     const InquiryTwin& m_twin;
+    std::optional<InquiryPreset> m_preset;
+    // Kept only where the template shows the line.
+    bool m_bTotals = false;
+    CInquiryTotals m_totals;
 };

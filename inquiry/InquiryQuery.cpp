@@ -4,10 +4,19 @@
 #include "data/SqlText.h"
 #include "inquiry/InquiryTwin.h"
 
+#include <vector>
+
 namespace {
 
 COleDateTime FirstOfMonth(int nYear, int nMonth) {
     return COleDateTime(nYear, nMonth, 1, 0, 0, 0);
+}
+
+// "列 = 'value'", or, for the empty value, the records whose column is empty or missing.
+std::string ExactCondition(const char* szColumn, const std::string& strValue) {
+    if (strValue.empty())
+        return std::string("(") + szColumn + " is null or " + szColumn + " = '')";
+    return std::string(szColumn) + " = '" + QuoteSql(strValue) + "'";
 }
 
 } // namespace
@@ -51,6 +60,26 @@ std::string CInquiryQuery::BuildStatement(const InquiryConditions& conditions) c
         statement += m_twin.szMemberCondition + QuoteSql(conditions.strMember) + "'";
     if (conditions.bItem != 0 && !conditions.strItem.empty())
         statement += m_twin.szItemCondition + QuoteSql(conditions.strItem) + "'";
+    return statement;
+}
+
+std::string CInquiryQuery::BuildPresetStatement(const InquiryTwin& twin,
+                                                const InquiryPreset& preset) {
+    std::vector<std::string> conditions;
+    if (preset.bSpan) {
+        conditions.push_back(std::string(twin.szDateColumn) + " >= #" +
+                             FormatDateTime(preset.dtLower, "%Y-%m-%d") + "#");
+        conditions.push_back(std::string(twin.szDateColumn) + " < #" +
+                             FormatDateTime(preset.dtUpper, "%Y-%m-%d") + "#");
+    }
+    if (preset.member)
+        conditions.push_back(ExactCondition(twin.szMemberColumn, *preset.member));
+    if (preset.item)
+        conditions.push_back(ExactCondition(twin.szItemColumn, *preset.item));
+
+    std::string statement = std::string("select * from ") + twin.szTable;
+    for (size_t n = 0; n < conditions.size(); ++n)
+        statement += (n == 0 ? " where " : " and ") + conditions[n];
     return statement;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/ole/OleDateTime.h"
 
+#include <optional>
 #include <string>
 
 struct InquiryTwin;
@@ -15,6 +16,19 @@ struct InquiryConditions {
     std::string strMember;
     int bItem = 0;
     std::string strItem;
+};
+
+/// A listing asked for from outside the dialog, as the statistics count: the records of
+/// the half-open span [lower, upper) of whole days, so a record at midnight on the first
+/// day is in and one at midnight on the day after the last is out (the quick ranges' strict
+/// lower bound stays as it is); without a span, every record, undated ones too. A
+/// condition is an exact value; an empty one stands for records with no value.
+struct InquiryPreset {
+    bool bSpan = false;
+    COleDateTime dtLower;
+    COleDateTime dtUpper;
+    std::optional<std::string> member;
+    std::optional<std::string> item;
 };
 
 /// One query of an inquiry dialog: its two bound dates, its SQL text and the pattern of
@@ -31,6 +45,8 @@ public:
     /// The statement for the bounds worked out last. Condition texts are quoted, so an
     /// apostrophe in a name matches that name instead of breaking the statement.
     std::string BuildStatement(const InquiryConditions& conditions) const;
+    /// The statement of a preset listing.
+    static std::string BuildPresetStatement(const InquiryTwin& twin, const InquiryPreset& preset);
     /// The strftime pattern of this query's date cells.
     const char* GetDatePattern() const;
 

@@ -1,5 +1,6 @@
 #include "inquiry/InquiryTwin.h"
 
+#include "exchange/RecordTable.h"
 #include "platform/ui/MessageBox.h"
 #include "records/NormalIncomEditDlg.h"
 #include "records/PayEditDlg.h"
@@ -37,6 +38,11 @@ const InquiryTwin kIncomeInquiry = {
     32802,
     "select * from normalIncome where 编号 = %s",
     &RunRecordEditor<CNormalIncomEditDlg>,
+    &kIncomeRecords,
+    "normalIncome",
+    "收入日期",
+    "收入人员",
+    "收入项目",
 };
 
 const InquiryTwin kPayInquiry = {
@@ -59,4 +65,9 @@ const InquiryTwin kPayInquiry = {
     32810,
     "select * from normalPay where 编号 = %s",
     &RunRecordEditor<CPayEditDlg>,
+    &kPayRecords,
+    "normalPay",
+    "支出日期",
+    "支出人员",
+    "支出项目",
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 class QWidget;
+struct RecordTable;
 
 /// What an accepted record editor wrote, for refreshing the row that opened it.
 struct EditedRecord {
@@ -47,6 +48,14 @@ struct InquiryTwin {
     /// Runs the record editor for the record number modally over `parent`; the values it
     /// wrote when it ended as accepted.
     std::optional<EditedRecord> (*RunEditor)(QWidget* parent, const std::string& strId);
+
+    // Export of the listed records.
+    const RecordTable* pRecords;
+    // Listing a preset span: the records table and its columns by name.
+    const char* szTable;
+    const char* szDateColumn;
+    const char* szMemberColumn;
+    const char* szItemColumn;
 };
 
 extern const InquiryTwin kIncomeInquiry;

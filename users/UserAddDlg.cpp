@@ -1,6 +1,7 @@
 #include "users/UserAddDlg.h"
 
 #include "data/ADORecordset.h"
+#include "data/PasswordHash.h"
 #include "data/SqlText.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
@@ -50,9 +51,13 @@ void CUserAddDlg::DoDataExchange(ui::DataExchange& dx) {
     ui::DDX_Text(dx, IDC_REPEAT, m_strRepeat);
 }
 
-void CUserAddDlg::OnAddUserMode() { SetDlgItemText(IDC_NAME_LABEL, "用 户  名："); }
+void CUserAddDlg::OnAddUserMode() {
+    SetDlgItemText(IDC_NAME_LABEL, "用 户  名：");
+}
 
-void CUserAddDlg::OnChangePasswordMode() { SetDlgItemText(IDC_NAME_LABEL, "旧 密  码："); }
+void CUserAddDlg::OnChangePasswordMode() {
+    SetDlgItemText(IDC_NAME_LABEL, "旧 密  码：");
+}
 
 void CUserAddDlg::OnOK() {
     UpdateData(true);
@@ -62,9 +67,9 @@ void CUserAddDlg::OnOK() {
         return;
     CloseOnExit closer(m_db);
     CADORecordset rs(&m_db);
-    const std::string query = addMode
-        ? "select * from tbUser where user = '" + QuoteSql(m_strUserName) + "'"
-        : std::string("select * from tbUser where user = 'root'");
+    const std::string query =
+        addMode ? "select * from tbUser where user = '" + QuoteSql(m_strUserName) + "'"
+                : std::string("select * from tbUser where user = 'root'");
     if (!rs.Open(query, CADORecordset::ModeQuery))
         return;
     if (addMode)
@@ -90,7 +95,7 @@ void CUserAddDlg::AddUser(CADORecordset& rs) {
     }
     rs.AddNew();
     rs.SetFieldValue(1, m_strUserName);
-    rs.SetFieldValue(2, m_strPassword);
+    PasswordHash::SetField(rs, 2, m_strPassword);
     if (rs.Update())
         ui::MessageBox(this, "添加成功！");
 }
@@ -100,7 +105,7 @@ void CUserAddDlg::ChangeRootPassword(CADORecordset& rs) {
         return;
     std::string stored;
     rs.GetFieldValue(2, stored);
-    if (stored != m_strUserName) {
+    if (PasswordHash::Verify(stored, m_strUserName) == PasswordMatch::No) {
         ui::MessageBox(this, "与旧密码不一致！");
         return;
     }
@@ -114,7 +119,7 @@ void CUserAddDlg::ChangeRootPassword(CADORecordset& rs) {
         return;
     }
     rs.Edit();
-    rs.SetFieldValue(2, m_strPassword);
+    PasswordHash::SetField(rs, 2, m_strPassword);
     if (rs.Update())
         ui::MessageBox(this, "更改成功！");
 }

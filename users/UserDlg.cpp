@@ -2,6 +2,7 @@
 
 #include "data/ADODatabase.h"
 #include "data/ADORecordset.h"
+#include "data/PasswordHash.h"
 #include "data/SqlText.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
@@ -37,14 +38,23 @@ void CUserDlg::OnOK() {
     if (!rs.Open("select * from tbUser where user = '" + QuoteSql(m_strUserName) + "'",
                  CADORecordset::ModeQuery))
         return;
-    // An unknown user has an empty stored password, which no accepted entry equals.
+    // An unknown user has an empty stored password, which no accepted entry matches.
     std::string stored;
     if (!(rs.IsEOF() && rs.IsBOF()))
         rs.GetFieldValue("password", stored);
-    if (stored == m_strPassword)
-        EndDialog(ui::IDOK);
-    else
+    const PasswordMatch match = PasswordHash::Verify(stored, m_strPassword);
+    if (match == PasswordMatch::No) {
         ui::MessageBox(this, "密码或者用户名错误！");
+        return;
+    }
+    EndDialog(ui::IDOK);
+    // A password an older ledger keeps as plain text is replaced by its hash at once. The
+    // user is in either way: a ledger that cannot be written only says so.
+    if (match == PasswordMatch::YesRehash) {
+        rs.Edit();
+        PasswordHash::SetField(rs, "password", m_strPassword);
+        rs.Update();
+    }
 }
 
 void CUserDlg::OnUserSettings() {

@@ -46,6 +46,12 @@ std::string DataSource(const std::string& connectionText) {
 
 } // namespace
 
+std::string Connection::DataSourcePath(const std::string& connectionText) {
+    const std::string source = DataSource(connectionText);
+    return source.empty() ? std::string()
+                          : std::filesystem::absolute(source).lexically_normal().string();
+}
+
 Connection::Connection() = default;
 
 Connection::~Connection() {

@@ -38,6 +38,10 @@ public:
     HRESULT CommitTrans();
     HRESULT RollbackTrans();
 
+    /// The absolute path of the file a connection text names by "Data Source=" (relative
+    /// to the current directory); empty when it names none.
+    static std::string DataSourcePath(const std::string& connectionText);
+
     /// Where the open ledger is (or the last one tried): the absolute path of its file, or the
     /// server's connection URI without its password.
     const std::string& FilePath() const { return m_location; }

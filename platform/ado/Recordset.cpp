@@ -23,24 +23,24 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 // Sort order: nulls, then numbers (dates in time order), then texts byte by byte.
-int CompareForSort(const Variant& a, const Variant& b) {
-    auto rank = [](const Variant& v) {
-        return v.IsNull() ? 0 : v.Kind() == VarKind::Text || v.Kind() == VarKind::Binary ? 2 : 1;
+int CompareForSort(const ValueView& a, const ValueView& b) {
+    auto rank = [](const ValueView& v) {
+        return v.IsNull() ? 0 : v.kind == VarKind::Text || v.kind == VarKind::Binary ? 2 : 1;
     };
-    auto number = [](const Variant& v) {
-        if (v.Kind() == VarKind::Date)
-            return ole::OleCalendar::ToLinear(v.RealValue());
-        if (v.Kind() == VarKind::Decimal)
-            return v.DecimalData().ToDouble();
-        if (v.Kind() == VarKind::R4 || v.Kind() == VarKind::R8)
-            return v.RealValue();
+    auto number = [](const ValueView& v) {
+        if (v.kind == VarKind::Date)
+            return ole::OleCalendar::ToLinear(v.real);
+        if (v.kind == VarKind::Decimal)
+            return v.decimal.ToDouble();
+        if (v.kind == VarKind::R4 || v.kind == VarKind::R8)
+            return v.real;
         // Integers, booleans and currency (in ten-thousandths, so among themselves).
-        return static_cast<double>(v.IntegerValue());
+        return static_cast<double>(v.integer);
     };
     if (rank(a) != rank(b) || rank(a) == 0)
         return rank(a) - rank(b);
     if (rank(a) == 2)
-        return a.TextValue().compare(b.TextValue());
+        return a.text.compare(b.text);
     // SQLite keeps no NaN, so this is a total order.
     return (number(a) > number(b)) - (number(a) < number(b));
 }
@@ -261,15 +261,18 @@ long Recordset::FieldIndex(std::string_view name) const {
                                                     std::string(name) + "'.");
 }
 
-Variant Recordset::GetValue(long index) {
+ValueView Recordset::GetValueView(long index) {
     CheckIndex(index);
     const auto column = static_cast<size_t>(index);
     if (m_edit != Edit::None && m_changes[column])
         return *m_changes[column];
-    if (m_edit == Edit::New)
-        return Variant::Null();
+    if (m_edit == Edit::New) {
+        ValueView null;
+        null.kind = VarKind::Null;
+        return null;
+    }
     CheckCurrentRow();
-    return m_rows.Get(RowAt(m_position), column);
+    return m_rows.View(RowAt(m_position), column);
 }
 
 HRESULT Recordset::PutValue(long index, const Variant& value) {
@@ -415,7 +418,7 @@ void Recordset::PutSort(const std::string& sort) {
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         for (const Key& key : keys) {
             const auto column = static_cast<size_t>(key.column);
-            if (const int c = CompareForSort(m_rows.Get(a, column), m_rows.Get(b, column)))
+            if (const int c = CompareForSort(m_rows.View(a, column), m_rows.View(b, column)))
                 return key.descending ? c > 0 : c < 0;
         }
         return false;

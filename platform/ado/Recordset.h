@@ -53,8 +53,12 @@ public:
     const std::string& FieldName(long index) const;
     /// Throws ComError 0x800A0CC1 when no field has that name (compared without case).
     long FieldIndex(std::string_view name) const;
-    Variant GetValue(long index);
+    Variant GetValue(long index) { return GetValueView(index).ToVariant(); }
     Variant GetValue(std::string_view name) { return GetValue(FieldIndex(name)); }
+    /// The value as GetValue gives it, its text left where the cursor keeps it: valid until
+    /// the cursor moves, changes a value or closes.
+    ValueView GetValueView(long index);
+    ValueView GetValueView(std::string_view name) { return GetValueView(FieldIndex(name)); }
     /// Sets a field of the row being added, or of the current row (starting its edit).
     HRESULT PutValue(long index, const Variant& value);
     HRESULT PutValue(std::string_view name, const Variant& value) {

@@ -4,7 +4,8 @@
 
 namespace ado {
 
-RowStore::RowStore(size_t columns) : m_columns(columns) {}
+RowStore::RowStore(size_t columns) : m_columns(columns) {
+}
 
 void RowStore::AppendRow(std::int64_t rowid) {
     m_rowids.push_back(rowid);
@@ -12,7 +13,8 @@ void RowStore::AppendRow(std::int64_t rowid) {
 }
 
 void RowStore::PushCell(const Cell& cell) {
-    if ((m_cellCount & (kCellBlock - 1)) == 0 && (m_cellCount >> kCellBlockBits) == m_cellBlocks.size())
+    if ((m_cellCount & (kCellBlock - 1)) == 0 &&
+        (m_cellCount >> kCellBlockBits) == m_cellBlocks.size())
         m_cellBlocks.push_back(std::make_unique_for_overwrite<Cell[]>(kCellBlock));
     Slot(m_cellCount++) = cell;
 }
@@ -24,7 +26,8 @@ std::uint64_t RowStore::StoreText(std::string_view text) {
         m_textBlocks.back().reserve(std::max(kTextBlock, text.size()));
     }
     std::string& block = m_textBlocks.back();
-    const std::uint64_t at = (static_cast<std::uint64_t>(m_textBlocks.size() - 1) << 32) | block.size();
+    const std::uint64_t at =
+        (static_cast<std::uint64_t>(m_textBlocks.size() - 1) << 32) | block.size();
     block.append(text);
     return at;
 }
@@ -91,26 +94,31 @@ void RowStore::Push(const Variant& value) {
     PushCell(MakeCell(value));
 }
 
-Variant RowStore::Get(size_t row, size_t column) const {
+ValueView RowStore::View(size_t row, size_t column) const {
     const Cell& cell = Slot(row * m_columns + column);
+    ValueView view;
+    view.kind = cell.kind;
     switch (cell.kind) {
     case VarKind::Empty:
-        return Variant();
     case VarKind::Null:
-        return Variant::Null();
+        break;
     case VarKind::Text:
-        return Variant::Text(TextOf(cell));
     case VarKind::Binary:
-        return Variant::Binary(std::string(TextOf(cell)));
+        view.text = TextOf(cell);
+        break;
     case VarKind::R4:
     case VarKind::R8:
     case VarKind::Date:
-        return Variant::Real(cell.kind, cell.real);
+        view.real = cell.real;
+        break;
     case VarKind::Decimal:
-        return Variant::Decimal(DecimalValue::FromDouble(cell.real));
+        view.decimal = DecimalValue::FromDouble(cell.real);
+        break;
     default:
-        return Variant::Integer(cell.kind, cell.integer);
+        view.integer = cell.integer;
+        break;
     }
+    return view;
 }
 
 void RowStore::Set(size_t row, size_t column, const Variant& value) {

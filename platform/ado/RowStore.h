@@ -30,7 +30,9 @@ public:
     void PushText(VarKind kind, std::string_view text);
     void Push(const Variant& value);
 
-    Variant Get(size_t row, size_t column) const;
+    Variant Get(size_t row, size_t column) const { return View(row, column).ToVariant(); }
+    /// The value with its text left in the store: valid until the store changes.
+    ValueView View(size_t row, size_t column) const;
     void Set(size_t row, size_t column, const Variant& value);
     std::int64_t RowId(size_t row) const { return m_rowids[row]; }
     bool IsDeleted(size_t row) const { return m_deleted[row] != 0; }

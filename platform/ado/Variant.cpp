@@ -55,8 +55,8 @@ bool DecimalValue::Fits(double value) {
 }
 
 double DecimalValue::ToDouble() const {
-    const double mantissa = static_cast<double>(hi32) * 18446744073709551616.0 +
-                            static_cast<double>(lo64);
+    const double mantissa =
+        static_cast<double>(hi32) * 18446744073709551616.0 + static_cast<double>(lo64);
     const double value = mantissa / std::pow(10.0, scale);
     return sign == 0x80 ? -value : value;
 }
@@ -119,6 +119,32 @@ Variant Variant::Binary(std::string bytes) {
     v.m_kind = VarKind::Binary;
     v.m_text = std::move(bytes);
     return v;
+}
+
+ValueView::ValueView(const Variant& value)
+    : kind(value.Kind()), integer(value.IntegerValue()), real(value.RealValue()),
+      text(value.TextValue()), decimal(value.DecimalData()) {
+}
+
+Variant ValueView::ToVariant() const {
+    switch (kind) {
+    case VarKind::Empty:
+        return Variant();
+    case VarKind::Null:
+        return Variant::Null();
+    case VarKind::Text:
+        return Variant::Text(text);
+    case VarKind::Binary:
+        return Variant::Binary(std::string(text));
+    case VarKind::R4:
+    case VarKind::R8:
+    case VarKind::Date:
+        return Variant::Real(kind, real);
+    case VarKind::Decimal:
+        return Variant::Decimal(decimal);
+    default:
+        return Variant::Integer(kind, integer);
+    }
 }
 
 } // namespace ado

@@ -77,4 +77,23 @@ private:
     DecimalValue m_decimal;
 };
 
+/// A value read in place: what a Variant holds, its text borrowed from wherever the value is
+/// kept (a cursor's row, or a Variant). It is valid only as long as that place is unchanged;
+/// reading through it spares a walk one copy of every text.
+struct ValueView {
+    VarKind kind = VarKind::Empty;
+    std::int64_t integer = 0;
+    double real = 0.0;
+    std::string_view text;
+    DecimalValue decimal;
+
+    ValueView() = default;
+    /// Borrows the variant's text: keep the variant alive while the view is used.
+    ValueView(const Variant& value); // NOLINT(google-explicit-constructor): a view of it
+
+    bool IsNull() const { return kind == VarKind::Empty || kind == VarKind::Null; }
+    /// A variant owning a copy of the value.
+    Variant ToVariant() const;
+};
+
 } // namespace ado

@@ -1,11 +1,12 @@
 #include "basedata/BaseDataDlg.h"
+#include "tests/basedata/BaseDataFixture.h"
 
 #include "controls/ReportCtrl.h"
 #include "controls/ReportHeaderCtrl.h"
 #include "platform/ui/ListCtrl.h"
+#include "platform/ui/MessageRecorder.h"
 #include "records/NormalIncomeDlg.h"
 #include "records/NormalPayDlg.h"
-#include "platform/ui/MessageRecorder.h"
 #include "tests/support/TestDb.h"
 
 #include <QComboBox>
@@ -24,10 +25,7 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-using Texts = std::vector<std::string>;
-
-constexpr const char* kNull = testing_support::TestDb::kNull;
+using namespace basedata_test;
 
 // The SQL texts that connections opened while it lives hand to the engine, as prepared.
 class StatementLog {
@@ -46,7 +44,8 @@ public:
     // Whether a text ending with `tail` was prepared.
     bool HasEnding(const std::string& tail) const {
         for (const std::string& text : m_texts)
-            if (text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0)
+            if (text.size() >= tail.size() &&
+                text.compare(text.size() - tail.size(), tail.size(), tail) == 0)
                 return true;
         return false;
     }
@@ -69,83 +68,6 @@ private:
     static inline StatementLog* s_pLog = nullptr;
     std::vector<std::string> m_texts;
 };
-const Texts kMembers = {"爸爸", "妈妈", "孩子"};
-
-// The dialog on a fresh starter database, driven as a user drives it.
-struct BaseDataFixture : ::testing::Test {
-    BaseDataFixture() { Open(); }
-
-    void Open() {
-        dialog = std::make_unique<CBaseDataDlg>();
-        ASSERT_TRUE(dialog->Create());
-        dialog->resize(dialog->sizeHint().expandedTo(dialog->size()));
-        dialog->show();
-        tables = dialog->Item<ui::ListCtrl>(CBaseDataDlg::IDC_TABLES);
-        entries = dialog->Item<CReportCtrl>(CBaseDataDlg::IDC_ENTRIES);
-        ASSERT_NE(tables, nullptr);
-        ASSERT_NE(entries, nullptr);
-    }
-
-    // A left click on a row, or below the last row for −1.
-    static void ClickRow(ui::ListCtrl* list, int row) {
-        QPoint pos;
-        if (row >= 0) {
-            list->scrollTo(list->GetListModel()->index(row, 0));
-            pos = list->visualRect(list->GetListModel()->index(row, 0)).center();
-        } else {
-            pos = QPoint(10, list->viewport()->height() - 3);
-        }
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, pos);
-    }
-    void ShowTable(const std::string& name) {
-        for (int row = 0; row < tables->GetItemCount(); ++row)
-            if (tables->GetItemText(row, 0) == name)
-                return ClickRow(tables, row);
-        FAIL() << "no table " << name;
-    }
-    void SelectEntry(const std::string& text) {
-        for (int row = 0; row < entries->GetItemCount(); ++row)
-            if (entries->GetItemText(row, 0) == text)
-                return ClickRow(entries, row);
-        FAIL() << "no entry " << text;
-    }
-    void Type(const std::string& type, const std::string& remark) {
-        dialog->Item<QLineEdit>(CBaseDataDlg::IDC_TYPE)->setText(QString::fromStdString(type));
-        dialog->Item<QLineEdit>(CBaseDataDlg::IDC_REMARK)->setText(QString::fromStdString(remark));
-    }
-    Rows Shown() const {
-        Rows rows;
-        for (int row = 0; row < entries->GetItemCount(); ++row)
-            rows.push_back({entries->GetItemText(row, 0), entries->GetItemText(row, 1)});
-        return rows;
-    }
-    Texts ShownTypes() const {
-        Texts texts;
-        for (int row = 0; row < entries->GetItemCount(); ++row)
-            texts.push_back(entries->GetItemText(row, 0));
-        return texts;
-    }
-    // 类型 and 备注 in the order the table returns them.
-    Rows Stored(const std::string& table) const {
-        return db.Query("select 类型, 备注 from \"" + table + "\" order by ID");
-    }
-    Texts StoredTypes(const std::string& table) const {
-        Texts texts;
-        for (const auto& row : Stored(table))
-            texts.push_back(row[0]);
-        return texts;
-    }
-    Rows Snapshot(const std::string& table) const {
-        return db.Query("select ID, * from \"" + table + "\" order by ID");
-    }
-
-    testing_support::TestDb db;
-    ui::MessageRecorder messages;
-    std::unique_ptr<CBaseDataDlg> dialog;
-    ui::ListCtrl* tables = nullptr;
-    CReportCtrl* entries = nullptr;
-};
-
 TEST_F(BaseDataFixture, ListsTablesAndShowsTheClickedOneInTableOrder) {
     EXPECT_EQ(dialog->windowTitle().toStdString(), "基础数据管理");
     ASSERT_EQ(tables->GetItemCount(), 3);
@@ -217,8 +139,8 @@ TEST_F(BaseDataFixture, AddAppendsAndRefusesADuplicate) {
     dialog->ClickButton(CBaseDataDlg::IDC_ADD);
     Type("爷爷", "");
     dialog->ClickButton(CBaseDataDlg::IDC_ADD);
-    const Rows expected = {{"爸爸", kNull}, {"妈妈", kNull}, {"孩子", kNull},
-                           {"奶奶", "外婆家"}, {"爷爷", kNull}};
+    const Rows expected = {
+        {"爸爸", kNull}, {"妈妈", kNull}, {"孩子", kNull}, {"奶奶", "外婆家"}, {"爷爷", kNull}};
     EXPECT_EQ(Stored("家庭成员"), expected);
     EXPECT_EQ(ShownTypes(), (Texts{"爸爸", "妈妈", "孩子", "奶奶", "爷爷"}));
     EXPECT_TRUE(messages.Take().empty());
@@ -403,7 +325,8 @@ TEST_F(BaseDataFixture, TheEntryDialogsOfferTheNewOrder) {
 TEST_F(BaseDataFixture, MoveWithNothingToMoveRewritesTheTableUnchanged) {
     using testing_support::TestDb;
     // Start the keys at 2, so a rewrite shows in them.
-    db.Exec("delete from 收入类型 where 类型 = '工资'; insert into 收入类型 (类型) values ('工资')");
+    db.Exec(
+        "delete from 收入类型 where 类型 = '工资'; insert into 收入类型 (类型) values ('工资')");
     const Rows order = Stored("收入类型");
     ShowTable("收入类型");
     ASSERT_EQ(db.Scalar("select min(ID) from 收入类型"), "2");
@@ -413,8 +336,9 @@ TEST_F(BaseDataFixture, MoveWithNothingToMoveRewritesTheTableUnchanged) {
     dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP); // no selection
     EXPECT_EQ(Stored("收入类型"), order);
     EXPECT_NE(db.Scalar("select min(ID) from 收入类型"), "2");
-    if (bReusesKeys)
+    if (bReusesKeys) {
         EXPECT_EQ(db.Scalar("select min(ID) from 收入类型"), "1");
+    }
 
     db.Exec("delete from 收入类型 where ID = 1; insert into 收入类型 (类型) values ('奖金')");
     ShowTable("收入类型");
@@ -424,8 +348,9 @@ TEST_F(BaseDataFixture, MoveWithNothingToMoveRewritesTheTableUnchanged) {
     dialog->ClickButton(CBaseDataDlg::IDC_MOVE_UP); // first row
     EXPECT_EQ(Stored("收入类型"), order2);
     EXPECT_NE(db.Scalar("select min(ID) from 收入类型"), strKeyBefore);
-    if (bReusesKeys)
+    if (bReusesKeys) {
         EXPECT_EQ(db.Scalar("select min(ID) from 收入类型"), "1");
+    }
     EXPECT_EQ(entries->GetFirstSelectedItem(), 0);
 }
 

@@ -1,5 +1,6 @@
 #include "data/ADODatabase.h"
 #include "data/ADORecordset.h"
+#include "tests/support/FailingVfs.h"
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,38 @@ TEST(ADODatabaseTest, TransactionsKeepSeveralRowsTogether) {
     ASSERT_TRUE(db.CommitTrans());
     EXPECT_EQ(file.Scalar("select count(*) from 家庭成员"), "0");
     EXPECT_THROW(db.CommitTrans(), CADOException); // no transaction is running
+}
+
+// A full disk ends the transaction inside SQLite; rolling back afterwards is then no error
+// of its own, so the caller reports the full disk and not "no transaction is active".
+TEST(ADODatabaseTest, RollingBackAfterTheEngineEndedTheTransactionSucceeds) {
+    COFFER_FILE_LEDGER_ONLY();
+    TestDb file;
+    testing_support::FailingVfs vfs;
+    CADODatabase db;
+    db.SetConnectionString(TestDb::kConnectionString);
+    ASSERT_TRUE(db.Open());
+    ASSERT_TRUE(db.BeginTrans());
+    vfs.SetDiskFull(true);
+    try {
+        CADORecordset rs(&db);
+        rs.Open("delete from 家庭成员");
+        FAIL() << "wrote to a full disk";
+    } catch (const CADOException& e) {
+        EXPECT_NE(e.GetErrorMessage().find("database or disk is full"), std::string::npos)
+            << e.GetErrorMessage();
+    }
+    vfs.SetDiskFull(false);
+    EXPECT_TRUE(db.RollbackTrans());
+    EXPECT_EQ(file.Scalar("select count(*) from 家庭成员"), "3");
+    // The connection goes on as before.
+    ASSERT_TRUE(db.BeginTrans());
+    {
+        CADORecordset rs(&db);
+        rs.Open("delete from 家庭成员 where 类型 = '孩子'");
+    }
+    ASSERT_TRUE(db.CommitTrans());
+    EXPECT_EQ(file.Scalar("select count(*) from 家庭成员"), "2");
 }
 
 } // namespace

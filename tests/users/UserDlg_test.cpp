@@ -1,5 +1,6 @@
 #include "users/UserDlg.h"
 
+#include "data/PasswordHash.h"
 #include "platform/ui/MessageRecorder.h"
 #include "platform/ui/ModalScript.h"
 #include "tests/support/TestDb.h"
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
+#include <sodium.h>
 
 #include <string>
 #include <vector>
@@ -60,10 +62,10 @@ TEST_F(UserDlgTest, WrongPasswordOrUnknownUserIsRefused) {
         const char* user;
         const char* password;
     } cases[] = {
-        {"Mary", "secret"},  // letter case matters
-        {"mary", "Secret"},  // in the name too
-        {"root", "73950 "},  // no trimming
-        {"nobody", "73950"}, // unknown user
+        {"Mary", "secret"},             // letter case matters
+        {"mary", "Secret"},             // in the name too
+        {"root", "73950 "},             // no trimming
+        {"nobody", "73950"},            // unknown user
         {"' or user = 'root", "73950"}, // a quote in the name stays part of the name
     };
     for (const auto& c : cases) {
@@ -87,6 +89,61 @@ TEST_F(UserDlgTest, ApostropheNameLogsIn) {
     m_db.Exec("insert into tbUser (user, password) values ('O''Neil', 'it''s me')");
     EXPECT_EQ(Login("O'Neil", "it's me"), ui::IDOK);
     EXPECT_TRUE(m_messages.Texts().empty());
+    EXPECT_EQ(Login("O'Neil", "it's me"), ui::IDOK); // again, now against its hash
+    EXPECT_TRUE(m_messages.Texts().empty());
+}
+
+// Rows an older ledger keeps as plain text: an exact match logs in and the row then holds
+// a hash of it; a near miss changes nothing.
+TEST_F(UserDlgTest, PlainTextRowsAreUpgradedRightAfterASuccessfulLogin) {
+    m_db.Exec("insert into tbUser (user, password) values ('O''Neil', 'p''w'), ('妈妈', '密码A')");
+    const struct {
+        const char* user;
+        const char* password;
+        int result;
+    } attempts[] = {
+        {"O'Neil", "P'w", ui::IDCANCEL}, {"O'Neil", "p'w ", ui::IDCANCEL},
+        {"妈妈", "密码a", ui::IDCANCEL}, {"O'Neil", "p'w", ui::IDOK},
+        {"妈妈", "密码A", ui::IDOK},     {"O'Neil", "P'w", ui::IDCANCEL},
+        {"O'Neil", "p'w", ui::IDOK},
+    };
+    for (const auto& a : attempts) {
+        SCOPED_TRACE(std::string(a.user) + " " + a.password);
+        const auto before = m_db.Query("select ID, user, password from tbUser order by ID");
+        EXPECT_EQ(Login(a.user, a.password), a.result);
+        m_messages.Take();
+        for (const auto& row : m_db.Query("select password from tbUser"))
+            EXPECT_NE(row[0], a.password);
+        if (a.result == ui::IDCANCEL) { // a refused login writes nothing
+            EXPECT_EQ(m_db.Query("select ID, user, password from tbUser order by ID"), before);
+        }
+    }
+    const auto rows = m_db.Query("select user, password from tbUser order by ID");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1][0], "O'Neil");
+    EXPECT_EQ(PasswordHash::Verify(rows[1][1], "p'w"), PasswordMatch::Yes);
+    EXPECT_EQ(rows[2][0], "妈妈");
+    EXPECT_EQ(PasswordHash::Verify(rows[2][1], "密码A"), PasswordMatch::Yes);
+    // root was never logged in: its starter hash is as it was made.
+    EXPECT_EQ(PasswordHash::Verify(rows[0][1], "73950"), PasswordMatch::Yes);
+}
+
+// A current hash stays as it is; one made with other limits is renewed after the login.
+TEST_F(UserDlgTest, ACurrentHashIsKeptAndAnOlderOneRenewed) {
+    const std::string current = m_db.Scalar("select password from tbUser");
+    EXPECT_EQ(Login("root", "73950"), ui::IDOK);
+    EXPECT_EQ(m_db.Scalar("select password from tbUser"), current);
+
+    ASSERT_GE(sodium_init(), 0);
+    char older[crypto_pwhash_STRBYTES];
+    ASSERT_EQ(crypto_pwhash_str(older, "73950", 5, crypto_pwhash_OPSLIMIT_INTERACTIVE + 1,
+                                crypto_pwhash_MEMLIMIT_INTERACTIVE / 2),
+              0);
+    m_db.Exec("update tbUser set password = '" + std::string(older) + "'");
+    EXPECT_EQ(Login("root", "73950"), ui::IDOK);
+    const std::string renewed = m_db.Scalar("select password from tbUser");
+    EXPECT_NE(renewed, older);
+    EXPECT_EQ(PasswordHash::Verify(renewed, "73950"), PasswordMatch::Yes);
 }
 
 TEST_F(UserDlgTest, MissingDataFileIsOneMessageAndTheDialogStaysOpen) {

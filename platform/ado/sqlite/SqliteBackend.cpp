@@ -163,9 +163,17 @@ std::unique_ptr<BackendRows> SqliteBackend::Run(const std::string& sql,
                 SQLITE_OK) {
                 StatementPtr keyedStatement(keyed);
                 if (sqlite3_column_count(keyed) == sqlite3_column_count(raw) + 1 &&
-                    SourceTable(keyed, 0) == table)
+                    SourceTable(keyed, 0) == table) {
+                    // When the table's INTEGER PRIMARY KEY is among the columns it is the
+                    // rowid: the text as written serves, without a second rowid read per row.
+                    auto rows =
+                        std::make_unique<SqliteRows>(m_db.get(), std::move(statement), table,
+                                                     m_path, SqliteRows::KeyAt::KeyColumn);
+                    if (rows->HasKey())
+                        return rows;
                     return std::make_unique<SqliteRows>(m_db.get(), std::move(keyedStatement),
                                                         table, m_path);
+                }
             }
         }
     }
@@ -255,6 +263,10 @@ void SqliteBackend::Commit() {
 }
 
 void SqliteBackend::Rollback() {
+    // After a full disk or an I/O error SQLite has already rolled the transaction back;
+    // "no transaction is active" would then hide why it ended.
+    if (sqlite3_get_autocommit(Handle()))
+        return;
     Execute("ROLLBACK");
 }
 

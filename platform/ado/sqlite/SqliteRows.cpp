@@ -16,9 +16,9 @@ const char* OrEmpty(const char* text) {
 } // namespace
 
 SqliteRows::SqliteRows(sqlite3* db, StatementPtr statement, const std::string& table,
-                       const std::string& file)
+                       const std::string& file, KeyAt keyAt)
     : m_db(db), m_statement(std::move(statement)), m_table(table), m_file(file),
-      m_firstColumn(table.empty() ? 0 : 1) {
+      m_firstColumn(table.empty() || keyAt == KeyAt::KeyColumn ? 0 : 1) {
     sqlite3_stmt* raw = m_statement.get();
     const int count = sqlite3_column_count(raw) - m_firstColumn;
     m_columns.assign(static_cast<size_t>(count), ColumnInfo{});
@@ -37,7 +37,11 @@ SqliteRows::SqliteRows(sqlite3* db, StatementPtr statement, const std::string& t
                                               nullptr) == SQLITE_OK)
                 column.isKey = primaryKey && type && JetSql::SameName(type, "INTEGER");
         }
+        if (column.isKey && m_keyColumn < 0 && keyAt == KeyAt::KeyColumn)
+            m_keyColumn = i;
     }
+    if (!table.empty() && keyAt == KeyAt::FirstColumn)
+        m_keyColumn = 0;
 }
 
 bool SqliteRows::Step() {
@@ -56,7 +60,7 @@ bool SqliteRows::Step() {
 }
 
 std::int64_t SqliteRows::Key() const {
-    return m_firstColumn ? sqlite3_column_int64(m_statement.get(), 0) : 0;
+    return m_keyColumn >= 0 ? sqlite3_column_int64(m_statement.get(), m_keyColumn) : 0;
 }
 
 void SqliteRows::ReadRow(RowStore& rows) {

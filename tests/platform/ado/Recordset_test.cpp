@@ -299,6 +299,60 @@ TEST_F(RecordsetTest, DateLiteralsCompareAsDatesAndTextsKeepTheirApostrophes) {
     EXPECT_EQ(rs.GetValue("who").TextValue(), "O'Brien #2010-11-13#");
 }
 
+// A SELECT that names the table's INTEGER PRIMARY KEY takes each row's rowid from that
+// column; one that does not asks for the rowid itself. Either way a change and a delete reach
+// exactly the row shown, wherever the key stands among the columns.
+TEST_F(RecordsetTest, RowsOfAnySingleTableSelectChangeByTheirOwnKey) {
+    struct Case {
+        const char* sql;
+        long textColumn;
+    };
+    const Case cases[] = {
+        {"select * from list where 类型 <> 'a'", 1},
+        {"select 类型, ID from list where 类型 <> 'a'", 0},
+        {"select 类型, ID as k from list where 类型 <> 'a' order by 类型 desc", 0},
+        {"select 类型 from list where 类型 <> 'a'", 0},
+        {"select 类型, rowid from list where 类型 <> 'a'", 0},
+    };
+    for (const Case& c : cases) {
+        Sql("DELETE FROM list; INSERT INTO list (ID, 类型) VALUES (10, 'a'), (20, 'b'), "
+            "(30, 'c'), (40, 'd')");
+        SCOPED_TRACE(c.sql);
+        Recordset rs;
+        Open(rs, c.sql);
+        const std::string first = rs.GetValue(c.textColumn).TextValue();
+        rs.PutValue(c.textColumn, Variant::Text(first + "!"));
+        rs.Update();
+        rs.MoveNext();
+        const std::string second = rs.GetValue(c.textColumn).TextValue();
+        rs.Delete(adAffectCurrent);
+        std::vector<std::string> expected;
+        for (const std::string t : {"a", "b", "c", "d"})
+            if (t != second)
+                expected.push_back(t == first ? t + "!" : t);
+        EXPECT_EQ(Committed("select 类型 from list order by ID"), expected) << c.sql;
+    }
+}
+
+TEST_F(RecordsetTest, ValueViewsShowTheStoredRowOrThePendingChange) {
+    Sql("INSERT INTO list (类型) VALUES ('工资'), (NULL)");
+    Recordset rs;
+    Open(rs, "select * from list");
+    ValueView view = rs.GetValueView(1);
+    EXPECT_EQ(view.kind, VarKind::Text);
+    EXPECT_EQ(view.text, "工资");
+    EXPECT_EQ(rs.GetValueView("ID").integer, 1);
+    rs.PutValue(1, Variant::Text("奖金"));
+    EXPECT_EQ(rs.GetValueView(1).text, "奖金");
+    rs.CancelUpdate();
+    EXPECT_EQ(rs.GetValueView(1).text, "工资");
+    rs.MoveNext();
+    EXPECT_TRUE(rs.GetValueView(1).IsNull());
+    EXPECT_EQ(rs.GetValue(1).Kind(), VarKind::Null);
+    rs.AddNew();
+    EXPECT_EQ(rs.GetValueView(1).kind, VarKind::Null);
+}
+
 TEST_F(RecordsetTest, CountIsKnownWithoutMovingAndEmptyResultsAreBothEnds) {
     Recordset rs;
     Open(rs, "select * from list");

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/ado/LedgerCopy.h"
+#include "platform/ole/OleDateTime.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+/// One backup in the folder: a file named data-YYYYMMDD-HHMMSS.mdb (local time).
+struct BackupEntry {
+    std::string path;
+    std::string name;
+    COleDateTime time;
+    std::uintmax_t size = 0;
+};
+
+/// What a restore came to.
+struct RestoreOutcome {
+    enum Step {
+        Done,
+        BackupRefused,   ///< the chosen backup failed verification; nothing was changed
+        CurrentNotSaved, ///< the ledger as it is could not be saved first; nothing was changed
+        NotRestored,     ///< the copy into the ledger failed; the ledger is as it was
+    };
+    Step step = Done;
+    ado::LedgerCopyResult result;
+    /// Where a damaged ledger was kept as it was before the restore, when it was.
+    std::string damagedCopy;
+};
+
+/// The backups of one ledger, in the folder "backups" beside it: listing, making a new one
+/// (named after the clock's time, then rotated), and restoring one.
+class CBackupFolder {
+public:
+    static constexpr const char* kFolderName = "backups";
+
+    explicit CBackupFolder(std::string ledgerPath);
+
+    const std::string& LedgerPath() const { return m_strLedger; }
+    std::string Folder() const;
+
+    /// The backup name for a time, and the time a backup name stands for.
+    static std::string FileNameFor(const COleDateTime& time);
+    static bool ParseFileName(const std::string& name, COleDateTime& time);
+    /// The path in `folder` for a backup made at `time`: its name, or that of the next
+    /// second not taken yet.
+    static std::string FreePathIn(const std::string& folder, const COleDateTime& time);
+
+    /// The backups, newest first; other files in the folder are not backups.
+    std::vector<BackupEntry> List() const;
+    /// False when a backup of the ledger as it is now exists (it carries the ledger's
+    /// modification time of the moment it was read).
+    bool LedgerChangedSinceBackup() const;
+    /// The newest backup that passes verification; false when there is none.
+    bool FindNewestGood(BackupEntry& entry) const;
+
+    /// Makes a verified backup now, then rotates; the new backup and the files in `keep`
+    /// are never deleted. Earlier backups are untouched when it fails.
+    ado::LedgerCopyResult BackUpNow(const std::vector<std::string>& keep = {},
+                                    const ado::CopyProgress& progress = {});
+    /// Deletes what the rotation does not keep; the deleted paths.
+    std::vector<std::string> Rotate(const std::vector<std::string>& keep);
+
+    /// Checks the backup, saves the ledger as it is, then copies the backup's content into
+    /// the ledger and verifies it.
+    RestoreOutcome Restore(const BackupEntry& entry);
+
+private:
+    void RemoveLeftovers() const;
+    bool KeepDamagedLedger(std::string& copy) const;
+
+    std::string m_strLedger;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "backup/BackupFolder.h"
+
+#include <string>
+
+/// Every text the backups show a user, defined once.
+class CBackupTexts {
+public:
+    /// Why a backup was not made, in a few words ("磁盘空间不足").
+    static std::string Cause(const ado::LedgerCopyResult& result);
+    /// A backup that was not made: the cause, and that earlier backups are kept.
+    static std::string BackupFailed(const ado::LedgerCopyResult& result);
+    static std::string BackupDone();
+    /// The ledger itself is damaged: says so, names the newest good backup (or that there is
+    /// none) and asks whether to open the backup window.
+    static std::string LedgerDamaged(const BackupEntry* newestGood);
+    /// The time of a backup as the window shows it.
+    static std::string Time(const BackupEntry& entry);
+    static std::string AskRestore(const BackupEntry& entry);
+    static std::string Restored(const BackupEntry& entry, const RestoreOutcome& outcome);
+    static std::string RestoreFailed(const RestoreOutcome& outcome);
+    static std::string ChooseFirst();
+    static std::string FolderNotOpened();
+};

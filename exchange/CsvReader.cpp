@@ -1,0 +1,117 @@
+#include "exchange/CsvReader.h"
+
+#include <csv.h>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// libcsv's state before the first field of a row.
+constexpr int kRowNotBegun = 0;
+
+// Per-line counts of each candidate outside quotes, over the first non-blank lines.
+constexpr std::array<char, 3> kDelimiters = {',', ';', '\t'};
+
+} // namespace
+
+char DetectDelimiter(std::string_view text) {
+    constexpr int kLines = 10;
+    std::array<std::vector<int>, kDelimiters.size()> counts;
+    std::array<int, kDelimiters.size()> current = {};
+    bool quoted = false;
+    bool blank = true;
+    int lines = 0;
+    for (size_t i = 0; i <= text.size() && lines < kLines; ++i) {
+        const char c = i < text.size() ? text[i] : '\n';
+        if (c == '"') {
+            quoted = !quoted;
+            blank = false;
+        } else if (quoted) {
+            continue;
+        } else if (c == '\n') {
+            if (!blank) {
+                for (size_t d = 0; d < kDelimiters.size(); ++d)
+                    counts[d].push_back(current[d]);
+                ++lines;
+            }
+            current = {};
+            blank = true;
+        } else if (c != '\r') {
+            blank = false;
+            for (size_t d = 0; d < kDelimiters.size(); ++d)
+                current[d] += c == kDelimiters[d];
+        }
+    }
+    char best = ',';
+    int bestScore = 0;
+    for (size_t d = 0; d < kDelimiters.size(); ++d) {
+        if (counts[d].empty())
+            continue;
+        // Even splitting counts most; then how many fields it makes.
+        const auto [low, high] = std::minmax_element(counts[d].begin(), counts[d].end());
+        const int score = *low > 0 ? (*low == *high ? 100000 : 1000) + *low : 0;
+        if (score > bestScore) {
+            bestScore = score;
+            best = kDelimiters[d];
+        }
+    }
+    return best;
+}
+
+CCsvReader::CCsvReader(std::string_view text, char delimiter)
+    : m_parser(std::make_unique<csv_parser>()), m_text(text) {
+    csv_init(m_parser.get(), CSV_STRICT | CSV_STRICT_FINI);
+    csv_set_delim(m_parser.get(), static_cast<unsigned char>(delimiter));
+}
+
+CCsvReader::~CCsvReader() {
+    csv_free(m_parser.get());
+}
+
+void CCsvReader::OnField(void* data, std::size_t size, void* self) {
+    auto* reader = static_cast<CCsvReader*>(self);
+    reader->m_fields.emplace_back(static_cast<const char*>(data), size);
+}
+
+void CCsvReader::OnRowEnd(int, void* self) {
+    auto* reader = static_cast<CCsvReader*>(self);
+    reader->m_ready.push_back(CsvRow{reader->m_nRowLine, std::move(reader->m_fields)});
+    reader->m_fields.clear();
+}
+
+// Feeds one line of the text, so that every row knows the line it starts on.
+void CCsvReader::Feed() {
+    if (m_nOffset >= m_text.size()) {
+        if (csv_fini(m_parser.get(), OnField, OnRowEnd, this) != 0)
+            m_strError = "第 " + std::to_string(m_nRowLine) + " 行的引号没有结束";
+        m_bFinished = true;
+        return;
+    }
+    const size_t newline = m_text.find('\n', m_nOffset);
+    const size_t end = newline == std::string_view::npos ? m_text.size() : newline + 1;
+    ++m_nLine;
+    if (m_parser->pstate == kRowNotBegun)
+        m_nRowLine = m_nLine;
+    const size_t length = end - m_nOffset;
+    if (csv_parse(m_parser.get(), m_text.data() + m_nOffset, length, OnField, OnRowEnd, this) !=
+        length) {
+        m_strError = "第 " + std::to_string(m_nLine) + " 行的引号用法不对";
+        m_bFinished = true;
+    }
+    m_nOffset = end;
+}
+
+bool CCsvReader::Next(CsvRow& row) {
+    while (m_ready.empty() && !m_bFinished)
+        Feed();
+    if (m_ready.empty() || !m_strError.empty())
+        return false;
+    row = std::move(m_ready.front());
+    m_ready.pop_front();
+    return true;
+}
+
+double CCsvReader::Progress() const {
+    return m_text.empty() ? 1.0 : static_cast<double>(m_nOffset) / m_text.size();
+}

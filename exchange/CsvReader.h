@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct csv_parser;
+
+/// One row of a CSV file: the fields and the line of the file it starts on (from 1).
+struct CsvRow {
+    std::size_t nLine = 0;
+    std::vector<std::string> fields;
+};
+
+/// Comma, semicolon or tab: the one that splits the first lines of `text` most evenly
+/// (outside quotes); a comma when nothing tells.
+char DetectDelimiter(std::string_view text);
+
+/// Reads rows from CSV text through libcsv, strictly: a quote where none may stand, or one
+/// that is never closed, ends the reading with GetLastError naming the line. Blank lines
+/// are skipped; white space around an unquoted field is dropped.
+class CCsvReader {
+public:
+    CCsvReader(std::string_view text, char delimiter);
+    ~CCsvReader();
+    CCsvReader(const CCsvReader&) = delete;
+    CCsvReader& operator=(const CCsvReader&) = delete;
+
+    /// The next row; false at the end of the text or on an error.
+    bool Next(CsvRow& row);
+    /// How much of the text has been read, 0 to 1.
+    double Progress() const;
+    /// Empty unless reading stopped on an error.
+    const std::string& GetLastError() const { return m_strError; }
+
+private:
+    static void OnField(void* data, std::size_t size, void* self);
+    static void OnRowEnd(int terminator, void* self);
+    void Feed();
+
+    std::unique_ptr<csv_parser> m_parser;
+    std::string_view m_text;
+    std::size_t m_nOffset = 0;
+    std::size_t m_nLine = 0;    // lines fed so far
+    std::size_t m_nRowLine = 0; // where the row being read began
+    bool m_bFinished = false;
+    std::vector<std::string> m_fields;
+    std::deque<CsvRow> m_ready;
+    std::string m_strError;
+};

@@ -1,0 +1,153 @@
+#include "exchange/ImportChecker.h"
+
+#include "data/ADORecordset.h"
+#include "exchange/CsvReader.h"
+#include "exchange/RecordReader.h"
+#include "exchange/RecordTable.h"
+#include "exchange/RecordText.h"
+#include "exchange/TextEncoding.h"
+
+#include <cstring>
+
+namespace {
+
+void ReadList(CADODatabase& db, const char* szTable, std::unordered_set<std::string>& entries) {
+    CADORecordset recordset(&db);
+    if (!recordset.Open(szTable, CADORecordset::ModeTable))
+        return;
+    while (!recordset.IsEOF()) {
+        std::string entry;
+        recordset.GetFieldValue(1, entry);
+        entries.insert(std::move(entry));
+        recordset.MoveNext();
+    }
+    recordset.Close();
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+CImportChecker::CImportChecker(const ImportOptions& options, const ColumnMapping& mapping,
+                               bool bCheckUtf8)
+    : m_options(options), m_mapping(mapping), m_bCheckUtf8(bCheckUtf8) {
+}
+
+CImportChecker::Lists& CImportChecker::ListsOf(const RecordTable* table) {
+    return table == &kIncomeRecords ? m_income : m_pay;
+}
+
+const CImportChecker::Lists& CImportChecker::ListsOf(const RecordTable* table) const {
+    return table == &kIncomeRecords ? m_income : m_pay;
+}
+
+std::string CImportChecker::KeyOf(const ExchangeRecord& record) {
+    std::string key = FormatRecordDate(record.dtRecord);
+    for (const std::string* part : {&record.strMember, &record.strItem, &record.strNote}) {
+        key.push_back('\x1F');
+        key += *part;
+    }
+    key.push_back('\x1F');
+    key.append(reinterpret_cast<const char*>(&record.dAmount), sizeof record.dAmount);
+    return key;
+}
+
+void CImportChecker::Load(CADODatabase& db) {
+    ReadList(db, kMemberTable, m_members);
+    for (const RecordTable* table : {&kIncomeRecords, &kPayRecords}) {
+        if ((table == &kIncomeRecords && m_options.nKind == ImportKind::Expense) ||
+            (table == &kPayRecords && m_options.nKind == ImportKind::Income))
+            continue;
+        Lists& lists = ListsOf(table);
+        ReadList(db, table->szItemTable, lists.items);
+        if (!m_options.bKeepDuplicates)
+            for (const ExchangeRecord& record : ReadAllRecords(db, *table))
+                lists.keys.insert(KeyOf(record));
+    }
+}
+
+CheckedLine CImportChecker::Check(const CsvRow& row) const {
+    CheckedLine line;
+    const auto bad = [&line](std::string reason) {
+        line.nStatus = CheckedLine::Bad;
+        line.strReason = std::move(reason);
+        return line;
+    };
+    if (m_bCheckUtf8)
+        for (const std::string& field : row.fields)
+            if (!IsValidUtf8(field))
+                return bad("不是有效的 UTF-8 文本");
+    const auto field = [&row, this](ImportField which) -> const std::string& {
+        static const std::string kEmpty;
+        const int column = m_mapping[which];
+        return column >= 0 && static_cast<size_t>(column) < row.fields.size()
+                   ? row.fields[static_cast<size_t>(column)]
+                   : kEmpty;
+    };
+    ExchangeRecord& record = line.record;
+    if (std::string reason = ParseRecordDate(field(FieldDate), record.dtRecord); !reason.empty())
+        return bad(reason);
+    if (std::string reason = ParseAmount(field(FieldAmount), record.dAmount); !reason.empty())
+        return bad(reason);
+    record.strMember = Trimmed(field(FieldMember));
+    record.strItem = Trimmed(field(FieldItem));
+    record.strNote = field(FieldNote);
+    if (record.strMember.empty())
+        return bad("成员为空");
+    if (record.strItem.empty())
+        return bad("类别为空");
+
+    switch (m_options.nKind) {
+    case ImportKind::Income:
+        line.pTable = &kIncomeRecords;
+        break;
+    case ImportKind::Expense:
+        line.pTable = &kPayRecords;
+        break;
+    case ImportKind::ByColumn:
+        if (m_mapping[FieldKind] >= 0) {
+            const std::string kind = Trimmed(field(FieldKind));
+            if (kind == kIncomeRecords.szKind)
+                line.pTable = &kIncomeRecords;
+            else if (kind == kPayRecords.szKind)
+                line.pTable = &kPayRecords;
+            else
+                return bad("收支应为收入或支出");
+        } else if (record.dAmount < 0) {
+            line.pTable = &kPayRecords;
+            record.dAmount = -record.dAmount;
+        } else {
+            line.pTable = &kIncomeRecords;
+        }
+        break;
+    }
+
+    const Lists& lists = ListsOf(line.pTable);
+    line.bNewMember = m_members.count(record.strMember) == 0;
+    line.bNewItem = lists.items.count(record.strItem) == 0;
+    if (line.bNewMember && !m_options.bAddMissing)
+        return bad("成员“" + record.strMember + "”不在家庭成员中");
+    if (line.bNewItem && !m_options.bAddMissing)
+        return bad("类别“" + record.strItem + "”不在" + line.pTable->szItemTable + "中");
+    line.nStatus = !m_options.bKeepDuplicates && lists.keys.count(KeyOf(record)) != 0
+                       ? CheckedLine::Duplicate
+                       : CheckedLine::Good;
+    return line;
+}
+
+void CImportChecker::Accept(const CheckedLine& line) {
+    if (line.nStatus != CheckedLine::Good)
+        return;
+    Lists& lists = ListsOf(line.pTable);
+    if (line.bNewMember)
+        m_members.insert(line.record.strMember);
+    if (line.bNewItem)
+        lists.items.insert(line.record.strItem);
+    if (!m_options.bKeepDuplicates)
+        lists.keys.insert(KeyOf(line.record));
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "exchange/ColumnMapping.h"
+#include "exchange/ExchangeRecord.h"
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+class CADODatabase;
+struct CsvRow;
+struct RecordTable;
+
+/// Which table the lines of an import go to: all to one, or each by its 收支 column (or,
+/// without one, by the sign of its amount: negative is an expense).
+enum class ImportKind { Income, Expense, ByColumn };
+
+struct ImportOptions {
+    ImportKind nKind = ImportKind::Income;
+    bool bAddMissing = false;     // members and categories not in their lists are added
+    bool bKeepDuplicates = false; // lines equal to a stored record or an earlier line too
+};
+
+/// One line as it will be stored, or why it will not.
+struct CheckedLine {
+    enum Status { Good, Duplicate, Bad };
+    Status nStatus = Bad;
+    std::string strReason; // for a bad line
+    const RecordTable* pTable = nullptr;
+    ExchangeRecord record;
+    bool bNewMember = false;
+    bool bNewItem = false;
+};
+
+/// Checks the lines of an import against the ledger: the texts must read as a date and an
+/// amount, member and category must be in their lists (or be added), and a line equal to a
+/// stored record or an earlier line is a duplicate.
+class CImportChecker {
+public:
+    CImportChecker(const ImportOptions& options, const ColumnMapping& mapping, bool bCheckUtf8);
+
+    /// Reads the lists and the stored records of the tables the import may write.
+    void Load(CADODatabase& db);
+    CheckedLine Check(const CsvRow& row) const;
+    /// Takes a line that will be stored into account for the lines after it.
+    void Accept(const CheckedLine& line);
+
+    const ImportOptions& GetOptions() const { return m_options; }
+
+private:
+    struct Lists {
+        std::unordered_set<std::string> items;
+        std::unordered_set<std::string> keys; // stored and accepted records
+    };
+    Lists& ListsOf(const RecordTable* table);
+    const Lists& ListsOf(const RecordTable* table) const;
+    static std::string KeyOf(const ExchangeRecord& record);
+
+    ImportOptions m_options;
+    ColumnMapping m_mapping;
+    bool m_bCheckUtf8;
+    std::unordered_set<std::string> m_members;
+    Lists m_income;
+    Lists m_pay;
+};

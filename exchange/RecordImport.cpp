@@ -1,0 +1,156 @@
+#include "exchange/RecordImport.h"
+
+#include "data/ADODatabase.h"
+#include "data/ADORecordset.h"
+#include "exchange/CsvReader.h"
+#include "exchange/CsvWriter.h"
+#include "exchange/ImportFile.h"
+#include "exchange/RecordTable.h"
+
+#include <memory>
+
+namespace {
+
+// The recordsets an import writes through, opened once each.
+class ImportWriter {
+public:
+    explicit ImportWriter(CADODatabase& db) : m_db(db) {}
+
+    void Write(const CheckedLine& line) {
+        if (line.bNewMember)
+            AddEntry(m_members, kMemberTable, line.record.strMember);
+        if (line.bNewItem)
+            AddEntry(line.pTable == &kIncomeRecords ? m_incomeItems : m_payItems,
+                     line.pTable->szItemTable, line.record.strItem);
+        const RecordTable& table = *line.pTable;
+        CADORecordset& recordset =
+            Opened(&table == &kIncomeRecords ? m_income : m_pay, table.szTable);
+        recordset.AddNew();
+        recordset.SetFieldValue(table.szMemberColumn, line.record.strMember);
+        recordset.SetFieldValue(table.szItemColumn, line.record.strItem);
+        recordset.SetFieldValue(table.szAmountColumn, line.record.dAmount);
+        recordset.SetFieldValue(table.szDateColumn, line.record.dtRecord);
+        recordset.SetFieldValue("备注", line.record.strNote);
+        if (!recordset.Update())
+            throw CADOException(recordset.GetLastError(), recordset.GetLastErrorString());
+    }
+
+private:
+    CADORecordset& Opened(std::unique_ptr<CADORecordset>& recordset, const char* szTable) {
+        if (!recordset) {
+            recordset = std::make_unique<CADORecordset>(&m_db);
+            if (!recordset->Open(szTable, CADORecordset::ModeTable))
+                throw CADOException(recordset->GetLastError(), std::string("表打不开：") + szTable);
+        }
+        return *recordset;
+    }
+
+    void AddEntry(std::unique_ptr<CADORecordset>& recordset, const char* szTable,
+                  const std::string& entry) {
+        CADORecordset& list = Opened(recordset, szTable);
+        list.AddNew();
+        list.SetFieldValue("类型", entry);
+        if (!list.Update())
+            throw CADOException(list.GetLastError(), list.GetLastErrorString());
+    }
+
+    CADODatabase& m_db;
+    std::unique_ptr<CADORecordset> m_income, m_pay, m_members, m_incomeItems, m_payItems;
+};
+
+} // namespace
+
+ImportSummary ImportRecords(CADODatabase& db, const CImportFile& file, const ColumnMapping& mapping,
+                            const ImportOptions& options, const ImportProgress& progress) {
+    ImportSummary summary;
+    if (std::string missing = MissingFieldsText(mapping); !missing.empty()) {
+        summary.strError = missing;
+        return summary;
+    }
+    CImportChecker checker(options, mapping, file.ChecksUtf8());
+    checker.Load(db);
+
+    CCsvReader reader(file.GetText(), file.GetDelimiter());
+    CsvRow row;
+    if (!reader.Next(row)) {
+        summary.strError = reader.GetLastError().empty() ? "文件是空的" : reader.GetLastError();
+        return summary;
+    }
+    if (!db.BeginTrans()) {
+        summary.strError = "账本没有打开";
+        return summary;
+    }
+    try {
+        ImportWriter writer(db);
+        std::size_t nLines = 0;
+        while (reader.Next(row)) {
+            CheckedLine line = checker.Check(row);
+            switch (line.nStatus) {
+            case CheckedLine::Good:
+                writer.Write(line);
+                checker.Accept(line);
+                ++summary.nImported;
+                break;
+            case CheckedLine::Duplicate:
+                ++summary.nDuplicates;
+                break;
+            case CheckedLine::Bad:
+                summary.badLines.push_back(
+                    BadLine{row.nLine, std::move(line.strReason), std::move(row.fields)});
+                break;
+            }
+            if (++nLines % 1000 == 0 && progress && !progress(reader.Progress())) {
+                summary.bCancelled = true;
+                break;
+            }
+        }
+        if (!summary.bCancelled && reader.GetLastError().empty() && nLines == 0)
+            summary.strError = "文件中只有标题行，没有记录";
+        else if (!reader.GetLastError().empty())
+            summary.strError = reader.GetLastError();
+        if (summary.bCancelled || !summary.strError.empty()) {
+            db.RollbackTrans();
+            summary.nImported = summary.nDuplicates = 0;
+            if (!summary.strError.empty())
+                summary.badLines.clear();
+            return summary;
+        }
+        db.CommitTrans();
+    } catch (...) {
+        db.RollbackTrans();
+        throw;
+    }
+    if (progress)
+        progress(1.0);
+    return summary;
+}
+
+std::string ImportSummaryText(const ImportSummary& summary) {
+    if (!summary.strError.empty())
+        return "导入失败！" + summary.strError + "，没有导入任何记录。";
+    if (summary.bCancelled)
+        return "导入已取消，没有导入任何记录。";
+    return "导入完成！导入 " + std::to_string(summary.nImported) + " 条记录，跳过重复 " +
+           std::to_string(summary.nDuplicates) + " 条，错误 " +
+           std::to_string(summary.badLines.size()) + " 行。";
+}
+
+bool SaveBadLines(const std::filesystem::path& path, const std::vector<BadLine>& badLines,
+                  std::string& strError) {
+    CCsvWriter writer;
+    if (!writer.Open(path)) {
+        strError = writer.GetLastError();
+        return false;
+    }
+    writer.WriteRow({"行号", "原因"});
+    for (const BadLine& line : badLines) {
+        std::vector<std::string> fields{std::to_string(line.nLine), line.strReason};
+        fields.insert(fields.end(), line.fields.begin(), line.fields.end());
+        writer.WriteRow(fields);
+    }
+    if (!writer.Commit()) {
+        strError = writer.GetLastError();
+        return false;
+    }
+    return true;
+}

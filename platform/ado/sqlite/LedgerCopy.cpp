@@ -1,0 +1,258 @@
+#include "platform/ado/LedgerCopy.h"
+
+#include "platform/ado/DurableFile.h"
+#include "platform/ado/sqlite/LedgerCheck.h"
+#include "platform/ado/LedgerFile.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+
+namespace ado {
+namespace {
+
+using namespace ledger_check;
+
+constexpr int kBusyTimeoutMs = 3000;
+// A backup waits longer than a write: it is not in a user's way while it waits.
+constexpr int kBackupWaitMs = 10000;
+// Pages per step: 1 MB of 4 KB pages between two progress reports.
+constexpr int kPagesPerStep = 256;
+constexpr int kRetryPauseMs = 50;
+
+// Opens without creating; the flags say read-only or read-write.
+int OpenDatabase(const std::string& path, int flags, DatabasePtr& db) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    db.reset(raw);
+    if (rc == SQLITE_OK)
+        sqlite3_extended_result_codes(raw, 1);
+    return rc;
+}
+
+// The temporary copy and its journal go away unless the copy was renamed into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : m_path(std::move(path)) { Remove(); }
+    ~TemporaryFile() {
+        if (!m_bKept)
+            Remove();
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    void Keep() { m_bKept = true; }
+
+private:
+    void Remove() {
+        ::unlink(m_path.c_str());
+        ::unlink((m_path + "-journal").c_str());
+    }
+
+    std::string m_path;
+    bool m_bKept = false;
+};
+
+// A writer at work takes its lock again right after each commit; SQLite's own waiting,
+// which sleeps longer the longer it waits, would rarely find the moment in between. So the
+// copy asks again every half millisecond, up to the timeout.
+constexpr int kPollMicroseconds = 500;
+
+int PollWhileBusy(void* timeoutMs, int count) {
+    const long long limit = reinterpret_cast<std::intptr_t>(timeoutMs) * 1000 / kPollMicroseconds;
+    if (count >= limit)
+        return 0;
+    ::usleep(kPollMicroseconds);
+    return 1;
+}
+
+void WaitForLocks(sqlite3* db, int timeoutMs) {
+    sqlite3_busy_handler(db, &PollWhileBusy,
+                         reinterpret_cast<void*>(static_cast<std::intptr_t>(timeoutMs)));
+}
+
+// Runs an SQL text; SQLite's result code.
+int Exec(sqlite3* db, const char* sql) {
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
+
+std::string ErrnoText(int error) {
+    return std::strerror(error);
+}
+
+// Copies every page of `src` into `dst`. Busy steps are retried until `deadline`.
+int CopyPages(sqlite3* dst, sqlite3* src, int pagesPerStep, const CopyProgress& progress,
+              std::chrono::steady_clock::time_point deadline, bool& cancelled) {
+    sqlite3_backup* backup = sqlite3_backup_init(dst, "main", src, "main");
+    if (backup == nullptr)
+        return sqlite3_extended_errcode(dst);
+    int rc = SQLITE_OK;
+    while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        rc = sqlite3_backup_step(backup, pagesPerStep);
+        if ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED)) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                break;
+            sqlite3_sleep(kRetryPauseMs);
+            continue;
+        }
+        if (rc == SQLITE_OK && progress) {
+            const int total = sqlite3_backup_pagecount(backup);
+            if (!progress(total - sqlite3_backup_remaining(backup), total)) {
+                cancelled = true;
+                break;
+            }
+        }
+    }
+    const int finished = sqlite3_backup_finish(backup);
+    if (rc == SQLITE_DONE)
+        return finished;
+    return rc == SQLITE_OK ? finished : rc;
+}
+
+} // namespace
+
+std::string TemporaryCopyName(const std::string& dest, long processId) {
+    const std::filesystem::path path(dest);
+    return (path.parent_path() /
+            ("." + path.filename().string() + "." + std::to_string(processId) + ".part"))
+        .string();
+}
+
+LedgerCopyResult VerifyLedgerFile(const std::string& path) {
+    std::string detail;
+    const CopyProblem onDisk = CheckOnDisk(path, detail);
+    if (onDisk != CopyProblem::None)
+        return Failure(onDisk, path, detail);
+    DatabasePtr db;
+    const int rc = OpenDatabase(path, SQLITE_OPEN_READONLY, db);
+    if (rc != SQLITE_OK)
+        return Failure(ReadProblem(rc, path), path, sqlite3_errstr(rc));
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    return CheckOpenLedger(db.get(), path);
+}
+
+LedgerCopyResult ReadLedgerCounts(const std::string& path) {
+    LedgerCopyResult result;
+    result.file = path;
+    DatabasePtr db;
+    if (CheckOnDisk(path, result.detail) != CopyProblem::None ||
+        OpenDatabase(path, SQLITE_OPEN_READONLY, db) != SQLITE_OK)
+        return result;
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    ReadCounts(db.get(), result);
+    return result;
+}
+
+LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& dest, bool replace,
+                                  const CopyProgress& progress) {
+    std::string detail;
+    const CopyProblem onDisk = CheckOnDisk(source, detail);
+    if (onDisk != CopyProblem::None)
+        return Failure(onDisk, source, detail);
+    // Read-write like any user of the ledger, so that a journal left by a writer that died
+    // is rolled back before its pages are read.
+    DatabasePtr src;
+    int rc = OpenDatabase(source, SQLITE_OPEN_READWRITE, src);
+    if (rc != SQLITE_OK)
+        return Failure(ReadProblem(rc, source), source, sqlite3_errstr(rc));
+    WaitForLocks(src.get(), kBackupWaitMs);
+    // One read transaction for the whole copy: writers wait for it instead of restarting
+    // the copy, and the copy is the ledger as it was at one moment.
+    Exec(src.get(), "BEGIN");
+    int readRc = SQLITE_OK;
+    if (ClassifyLedger(src.get(), readRc) == LedgerKind::Foreign)
+        return readRc == SQLITE_OK
+                   ? Failure(CopyProblem::NotALedger, source,
+                             "The file '" + source + "' is not a Coffer data file.")
+                   : Failure(ReadProblem(readRc, source), source, sqlite3_errstr(readRc));
+    long long modified = 0;
+    durable::ReadModificationTime(source, modified);
+
+    TemporaryFile temporary(TemporaryCopyName(dest, static_cast<long>(::getpid())));
+    if (const int error = durable::CreatePrivateFile(temporary.Path()))
+        return Failure(ErrnoProblem(error), dest, temporary.Path() + ": " + ErrnoText(error));
+    DatabasePtr dst;
+    rc = OpenDatabase(temporary.Path(), SQLITE_OPEN_READWRITE, dst);
+    if (rc != SQLITE_OK)
+        return Failure(WriteProblem(rc, dst.get()), dest, sqlite3_errstr(rc));
+    // The copy counts only once it is flushed and renamed, so it needs no journal of its own.
+    Exec(dst.get(), "PRAGMA journal_mode=OFF");
+    Exec(dst.get(), "PRAGMA synchronous=OFF");
+    bool cancelled = false;
+    rc = CopyPages(dst.get(), src.get(), kPagesPerStep, progress, std::chrono::steady_clock::now(),
+                   cancelled);
+    Exec(src.get(), "COMMIT");
+    if (cancelled)
+        return Failure(CopyProblem::Cancelled, dest, "The backup was cancelled.");
+    if (rc != SQLITE_OK) {
+        const CopyProblem problem = WriteProblem(rc, dst.get());
+        const std::string about = problem == CopyProblem::LedgerDamaged ? source : dest;
+        return Failure(problem, about, sqlite3_errmsg(dst.get()));
+    }
+    LedgerCopyResult result = CheckOpenLedger(dst.get(), temporary.Path());
+    if (!result.Ok()) {
+        // A copy that does not verify: the ledger's fault when it fails the same check.
+        const LedgerCopyResult original = CheckOpenLedger(src.get(), source);
+        if (!original.Ok())
+            return original;
+        return Failure(CopyProblem::WriteFailed, dest, "The copy did not verify: " + result.detail);
+    }
+    if (sqlite3_close(dst.release()) != SQLITE_OK)
+        return Failure(CopyProblem::WriteFailed, dest, "The copy could not be closed.");
+    if (const int error = durable::SyncFile(temporary.Path()))
+        return Failure(ErrnoProblem(error), dest, ErrnoText(error));
+    durable::SetModificationTime(temporary.Path(), modified);
+    if (const int error = durable::Rename(temporary.Path(), dest, replace))
+        return Failure(error == EEXIST ? CopyProblem::WriteFailed : ErrnoProblem(error), dest,
+                       dest + ": " + ErrnoText(error));
+    temporary.Keep();
+    durable::SyncFolder(std::filesystem::path(dest).parent_path().string());
+    result.file = dest;
+    return result;
+}
+
+LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string& ledger,
+                                   int waitMs) {
+    const LedgerCopyResult checked = VerifyLedgerFile(backup);
+    if (!checked.Ok())
+        return checked;
+    std::string detail;
+    const CopyProblem onDisk = CheckOnDisk(ledger, detail);
+    if (onDisk != CopyProblem::None)
+        return Failure(onDisk, ledger, detail);
+    DatabasePtr dst;
+    int rc = OpenDatabase(ledger, SQLITE_OPEN_READWRITE, dst);
+    if (rc != SQLITE_OK)
+        return Failure(ReadProblem(rc, ledger), ledger, sqlite3_errstr(rc));
+    WaitForLocks(dst.get(), kRetryPauseMs);
+    // Whose file: only a ledger is overwritten, a damaged one that still carries our id too.
+    int readRc = SQLITE_OK;
+    if (ClassifyLedger(dst.get(), readRc) == LedgerKind::Foreign && !HeaderCarriesOurId(ledger)) {
+        if (readRc != SQLITE_OK && (readRc & 0xff) != SQLITE_NOTADB)
+            return Failure(ReadProblem(readRc, ledger), ledger, sqlite3_errstr(readRc));
+        return Failure(CopyProblem::NotALedger, ledger,
+                       "The file '" + ledger + "' is not a Coffer data file.");
+    }
+    DatabasePtr src;
+    rc = OpenDatabase(backup, SQLITE_OPEN_READONLY, src);
+    if (rc != SQLITE_OK)
+        return Failure(ReadProblem(rc, backup), backup, sqlite3_errstr(rc));
+    // All pages in one step: one transaction on the ledger, journalled like any write.
+    bool cancelled = false;
+    rc = CopyPages(dst.get(), src.get(), -1, {},
+                   std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs), cancelled);
+    if (rc != SQLITE_OK) {
+        const CopyProblem problem = WriteProblem(rc, dst.get());
+        return Failure(problem, ledger, sqlite3_errmsg(dst.get()));
+    }
+    return CheckOpenLedger(dst.get(), ledger);
+}
+
+} // namespace ado

@@ -1,0 +1,139 @@
+#include "exchange/ColumnMapping.h"
+#include "exchange/CsvReader.h"
+#include "exchange/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+struct ReadResult {
+    Rows rows;
+    std::vector<size_t> lines;
+    std::string error;
+};
+
+ReadResult ReadAll(std::string_view text, char delimiter = ',') {
+    CCsvReader reader(text, delimiter);
+    ReadResult result;
+    CsvRow row;
+    while (reader.Next(row)) {
+        result.rows.push_back(row.fields);
+        result.lines.push_back(row.nLine);
+    }
+    result.error = reader.GetLastError();
+    EXPECT_EQ(reader.Progress(), result.error.empty() ? 1.0 : reader.Progress());
+    return result;
+}
+
+TEST(CsvReaderTest, RowsFieldsAndTheLinesTheyStartOn) {
+    const ReadResult result = ReadAll("a,b,c\r\n"
+                                      "1,\"x, \"\"y\"\"\",\"two\r\nlines\"\n"
+                                      "\n"
+                                      "  padded  ,\"  kept  \",\n"
+                                      "last,without,newline");
+    EXPECT_EQ(result.error, "");
+    EXPECT_EQ(result.rows, (Rows{{"a", "b", "c"},
+                                 {"1", "x, \"y\"", "two\r\nlines"},
+                                 {"padded", "  kept  ", ""},
+                                 {"last", "without", "newline"}}));
+    EXPECT_EQ(result.lines, (std::vector<size_t>{1, 2, 5, 6}));
+}
+
+TEST(CsvReaderTest, BrokenQuotesStopTheReadingWithTheirLine) {
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"a,b\n1,\"open\n2,3\n", "第 2 行的引号没有结束"},
+        {"a,b\n1,2\n3,\"never closed", "第 3 行的引号没有结束"},
+        {"a,b\n1,ab\"c\n", "第 2 行的引号用法不对"},
+        {"a,b\n1,\"x\"y\n", "第 2 行的引号用法不对"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadAll(c.text).error, c.error) << c.text;
+}
+
+TEST(CsvReaderTest, EmptyTextAndManyColumns) {
+    EXPECT_TRUE(ReadAll("").rows.empty());
+    EXPECT_TRUE(ReadAll("\n\r\n\n").rows.empty());
+    std::string wide;
+    for (int i = 0; i < 10000; ++i)
+        wide += (i ? "," : "") + std::to_string(i);
+    const ReadResult result = ReadAll(wide + "\n" + wide);
+    ASSERT_EQ(result.rows.size(), 2u);
+    EXPECT_EQ(result.rows[1].size(), 10000u);
+    EXPECT_EQ(result.rows[1][9999], "9999");
+}
+
+TEST(CsvReaderTest, DelimiterDetection) {
+    const struct {
+        const char* text;
+        char delimiter;
+    } cases[] = {
+        {"日期,金额,备注\n2024-01-01,1,x\n", ','},
+        {"日期;金额;备注\n2024-01-01;1,5;x\n", ';'},
+        {"日期\t金额\t备注\n2024-01-01\t1,234.00\tx\n", '\t'},
+        {"a;b\n\"1,2,3,4\";5\n", ';'}, // commas inside quotes do not count
+        {"only\none\n", ','},
+        {"", ','},
+        {"a,b;c\n1,2;3\n", ','}, // a tie goes to the comma
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DetectDelimiter(c.text), c.delimiter) << c.text;
+}
+
+TEST(CsvReaderTest, Utf8ValidityAndEncodingDetection) {
+    const struct {
+        const char* bytes;
+        bool valid;
+    } cases[] = {
+        {"", true},
+        {"abc", true},
+        {"爸爸", true},
+        {"😀", true},
+        {"\xC0\xAF", false},
+        {"\xED\xA0\x80", false},
+        {"\xF4\x90\x80\x80", false},
+        {"\xE7\x88", false},
+        {"\xB0\xD6", false},
+        {"\x80", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << c.bytes;
+
+    EXPECT_EQ(DetectEncoding("爸爸"), TextEncoding::Utf8);
+    EXPECT_EQ(DetectEncoding("\xB0\xD6\xB0\xD6"), TextEncoding::Gb18030);  // 爸爸 in GBK
+    EXPECT_EQ(DetectEncoding("\xEF\xBB\xBF\xB0\xD6"), TextEncoding::Utf8); // declared
+    std::string text, error;
+    ASSERT_TRUE(
+        DecodeText("\xB0\xD6\xB0\xD6,\x81\x30\x81\x30", TextEncoding::Gb18030, text, error));
+    EXPECT_EQ(text, "爸爸,\xC2\x80"); // a four-byte GB18030 sequence too
+    ASSERT_TRUE(DecodeText("\xEF\xBB\xBF"
+                           "a",
+                           TextEncoding::Utf8, text, error));
+    EXPECT_EQ(text, "a");
+    EXPECT_FALSE(DecodeText("ok\nok\n\x81\x30", TextEncoding::Gb18030, text, error));
+    EXPECT_EQ(error, "第 3 行不是有效的 GB18030 文本");
+}
+
+TEST(CsvReaderTest, HeadingsMapToFields) {
+    const struct {
+        std::vector<std::string> header;
+        std::array<int, FieldCount> columns; // date, amount, member, item, note, kind
+    } cases[] = {
+        {{"编号", "金额", "成员", "日期", "类别", "备注"}, {3, 1, 2, 4, 5, -1}},
+        {{"Date", " AMOUNT ", "Member", "Category", "Note", "Type"}, {0, 1, 2, 3, 4, 5}},
+        {{"时间", "金 额", "人员", "项目", "收支"}, {0, 1, 2, 3, -1, 4}},
+        {{"\xEF\xBB\xBF日期", "类型", "金额", "支出人员"}, {0, 2, 3, 1, -1, -1}},
+        {{"日期", "日期", "x"}, {0, -1, -1, -1, -1, -1}}, // the first one wins
+        {{}, {-1, -1, -1, -1, -1, -1}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MapHeader(c.header).columns, c.columns) << ::testing::PrintToString(c.header);
+    EXPECT_EQ(MissingFieldsText(MapHeader({"日期", "金额", "成员", "类别"})), "");
+    EXPECT_EQ(MissingFieldsText(MapHeader({"日期", "备注"})), "找不到金额、成员、类别列");
+}
+
+} // namespace

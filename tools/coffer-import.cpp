@@ -1,0 +1,81 @@
+// coffer-import (--income|--expense|--by-column) [--add-missing] [--keep-duplicates] FILE
+// [LEDGER]: imports the records of a CSV file into a Coffer ledger.
+
+#include "CofferVersion.h"
+#include "exchange/LedgerExport.h"
+#include "exchange/LedgerImport.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Usage(FILE* to) {
+    std::fprintf(to,
+                 "usage: coffer-import (--income|--expense|--by-column) [--add-missing]\n"
+                 "                     [--keep-duplicates] FILE [LEDGER]\n"
+                 "Imports the lines of the CSV file FILE into LEDGER (default ./data.mdb) in one\n"
+                 "transaction. Exit status 0: every line imported or skipped as a duplicate;\n"
+                 "2: some lines were bad (the good ones were imported); 1: nothing imported.\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ImportOptions options;
+    std::optional<ImportKind> kind;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--version") {
+            std::printf("coffer-import %s\n", kCofferVersion);
+            return 0;
+        }
+        if (argument == "-h" || argument == "--help") {
+            Usage(stdout);
+            return 0;
+        }
+        std::optional<ImportKind> chosen;
+        if (argument == "--income")
+            chosen = ImportKind::Income;
+        else if (argument == "--expense")
+            chosen = ImportKind::Expense;
+        else if (argument == "--by-column")
+            chosen = ImportKind::ByColumn;
+        else if (argument == "--add-missing")
+            options.bAddMissing = true;
+        else if (argument == "--keep-duplicates")
+            options.bKeepDuplicates = true;
+        else if (argument.size() > 1 && argument[0] == '-') {
+            std::fprintf(stderr, "coffer-import: unknown option %s\n", argument.c_str());
+            return 1;
+        } else
+            positional.push_back(argument);
+        if (chosen) {
+            if (kind && *kind != *chosen) {
+                std::fprintf(stderr,
+                             "coffer-import: choose one of --income, --expense, --by-column\n");
+                return 1;
+            }
+            kind = chosen;
+        }
+    }
+    if (!kind || positional.empty() || positional.size() > 2) {
+        Usage(stderr);
+        return 1;
+    }
+    options.nKind = *kind;
+    const std::string ledger = positional.size() == 2 ? positional[1] : "data.mdb";
+    const ImportSummary summary =
+        ImportLedgerFile(LedgerConnectionText(ledger), positional[0], options);
+    if (!summary.strError.empty()) {
+        std::fprintf(stderr, "coffer-import: %s\n", ImportSummaryText(summary).c_str());
+        return 1;
+    }
+    std::printf("%s\n", ImportSummaryText(summary).c_str());
+    for (const BadLine& line : summary.badLines)
+        std::fprintf(stderr, "第 %zu 行：%s\n", line.nLine, line.strReason.c_str());
+    return summary.badLines.empty() ? 0 : 2;
+}
