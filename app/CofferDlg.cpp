@@ -26,6 +26,7 @@ const NavigationItem kNavigation[] = {
     {"日常管理", -1, "tree2.add.all"},   {"日常收入", 0, "tree2.add.income"},
     {"日常支出", 0, "tree2.add.pay"},    {"日常查询", -1, "tree2.search.all"},
     {"收入查询", 3, "tree2.add.income"}, {"支出查询", 3, "tree2.add.pay"},
+    {"收支统计", 3, "tree2.search.stats"},
 };
 
 constexpr unsigned kTrayIconId = 100;
@@ -196,22 +197,9 @@ void CCofferDlg::OnClose() {
         ui::Dialog::OnClose();
         return;
     }
-    // Hidden, not closed: QDialog's own hiding would end the modal run, and the program.
-    QWidget::setVisible(false);
-}
-
-// QDialog ends its modal run by hiding the window, and a window already hidden is not
-// hidden again: 退出 chosen from the tray menu would leave the program running with no
-// window. Such a window is first shown without reaching the screen.
-void CCofferDlg::done(int result) {
-    const bool hidden = isHidden();
-    if (hidden) {
-        setAttribute(Qt::WA_DontShowOnScreen, true);
-        QWidget::setVisible(true);
-    }
-    ui::Dialog::done(result);
-    if (hidden)
-        setAttribute(Qt::WA_DontShowOnScreen, false);
+    // Hidden, not closed. A modal run ends only at EndDialog, never because its window was
+    // hidden, so the program goes on in the notification area.
+    hide();
 }
 
 void CCofferDlg::mouseMoveEvent(QMouseEvent* event) {

@@ -38,11 +38,8 @@ public:
     explicit CCofferDlg(QWidget* parent = nullptr);
     ~CCofferDlg() override;
 
-    /// Fills the tree with its six items (after a successful login).
+    /// Fills the tree with its seven items (after a successful login).
     void BuildNavigationTree();
-
-    /// Ends the modal run, also while the window is hidden in the notification area.
-    void done(int result) override;
 
 protected:
     bool OnInitDialog() override;

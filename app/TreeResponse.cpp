@@ -5,6 +5,7 @@
 #include "platform/ui/Dialog.h"
 #include "records/NormalIncomeDlg.h"
 #include "records/NormalPayDlg.h"
+#include "stats/StatisticsDlg.h"
 
 #include <new>
 
@@ -23,6 +24,7 @@ const TreeItemDialog kItemDialogs[] = {
     {"日常支出", &Make<CNormalPayDlg>},
     {"支出查询", &Make<CPayInquiryDlg>},
     {"收入查询", &Make<CIncomeInquiryDlg>},
+    {"收支统计", &Make<CStatisticsDlg>},
 };
 
 } // namespace

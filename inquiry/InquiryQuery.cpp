@@ -65,6 +65,11 @@ std::string CInquiryQuery::BuildStatement(const InquiryConditions& conditions) c
 
 std::string CInquiryQuery::BuildPresetStatement(const InquiryTwin& twin,
                                                 const InquiryPreset& preset) {
+    return std::string("select * from ") + twin.szTable + BuildPresetConditions(twin, preset);
+}
+
+std::string CInquiryQuery::BuildPresetConditions(const InquiryTwin& twin,
+                                                 const InquiryPreset& preset) {
     std::vector<std::string> conditions;
     if (preset.bSpan) {
         conditions.push_back(std::string(twin.szDateColumn) + " >= #" +
@@ -77,10 +82,10 @@ std::string CInquiryQuery::BuildPresetStatement(const InquiryTwin& twin,
     if (preset.item)
         conditions.push_back(ExactCondition(twin.szItemColumn, *preset.item));
 
-    std::string statement = std::string("select * from ") + twin.szTable;
+    std::string text;
     for (size_t n = 0; n < conditions.size(); ++n)
-        statement += (n == 0 ? " where " : " and ") + conditions[n];
-    return statement;
+        text += (n == 0 ? " where " : " and ") + conditions[n];
+    return text;
 }
 
 const char* CInquiryQuery::GetDatePattern() const {

@@ -45,6 +45,8 @@ public:
     /// The statement for the bounds worked out last. Condition texts are quoted, so an
     /// apostrophe in a name matches that name instead of breaking the statement.
     std::string BuildStatement(const InquiryConditions& conditions) const;
+    /// " where …" with the preset's span and conditions, or "" when it has none.
+    static std::string BuildPresetConditions(const InquiryTwin& twin, const InquiryPreset& preset);
     /// The statement of a preset listing.
     static std::string BuildPresetStatement(const InquiryTwin& twin, const InquiryPreset& preset);
     /// The strftime pattern of this query's date cells.

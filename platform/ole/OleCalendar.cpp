@@ -7,8 +7,11 @@ namespace {
 
 constexpr long long kSecondsPerDay = 86400;
 
+// The calendar arithmetic is constexpr, so nothing here waits for static initialisation:
+// a date made in another file's static initialiser is already right.
+
 // Days since 1970-01-01 of a proleptic Gregorian date (era-based, exact for all years).
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -17,7 +20,7 @@ long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<long long>(doe) - 719468;
 }
 
-void CivilFromDays(long long z, int& year, int& month, int& day) {
+constexpr void CivilFromDays(long long z, int& year, int& month, int& day) {
     z += 719468;
     const long long era = (z >= 0 ? z : z - 146096) / 146097;
     const unsigned doe = static_cast<unsigned>(z - era * 146097);
@@ -30,7 +33,15 @@ void CivilFromDays(long long z, int& year, int& month, int& day) {
     year = static_cast<int>(y + (month <= 2));
 }
 
-const long long kEpoch = DaysFromCivil(1899, 12, 30);
+constexpr long long kEpoch = DaysFromCivil(1899, 12, 30);
+static_assert(kEpoch == -25569, "1899-12-30 lies 25,569 days before 1970-01-01");
+
+constexpr bool RoundTrips(long long days) {
+    int year = 0, month = 0, day = 0;
+    CivilFromDays(days, year, month, day);
+    return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) == days;
+}
+static_assert(RoundTrips(kEpoch) && RoundTrips(0) && RoundTrips(-719162) && RoundTrips(2932896));
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/ModalRunner.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -87,6 +88,9 @@ void Dialog::BuildFromTemplate(const DialogTemplate& dialogTemplate) {
 
     QString lastLabel;
     std::vector<QWidget*> groupBoxes;
+    // Radio buttons are exclusive within their group only: from one that starts a group to
+    // the next control that is not a radio button or starts another.
+    QButtonGroup* radioGroup = nullptr;
     QWidget* previousInTabOrder = nullptr;
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = MakeControl(control);
@@ -114,6 +118,14 @@ void Dialog::BuildFromTemplate(const DialogTemplate& dialogTemplate) {
                         : QString();
         if (control.kind == ControlKind::GroupBox)
             groupBoxes.push_back(widget);
+        auto* radio = qobject_cast<QRadioButton*>(widget);
+        if (control.kind == ControlKind::RadioButton && radio != nullptr) {
+            if (radioGroup == nullptr || control.Has("group"))
+                radioGroup = new QButtonGroup(this);
+            radioGroup->addButton(radio);
+        } else {
+            radioGroup = nullptr;
+        }
         widget->show();
         if (control.id != -1)
             m_controls[control.id] = widget;

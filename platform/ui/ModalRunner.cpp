@@ -2,12 +2,43 @@
 
 #include "platform/ui/Dialog.h"
 
+#include <QEventLoop>
+#include <QPointer>
+
 namespace ui {
 namespace {
 
+// The run is a loop of our own that only the dialog's end (done, that is EndDialog) or its
+// destruction stops. QDialog::exec() also stops when the dialog is hidden, in ways that
+// differ between Qt versions; the main window hides into the notification area and must
+// keep running.
 class EventLoopRunner : public ModalRunner {
 public:
-    int Run(Dialog& dialog) override { return dialog.exec(); }
+    int Run(Dialog& dialog) override {
+        QPointer<Dialog> alive(&dialog);
+        QEventLoop loop;
+        bool ended = false;
+        auto end = [&] {
+            ended = true;
+            loop.quit();
+        };
+        const QMetaObject::Connection finished =
+            QObject::connect(&dialog, &QDialog::finished, &loop, end);
+        const QMetaObject::Connection destroyed =
+            QObject::connect(&dialog, &QObject::destroyed, &loop, end);
+        const bool wasModal = dialog.testAttribute(Qt::WA_ShowModal);
+        dialog.setAttribute(Qt::WA_ShowModal, true);
+        dialog.setResult(0);
+        dialog.show();
+        if (!ended)
+            loop.exec(QEventLoop::DialogExec);
+        QObject::disconnect(finished);
+        QObject::disconnect(destroyed);
+        if (alive.isNull())
+            return QDialog::Rejected;
+        dialog.setAttribute(Qt::WA_ShowModal, wasModal);
+        return dialog.result();
+    }
 };
 
 EventLoopRunner g_eventLoopRunner;
@@ -21,6 +52,8 @@ ModalRunner* SetModalRunner(ModalRunner* runner) {
     return previous == &g_eventLoopRunner ? nullptr : previous;
 }
 
-ModalRunner& CurrentModalRunner() { return *g_runner; }
+ModalRunner& CurrentModalRunner() {
+    return *g_runner;
+}
 
 } // namespace ui

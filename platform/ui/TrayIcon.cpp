@@ -1,6 +1,7 @@
 #include "platform/ui/TrayIcon.h"
 
 #include "platform/ui/MessageMap.h"
+#include "platform/ui/TrayKind.h"
 
 #include <memory>
 #include <vector>
@@ -15,8 +16,6 @@ std::vector<std::unique_ptr<TrayIcon>>& Icons() {
     return icons;
 }
 
-std::optional<bool> g_trayAvailable;
-
 unsigned MouseMessageOf(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::DoubleClick:
@@ -24,7 +23,9 @@ unsigned MouseMessageOf(QSystemTrayIcon::ActivationReason reason) {
     case QSystemTrayIcon::Context:
         return WM_RBUTTONUP;
     case QSystemTrayIcon::Trigger:
-        return WM_LBUTTONUP;
+        // Where the icon can only be clicked, the click is its activation: what the window
+        // hears from a double-click elsewhere.
+        return CurrentTrayKind() == TrayKind::StatusNotifier ? WM_LBUTTONDBLCLK : WM_LBUTTONUP;
     case QSystemTrayIcon::MiddleClick:
         return WM_MBUTTONUP;
     case QSystemTrayIcon::Unknown:
@@ -104,11 +105,14 @@ int TrayIconCount() {
 }
 
 bool IsSystemTrayAvailable() {
-    return g_trayAvailable ? *g_trayAvailable : QSystemTrayIcon::isSystemTrayAvailable();
+    return CurrentTrayKind() != TrayKind::None;
 }
 
 void OverrideSystemTrayAvailable(std::optional<bool> available) {
-    g_trayAvailable = available;
+    if (available)
+        OverrideTrayKind(*available ? TrayKind::XEmbed : TrayKind::None);
+    else
+        OverrideTrayKind(std::nullopt);
 }
 
 } // namespace ui

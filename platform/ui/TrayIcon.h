@@ -71,7 +71,8 @@ int TrayIconCount();
 
 /// Whether the desktop shows notification-area icons.
 bool IsSystemTrayAvailable();
-/// Makes IsSystemTrayAvailable answer this (tests); nullopt asks the desktop again.
+/// Makes IsSystemTrayAvailable answer this (tests): an XEmbed tray or none (see
+/// OverrideTrayKind for the other kind); nullopt asks the desktop again.
 void OverrideSystemTrayAvailable(std::optional<bool> available);
 
 } // namespace ui

@@ -57,7 +57,7 @@ TEST(CofferDlgTest, LogoutEmptiesTheTreeAndDisablesTheSettings) {
     ExpectLoggedOut(dlg);
 }
 
-TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSixItems) {
+TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSevenItems) {
     CCofferDlg dlg;
     ASSERT_TRUE(dlg.Create());
     dlg.BuildNavigationTree();
@@ -66,7 +66,7 @@ TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSixItems) {
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
         {"日常管理", {"日常收入", "日常支出"}},
-        {"日常查询", {"收入查询", "支出查询"}},
+        {"日常查询", {"收入查询", "支出查询", "收支统计"}},
     };
     int total = 0;
     for (int top = 0; top < 2; ++top) {
@@ -74,8 +74,8 @@ TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSixItems) {
         EXPECT_EQ(parent->text(0).toStdString(), expected[top].first);
         EXPECT_FALSE(parent->isExpanded());
         EXPECT_FALSE(parent->icon(0).isNull());
-        ASSERT_EQ(parent->childCount(), 2);
-        for (int child = 0; child < 2; ++child) {
+        ASSERT_EQ(parent->childCount(), static_cast<int>(expected[top].second.size()));
+        for (int child = 0; child < parent->childCount(); ++child) {
             QTreeWidgetItem* item = parent->child(child);
             EXPECT_EQ(item->text(0).toStdString(), expected[top].second[child]);
             EXPECT_EQ(item->childCount(), 0);
@@ -83,7 +83,7 @@ TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSixItems) {
         }
         total += 1 + parent->childCount();
     }
-    EXPECT_EQ(total, 6);
+    EXPECT_EQ(total, 7);
     EXPECT_EQ(tree->selectedItems().size(), 0);
     EXPECT_EQ(tree->property("skin").toString().toStdString(), "TreeCtrlGame");
 }

@@ -58,8 +58,8 @@ protected:
     CCofferDlg m_main;
 };
 
-const std::vector<std::string> kTree{"日常管理", "日常收入", "日常支出",
-                                     "日常查询", "收入查询", "支出查询"};
+const std::vector<std::string> kTree{"日常管理", "日常收入", "日常支出", "日常查询",
+                                     "收入查询", "支出查询", "收支统计"};
 
 TEST_F(LoginTest, PrefilledLoginUnlocksTheMainWindow) {
     ASSERT_EQ(Status(), "请登陆");
@@ -71,7 +71,7 @@ TEST_F(LoginTest, PrefilledLoginUnlocksTheMainWindow) {
     EXPECT_TRUE(m_messages.Texts().empty());
 }
 
-TEST_F(LoginTest, LoggingInTwiceLeavesSixItems) {
+TEST_F(LoginTest, LoggingInTwiceLeavesSevenItems) {
     m_db.Exec("insert into tbUser (user, password) values ('O''Neil', 'pw')");
     Login(ui::IDOK);
     Login(ui::IDOK, "O'Neil", "pw");
@@ -122,6 +122,19 @@ TEST_F(LoginTest, DoubleClickOnATreeItemOpensItsDialog) {
                                                CNormalPayDlg::IDD}));
 }
 
+TEST_F(LoginTest, TheStatisticsItemOpensTheStatisticsWindow) {
+    Login(ui::IDOK);
+    auto* tree = m_main.Item<QTreeWidget>(CCofferDlg::IDC_NAV_TREE);
+    QTreeWidgetItem* item = tree->topLevelItem(1)->child(2);
+    ASSERT_EQ(item->text(0).toStdString(), "收支统计");
+    EXPECT_FALSE(item->icon(0).isNull());
+    ui::ModalScript script;
+    tree->setCurrentItem(item);
+    m_main.SendNotify(CCofferDlg::IDC_NAV_TREE, ui::Notification::DblClk);
+    EXPECT_EQ(script.Runs(), std::vector<int>{140});
+    EXPECT_TRUE(m_messages.Texts().empty());
+}
+
 TEST(TreeResponseTest, OnlyTheWholeExactTextOpensADialog) {
     const CTreeResponse response;
     EXPECT_NE(dynamic_cast<CNormalIncomeDlg*>(response.CreateDialogForItem("日常收入").get()),
@@ -129,7 +142,7 @@ TEST(TreeResponseTest, OnlyTheWholeExactTextOpensADialog) {
     EXPECT_NE(dynamic_cast<CNormalPayDlg*>(response.CreateDialogForItem("日常支出").get()),
               nullptr);
     for (const char* text : {"日常收入 ", " 日常收入", "日常收", "日常收入日常支出", "日常管理",
-                             "日常查询", ""})
+                             "日常查询", "收支统计 ", "统计", ""})
         EXPECT_EQ(response.CreateDialogForItem(text), nullptr) << "[" << text << "]";
 }
 

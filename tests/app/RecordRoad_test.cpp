@@ -8,6 +8,7 @@
 #include "platform/ui/MessageRecorder.h"
 #include "platform/ui/ModalScript.h"
 #include "platform/ui/PopupScript.h"
+#include "stats/StatisticsDlg.h"
 #include "tests/support/TestDb.h"
 
 #include <QComboBox>
@@ -53,6 +54,10 @@ TEST(TreeResponseInquiry, InquiryItemsOpenTheirDialogs) {
     EXPECT_EQ(income->parentWidget(), nullptr);
     EXPECT_FALSE(income->IsCreated());
     EXPECT_EQ(response.CreateDialogForItem("收入查询 "), nullptr);
+    auto stats = response.CreateDialogForItem("收支统计");
+    ASSERT_NE(dynamic_cast<CStatisticsDlg*>(stats.get()), nullptr);
+    EXPECT_EQ(stats->parentWidget(), nullptr);
+    EXPECT_FALSE(stats->IsCreated());
 }
 
 // One record's road: logged in, added through 日常收入, listed by 收入查询's 本月, edited by a

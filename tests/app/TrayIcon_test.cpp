@@ -7,6 +7,7 @@
 #include "platform/ui/ModalScript.h"
 #include "platform/ui/PopupScript.h"
 #include "platform/ui/TrayIcon.h"
+#include "platform/ui/TrayKind.h"
 
 #include <QTimer>
 
@@ -21,6 +22,13 @@ class TrayAvailable {
 public:
     explicit TrayAvailable(bool available) { ui::OverrideSystemTrayAvailable(available); }
     ~TrayAvailable() { ui::OverrideSystemTrayAvailable(std::nullopt); }
+};
+
+// The desktop's tray is of one kind for the length of a test.
+class FakeTray {
+public:
+    explicit FakeTray(ui::TrayKind kind) { ui::OverrideTrayKind(kind); }
+    ~FakeTray() { ui::OverrideTrayKind(std::nullopt); }
 };
 
 ui::TrayIcon& IconOf(CCofferDlg& dlg) {
@@ -99,6 +107,80 @@ TEST(TrayIconTest, ExitFromTheTrayMenuEndsTheRunOfAHiddenWindow) {
     EXPECT_EQ(dlg.DoModal(), ui::IDOK);
     EXPECT_TRUE(hiddenWhileRunning);
     EXPECT_FALSE(stuck);
+}
+
+// On an XEmbed tray the icon is double-clicked; a StatusNotifierItem desktop reports only
+// single clicks (Trigger), and there a click must bring the window back.
+TEST(TrayIconTest, EachKindOfTrayBringsTheWindowBackItsOwnWay) {
+    using Reason = QSystemTrayIcon::ActivationReason;
+    const struct {
+        ui::TrayKind kind;
+        Reason reason;
+        bool shows;
+    } cases[] = {
+        {ui::TrayKind::XEmbed, QSystemTrayIcon::DoubleClick, true},
+        {ui::TrayKind::XEmbed, QSystemTrayIcon::Trigger, false},
+        {ui::TrayKind::XEmbed, QSystemTrayIcon::MiddleClick, false},
+        {ui::TrayKind::StatusNotifier, QSystemTrayIcon::Trigger, true},
+        {ui::TrayKind::StatusNotifier, QSystemTrayIcon::DoubleClick, true},
+        {ui::TrayKind::StatusNotifier, QSystemTrayIcon::MiddleClick, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " " << c.reason);
+        FakeTray tray(c.kind);
+        ui::PopupScript popups;
+        CCofferDlg dlg;
+        ASSERT_TRUE(dlg.Create());
+        dlg.show();
+        dlg.move(300, 200);
+        const QPoint place = dlg.pos();
+        dlg.close();
+        ASSERT_FALSE(dlg.isVisible());
+        emit IconOf(dlg).Native().activated(c.reason);
+        EXPECT_EQ(dlg.isVisible(), c.shows);
+        if (c.shows) {
+            EXPECT_EQ(dlg.pos(), place);
+        }
+        EXPECT_TRUE(popups.Shown().empty());
+        // The right button opens the settings menu on either kind.
+        emit IconOf(dlg).Native().activated(QSystemTrayIcon::Context);
+        EXPECT_EQ(popups.Shown().size(), 1u);
+    }
+}
+
+// In a real modal run, on each kind of tray: closing to the tray (however Qt hides a
+// dialog) keeps the program running, the icon brings the window back, and only 退出 ends it.
+TEST(TrayIconTest, ClosingToTheTrayNeverEndsTheRun) {
+    for (const ui::TrayKind kind : {ui::TrayKind::XEmbed, ui::TrayKind::StatusNotifier}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        FakeTray tray(kind);
+        ui::PopupScript popups;
+        popups.Choose(CCofferDlg::ID_EXIT);
+        CCofferDlg dlg;
+        std::vector<bool> visible;
+        bool stuck = false;
+        QTimer::singleShot(0, &dlg, [&] { dlg.close(); });
+        QTimer::singleShot(20, &dlg, [&] {
+            visible.push_back(dlg.isVisible());
+            emit IconOf(dlg).Native().activated(kind == ui::TrayKind::StatusNotifier
+                                                    ? QSystemTrayIcon::Trigger
+                                                    : QSystemTrayIcon::DoubleClick);
+            visible.push_back(dlg.isVisible());
+            dlg.close();
+            dlg.close(); // closing a hidden window again changes nothing
+        });
+        QTimer::singleShot(40, &dlg, [&] {
+            visible.push_back(dlg.isVisible());
+            emit IconOf(dlg).Native().activated(QSystemTrayIcon::Context);
+        });
+        QTimer::singleShot(3000, &dlg, [&] { // a safety net, so a fault fails instead of hanging
+            stuck = true;
+            dlg.EndDialog(-5);
+        });
+        EXPECT_EQ(dlg.DoModal(), ui::IDOK); // 退出 ended it
+        EXPECT_EQ(visible, (std::vector<bool>{false, true, false}));
+        EXPECT_FALSE(stuck);
+    }
 }
 
 TEST(TrayIconTest, OnlyDoubleClicksAndRightClicksOnIconHundredDoAnything) {

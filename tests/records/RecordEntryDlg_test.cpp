@@ -6,8 +6,12 @@
 #include "platform/ui/MessageRecorder.h"
 #include "tests/support/TestDb.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDate>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 
 #include <gtest/gtest.h>
 
@@ -43,7 +47,9 @@ const Twin kTwins[] = {
      "支出金额不能为0！请填入正确的支出金额！", "请先在系统设置中添加支出类型！"},
 };
 
-void PrintTo(const Twin& twin, std::ostream* out) { *out << twin.name; }
+void PrintTo(const Twin& twin, std::ostream* out) {
+    *out << twin.name;
+}
 
 class RecordEntryDlgTest : public testing::TestWithParam<Twin> {
 protected:
@@ -135,6 +141,60 @@ TEST_P(RecordEntryDlgTest, AmountThatIsNotANumberStopsTheAdd) {
     EXPECT_EQ(Records().size(), 1u);
 }
 
+// Types text key by key, as the keyboard delivers it (Chinese characters included).
+void Type(QLineEdit* edit, const char* text) {
+    for (const QChar ch : QString::fromUtf8(text)) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(edit, &press);
+    }
+}
+
+// Amounts take cents: digits with one point and two decimals at most, typed or pasted; any
+// other key or pasted text is refused as a whole.
+TEST_P(RecordEntryDlgTest, TheAmountBoxTakesCentsTypedOrPasted) {
+    auto dialog = Open();
+    auto* amount = dialog->Item<QLineEdit>(GetParam().amountId);
+    ASSERT_NE(amount, nullptr);
+    const struct {
+        const char* input;
+        const char* typed;  // what the box holds after typing it key by key
+        const char* pasted; // after pasting it into the empty box
+    } cases[] = {
+        {"12.50", "12.50", "12.50"},
+        {"3.14", "3.14", "3.14"},
+        {"0.05", "0.05", "0.05"},
+        {".5", ".5", ".5"},
+        {"1500", "1500", "1500"},
+        {"12.505", "12.50", ""},
+        {"1.2.3", "1.23", ""},
+        {"-5", "5", ""},
+        {"1,5", "15", ""},
+        {"12元", "12", ""},
+        {"1e3", "13", ""},
+        {" 7", "7", ""},
+        {"abc", "", ""},
+        {"１２", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        amount->clear();
+        Type(amount, c.input);
+        EXPECT_EQ(amount->text().toStdString(), c.typed);
+        amount->clear();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.input));
+        amount->paste();
+        EXPECT_EQ(amount->text().toStdString(), c.pasted);
+    }
+
+    amount->clear();
+    Type(amount, "12.50");
+    dialog->ClickButton(1016);
+    EXPECT_EQ(m_messages.Take(), std::vector<std::string>{"数据添加成功！"});
+    const Rows rows = Records();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][2], "12.5");
+}
+
 TEST_P(RecordEntryDlgTest, EmptyListTableRefusesTheAdd) {
     struct Case {
         std::string table;
@@ -185,6 +245,8 @@ TEST_P(RecordEntryDlgTest, CloseTakesTheAcceptPathAndWritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Twins, RecordEntryDlgTest, testing::ValuesIn(kTwins),
-                         [](const testing::TestParamInfo<Twin>& param) { return param.param.name; });
+                         [](const testing::TestParamInfo<Twin>& param) {
+                             return param.param.name;
+                         });
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "data/PasswordHash.h"
 #include "platform/ui/MessageRecorder.h"
 #include "platform/ui/ModalScript.h"
+#include "tests/support/FailingVfs.h"
 #include "tests/support/TestDb.h"
 
 #include <QLineEdit>
@@ -126,6 +127,24 @@ TEST_F(UserDlgTest, PlainTextRowsAreUpgradedRightAfterASuccessfulLogin) {
     EXPECT_EQ(PasswordHash::Verify(rows[2][1], "密码A"), PasswordMatch::Yes);
     // root was never logged in: its starter hash is as it was made.
     EXPECT_EQ(PasswordHash::Verify(rows[0][1], "73950"), PasswordMatch::Yes);
+}
+
+// The user typed the right password: a ledger that cannot take the new hash (a full disk)
+// says so once and still lets the user in; the row keeps what it held until a later login.
+TEST_F(UserDlgTest, ALedgerThatCannotTakeTheHashStillLetsTheUserIn) {
+    m_db.Exec("insert into tbUser (user, password) values ('妈妈', 'pw')");
+    {
+        testing_support::FailingVfs vfs;
+        vfs.SetDiskFull(true);
+        EXPECT_EQ(Login("妈妈", "pw"), ui::IDOK);
+        EXPECT_EQ(m_messages.Take().size(), 1u);
+    }
+    EXPECT_EQ(m_db.Scalar("select password from tbUser where user = '妈妈'"), "pw");
+    EXPECT_EQ(Login("妈妈", "pw"), ui::IDOK);
+    EXPECT_TRUE(m_messages.Texts().empty());
+    EXPECT_EQ(
+        PasswordHash::Verify(m_db.Scalar("select password from tbUser where user = '妈妈'"), "pw"),
+        PasswordMatch::Yes);
 }
 
 // A current hash stays as it is; one made with other limits is renewed after the login.

@@ -3,6 +3,7 @@
 #include "platform/ui/MessageRecorder.h"
 #include "platform/ui/ModalScript.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -255,6 +256,59 @@ TEST(DialogTest, MissingTemplateIsReportedNotFatal) {
     EXPECT_EQ(dialog.DoModal(), -1);
     ASSERT_EQ(messages.Texts().size(), 1u);
     EXPECT_NE(messages.Texts()[0].find("424242"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// Two groups of radio buttons, as a window with a period and a grouping has: choosing in
+// one leaves the other's choice, and the exchange reads each group's own index.
+class RadioDialog : public ui::Dialog {
+public:
+    RadioDialog() : ui::Dialog(9002) {
+        ui::DialogTemplate::Register(ui::DialogTemplate::Parse(R"(
+DIALOG 9002 "单选" 200 80 "宋体" 9
+RADIOBUTTON 1101 "本月" 5 5 40 10 group
+RADIOBUTTON 1102 "今年" 50 5 40 10
+RADIOBUTTON 1103 "全部" 95 5 40 10
+RADIOBUTTON 1111 "按月份" 5 20 40 10 group
+RADIOBUTTON 1112 "按类别" 50 20 40 10
+CHECKBOX 1052 "家庭成员" 5 35 60 10
+RADIOBUTTON 1121 "甲" 5 50 40 10
+RADIOBUTTON 1122 "乙" 50 50 40 10
+)"));
+    }
+    int m_nPeriod = 1;
+    int m_nGrouping = 0;
+    int m_nOther = 1;
+
+protected:
+    void DoDataExchange(ui::DataExchange& dx) override {
+        ui::DDX_Radio(dx, 1101, m_nPeriod);
+        ui::DDX_Radio(dx, 1111, m_nGrouping);
+        ui::DDX_Radio(dx, 1121, m_nOther);
+    }
+};
+
+TEST(DialogTest, RadioButtonsAreExclusiveWithinTheirGroupOnly) {
+    RadioDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    const auto checked = [&dlg](int id) { return dlg.Item<QAbstractButton>(id)->isChecked(); };
+    EXPECT_TRUE(checked(1102));
+    EXPECT_TRUE(checked(1111));
+    EXPECT_TRUE(checked(1122));
+    dlg.Item<QAbstractButton>(1112)->click();
+    dlg.Item<QAbstractButton>(1121)->click();
+    EXPECT_TRUE(checked(1102));
+    EXPECT_FALSE(checked(1111));
+    dlg.Item<QAbstractButton>(1103)->click();
+    EXPECT_FALSE(checked(1102));
+    EXPECT_TRUE(checked(1112));
+    ASSERT_TRUE(dlg.UpdateData(true));
+    EXPECT_EQ(dlg.m_nPeriod, 2);
+    EXPECT_EQ(dlg.m_nGrouping, 1);
+    EXPECT_EQ(dlg.m_nOther, 0);
 }
 
 } // namespace
