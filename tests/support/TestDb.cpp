@@ -33,7 +33,8 @@ ado::PgConnPtr Connect(const std::string& uri) {
     if (PQstatus(conn.get()) != CONNECTION_OK)
         throw std::runtime_error("cannot connect to " + uri + ": " + PQerrorMessage(conn.get()));
     // "drop cascades to ..." and the like would only fill the test's output.
-    PQsetNoticeProcessor(conn.get(), [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        conn.get(), [](void*, const char*) {}, nullptr);
     return conn;
 }
 

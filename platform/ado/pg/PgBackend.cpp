@@ -219,7 +219,8 @@ void PgBackend::Connect() {
     }
     m_lost = false;
     // The server's notices are for a person at a console; the program has none.
-    PQsetNoticeProcessor(m_conn.get(), [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        m_conn.get(), [](void*, const char*) {}, nullptr);
     // Dates as the program reads them; a table another copy holds locked for long is
     // reported instead of freezing the window.
     Query("SET datestyle TO ISO, YMD");
@@ -292,8 +293,8 @@ PgResultPtr PgBackend::Prepared(const std::string& sql, const Params& params) {
                    retry, kRetries);
             found = m_prepared.emplace(sql, name).first;
         }
-        return PQexecPrepared(m_conn.get(), found->second.c_str(), count, values, nullptr,
-                              nullptr, 0);
+        return PQexecPrepared(m_conn.get(), found->second.c_str(), count, values, nullptr, nullptr,
+                              0);
     });
 }
 
