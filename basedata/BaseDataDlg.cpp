@@ -74,17 +74,31 @@ bool CBaseDataDlg::OnInitDialog() {
         return true;
     }
 
-    CADORecordset rs(&m_db);
-    if (rs.Open(kTableOfTables, CADORecordset::ModeTable)) {
-        std::string strTable;
-        while (!rs.IsEOF()) {
-            rs.GetFieldValue(kTypeColumn, strTable);
-            m_listTables->InsertItem(m_listTables->GetItemCount(), strTable);
-            rs.MoveNext();
-        }
-        rs.Close();
-    }
+    FillTables();
     return true;
+}
+
+void CBaseDataDlg::FillTables() {
+    CADORecordset rs(&m_db);
+    if (!rs.Open(kTableOfTables, CADORecordset::ModeTable))
+        return;
+    m_listTables->DeleteAllItems();
+    std::string strTable;
+    while (!rs.IsEOF()) {
+        rs.GetFieldValue(kTypeColumn, strTable);
+        m_listTables->InsertItem(m_listTables->GetItemCount(), strTable);
+        rs.MoveNext();
+    }
+    rs.Close();
+}
+
+void CBaseDataDlg::ReopenIfClosed() {
+    if (m_db.IsOpen() || !m_db.Open())
+        return;
+    // The shown entries may no longer be what the table holds.
+    FillTables();
+    if (!m_strShownTable.empty())
+        ReloadEntries(m_strShownTable);
 }
 
 void CBaseDataDlg::DoDataExchange(ui::DataExchange& dx) {
@@ -93,6 +107,7 @@ void CBaseDataDlg::DoDataExchange(ui::DataExchange& dx) {
 }
 
 void CBaseDataDlg::OnTableClick() {
+    ReopenIfClosed();
     const int nRow = m_listTables->GetFirstSelectedItem();
     if (nRow < 0)
         return;
@@ -140,9 +155,10 @@ void CBaseDataDlg::OnEntryClick() {
     UpdateData(false);
 }
 
-bool CBaseDataDlg::OpenEntry(CADORecordset& rs, const std::string& strText) const {
+bool CBaseDataDlg::OpenEntry(CADORecordset& rs, const std::string& strText) {
     if (m_strShownTable.empty())
         return false;
+    ReopenIfClosed();
     // A blank entry of an older ledger holds NULL: it is found by an empty text too, so
     // that it can be deleted or given a name.
     const std::string strCondition =
@@ -244,6 +260,12 @@ void CBaseDataDlg::OnMoveDown() {
 void CBaseDataDlg::SaveOrder(const std::function<void()>& undoMove) {
     if (m_strShownTable.empty())
         return;
+    if (!m_db.IsOpen()) {
+        // Reopening refills the list from the table; the user presses again on that.
+        undoMove();
+        ReopenIfClosed();
+        return;
+    }
     enum class Outcome { Stored, NotStored, ChangedElsewhere } outcome = Outcome::NotStored;
     try {
         if (!m_db.BeginTrans()) {

@@ -51,6 +51,13 @@ private:
 
     using Entries = std::vector<std::pair<std::string, std::string>>;
 
+    /// Lists the tables named by baseData in the table list.
+    void FillTables();
+    /// A dialog that came up while the ledger was locked or missing, or whose connection a
+    /// failed rollback closed, opens it again when an action needs it and lists the tables
+    /// as initialisation does. Engine errors reach the caller.
+    void ReopenIfClosed();
+
     /// Refills the entry list from the table; false (the list untouched) when the table
     /// did not open.
     bool ReloadEntries(const std::string& strTable);
@@ -67,7 +74,7 @@ private:
     bool RewriteTable();
     /// Opens the shown table's entry with this text; false when no table is shown or the
     /// query did not open.
-    bool OpenEntry(CADORecordset& rs, const std::string& strText) const;
+    bool OpenEntry(CADORecordset& rs, const std::string& strText);
 
     ui::ListCtrl* m_listTables = nullptr;
     CReportCtrl* m_listEntries;

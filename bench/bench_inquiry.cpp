@@ -7,11 +7,10 @@
 //                    steps the same rows and reads their five columns, in thread CPU time.
 //                    Also reported: the heap that the dialog and its filled list hold.
 //
-// The 1,000,000-row file is shared with bench_data: $COFFER_BENCH_DB, or
-// coffer-bench-1m.mdb in the temporary folder; it is made here when neither exists.
+// The 1,000,000-row file is shared with bench_data (BenchLedger.h).
 
+#include "BenchLedger.h"
 #include "controls/ReportCtrl.h"
-#include "data/StarterDatabase.h"
 #include "inquiry/IncomeInquiryDlg.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 #include "platform/ole/Clock.h"
@@ -38,58 +37,17 @@ constexpr const char* kPlainYear =
     "select * from normalIncome where 收入日期 > '2010-01-01 00:00:00' and 收入日期 < "
     "'2011-01-01 00:00:00'";
 
-// Ten years from 2006 of 100,000 records each, in date order with a few minutes' jitter,
-// as a ledger fills up.
-constexpr const char* kGenerate = R"(
-WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999999)
-INSERT INTO normalIncome (收入人员, 收入金额, 收入日期, 收入项目, 备注)
-SELECT CASE abs(random()) % 3 WHEN 0 THEN '爸爸' WHEN 1 THEN '妈妈' ELSE '孩子' END,
-       (abs(random()) % 100000) / 10.0,
-       datetime('2006-01-01', '+' || (i / 100000) || ' years',
-                '+' || ((i % 100000) * 315 + abs(random()) % 300) || ' seconds'),
-       CASE abs(random()) % 4 WHEN 0 THEN '工资' WHEN 1 THEN '奖金' WHEN 2 THEN '理财收益'
-                              ELSE '其他收入' END,
-       CASE WHEN abs(random()) % 3 = 0 THEN NULL ELSE '备注' || i END
-FROM n)";
-
-void Check(int rc, sqlite3* db, const char* what) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
-}
-
-ado::DatabasePtr OpenPlain(const fs::path& file) {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
-    ado::DatabasePtr db(raw);
-    Check(rc, raw, "open");
-    return db;
-}
-
-fs::path BenchFile() {
-    const char* given = std::getenv("COFFER_BENCH_DB");
-    const fs::path file = given ? fs::path(given) : fs::temp_directory_path() / "coffer-bench-1m.mdb";
-    if (!fs::exists(file)) {
-        std::fprintf(stderr, "making %s (once)...\n", file.c_str());
-        const fs::path partial = file.string() + ".partial";
-        fs::remove(partial);
-        std::string error;
-        if (!CreateStarterDatabase(partial.string(), error))
-            throw std::runtime_error(error);
-        const ado::DatabasePtr db = OpenPlain(partial);
-        Check(sqlite3_exec(db.get(), kGenerate, nullptr, nullptr, nullptr), db.get(), "generate");
-        fs::rename(partial, file);
-    }
-    return file;
-}
+using bench::Check;
+using bench::OpenPlain;
 
 // The dialog opens data.mdb in the current directory: a folder of its own whose data.mdb
 // is the shared file.
 struct BenchFolder {
     BenchFolder() : m_previous(fs::current_path()) {
-        const fs::path dir = fs::temp_directory_path() / ("coffer-bench-inquiry-" + std::to_string(getpid()));
+        const fs::path dir =
+            fs::temp_directory_path() / ("coffer-bench-inquiry-" + std::to_string(getpid()));
         fs::create_directories(dir);
-        fs::create_symlink(BenchFile(), dir / "data.mdb");
+        fs::create_symlink(bench::LedgerFile(), dir / "data.mdb");
         fs::current_path(dir);
         m_dir = dir;
     }

@@ -45,7 +45,8 @@ const std::vector<Row>& Rows() {
             char amount[32];
             std::snprintf(amount, sizeof amount, "%0.1f", (engine() % 500000) / 10.0);
             char date[32];
-            std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d时", 2000 + static_cast<int>(engine() % 11),
+            std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d时",
+                          2000 + static_cast<int>(engine() % 11),
                           1 + static_cast<int>(engine() % 12), 1 + static_cast<int>(engine() % 28),
                           static_cast<int>(engine() % 24));
             out.push_back(Row{std::to_string(i + 1), amount, members[engine() % 5], date,
@@ -154,7 +155,8 @@ double SortPlain(int column, void (*readKey)(CReportSortKey&)) {
     std::vector<Entry> keys;
     keys.reserve(plain.size());
     for (size_t i = 0; i < plain.size(); ++i) {
-        keys.push_back({CReportSortKey::KindOnly(plain[i][static_cast<size_t>(column)]), static_cast<int>(i)});
+        keys.push_back(
+            {CReportSortKey::KindOnly(plain[i][static_cast<size_t>(column)]), static_cast<int>(i)});
         readKey(keys.back().first);
     }
     std::stable_sort(keys.begin(), keys.end(), [](const Entry& a, const Entry& b) {

@@ -42,7 +42,7 @@ bool FieldConversion::ToText(const ado::ValueView& value, const std::string& pat
     case VarKind::UI1:
     case VarKind::Int:
     case VarKind::I4:
-        text = NumberText::Itoa(value.integer);
+        NumberText::Itoa(value.integer, text);
         return true;
     case VarKind::UI4:
         text = NumberText::Ultoa(static_cast<std::uint32_t>(value.integer));

@@ -1,5 +1,6 @@
 #include "data/NumberText.h"
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -7,7 +8,14 @@
 #include <monetary.h>
 
 std::string NumberText::Itoa(std::int64_t value) {
-    return std::to_string(value);
+    std::string text;
+    Itoa(value, text);
+    return text;
+}
+
+void NumberText::Itoa(std::int64_t value, std::string& text) {
+    char digits[24];
+    text.assign(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
 std::string NumberText::Ultoa(std::uint32_t value) {

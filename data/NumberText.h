@@ -8,6 +8,8 @@ class NumberText {
 public:
     /// Radix-10 integer texts, a minus sign for negatives (_itoa, _ltoa).
     static std::string Itoa(std::int64_t value);
+    /// The same digits written into `text` (no new string made: a list walk calls it per row).
+    static void Itoa(std::int64_t value, std::string& text);
     /// Unsigned radix-10 text (_ultoa).
     static std::string Ultoa(std::uint32_t value);
     /// `digits` significant digits, trailing zeros dropped (_gcvt): fixed notation when the

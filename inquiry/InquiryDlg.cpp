@@ -141,9 +141,20 @@ bool CInquiryDlg::OnInitDialog() {
     return true;
 }
 
+void CInquiryDlg::ReopenIfClosed() {
+    if (m_db.IsOpen() || !m_db.Open())
+        return;
+    CADORecordset recordset(&m_db);
+    FillCombo(recordset, "家庭成员", m_cbMember);
+    FillCombo(recordset, m_twin.szItemTable, m_cbItem);
+    m_cbMember->setCurrentIndex(0);
+    m_cbItem->setCurrentIndex(0);
+}
+
 void CInquiryDlg::FillCombo(CADORecordset& recordset, const char* szTable, QComboBox* combo) {
     if (!recordset.Open(szTable, CADORecordset::ModeTable))
         return;
+    combo->clear();
     while (!recordset.IsEOF()) {
         std::string strEntry;
         recordset.GetFieldValue(1, strEntry);
@@ -170,6 +181,7 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
     m_listResult->DeleteAllItems();
     m_totals.Clear();
     const AtScopeEnd showTotals([this] { ShowTotals(); });
+    ReopenIfClosed();
     UpdateData(true);
 
     CInquiryQuery query(m_twin, kind);
@@ -187,6 +199,17 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
 }
 
 void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePattern) {
+    try {
+        ListRows(recordset, szDatePattern);
+    } catch (...) {
+        // Rows read before a read error are not the answer to the query.
+        m_listResult->DeleteAllItems();
+        m_totals.Clear();
+        throw;
+    }
+}
+
+void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) {
     CInquiryRowFormatter formatter(szDatePattern);
     const RedrawOff redrawOff(m_listResult);
     while (!recordset.IsEOF()) {
@@ -282,6 +305,7 @@ void CInquiryDlg::OnDeleteRecord() {
     if (nItem < 0)
         return;
     const std::string strId = m_listResult->GetItemText(nItem, 0);
+    ReopenIfClosed();
     if (!m_db.IsOpen())
         return;
     // A record number goes into the statement bare, so anything but digits finds nothing.

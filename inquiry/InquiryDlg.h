@@ -76,8 +76,14 @@ protected:
 
 private:
     void FillCombo(CADORecordset& recordset, const char* szTable, QComboBox* combo);
+    /// A dialog that came up while the ledger was locked or missing has no connection: a
+    /// query or a delete then opens it again and fills the combos as initialisation does.
+    /// Engine errors reach the caller.
+    void ReopenIfClosed();
     void InsertColumns();
+    /// Lists the rows; a read error part-way leaves the list and the totals empty.
     void ListRecords(CADORecordset& recordset, const char* szDatePattern);
+    void ListRows(CADORecordset& recordset, const char* szDatePattern);
     void ListPreset();
     void ShowTotals();
 

@@ -35,9 +35,17 @@ bool CRecordDlg::OpenConnection() {
     return m_db.Open();
 }
 
+bool CRecordDlg::ReopenIfClosed() {
+    if (m_db.IsOpen() || !OpenConnection())
+        return false;
+    FillFromLedger();
+    return true;
+}
+
 bool CRecordDlg::FillList(CADORecordset& rs, const std::string& table, QComboBox* combo) {
     if (!rs.Open(table, CADORecordset::ModeTable))
         return false;
+    combo->clear();
     for (; !rs.IsEOF(); rs.MoveNext()) {
         std::string text;
         rs.GetFieldValue(1, text);

@@ -33,6 +33,12 @@ protected:
 
     /// Sets the connection text and opens the dialog's connection.
     bool OpenConnection();
+    /// A dialog that came up while the ledger was locked or missing has no connection: an
+    /// action then opens it again and fills what initialisation fills. True when it did;
+    /// engine errors reach the caller.
+    bool ReopenIfClosed();
+    /// What initialisation reads from the ledger into the controls.
+    virtual void FillFromLedger() = 0;
     /// Appends column 1 of every row of a list table to the combo, in table order. False
     /// when the table could not be opened (the combo is left as it was).
     static bool FillList(CADORecordset& rs, const std::string& table, QComboBox* combo);

@@ -44,28 +44,37 @@ bool CRecordEditDlg::FindRecord(CADORecordset& rs) const {
 
 bool CRecordEditDlg::OnInitDialog() {
     CRecordDlg::OnInitDialog();
-    if (OpenConnection()) {
-        CADORecordset rs(&m_db);
-        const bool found = FindRecord(rs);
-        if (found) {
-            COleDateTime date;
-            rs.GetFieldValue(1, m_strStoredMember);
-            rs.GetFieldValue(2, m_dAmount);
-            rs.GetFieldValue(3, date);
-            rs.GetFieldValue(4, m_strStoredItem);
-            rs.GetFieldValue(5, m_strNote);
-            m_dtPicker->SetTime(date);
-        }
-        FillList(rs, kMemberTable, m_cbMember);
-        FillList(rs, m_twin.szCategoryTable, m_cbItem);
-        SelectLastEqual(m_cbMember, found, m_strStoredMember);
-        SelectLastEqual(m_cbItem, found, m_strStoredItem);
-    }
+    if (OpenConnection())
+        FillFromLedger();
     UpdateData(false);
     return true;
 }
 
+void CRecordEditDlg::FillFromLedger() {
+    CADORecordset rs(&m_db);
+    const bool found = FindRecord(rs);
+    if (found) {
+        COleDateTime date;
+        rs.GetFieldValue(1, m_strStoredMember);
+        rs.GetFieldValue(2, m_dAmount);
+        rs.GetFieldValue(3, date);
+        rs.GetFieldValue(4, m_strStoredItem);
+        rs.GetFieldValue(5, m_strNote);
+        m_dtPicker->SetTime(date);
+    }
+    FillList(rs, kMemberTable, m_cbMember);
+    FillList(rs, m_twin.szCategoryTable, m_cbItem);
+    SelectLastEqual(m_cbMember, found, m_strStoredMember);
+    SelectLastEqual(m_cbItem, found, m_strStoredItem);
+}
+
 void CRecordEditDlg::OnEdit() {
+    // Until now the controls did not show the record, so what they held is not written:
+    // they show it now, and the next press writes what the user makes of it.
+    if (ReopenIfClosed()) {
+        UpdateData(false);
+        return;
+    }
     if (!UpdateData(true))
         return;
     // A list with nothing selected leaves the record's text as it was, rather than

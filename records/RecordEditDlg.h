@@ -18,6 +18,7 @@ protected:
     CRecordEditDlg(const CRecordTwin& twin, int templateId, QWidget* parent);
 
     bool OnInitDialog() override;
+    void FillFromLedger() override;
     void OnEdit();
 
 private:

@@ -33,14 +33,17 @@ bool CRecordEntryDlg::OnInitDialog() {
             QRegularExpression(QString::fromLatin1(kAmountPattern)), amount));
         delete digitsOnly;
     }
-    if (!OpenConnection())
-        return true;
+    if (OpenConnection())
+        FillFromLedger();
+    return true;
+}
+
+void CRecordEntryDlg::FillFromLedger() {
     CADORecordset rs(&m_db);
     if (FillList(rs, kMemberTable, m_cbMember))
         m_cbMember->setCurrentIndex(0);
     if (FillList(rs, m_twin.szCategoryTable, m_cbItem))
         m_cbItem->setCurrentIndex(0);
-    return true;
 }
 
 void CRecordEntryDlg::OnAdd() {
@@ -48,6 +51,7 @@ void CRecordEntryDlg::OnAdd() {
     // previous amount and note a second time.
     if (!UpdateData(true))
         return;
+    ReopenIfClosed();
     const std::string member = SelectedText(m_cbMember);
     const std::string item = SelectedText(m_cbItem);
     const COleDateTime date = m_dtPicker->GetTime();

@@ -12,5 +12,6 @@ protected:
     CRecordEntryDlg(const CRecordTwin& twin, int templateId, QWidget* parent);
 
     bool OnInitDialog() override;
+    void FillFromLedger() override;
     void OnAdd();
 };

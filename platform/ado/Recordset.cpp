@@ -182,7 +182,7 @@ void Recordset::CheckUpdatable() const {
                                 "one table.");
 }
 
-void Recordset::CheckCurrentRow() {
+void Recordset::CheckCurrentRowSlowly() {
     if (!EnsureRow(m_position))
         throw EngineError::Make(ADO_E_NOCURRENTRECORD,
                                 "Either BOF or EOF is True, or the current record has been "

@@ -102,7 +102,12 @@ private:
     void CheckOpen() const;
     void CheckIndex(long index) const;
     void CheckUpdatable() const;
-    void CheckCurrentRow();
+    /// Throws unless the cursor stands on a row that is read and not deleted.
+    void CheckCurrentRow() {
+        if (m_position >= m_rows.Rows() || m_rows.IsDeleted(RowAt(m_position)))
+            CheckCurrentRowSlowly();
+    }
+    void CheckCurrentRowSlowly();
     /// The columns set since AddNew or the edit began, with their values.
     void PendingChanges(std::vector<std::string>& names, std::vector<Variant>& values) const;
     void Insert();

@@ -1,10 +1,63 @@
 #include "platform/ado/RowStore.h"
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 namespace ado {
+namespace {
+
+// Spare blocks of the thread's stores; a 100,000-row year fits in what is kept.
+constexpr size_t kMaxSpares = 256;
+
+std::vector<std::unique_ptr<std::byte[]>>& Spares() {
+    thread_local std::vector<std::unique_ptr<std::byte[]>> spares;
+    return spares;
+}
+
+} // namespace
 
 RowStore::RowStore(size_t columns) : m_columns(columns) {
+}
+
+RowStore::~RowStore() {
+    GiveBack(m_cellBlocks);
+    GiveBack(m_textBlocks);
+}
+
+RowStore& RowStore::operator=(RowStore&& other) noexcept {
+    if (this != &other) {
+        Clear();
+        m_columns = other.m_columns;
+        m_cellCount = std::exchange(other.m_cellCount, 0);
+        m_cellBlocks = std::move(other.m_cellBlocks);
+        m_rowids = std::move(other.m_rowids);
+        m_deleted = std::move(other.m_deleted);
+        m_deletedCount = std::exchange(other.m_deletedCount, 0);
+        m_textBlocks = std::move(other.m_textBlocks);
+    }
+    return *this;
+}
+
+RowStore::Block RowStore::TakeBlock(size_t capacity) {
+    Block block;
+    block.capacity = capacity;
+    auto& spares = Spares();
+    if (capacity == kBlockBytes && !spares.empty()) {
+        block.bytes = std::move(spares.back());
+        spares.pop_back();
+    } else {
+        block.bytes = std::make_unique_for_overwrite<std::byte[]>(capacity);
+    }
+    return block;
+}
+
+void RowStore::GiveBack(std::vector<Block>& blocks) {
+    auto& spares = Spares();
+    for (Block& block : blocks)
+        if (block.capacity == kBlockBytes && spares.size() < kMaxSpares)
+            spares.push_back(std::move(block.bytes));
+    blocks.clear();
 }
 
 void RowStore::AppendRow(std::int64_t rowid) {
@@ -15,26 +68,27 @@ void RowStore::AppendRow(std::int64_t rowid) {
 void RowStore::PushCell(const Cell& cell) {
     if ((m_cellCount & (kCellBlock - 1)) == 0 &&
         (m_cellCount >> kCellBlockBits) == m_cellBlocks.size())
-        m_cellBlocks.push_back(std::make_unique_for_overwrite<Cell[]>(kCellBlock));
+        m_cellBlocks.push_back(TakeBlock(kBlockBytes));
     Slot(m_cellCount++) = cell;
 }
 
 std::uint64_t RowStore::StoreText(std::string_view text) {
     if (m_textBlocks.empty() ||
-        m_textBlocks.back().capacity() - m_textBlocks.back().size() < text.size()) {
-        m_textBlocks.emplace_back();
-        m_textBlocks.back().reserve(std::max(kTextBlock, text.size()));
-    }
-    std::string& block = m_textBlocks.back();
+        m_textBlocks.back().capacity - m_textBlocks.back().used < text.size())
+        m_textBlocks.push_back(TakeBlock(std::max(kBlockBytes, text.size())));
+    Block& block = m_textBlocks.back();
     const std::uint64_t at =
-        (static_cast<std::uint64_t>(m_textBlocks.size() - 1) << 32) | block.size();
-    block.append(text);
+        (static_cast<std::uint64_t>(m_textBlocks.size() - 1) << 32) | block.used;
+    if (!text.empty())
+        std::memcpy(block.bytes.get() + block.used, text.data(), text.size());
+    block.used += text.size();
     return at;
 }
 
 std::string_view RowStore::TextOf(const Cell& cell) const {
-    const std::string& block = m_textBlocks[cell.offset >> 32];
-    return std::string_view(block).substr(cell.offset & 0xFFFFFFFFu, cell.length);
+    const Block& block = m_textBlocks[cell.offset >> 32];
+    return {reinterpret_cast<const char*>(block.bytes.get()) + (cell.offset & 0xFFFFFFFFu),
+            cell.length};
 }
 
 void RowStore::PushNull() {
@@ -134,20 +188,20 @@ void RowStore::MarkDeleted(size_t row) {
 }
 
 void RowStore::Clear() {
-    m_cellBlocks.clear();
+    GiveBack(m_cellBlocks);
     m_cellCount = 0;
     m_rowids.clear();
     m_deleted.clear();
     m_deletedCount = 0;
-    m_textBlocks.clear();
+    GiveBack(m_textBlocks);
 }
 
 size_t RowStore::MemoryUsed() const {
     size_t text = 0;
     for (const auto& block : m_textBlocks)
-        text += block.capacity();
-    return m_cellBlocks.size() * kCellBlock * sizeof(Cell) +
-           m_rowids.capacity() * sizeof(std::int64_t) + m_deleted.capacity() + text;
+        text += block.capacity;
+    return m_cellBlocks.size() * kBlockBytes + m_rowids.capacity() * sizeof(std::int64_t) +
+           m_deleted.capacity() + text;
 }
 
 } // namespace ado

@@ -12,10 +12,15 @@ namespace ado {
 
 /// The rows a cursor has read, kept compactly: one 16-byte cell per value, texts packed into
 /// shared blocks, plus each row's rowid and a deleted mark. Cells and texts live in
-/// fixed-size blocks, so a growing cursor never copies what it holds.
+/// fixed-size blocks, so a growing cursor never copies what it holds. A store that is
+/// cleared or destroyed leaves its blocks to the next store of its thread (up to a few
+/// MiB), so listing after listing does not fetch fresh pages from the system each time.
 class RowStore {
 public:
     explicit RowStore(size_t columns = 0);
+    ~RowStore();
+    RowStore(RowStore&&) noexcept = default;
+    RowStore& operator=(RowStore&& other) noexcept;
 
     size_t Columns() const { return m_columns; }
     size_t Rows() const { return m_rowids.size(); }
@@ -54,13 +59,26 @@ private:
 
     static constexpr size_t kCellBlockBits = 12; // 4096 cells, 64 KiB a block
     static constexpr size_t kCellBlock = size_t{1} << kCellBlockBits;
-    static constexpr size_t kTextBlock = 64 * 1024;
+    static constexpr size_t kBlockBytes = kCellBlock * 16;
+    static_assert(sizeof(Cell) == 16);
 
+    /// A block of bytes; those of kBlockBytes come from and go back to the thread's spares.
+    struct Block {
+        std::unique_ptr<std::byte[]> bytes;
+        size_t capacity = 0;
+        size_t used = 0;
+    };
+    static Block TakeBlock(size_t capacity);
+    static void GiveBack(std::vector<Block>& blocks);
+
+    Cell* CellBlock(size_t block) const {
+        return reinterpret_cast<Cell*>(m_cellBlocks[block].bytes.get());
+    }
     Cell& Slot(size_t index) {
-        return m_cellBlocks[index >> kCellBlockBits][index & (kCellBlock - 1)];
+        return CellBlock(index >> kCellBlockBits)[index & (kCellBlock - 1)];
     }
     const Cell& Slot(size_t index) const {
-        return m_cellBlocks[index >> kCellBlockBits][index & (kCellBlock - 1)];
+        return CellBlock(index >> kCellBlockBits)[index & (kCellBlock - 1)];
     }
     void PushCell(const Cell& cell);
     /// Copies the bytes into a text block; the result locates them (block << 32 | offset).
@@ -70,11 +88,11 @@ private:
 
     size_t m_columns;
     size_t m_cellCount = 0;
-    std::vector<std::unique_ptr<Cell[]>> m_cellBlocks;
+    std::vector<Block> m_cellBlocks;
     std::vector<std::int64_t> m_rowids;
     std::vector<std::uint8_t> m_deleted;
     size_t m_deletedCount = 0;
-    std::vector<std::string> m_textBlocks;
+    std::vector<Block> m_textBlocks;
 };
 
 } // namespace ado

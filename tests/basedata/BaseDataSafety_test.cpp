@@ -1,5 +1,6 @@
 #include "tests/basedata/BaseDataFixture.h"
 #include "tests/support/FailingVfs.h"
+#include "tests/support/HeldLock.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -105,9 +106,9 @@ TEST_F(BaseDataFixture, AFullDiskDuringAReorderIsNamedAndChangesNothing) {
     SelectEntry("医疗");
 
     for (int button : {CBaseDataDlg::IDC_MOVE_UP, CBaseDataDlg::IDC_MOVE_DOWN}) {
-        vfs.SetDiskFull(true);
+        vfs.Set(testing_support::FailingVfs::Fault::DiskFull);
         dialog->ClickButton(button);
-        vfs.SetDiskFull(false);
+        vfs.Set(testing_support::FailingVfs::Fault::None);
         EXPECT_TRUE(Mentions(messages.Take(), "database or disk is full")) << button;
         EXPECT_EQ(Snapshot("支出类型"), before) << button;
         EXPECT_EQ(ShownTypes(), order) << button;
@@ -157,6 +158,25 @@ TEST_F(BaseDataFixture, AReorderDoesNotOverwriteWhatAnotherCopyChanged) {
         EXPECT_EQ(StoredTypes("家庭成员"), storedTypes) << change;
         EXPECT_TRUE(messages.Take().empty()) << change;
     }
+}
+
+// Opened while another program held the ledger, the dialog lists nothing; once the lock is
+// gone, a click on the table list lists the tables as initialisation would have.
+TEST_F(BaseDataFixture, OpenedWhileLockedListsTheTablesOnceTheLockIsGone) {
+    testing_support::HeldLock lock(db.FilePath());
+    Open();
+    EXPECT_TRUE(Mentions(messages.Take(), "正被另一个程序"));
+    EXPECT_EQ(tables->GetItemCount(), 0);
+    lock.Release();
+
+    ClickRow(tables, -1);
+    ASSERT_EQ(tables->GetItemCount(), 3);
+    ShowTable("家庭成员");
+    EXPECT_EQ(ShownTypes(), kMembers);
+    Type("舅舅", "");
+    dialog->ClickButton(CBaseDataDlg::IDC_ADD);
+    EXPECT_EQ(StoredTypes("家庭成员"), (Texts{"爸爸", "妈妈", "孩子", "舅舅"}));
+    EXPECT_TRUE(messages.Texts().empty());
 }
 
 } // namespace

@@ -36,7 +36,10 @@ TEST(ADODatabaseTest, AMissingFileIsRecordedAndThrown) {
     CADODatabase db;
     db.SetConnectionString(TestDb::kConnectionString);
     const std::string path = (file.Directory() / "data.mdb").string();
-    const std::string description = "Could not find file '" + path + "'.";
+    const std::string description = "找不到账本文件“" + path +
+                                    "”。请确认它没有被移动、改名或删除，然后再试一次。"
+                                    "（引擎信息：Could not find file '" +
+                                    path + "'.）";
     try {
         db.Open();
         FAIL() << "opened a missing file";
@@ -90,7 +93,7 @@ TEST(ADODatabaseTest, RollingBackAfterTheEngineEndedTheTransactionSucceeds) {
     db.SetConnectionString(TestDb::kConnectionString);
     ASSERT_TRUE(db.Open());
     ASSERT_TRUE(db.BeginTrans());
-    vfs.SetDiskFull(true);
+    vfs.Set(testing_support::FailingVfs::Fault::DiskFull);
     try {
         CADORecordset rs(&db);
         rs.Open("delete from 家庭成员");
@@ -99,7 +102,7 @@ TEST(ADODatabaseTest, RollingBackAfterTheEngineEndedTheTransactionSucceeds) {
         EXPECT_NE(e.GetErrorMessage().find("database or disk is full"), std::string::npos)
             << e.GetErrorMessage();
     }
-    vfs.SetDiskFull(false);
+    vfs.Set(testing_support::FailingVfs::Fault::None);
     EXPECT_TRUE(db.RollbackTrans());
     EXPECT_EQ(file.Scalar("select count(*) from 家庭成员"), "3");
     // The connection goes on as before.

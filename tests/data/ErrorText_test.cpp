@@ -30,10 +30,10 @@ TEST(ErrorTextTest, AbsentSourceAndDescriptionShowAsNull) {
     EXPECT_EQ(FormatEngineError("CADODataBase", ado::ComError(ado::E_POINTER)),
               "CADODataBase Error\n\tCode = 80004003\n\tCode meaning = Invalid pointer\n"
               "\tSource = (null)\n\tDescription = (null)\n");
-    EXPECT_EQ(FormatEngineError("CADORecordset",
-                                ado::ComError(ado::DB_E_NOTABLE, "engine", "no table")),
-              "CADORecordset Error\n\tCode = 80040e37\n\tCode meaning = IDispatch error #3127\n"
-              "\tSource = engine\n\tDescription = no table\n");
+    EXPECT_EQ(
+        FormatEngineError("CADORecordset", ado::ComError(ado::DB_E_NOTABLE, "engine", "no table")),
+        "CADORecordset Error\n\tCode = 80040e37\n\tCode meaning = IDispatch error #3127\n"
+        "\tSource = engine\n\tDescription = no table\n");
 }
 
 } // namespace

@@ -8,8 +8,8 @@
 
 namespace {
 
-using ado::VarKind;
 using ado::Variant;
+using ado::VarKind;
 
 const double kNovember13 = 40495.0 + (7 * 3600 + 17 * 60 + 7) / 86400.0; // 2010-11-13 07:17:07
 
@@ -86,13 +86,15 @@ TEST(FieldConversionTest, ReadsAsNumber) {
     // The whole mantissa counts, not only its low 32 bits.
     EXPECT_DOUBLE_EQ(FieldConversion::ToDouble(Variant::Decimal(Decimal(0x100000005ULL, 0, false))),
                      4294967301.0);
-    EXPECT_DOUBLE_EQ(FieldConversion::ToDouble(Variant::Decimal(Decimal(12345678901234ULL, 2, true))),
-                     -123456789012.34);
+    EXPECT_DOUBLE_EQ(
+        FieldConversion::ToDouble(Variant::Decimal(Decimal(12345678901234ULL, 2, true))),
+        -123456789012.34);
     ado::DecimalValue wide = Decimal(0, 0, false);
     wide.hi32 = 1;
     EXPECT_DOUBLE_EQ(FieldConversion::ToDouble(Variant::Decimal(wide)), 18446744073709551616.0);
     std::string text;
-    EXPECT_TRUE(FieldConversion::ToText(Variant::Decimal(Decimal(500000000000ULL, 2, false)), "", text));
+    EXPECT_TRUE(
+        FieldConversion::ToText(Variant::Decimal(Decimal(500000000000ULL, 2, false)), "", text));
     EXPECT_EQ(text, "5000000000.");
 }
 

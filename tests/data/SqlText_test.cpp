@@ -13,9 +13,8 @@ TEST(SqlTextTest, QuotesAndRecordNumbers) {
     const struct {
         const char* text;
         bool number;
-    } cases[] = {{"1", true},     {"0012", true},   {"", false},      {"1 ", false},
-                 {"-1", false},   {"1e3", false},   {"1;drop", false}, {"１", false},
-                 {"12.0", false}, {"+1", false}};
+    } cases[] = {{"1", true},    {"0012", true},    {"", false},   {"1 ", false},   {"-1", false},
+                 {"1e3", false}, {"1;drop", false}, {"１", false}, {"12.0", false}, {"+1", false}};
     for (const auto& c : cases)
         EXPECT_EQ(IsRecordNumber(c.text), c.number) << c.text;
 }

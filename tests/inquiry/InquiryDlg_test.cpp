@@ -187,7 +187,8 @@ TEST_F(InquiryDlgTest, MissingListTableIsReportedOnceAndTheDialogStillWorks) {
     EXPECT_EQ(Ids(dlg), (IdList{"7"}));
 }
 
-TEST_F(InquiryDlgTest, WithoutTheDataFileQueriesOnlyEmptyTheList) {
+// Each query tries the file again and says why it cannot.
+TEST_F(InquiryDlgTest, WithoutTheDataFileQueriesSayWhyAndEmptyTheList) {
     COFFER_FILE_LEDGER_ONLY();
     std::filesystem::remove(m_db.FilePath());
     CPayInquiryDlg dlg;
@@ -196,10 +197,13 @@ TEST_F(InquiryDlgTest, WithoutTheDataFileQueriesOnlyEmptyTheList) {
     EXPECT_EQ(dlg.Item<QComboBox>(CInquiryDlg::IDC_MEMBER)->count(), 0);
     EXPECT_EQ(List(dlg).GetColumnCount(), 5);
     for (int button : {CInquiryDlg::IDC_TODAY, CInquiryDlg::IDC_THIS_WEEK, CInquiryDlg::IDC_THIS_MONTH,
-                       CInquiryDlg::IDC_THIS_YEAR, CInquiryDlg::IDC_INTERVAL_QUERY})
+                       CInquiryDlg::IDC_THIS_YEAR, CInquiryDlg::IDC_INTERVAL_QUERY}) {
         dlg.ClickButton(button);
+        const auto shown = m_messages.Take();
+        ASSERT_EQ(shown.size(), 1u) << button;
+        EXPECT_NE(shown[0].find("找不到账本文件"), std::string::npos) << shown[0];
+    }
     EXPECT_EQ(List(dlg).GetItemCount(), 0);
-    EXPECT_TRUE(m_messages.Texts().empty());
     EXPECT_FALSE(std::filesystem::exists(m_db.FilePath())); // never created
 }
 

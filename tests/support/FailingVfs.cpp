@@ -10,8 +10,7 @@ namespace {
 
 sqlite3_vfs* g_real = nullptr;
 sqlite3_vfs g_vfs;
-bool g_diskFull = false;
-bool g_readsFail = false;
+FailingVfs::Fault g_fault = FailingVfs::Fault::None;
 
 // Our file: the method table first, as SQLite expects, then the real file right after it.
 struct File {
@@ -28,12 +27,12 @@ int Close(sqlite3_file* file) {
     return real->pMethods ? real->pMethods->xClose(real) : SQLITE_OK;
 }
 int Read(sqlite3_file* file, void* data, int amount, sqlite3_int64 offset) {
-    if (g_readsFail)
+    if (g_fault == FailingVfs::Fault::ReadsFail)
         return SQLITE_IOERR_READ;
     return Real(file)->pMethods->xRead(Real(file), data, amount, offset);
 }
 int Write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
-    if (g_diskFull)
+    if (g_fault == FailingVfs::Fault::DiskFull)
         return SQLITE_FULL;
     return Real(file)->pMethods->xWrite(Real(file), data, amount, offset);
 }
@@ -89,6 +88,12 @@ const sqlite3_io_methods kMethods = {1,
 
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
     auto* ours = reinterpret_cast<File*>(file);
+    file->pMethods = nullptr;
+    // What the system's file system does when the file or the folder is not writable.
+    if (g_fault == FailingVfs::Fault::ReadOnlyFile && (flags & SQLITE_OPEN_MAIN_DB) != 0)
+        flags = (flags & ~(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) | SQLITE_OPEN_READONLY;
+    if (g_fault == FailingVfs::Fault::ReadOnlyFolder && (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0)
+        return SQLITE_READONLY_DIRECTORY;
     ours->real = reinterpret_cast<sqlite3_file*>(ours + 1);
     std::memset(ours->real, 0, static_cast<size_t>(g_real->szOsFile));
     const int rc = g_real->xOpen(g_real, name, ours->real, flags, outFlags);
@@ -136,23 +141,17 @@ FailingVfs::FailingVfs() {
     g_vfs.xSleep = &Sleep;
     g_vfs.xCurrentTime = &CurrentTime;
     g_vfs.xGetLastError = &GetLastError;
-    g_diskFull = false;
-    g_readsFail = false;
+    g_fault = Fault::None;
     sqlite3_vfs_register(&g_vfs, 1);
 }
 
 FailingVfs::~FailingVfs() {
-    g_diskFull = false;
-    g_readsFail = false;
+    g_fault = Fault::None;
     sqlite3_vfs_unregister(&g_vfs);
 }
 
-void FailingVfs::SetDiskFull(bool full) {
-    g_diskFull = full;
-}
-
-void FailingVfs::SetReadsFail(bool fail) {
-    g_readsFail = fail;
+void FailingVfs::Set(Fault fault) {
+    g_fault = fault;
 }
 
 } // namespace testing_support

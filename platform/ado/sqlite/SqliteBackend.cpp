@@ -78,7 +78,8 @@ SqliteBackend::~SqliteBackend() {
 void SqliteBackend::CheckIsSqliteFile() const {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(m_path, ec))
-        throw EngineError::Make(E_FAIL, "Could not find file '" + m_path + "'.");
+        throw EngineError::Explain(E_FAIL, EngineError::Trouble::Missing, m_path,
+                                   "Could not find file '" + m_path + "'.");
     // Read the header ourselves: SQLite would take an empty file for a new database and
     // write to it, and it must never touch a file that is not ours.
     std::ifstream file(m_path, std::ios::binary);

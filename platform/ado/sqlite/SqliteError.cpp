@@ -4,26 +4,41 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
+
 namespace ado {
 
 ComError SqliteError(int rc, sqlite3* db, const std::string& file) {
     const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    using Trouble = EngineError::Trouble;
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return EngineError::Make(E_FAIL, "The database file '" + file +
-                                             "' is locked by another user or program (" + message +
-                                             ").");
+        return EngineError::Explain(E_FAIL, Trouble::Locked, file, message);
+    case SQLITE_READONLY:
+        if (rc == SQLITE_READONLY_DIRECTORY)
+            return EngineError::Explain(E_FAIL, Trouble::ReadOnlyFolder, file, message);
+        // The file was deleted or moved away while it was open.
+        if (rc == SQLITE_READONLY_DBMOVED)
+            return EngineError::Explain(E_FAIL, Trouble::Missing, file, message);
+        return EngineError::Explain(E_FAIL, Trouble::ReadOnlyFile, file, message);
+    case SQLITE_FULL:
+        return EngineError::Explain(E_FAIL, Trouble::DiskFull, file, message);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return EngineError::Explain(E_FAIL, Trouble::Damaged, file, message);
+    case SQLITE_IOERR:
+        return EngineError::Explain(E_FAIL, Trouble::DiskError, file, message);
     case SQLITE_CONSTRAINT:
         return EngineError::Make(DB_E_INTEGRITYVIOLATION,
                                  "The change violates a rule of the table (" + message + ").");
     case SQLITE_MISMATCH:
         return EngineError::Make(DISP_E_TYPEMISMATCH, "Data type mismatch (" + message + ").");
     case SQLITE_CANTOPEN:
+        if (!std::filesystem::exists(file))
+            return EngineError::Explain(E_FAIL, Trouble::Missing, file, message);
         return EngineError::Make(E_FAIL, "Could not open the database file '" + file + "' (" +
                                              message + ").");
-    case SQLITE_NOTADB:
-        return EngineError::Make(E_FAIL, "The file '" + file + "' is not an SQLite database.");
     case SQLITE_ERROR:
         if (message.rfind("no such table", 0) == 0)
             return EngineError::Make(DB_E_NOTABLE,

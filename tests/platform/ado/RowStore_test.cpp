@@ -7,8 +7,8 @@
 namespace {
 
 using ado::RowStore;
-using ado::VarKind;
 using ado::Variant;
+using ado::VarKind;
 
 TEST(RowStoreTest, KeepsValuesAcrossBlockBoundaries) {
     RowStore rows(3);
@@ -46,6 +46,33 @@ TEST(RowStoreTest, KeepsValuesAcrossBlockBoundaries) {
     EXPECT_EQ(rows.LiveRows(), static_cast<size_t>(count - 1));
     rows.Clear();
     EXPECT_EQ(rows.Rows(), 0u);
+}
+
+// Blocks a store gives up serve the next store of the thread: what that store reads back
+// must be its own values, never what an earlier store left in the bytes, also when a store
+// is replaced by moving another into it.
+TEST(RowStoreTest, ReusedBlocksHoldOnlyTheNewStoresValues) {
+    for (int round = 0; round < 3; ++round) {
+        RowStore rows(2);
+        const std::string mark = "第" + std::to_string(round) + "轮";
+        for (int i = 0; i < 5000; ++i) { // two cell blocks, several text blocks
+            rows.AppendRow(i);
+            rows.PushText(VarKind::Text, mark + std::string(static_cast<size_t>(i % 40), 'x'));
+            rows.PushReal(VarKind::R8, round * 10000.0 + i);
+        }
+        RowStore moved(2);
+        moved.AppendRow(1);
+        moved.PushText(VarKind::Text, "旧");
+        moved.PushNull();
+        moved = std::move(rows);
+        ASSERT_EQ(moved.Rows(), 5000u);
+        for (size_t i = 0; i < 5000; i += 499) {
+            EXPECT_EQ(moved.View(i, 0).text, mark + std::string(i % 40, 'x'))
+                << "round " << round << " row " << i;
+            EXPECT_EQ(moved.View(i, 1).real, round * 10000.0 + static_cast<double>(i));
+        }
+        EXPECT_GE(moved.MemoryUsed(), 2 * 64 * 1024u);
+    }
 }
 
 } // namespace

@@ -1,0 +1,73 @@
+#include "BenchLedger.h"
+
+#include "data/StarterDatabase.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace bench {
+namespace {
+
+// Ten years from 2006 of 100,000 records each, in date order with up to five minutes'
+// jitter, as a ledger fills up. The "random" choices are a fixed hash of the row number.
+constexpr const char* kGenerate = R"(
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999999),
+h(i, r) AS (SELECT i, (i * 2654435761 + 12345) % 4294967291 FROM n)
+INSERT INTO normalIncome (收入人员, 收入金额, 收入日期, 收入项目, 备注)
+SELECT CASE r % 3 WHEN 0 THEN '爸爸' WHEN 1 THEN '妈妈' ELSE '孩子' END,
+       ((r / 7) % 100000) / 10.0,
+       datetime('2006-01-01', '+' || (i / 100000) || ' years',
+                '+' || ((i % 100000) * 315 + (r / 11) % 300) || ' seconds'),
+       CASE (r / 13) % 4 WHEN 0 THEN '工资' WHEN 1 THEN '奖金' WHEN 2 THEN '理财收益'
+                         ELSE '其他收入' END,
+       CASE WHEN (r / 17) % 3 = 0 THEN NULL ELSE '备注' || (i % 100000) END
+FROM h)";
+
+} // namespace
+
+void Check(int rc, sqlite3* db, const char* what) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
+}
+
+ado::DatabasePtr OpenPlain(const std::string& path) {
+    sqlite3* raw = nullptr;
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    ado::DatabasePtr db(raw);
+    Check(rc, raw, "open");
+    sqlite3_exec(raw, "PRAGMA synchronous=FULL; PRAGMA cache_size=-32768", nullptr, nullptr,
+                 nullptr);
+    return db;
+}
+
+const std::string& LedgerFile() {
+    static const std::string path = [] {
+        namespace fs = std::filesystem;
+        const char* given = std::getenv("COFFER_BENCH_DB");
+        const fs::path file =
+            given ? fs::path(given) : fs::temp_directory_path() / "coffer-bench-1m-v2.mdb";
+        if (!fs::exists(file)) {
+            std::fprintf(stderr, "making %s (once)...\n", file.c_str());
+            const fs::path partial = file.string() + ".partial";
+            fs::remove(partial);
+            std::string error;
+            if (!CreateStarterDatabase(partial.string(), error))
+                throw std::runtime_error(error);
+            {
+                const ado::DatabasePtr db = OpenPlain(partial.string());
+                Check(sqlite3_exec(db.get(), kGenerate, nullptr, nullptr, nullptr), db.get(),
+                      "generate");
+            }
+            fs::rename(partial, file);
+        }
+        return file.string();
+    }();
+    return path;
+}
+
+} // namespace bench
