@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/CofferApp.h"
 #include "basedata/BaseDataDlg.h"
+#include "ledger/LedgerLocationDlg.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/MessageMap.h"
@@ -50,6 +51,7 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     OnCommand(IDC_ABOUT, [this] { OnAboutButton(); });
     OnCommand(ID_USER_SETTINGS, [this] { OnUserSettings(); });
     OnCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
+    OnCommand(ID_LEDGER_LOCATION, [this] { OnLedgerLocation(); });
     OnCommand(ID_EXIT, [this] { OnOK(); });
     OnCommand(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
     OnNotify(IDC_NAV_TREE, ui::Notification::DblClk,
@@ -149,6 +151,11 @@ void CCofferDlg::OnUserSettings() {
 
 void CCofferDlg::OnSystemSettings() {
     CBaseDataDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CCofferDlg::OnLedgerLocation() {
+    CLedgerLocationDlg dlg(this);
     dlg.DoModal();
 }
 

@@ -136,8 +136,8 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     });
     CCofferDlg dlg;
     const int result = dlg.DoModal();
-    EXPECT_EQ(popups.Shown(),
-              (std::vector<std::vector<std::string>>{{"用户设置", "系统设置", "退出"}}));
+    EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
+                                  {"用户设置", "系统设置", "账本位置…", "退出"}}));
     return result;
 }
 
@@ -162,6 +162,15 @@ TEST(CofferDlgTest, UserSettingsFromTheMenuOpensUserAdministration) {
     ui::ModalScript script;
     EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_USER_SETTINGS, script), ui::IDCANCEL);
     EXPECT_EQ(script.Runs(), (std::vector<int>{102, 131}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(CofferDlgTest, LedgerLocationFromTheMenuOpensItsWindow) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_LEDGER_LOCATION, script), ui::IDCANCEL);
+    EXPECT_EQ(script.Runs(), (std::vector<int>{102, 146}));
     EXPECT_TRUE(messages.Texts().empty());
 }
 
