@@ -4,6 +4,8 @@
 #include "data/EngineErrorText.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
+#include "platform/ui/QuietMessages.h"
+#include "platform/ui/ScaledIcon.h"
 #include "platform/ui/TrayIcon.h"
 #include "platform/ui/WindowMessages.h"
 
@@ -36,10 +38,11 @@ void PreferX11UnderWayland() {
 
 int CCofferApp::Run(int argc, char** argv) {
     PreferX11UnderWayland();
+    ui::SilenceHarmlessQtMessages();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Coffer"));
     QApplication::setOrganizationName(QStringLiteral("岚舟坊"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icons/128.png")));
+    QApplication::setWindowIcon(ui::LoadScaledIcon(QStringLiteral(":/res/icons/128.png")));
     // Standard buttons and context menus read in Chinese like the rest of the program.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),

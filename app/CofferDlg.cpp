@@ -7,6 +7,7 @@
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/MessageMap.h"
+#include "platform/ui/ScaledIcon.h"
 #include "platform/ui/WindowHost.h"
 #include "users/UserAddDlg.h"
 #include "users/UserDlg.h"
@@ -44,7 +45,7 @@ constexpr int kSlidePause = 1;
 } // namespace
 
 CCofferDlg::CCofferDlg(QWidget* parent)
-    : ui::Dialog(IDD, parent), m_hIcon(QStringLiteral(":/res/icons/128.png")) {
+    : ui::Dialog(IDD, parent), m_hIcon(ui::LoadScaledIcon(QStringLiteral(":/res/icons/128.png"))) {
     OnCommand(IDC_LOGIN, [this] { OnLogin(); });
     OnCommand(IDC_LOGOUT, [this] { OnLogout(); });
     OnCommand(IDC_SETTINGS, [this] { OnSettingsButton(); });

@@ -23,3 +23,10 @@ COFFER_BUILD_PACKAGES="ca-certificates cmake ninja-build g++ qt6-base-dev libsql
 # What the tests need on top.
 COFFER_TEST_PACKAGES="libgtest-dev libgmock-dev postgresql clang libfuzzer-14-dev \
     libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian dbus-daemon"
+# What making the Debian package needs on top (dpkg-buildflags, dpkg-shlibdeps).
+COFFER_PACKAGE_PACKAGES="dpkg-dev"
+# What checking the package needs: the validators of desktop entries, AppStream metadata,
+# Debian packages and manual pages, and file(1) for the icons' sizes.
+COFFER_PACKAGE_CHECK_PACKAGES="desktop-file-utils appstream lintian man-db file"
+# What rendering the icons from their drawings needs (scripts/icons only).
+COFFER_ICON_PACKAGES="librsvg2-bin"

@@ -2,6 +2,7 @@
 // coffer-initdb --server URI [--from FILE]: puts a starter ledger, or the file ledger FILE,
 // into the empty database at URI on a PostgreSQL server.
 
+#include "CofferVersion.h"
 #include "data/StarterDatabase.h"
 #include "platform/ado/pg/PgBackend.h"
 #include "platform/ado/pg/ServerLedger.h"
@@ -16,6 +17,7 @@ namespace {
 
 const char* const kUsage = "usage: coffer-initdb [PATH]\n"
                            "       coffer-initdb --server URI [--from FILE]\n"
+                           "       coffer-initdb --help | --version\n"
                            "Creates a starter Coffer data file at PATH (default ./data.mdb).\n"
                            "An existing file is never overwritten.\n"
                            "With --server, creates the ledger's tables and starter rows in the "
@@ -56,6 +58,10 @@ int ToServer(const std::string& uri, const char* from) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("coffer-initdb %s\n", kCofferVersion);
+        return 0;
+    }
     if (argc >= 3 && std::strcmp(argv[1], "--server") == 0) {
         if (argc == 3)
             return ToServer(argv[2], nullptr);

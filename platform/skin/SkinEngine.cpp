@@ -3,6 +3,7 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MenuResource.h"
 #include "platform/ui/PopupMenu.h"
+#include "platform/ui/ScaledIcon.h"
 
 #include <QApplication>
 #include <QFile>
@@ -50,7 +51,7 @@ int dsSetDrawItemValueEx(QTreeWidget* tree, QTreeWidgetItem* item, int column, c
     const QString path = QStringLiteral(":/res/skin/%1.png").arg(QString::fromUtf8(image));
     if (!QFile::exists(path))
         return 0;
-    item->setIcon(column, QIcon(path));
+    item->setIcon(column, ui::LoadScaledIcon(path));
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/ScaledIcon.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -49,7 +50,9 @@ bool CanNameOthers(ControlKind kind) {
 }
 
 // "关于 Coffer(&A)..." shows as "关于 Coffer(A)..." in places that take no mnemonics.
-QString WithoutMnemonic(QString text) { return text.remove(QLatin1Char('&')); }
+QString WithoutMnemonic(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
 
 } // namespace
 
@@ -157,9 +160,9 @@ QWidget* Dialog::MakeControl(const ControlTemplate& control) {
     case ControlKind::CenteredLabel: {
         auto* label = new QLabel(text, this);
         label->setWordWrap(true);
-        label->setAlignment((control.kind == ControlKind::CenteredLabel ? Qt::AlignHCenter
-                                                                         : Qt::AlignLeft) |
-                            Qt::AlignTop);
+        label->setAlignment(
+            (control.kind == ControlKind::CenteredLabel ? Qt::AlignHCenter : Qt::AlignLeft) |
+            Qt::AlignTop);
         if (control.Has("notify")) {
             label->setCursor(Qt::PointingHandCursor);
             label->installEventFilter(this);
@@ -168,7 +171,8 @@ QWidget* Dialog::MakeControl(const ControlTemplate& control) {
     }
     case ControlKind::Icon: {
         auto* label = new QLabel(this);
-        label->setPixmap(QIcon(QStringLiteral(":/res/icons/%1.png").arg(text)).pixmap(32, 32));
+        label->setPixmap(
+            LoadScaledIcon(QStringLiteral(":/res/icons/%1.png").arg(text)).pixmap(32, 32));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
@@ -267,7 +271,9 @@ bool Dialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void Dialog::EndDialog(int result) { done(result); }
+void Dialog::EndDialog(int result) {
+    done(result);
+}
 
 QWidget* Dialog::GetDlgItem(int id) const {
     auto found = m_controls.find(id);
@@ -340,16 +346,21 @@ bool Dialog::OnInitDialog() {
     return true;
 }
 
-void Dialog::DoDataExchange(DataExchange&) {}
+void Dialog::DoDataExchange(DataExchange&) {
+}
 
 void Dialog::OnOK() {
     if (UpdateData(true))
         EndDialog(IDOK);
 }
 
-void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+void Dialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
-void Dialog::OnClose() { SendCommand(IDCANCEL); }
+void Dialog::OnClose() {
+    SendCommand(IDCANCEL);
+}
 
 void Dialog::OnCommand(int id, std::function<void()> handler) {
     m_commands[id] = std::move(handler);
@@ -359,7 +370,9 @@ void Dialog::OnNotify(int id, Notification code, std::function<void(NotifyInfo&)
     m_notifications[{id, code}] = std::move(handler);
 }
 
-void Dialog::UseControl(int id, QWidget* control) { m_ownControls[id] = control; }
+void Dialog::UseControl(int id, QWidget* control) {
+    m_ownControls[id] = control;
+}
 
 void Dialog::SetDefID(int id) {
     if (auto* old = Item<QPushButton>(m_nDefId))
@@ -423,8 +436,12 @@ void Dialog::setVisible(bool visible) {
         button->setAutoDefault(true);
 }
 
-void Dialog::reject() { SendCommand(IDCANCEL); }
+void Dialog::reject() {
+    SendCommand(IDCANCEL);
+}
 
-void Dialog::accept() { SendCommand(IDOK); }
+void Dialog::accept() {
+    SendCommand(IDOK);
+}
 
 } // namespace ui
