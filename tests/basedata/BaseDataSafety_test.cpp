@@ -163,6 +163,7 @@ TEST_F(BaseDataFixture, AReorderDoesNotOverwriteWhatAnotherCopyChanged) {
 // Opened while another program held the ledger, the dialog lists nothing; once the lock is
 // gone, a click on the table list lists the tables as initialisation would have.
 TEST_F(BaseDataFixture, OpenedWhileLockedListsTheTablesOnceTheLockIsGone) {
+    COFFER_FILE_LEDGER_ONLY(); // SQLite's own locks and faults
     testing_support::HeldLock lock(db.FilePath());
     Open();
     EXPECT_TRUE(Mentions(messages.Take(), "正被另一个程序"));

@@ -20,6 +20,7 @@ bool Mentions(const Texts& shown, const char* words) {
 // Opened while another program held the ledger, the dialog comes up empty; once the lock is
 // gone, a query fills the combos as initialisation would have and lists its records.
 TEST_F(InquiryTroubleTest, OpenedWhileLockedQueriesOnceTheLockIsGone) {
+    COFFER_FILE_LEDGER_ONLY(); // SQLite's own locks and faults
     AddIncome(7, "爸爸", 1500, "2010-11-17 09:30:00", "工资");
     testing_support::HeldLock lock(m_db.FilePath());
     CIncomeInquiryDlg dlg;
@@ -40,6 +41,7 @@ TEST_F(InquiryTroubleTest, OpenedWhileLockedQueriesOnceTheLockIsGone) {
 // The file is damaged in the middle of the year's records: the rows read before the damaged
 // part are not the answer, so the list is emptied and the damage is told.
 TEST_F(InquiryTroubleTest, AReadErrorPartWayEmptiesTheList) {
+    COFFER_FILE_LEDGER_ONLY(); // SQLite's own locks and faults
     m_db.Exec("WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
               "INSERT INTO normalPay (支出人员, 支出金额, 支出日期, 支出项目, 备注) "
               "SELECT '妈妈', k, '2010-06-01 08:00:00', '餐饮', "

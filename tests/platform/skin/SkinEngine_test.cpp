@@ -66,7 +66,8 @@ TEST(SkinEngineTest, ChosenPopupEntryArrivesAsACommand) {
     EXPECT_EQ(dsTrackPopupMenu(nullptr, 2, 10, 20, &owner, 0), 0);
 
     ASSERT_EQ(popups.Shown().size(), 2u);
-    EXPECT_EQ(popups.Shown()[0], (std::vector<std::string>{"用户设置", "系统设置", "退出"}));
+    EXPECT_EQ(popups.Shown()[0],
+              (std::vector<std::string>{"用户设置", "系统设置", "账本位置…", "退出"}));
     EXPECT_EQ(popups.Positions()[0], QPoint(10, 20));
 }
 

@@ -63,8 +63,8 @@ TEST(DialogUnitsTest, ConvertsLikeThePlatform) {
     EXPECT_EQ(units.ToPixelsY(8), 14);
     EXPECT_EQ(units.ToPixelsX(149), 261); // 149 * 7 / 4 = 260.75
     EXPECT_EQ(units.ToPixelsY(298), 522);
-    EXPECT_EQ(units.ToPixelsX(1), 2);     // 1.75 rounds up
-    EXPECT_EQ(units.ToPixelsX(-3), -5);   // negative values round away from zero
+    EXPECT_EQ(units.ToPixelsX(1), 2);   // 1.75 rounds up
+    EXPECT_EQ(units.ToPixelsX(-3), -5); // negative values round away from zero
     EXPECT_EQ(units.ToPixels(3, 46, 142, 234), QRect(5, 81, 249, 410));
 }
 
@@ -79,7 +79,8 @@ TEST(DialogUnitsTest, FollowTheFontActuallyUsed) {
 }
 
 TEST(MenuResourceTest, ParsesPopupsAndTheShippedMenu) {
-    ui::MenuResource menu = ui::MenuResource::Parse("POPUP 文件\n1 甲\nSEPARATOR\n2 乙\nPOPUP 空\n");
+    ui::MenuResource menu =
+        ui::MenuResource::Parse("POPUP 文件\n1 甲\nSEPARATOR\n2 乙\nPOPUP 空\n");
     ASSERT_EQ(menu.GetPopupCount(), 2);
     EXPECT_EQ(menu.GetSubMenu(0)->items.size(), 3u);
     EXPECT_TRUE(menu.GetSubMenu(0)->items[1].IsSeparator());
@@ -88,8 +89,9 @@ TEST(MenuResourceTest, ParsesPopupsAndTheShippedMenu) {
 
     ui::MenuResource shipped = ui::MenuResource::Load(129);
     ASSERT_EQ(shipped.GetPopupCount(), 3);
-    EXPECT_EQ(shipped.GetSubMenu(0)->items[2].id, 32794);
-    EXPECT_EQ(shipped.GetSubMenu(0)->items[2].text, "退出");
+    // New items go before 退出, which stays last.
+    EXPECT_EQ(shipped.GetSubMenu(0)->items.back().id, 32794);
+    EXPECT_EQ(shipped.GetSubMenu(0)->items.back().text, "退出");
     EXPECT_EQ(shipped.GetSubMenu(2)->items[1].id, 32802);
     EXPECT_EQ(ui::LoadResourceString(101), "关于 Coffer(&A)...");
     EXPECT_EQ(ui::LoadResourceString(999), "");
