@@ -216,17 +216,22 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) 
         std::string strId, strMember, strItem;
         double dAmount = 0.0;
         COleDateTime dtRecord;
+        std::string strStoredDate;
         recordset.GetFieldValue(0, strId);
         recordset.GetFieldValue(2, dAmount);
         recordset.GetFieldValue(1, strMember);
-        recordset.GetFieldValue(3, dtRecord);
+        // Another tool may have stored a text that is no date ("2026-02-30 10:00:00"): it
+        // is shown as it stands rather than as the day dates count from.
+        const bool bDate = recordset.GetFieldValue(3, dtRecord);
+        if (!bDate)
+            recordset.GetFieldValue(3, strStoredDate);
         recordset.GetFieldValue(4, strItem);
         std::vector<std::string> cells;
         cells.reserve(5);
         cells.push_back(std::move(strId));
         cells.push_back(CInquiryRowFormatter::Amount(dAmount));
         cells.push_back(std::move(strMember));
-        cells.push_back(formatter.Date(dtRecord));
+        cells.push_back(bDate ? formatter.Date(dtRecord) : std::move(strStoredDate));
         cells.push_back(std::move(strItem));
         if (m_bTotals)
             m_totals.Add(cells[0], dAmount);
@@ -293,8 +298,10 @@ void CInquiryDlg::OnEditRecord() {
         return;
     m_listResult->SetItemText(nItem, 1, CInquiryRowFormatter::Amount(edited->dAmount));
     m_listResult->SetItemText(nItem, 2, edited->strMember);
-    m_listResult->SetItemText(nItem, 3,
-                              FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
+    // A stored date that does not read as a date and was kept is shown as stored still.
+    if (edited->dtRecord.GetStatus() == COleDateTime::valid)
+        m_listResult->SetItemText(nItem, 3,
+                                  FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
     m_listResult->SetItemText(nItem, 4, edited->strItem);
     m_totals.Replace(strId, edited->dAmount);
     ShowTotals();

@@ -61,10 +61,12 @@ std::string CRecordDlg::SelectedText(const QComboBox* combo) {
 }
 
 void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member,
-                             const std::string& item, const COleDateTime& date) const {
+                             const std::string& item, const COleDateTime& date, int nKeep) const {
     rs.SetFieldValue(m_twin.szMemberColumn, member);
     rs.SetFieldValue(m_twin.szItemColumn, item);
     rs.SetFieldValue(m_twin.szAmountColumn, m_dAmount);
-    rs.SetFieldValue(m_twin.szDateColumn, date);
-    rs.SetFieldValue("备注", m_strNote);
+    if ((nKeep & KeepDate) == 0)
+        rs.SetFieldValue(m_twin.szDateColumn, date);
+    if ((nKeep & KeepNote) == 0)
+        rs.SetFieldValue("备注", m_strNote);
 }

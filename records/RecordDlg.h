@@ -44,9 +44,12 @@ protected:
     static bool FillList(CADORecordset& rs, const std::string& table, QComboBox* combo);
     /// The text of the selected entry; text typed into the edit part is not used.
     static std::string SelectedText(const QComboBox* combo);
-    /// Sets the five record columns by name, in the order the record dialogs always used.
+    /// Fields WriteFields leaves as they are stored.
+    enum KeepField { KeepNone = 0, KeepDate = 1, KeepNote = 2 };
+    /// Sets the five record columns by name, in the order the record dialogs always used,
+    /// but for those `nKeep` names.
     void WriteFields(CADORecordset& rs, const std::string& member, const std::string& item,
-                     const COleDateTime& date) const;
+                     const COleDateTime& date, int nKeep = KeepNone) const;
 
     const CRecordTwin& m_twin;
     CADODatabase m_db;

@@ -5,10 +5,29 @@
 #include "platform/ui/DateTimePicker.h"
 
 #include <QComboBox>
+#include <QPlainTextEdit>
 
 namespace {
 
 const char* const kMemberTable = "家庭成员";
+
+// Laying out a note of a million characters on one line takes the box a minute; a note
+// longer than this is shown in part, read-only, and kept as stored.
+constexpr qsizetype kShownNoteLength = 10000;
+
+// The note as the box shows it: whole, or its beginning and "…"; true when shortened.
+bool ShortenNote(std::string& note) {
+    if (note.size() <= static_cast<size_t>(kShownNoteLength))
+        return false;
+    const QString text = QString::fromStdString(note);
+    if (text.size() <= kShownNoteLength)
+        return false;
+    qsizetype length = kShownNoteLength;
+    if (text.at(length - 1).isHighSurrogate())
+        --length;
+    note = (text.left(length) + QStringLiteral("…")).toStdString();
+    return true;
+}
 
 // The last entry equal to the record's text is selected; with none, or with no record,
 // nothing is.
@@ -46,8 +65,13 @@ bool CRecordEditDlg::OnInitDialog() {
     CRecordDlg::OnInitDialog();
     if (OpenConnection())
         FillFromLedger();
-    UpdateData(false);
+    ShowRecord();
     return true;
+}
+
+void CRecordEditDlg::ShowRecord() {
+    UpdateData(false);
+    m_strShownNote = GetDlgItemText(IDC_NOTE);
 }
 
 void CRecordEditDlg::FillFromLedger() {
@@ -57,10 +81,14 @@ void CRecordEditDlg::FillFromLedger() {
         COleDateTime date;
         rs.GetFieldValue(1, m_strStoredMember);
         rs.GetFieldValue(2, m_dAmount);
-        rs.GetFieldValue(3, date);
+        m_bDateUnreadable = !rs.GetFieldValue(3, date);
         rs.GetFieldValue(4, m_strStoredItem);
         rs.GetFieldValue(5, m_strNote);
         m_dtPicker->SetTime(date);
+        m_dtShown = m_dtPicker->GetTime();
+        const bool shortened = ShortenNote(m_strNote);
+        if (auto* note = qobject_cast<QPlainTextEdit*>(GetDlgItem(IDC_NOTE)))
+            note->setReadOnly(shortened);
     }
     FillList(rs, kMemberTable, m_cbMember);
     FillList(rs, m_twin.szCategoryTable, m_cbItem);
@@ -72,7 +100,7 @@ void CRecordEditDlg::OnEdit() {
     // Until now the controls did not show the record, so what they held is not written:
     // they show it now, and the next press writes what the user makes of it.
     if (ReopenIfClosed()) {
-        UpdateData(false);
+        ShowRecord();
         return;
     }
     if (!UpdateData(true))
@@ -82,6 +110,13 @@ void CRecordEditDlg::OnEdit() {
     m_strMember = m_cbMember->currentIndex() < 0 ? m_strStoredMember : SelectedText(m_cbMember);
     m_strItem = m_cbItem->currentIndex() < 0 ? m_strStoredItem : SelectedText(m_cbItem);
     m_dtRecord = m_dtPicker->GetTime();
+    int nKeep = KeepNone;
+    if (m_bDateUnreadable && m_dtRecord == m_dtShown) {
+        nKeep |= KeepDate;
+        m_dtRecord.SetStatus(COleDateTime::null);
+    }
+    if (m_strNote == m_strShownNote)
+        nKeep |= KeepNote;
 
     if (!m_db.IsOpen())
         return;
@@ -92,7 +127,7 @@ void CRecordEditDlg::OnEdit() {
         return;
     }
     rs.Edit();
-    WriteFields(rs, m_strMember, m_strItem, m_dtRecord);
+    WriteFields(rs, m_strMember, m_strItem, m_dtRecord, nKeep);
     const bool written = rs.Update();
     rs.Close();
     if (written)

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <charconv>
 #include <sstream>
 #include <stdexcept>
 
@@ -50,7 +51,14 @@ MenuResource MenuResource::Parse(const std::string& text) {
         size_t blank = line.find(' ');
         if (blank == std::string::npos)
             throw std::runtime_error("menu entry without text: " + line);
-        int id = std::stoi(line.substr(0, blank));
+        // Digits only, and within range: a malformed id is refused like any bad line, never
+        // passed on as another kind of exception.
+        const std::string idText = line.substr(0, blank);
+        int id = 0;
+        const auto [end, error] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
+        if (idText.empty() || idText[0] == '-' || error != std::errc() ||
+            end != idText.data() + idText.size())
+            throw std::runtime_error("menu command id is not a number: " + line);
         if (id <= 0)
             throw std::runtime_error("menu command ids are positive: " + line);
         menu.m_popups.back().items.push_back(MenuItem{id, Trimmed(line.substr(blank + 1))});

@@ -1,7 +1,10 @@
 #include "inquiry/IncomeInquiryDlg.h"
 #include "inquiry/PayInquiryDlg.h"
+#include "platform/ui/ModalScript.h"
 #include "tests/inquiry/InquiryFixture.h"
 #include "tests/support/HeldLock.h"
+
+#include <QLineEdit>
 
 #include <fstream>
 #include <iterator>
@@ -77,6 +80,35 @@ TEST_F(InquiryTroubleTest, AReadErrorPartWayEmptiesTheList) {
     EXPECT_TRUE(Mentions(m_messages.Take(), "已损坏"));
     EXPECT_EQ(List(damaged).GetItemCount(), 0);
     EXPECT_EQ(damaged.GetDlgItemText(CInquiryDlg::IDC_TOTALS), noTotals);
+}
+
+// Dates another tool stored that do not read as dates are listed as stored, and stay so
+// in the list after an edit that left the date alone.
+TEST_F(InquiryTroubleTest, DatesThatDoNotReadAsDatesAreListedAsStored) {
+    AddPay(1, "爸爸", 10, "2010-13-45 99:99:99", "餐饮");
+    AddPay(2, "妈妈", 20, "2010-02-30 10:00:00", "交通");
+    AddPay(3, "孩子", 30, "2010-11-17 09:00:00", "教育");
+    CPayInquiryDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.ClickButton(CInquiryDlg::IDC_THIS_YEAR);
+    ASSERT_EQ(Ids(dlg), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(RowOf(dlg, "1")[3], "2010-13-45 99:99:99");
+    EXPECT_EQ(RowOf(dlg, "2")[3], "2010-02-30 10:00:00");
+    EXPECT_EQ(RowOf(dlg, "3")[3], "2010-11-17 09时");
+
+    ui::ModalScript editors;
+    editors.Then([](ui::Dialog& editor) {
+        editor.Item<QLineEdit>(1026)->setText(QStringLiteral("11"));
+        editor.ClickButton(1061);
+        return ui::IDCANCEL; // the editor ends itself when it has written
+    });
+    for (int row = 0; row < List(dlg).GetItemCount(); ++row)
+        List(dlg).SetSelected(row, List(dlg).GetItemText(row, 0) == "2");
+    dlg.SendCommand(32809);
+    EXPECT_EQ(RowOf(dlg, "2"),
+              (std::vector<std::string>{"2", "11.0", "妈妈", "2010-02-30 10:00:00", "交通"}));
+    EXPECT_EQ(m_db.Scalar("SELECT 支出日期 FROM normalPay WHERE 编号 = 2"), "2010-02-30 10:00:00");
+    EXPECT_TRUE(m_messages.Texts().empty());
 }
 
 } // namespace

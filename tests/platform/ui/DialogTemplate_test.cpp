@@ -86,6 +86,8 @@ TEST(MenuResourceTest, ParsesPopupsAndTheShippedMenu) {
     EXPECT_TRUE(menu.GetSubMenu(0)->items[1].IsSeparator());
     EXPECT_EQ(menu.GetSubMenu(2), nullptr);
     EXPECT_THROW(ui::MenuResource::Parse("1 甲"), std::runtime_error);
+    EXPECT_EQ(ui::MenuResource::Parse("POPUP a\n  7   甲 乙  \n").GetSubMenu(0)->items[0].text,
+              "甲 乙");
 
     ui::MenuResource shipped = ui::MenuResource::Load(129);
     ASSERT_EQ(shipped.GetPopupCount(), 3);
@@ -95,6 +97,17 @@ TEST(MenuResourceTest, ParsesPopupsAndTheShippedMenu) {
     EXPECT_EQ(shipped.GetSubMenu(2)->items[1].id, 32802);
     EXPECT_EQ(ui::LoadResourceString(101), "关于 Coffer(&A)...");
     EXPECT_EQ(ui::LoadResourceString(999), "");
+}
+
+// Found by fuzzing: an id that is not a number, or one too large for an int, escaped as
+// std::invalid_argument or std::out_of_range instead of the parser's own error.
+TEST(MenuResourceTest, MalformedIdsAreRefusedAsBadLines) {
+    for (const char* entry :
+         {"x 甲", "99999999999 甲", "12abc 甲", "-5 甲", "+5 甲", "0 甲", "1\t甲"}) {
+        SCOPED_TRACE(entry);
+        EXPECT_THROW(ui::MenuResource::Parse(std::string("POPUP 文件\n") + entry),
+                     std::runtime_error);
+    }
 }
 
 } // namespace
