@@ -1,6 +1,7 @@
 #include "app/CofferApp.h"
 
 #include "app/CofferDlg.h"
+#include "backup/LedgerBackups.h"
 #include "data/EngineErrorText.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
@@ -62,6 +63,8 @@ int CCofferApp::Run(int argc, char** argv) {
 
 bool CCofferApp::InitInstance() {
     dsLoadSkin("ControlSkin", 0);
+    // A verified backup of the ledger, before anything can change it.
+    CLedgerBackups::AtStartup(nullptr, CLedgerBackups::LedgerPath());
     {
         CCofferDlg dialog;
         dialog.DoModal();

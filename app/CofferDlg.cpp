@@ -2,6 +2,8 @@
 
 #include "app/AboutDlg.h"
 #include "app/CofferApp.h"
+#include "backup/BackupDlg.h"
+#include "backup/LedgerBackups.h"
 #include "basedata/BaseDataDlg.h"
 #include "ledger/LedgerLocationDlg.h"
 #include "platform/skin/SkinEngine.h"
@@ -25,9 +27,9 @@ struct NavigationItem {
 };
 
 const NavigationItem kNavigation[] = {
-    {"日常管理", -1, "tree2.add.all"},   {"日常收入", 0, "tree2.add.income"},
-    {"日常支出", 0, "tree2.add.pay"},    {"日常查询", -1, "tree2.search.all"},
-    {"收入查询", 3, "tree2.add.income"}, {"支出查询", 3, "tree2.add.pay"},
+    {"日常管理", -1, "tree2.add.all"},     {"日常收入", 0, "tree2.add.income"},
+    {"日常支出", 0, "tree2.add.pay"},      {"日常查询", -1, "tree2.search.all"},
+    {"收入查询", 3, "tree2.add.income"},   {"支出查询", 3, "tree2.add.pay"},
     {"收支统计", 3, "tree2.search.stats"},
 };
 
@@ -52,6 +54,7 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     OnCommand(IDC_ABOUT, [this] { OnAboutButton(); });
     OnCommand(ID_USER_SETTINGS, [this] { OnUserSettings(); });
     OnCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
+    OnCommand(ID_BACKUP_RESTORE, [this] { OnBackupRestore(); });
     OnCommand(ID_LEDGER_LOCATION, [this] { OnLedgerLocation(); });
     OnCommand(ID_EXIT, [this] { OnOK(); });
     OnCommand(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
@@ -152,6 +155,11 @@ void CCofferDlg::OnUserSettings() {
 
 void CCofferDlg::OnSystemSettings() {
     CBaseDataDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CCofferDlg::OnBackupRestore() {
+    CBackupDlg dlg(CLedgerBackups::LedgerPath(), this);
     dlg.DoModal();
 }
 

@@ -32,6 +32,7 @@ public:
         ID_USER_SETTINGS = 32792,
         ID_SYSTEM_SETTINGS = 32793,
         ID_EXIT = 32794,
+        ID_BACKUP_RESTORE = 32795,
         ID_LEDGER_LOCATION = 32799,
         IDM_ABOUTBOX = 0x10,
     };
@@ -57,6 +58,7 @@ private:
     void OnAboutButton();
     void OnUserSettings();
     void OnSystemSettings();
+    void OnBackupRestore();
     void OnLedgerLocation();
     void OnSysCommand(int id);
 

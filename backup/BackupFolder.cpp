@@ -97,11 +97,14 @@ std::vector<BackupEntry> CBackupFolder::List() const {
 bool CBackupFolder::LedgerChangedSinceBackup() const {
     std::error_code ec;
     const auto modified = fs::last_write_time(m_strLedger, ec);
+    const auto size = fs::file_size(m_strLedger, ec);
     if (ec)
         return true;
+    // A backup holds every page of the ledger, so it also has the ledger's size.
     for (const BackupEntry& entry : List()) {
         std::error_code entryError;
-        if (fs::last_write_time(entry.path, entryError) == modified && !entryError)
+        if (fs::last_write_time(entry.path, entryError) == modified && entry.size == size &&
+            !entryError)
             return false;
     }
     return true;

@@ -2,6 +2,8 @@
 
 #include "data/FormatDateTime.h"
 
+#include <cstdio>
+
 using ado::CopyProblem;
 
 std::string CBackupTexts::Cause(const ado::LedgerCopyResult& result) {
@@ -48,6 +50,19 @@ std::string CBackupTexts::LedgerDamaged(const BackupEntry* newestGood) {
 
 std::string CBackupTexts::Time(const BackupEntry& entry) {
     return FormatDateTime(entry.time, "%Y-%m-%d %H:%M:%S");
+}
+
+std::string CBackupTexts::Size(std::uintmax_t bytes) {
+    char text[32];
+    if (bytes < 1024 * 1024)
+        std::snprintf(text, sizeof text, "%.0f KB", static_cast<double>(bytes) / 1024);
+    else
+        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024 * 1024));
+    return text;
+}
+
+std::string CBackupTexts::Count(long long records) {
+    return records < 0 ? "?" : std::to_string(records);
 }
 
 std::string CBackupTexts::AskRestore(const BackupEntry& entry) {

@@ -2,6 +2,7 @@
 
 #include "backup/BackupFolder.h"
 
+#include <cstdint>
 #include <string>
 
 /// Every text the backups show a user, defined once.
@@ -17,6 +18,10 @@ public:
     static std::string LedgerDamaged(const BackupEntry* newestGood);
     /// The time of a backup as the window shows it.
     static std::string Time(const BackupEntry& entry);
+    /// A file size as the window shows it ("1.2 MB").
+    static std::string Size(std::uintmax_t bytes);
+    /// A record count, "?" when it could not be read.
+    static std::string Count(long long records);
     static std::string AskRestore(const BackupEntry& entry);
     static std::string Restored(const BackupEntry& entry, const RestoreOutcome& outcome);
     static std::string RestoreFailed(const RestoreOutcome& outcome);

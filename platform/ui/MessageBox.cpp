@@ -14,6 +14,13 @@ public:
         box.exec();
         return IDOK;
     }
+
+    int Ask(QWidget* owner, const std::string& text, const std::string& caption) override {
+        QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
+                        QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, owner);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
+    }
 };
 
 QtMessageBoxes g_qtMessageBoxes;
@@ -23,6 +30,15 @@ MessageBoxHandler* g_handler = &g_qtMessageBoxes;
 
 int MessageBox(QWidget* owner, const std::string& text) {
     return g_handler->Show(owner, text, QApplication::applicationName().toStdString());
+}
+
+int MessageBoxHandler::Ask(QWidget* owner, const std::string& text, const std::string& caption) {
+    Show(owner, text, caption);
+    return IDNO;
+}
+
+int AskYesNo(QWidget* owner, const std::string& text) {
+    return g_handler->Ask(owner, text, QApplication::applicationName().toStdString());
 }
 
 MessageBoxHandler* SetMessageBoxHandler(MessageBoxHandler* handler) {

@@ -12,6 +12,16 @@ int MessageRecorder::Show(QWidget*, const std::string& text, const std::string& 
     return IDOK;
 }
 
+int MessageRecorder::Ask(QWidget* owner, const std::string& text, const std::string& caption) {
+    Show(owner, text, caption);
+    m_questions.push_back(text);
+    if (m_answers.empty())
+        return IDNO;
+    const int answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
 std::vector<std::string> MessageRecorder::Take() {
     std::vector<std::string> texts;
     texts.swap(m_texts);

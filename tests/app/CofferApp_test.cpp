@@ -1,14 +1,18 @@
 // Start-up and shut-down order: the skin outlives the main window and its tray icon.
 #include "app/CofferApp.h"
 #include "app/CofferDlg.h"
+#include "platform/ui/MessageRecorder.h"
 #include "platform/ui/ModalScript.h"
 #include "platform/ui/TrayIcon.h"
 #include "platform/ui/WindowMessages.h"
+#include "tests/support/TestDb.h"
 
 #include <QApplication>
 #include <QPointer>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -44,6 +48,26 @@ TEST(CofferAppTest, TheMainWindowRunsSkinnedAndIsGoneBeforeTheSkin) {
 
     EXPECT_EQ(theApp.ExitInstance(), 0);
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
+}
+
+TEST(CofferAppTest, TheLedgerIsBackedUpBeforeTheMainWindowShows) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    std::vector<std::string> backupsWhenShown;
+    ui::ModalScript script;
+    script.Then([&](ui::Dialog& d) {
+        std::error_code ec;
+        for (const auto& file : std::filesystem::directory_iterator(db.Directory() / "backups", ec))
+            backupsWhenShown.push_back(file.path().filename().string());
+        d.SendCommand(CCofferDlg::ID_EXIT);
+        return ui::IDCANCEL;
+    });
+    EXPECT_FALSE(theApp.InitInstance());
+    EXPECT_EQ(theApp.ExitInstance(), 0);
+    ASSERT_EQ(backupsWhenShown.size(), 1u);
+    EXPECT_EQ(backupsWhenShown[0].rfind("data-", 0), 0u);
+    EXPECT_EQ(script.Runs(), std::vector<int>{102});
+    EXPECT_TRUE(messages.Texts().empty());
 }
 
 } // namespace

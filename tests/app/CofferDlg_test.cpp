@@ -137,7 +137,7 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     CCofferDlg dlg;
     const int result = dlg.DoModal();
     EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
-                                  {"用户设置", "系统设置", "账本位置…", "退出"}}));
+                                  {"用户设置", "系统设置", "备份与恢复…", "账本位置…", "退出"}}));
     return result;
 }
 
@@ -162,6 +162,29 @@ TEST(CofferDlgTest, UserSettingsFromTheMenuOpensUserAdministration) {
     ui::ModalScript script;
     EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_USER_SETTINGS, script), ui::IDCANCEL);
     EXPECT_EQ(script.Runs(), (std::vector<int>{102, 131}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(CofferDlgTest, BackupFromTheMenuOpensTheBackupWindowOnTheLedger) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    std::string folder;
+    script.Then([](ui::Dialog& d) {
+        d.EnableItem(CCofferDlg::IDC_SETTINGS, true);
+        d.ClickButton(CCofferDlg::IDC_SETTINGS);
+        return ui::IDCANCEL;
+    });
+    script.Then([&](ui::Dialog& d) {
+        folder = d.GetDlgItemText(1071);
+        return ui::IDOK;
+    });
+    ui::PopupScript popups;
+    popups.Choose(CCofferDlg::ID_BACKUP_RESTORE);
+    CCofferDlg dlg;
+    dlg.DoModal();
+    EXPECT_EQ(script.Runs(), (std::vector<int>{102, 141}));
+    EXPECT_EQ(folder, "备份文件夹：" + (db.Directory() / "backups").string());
     EXPECT_TRUE(messages.Texts().empty());
 }
 

@@ -1,8 +1,8 @@
 #include "platform/ado/LedgerCopy.h"
 
 #include "platform/ado/DurableFile.h"
-#include "platform/ado/sqlite/LedgerCheck.h"
 #include "platform/ado/LedgerFile.h"
+#include "platform/ado/sqlite/LedgerCheck.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>

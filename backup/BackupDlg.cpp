@@ -1,0 +1,125 @@
+#include "backup/BackupDlg.h"
+
+#include "backup/BackupTexts.h"
+#include "platform/skin/SkinEngine.h"
+#include "platform/ui/ListCtrl.h"
+#include "platform/ui/UrlOpener.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace {
+
+struct Column {
+    const char* heading;
+    int format;
+    int width;
+};
+
+const Column kColumns[] = {
+    {"备份时间", ui::LVCFMT_LEFT, 170},
+    {"大小", ui::LVCFMT_RIGHT, 96},
+    {"收入记录", ui::LVCFMT_RIGHT, 96},
+    {"支出记录", ui::LVCFMT_RIGHT, 96},
+};
+
+// A progress bar for a backup that takes more than a moment; its 取消 stops the copy.
+class BackupProgress {
+public:
+    explicit BackupProgress(QWidget* owner)
+        : m_dialog(QString::fromUtf8("正在备份账本…"), QString::fromUtf8("取消"), 0, 1000, owner) {
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoReset(false);
+    }
+
+    bool Report(long long done, long long total) {
+        m_dialog.setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+        QApplication::processEvents();
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+} // namespace
+
+CBackupDlg::CBackupDlg(const std::string& ledgerPath, QWidget* parent)
+    : ui::Dialog(IDD, parent), m_folder(ledgerPath) {
+    OnCommand(IDC_BACKUP_NOW, [this] { OnBackupNow(); });
+    OnCommand(IDC_RESTORE, [this] { OnRestore(); });
+    OnCommand(IDC_OPEN_FOLDER, [this] { OnOpenFolder(); });
+    OnNotify(IDC_BACKUP_LIST, ui::Notification::DblClk, [this](ui::NotifyInfo&) { OnRestore(); });
+}
+
+bool CBackupDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
+    SetDlgItemText(IDC_BACKUP_FOLDER, "备份文件夹：" + m_folder.Folder());
+    m_listBackups = Item<ui::ListCtrl>(IDC_BACKUP_LIST);
+    m_listBackups->SetExtendedStyle(ui::LVS_EX_FULLROWSELECT | ui::LVS_EX_GRIDLINES);
+    int column = 0;
+    for (const Column& entry : kColumns)
+        m_listBackups->InsertColumn(column++, entry.heading, entry.format, entry.width);
+    FillList();
+    return true;
+}
+
+void CBackupDlg::FillList() {
+    m_entries = m_folder.List();
+    m_listBackups->SetRedraw(false);
+    m_listBackups->DeleteAllItems();
+    for (std::size_t row = 0; row < m_entries.size(); ++row) {
+        const BackupEntry& entry = m_entries[row];
+        const ado::LedgerCopyResult counts = ado::ReadLedgerCounts(entry.path);
+        m_listBackups->InsertItem(static_cast<int>(row),
+                                  {CBackupTexts::Time(entry), CBackupTexts::Size(entry.size),
+                                   CBackupTexts::Count(counts.incomeRecords),
+                                   CBackupTexts::Count(counts.payRecords)},
+                                  static_cast<std::uint32_t>(row));
+    }
+    m_listBackups->SetRedraw(true);
+}
+
+void CBackupDlg::OnBackupNow() {
+    BackupProgress progress(this);
+    const ado::LedgerCopyResult result = m_folder.BackUpNow(
+        {}, [&](long long done, long long total) { return progress.Report(done, total); });
+    FillList();
+    ui::MessageBox(this,
+                   result.Ok() ? CBackupTexts::BackupDone() : CBackupTexts::BackupFailed(result));
+}
+
+void CBackupDlg::OnRestore() {
+    const int row = m_listBackups->GetFirstSelectedItem();
+    if (row < 0 || row >= static_cast<int>(m_entries.size())) {
+        ui::MessageBox(this, CBackupTexts::ChooseFirst());
+        return;
+    }
+    const BackupEntry entry = m_entries[row];
+    if (ui::AskYesNo(this, CBackupTexts::AskRestore(entry)) != ui::IDYES)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const RestoreOutcome outcome = m_folder.Restore(entry);
+    QApplication::restoreOverrideCursor();
+    FillList();
+    ui::MessageBox(this, outcome.step == RestoreOutcome::Done
+                             ? CBackupTexts::Restored(entry, outcome)
+                             : CBackupTexts::RestoreFailed(outcome));
+}
+
+void CBackupDlg::OnOpenFolder() {
+    std::error_code ec;
+    std::filesystem::create_directories(m_folder.Folder(), ec);
+    const QUrl url = QUrl::fromLocalFile(QString::fromStdString(m_folder.Folder()));
+    if (!ui::ShellOpenUrl(this, url.toString().toStdString()))
+        ui::MessageBox(this, CBackupTexts::FolderNotOpened());
+}
+
+void CBackupDlg::OnOK() {
+    EndDialog(ui::IDOK);
+}
