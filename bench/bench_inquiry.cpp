@@ -1,9 +1,10 @@
 // Inquiry benchmark: 今年 pressed in the income inquiry dialog over a busy year, against
 // plain SQLite reading the same rows, in the same run.
 //
-//   BM_ThisYear100k  from the press of 今年 to the filled list (the query, the field
-//                    conversions, the cell texts and InsertItem for ~100,000 rows of one
-//                    year out of 1,000,000); ratio = ours / a plain prepared statement that
+//   BM_ThisYear100k  from the press of 今年 on the year already listed to the filled list
+//                    (emptying the list, the query, the field conversions, the cell texts
+//                    and InsertItem for ~100,000 rows of one year out of 1,000,000, and the
+//                    view's update); ratio = ours / a plain prepared statement that
 //                    steps the same rows and reads their five columns, in thread CPU time.
 //                    Also reported: the heap that the dialog and its filled list hold.
 //
@@ -112,34 +113,54 @@ void BM_ThisYear100k(benchmark::State& state) {
     const double filledDialog = HeapMiB();
     const int rows = list.GetItemCount();
 
-    double ours = 0, baseline = 0, clearing = 0, painting = 0;
-    for (auto _ : state) {
-        const double t0 = ThreadCpuSeconds();
-        list.DeleteAllItems(); // a first press finds the list empty
-        const double t1 = ThreadCpuSeconds();
+    // Warm: both sides read the year a few times before the clock (the file's pages cached,
+    // the cursor's blocks at hand). Each timed press finds the year listed already, as a
+    // second press of 今年 does, so emptying the list is part of ours. The two sides take
+    // turns going first.
+    for (int i = 0; i < 2; ++i) {
         ReadPlain(plain.get());
-        const double t2 = ThreadCpuSeconds();
+        dlg.ClickButton(CInquiryDlg::IDC_THIS_YEAR);
+        QApplication::processEvents();
+    }
+    double ours = 0, baseline = 0, painting = 0;
+    bool oursFirst = false;
+    for (auto _ : state) {
+        oursFirst = !oursFirst;
+        double plainTime = 0;
+        if (!oursFirst) {
+            const double t0 = ThreadCpuSeconds();
+            ReadPlain(plain.get());
+            plainTime = ThreadCpuSeconds() - t0;
+        }
+        const double t1 = ThreadCpuSeconds();
         dlg.ClickButton(CInquiryDlg::IDC_THIS_YEAR);
         const double tp = ThreadCpuSeconds();
         QApplication::processEvents(); // the view lays out and paints the new rows
-        const double t3 = ThreadCpuSeconds();
-        painting += t3 - tp;
-        clearing += t1 - t0;
-        baseline += t2 - t1;
-        ours += t3 - t2;
-        state.SetIterationTime(t3 - t2);
+        const double t2 = ThreadCpuSeconds();
+        if (oursFirst) {
+            ReadPlain(plain.get());
+            plainTime = ThreadCpuSeconds() - t2;
+        }
+        painting += t2 - tp;
+        baseline += plainTime;
+        ours += t2 - t1;
+        state.SetIterationTime(t2 - t1);
     }
     const double n = static_cast<double>(state.iterations());
     state.counters["rows"] = rows;
     state.counters["ours_ms"] = 1000 * ours / n;
     state.counters["baseline_ms"] = 1000 * baseline / n;
-    state.counters["clear_ms"] = 1000 * clearing / n;
     state.counters["paint_ms"] = 1000 * painting / n;
     state.counters["ratio"] = ours / baseline;
     state.counters["dialog_empty_MiB"] = emptyDialog - beforeDialog;
     state.counters["rows_MiB"] = filledDialog - emptyDialog;
     ole::ResetClock();
 }
-BENCHMARK(BM_ThisYear100k)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_ThisYear100k)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace

@@ -58,20 +58,23 @@ int CReportCtrl::InsertColumn(int nCol, const std::string& heading, int nFormat,
         CReportItemData* record = RecordAt(nItem);
         if (record == nullptr)
             continue;
-        record->m_texts.resize(static_cast<size_t>(nColumns));
+        std::vector<std::string> texts(static_cast<size_t>(nColumns));
         for (int nSub = 0; nSub < nColumns; ++nSub)
-            record->m_texts[static_cast<size_t>(nSub)] = GetItemText(nItem, nSub);
+            texts[static_cast<size_t>(nSub)] = GetItemText(nItem, nSub);
+        record->m_texts = ui::TextRow(texts);
     }
     return nResult;
 }
 
 int CReportCtrl::InsertItem(int nIndex, std::vector<std::string> texts) {
     texts.resize(static_cast<size_t>(GetColumnCount()));
+    // The list's row and the record share one block of texts until either changes.
+    const ui::TextRow shared(texts);
     auto record = std::make_unique<CReportItemData>();
     record->m_nUserData = 0; // a new row's item data
-    record->m_texts = texts;
+    record->m_texts = shared;
     const std::uint32_t handle = Adopt(std::move(record));
-    const int nItem = ui::ListCtrl::InsertItem(nIndex, std::move(texts), handle);
+    const int nItem = ui::ListCtrl::InsertItem(nIndex, shared, handle);
     if (nItem < 0 || nItem >= GetItemCount())
         Free(handle);
     return nItem;
@@ -81,9 +84,7 @@ bool CReportCtrl::SetItemText(int nItem, int nSubItem, const std::string& text) 
     if (!ui::ListCtrl::SetItemText(nItem, nSubItem, text))
         return false;
     if (CReportItemData* record = RecordAt(nItem)) {
-        if (static_cast<size_t>(nSubItem) >= record->m_texts.size())
-            record->m_texts.resize(static_cast<size_t>(nSubItem) + 1);
-        record->m_texts[static_cast<size_t>(nSubItem)] = text;
+        record->m_texts = record->m_texts.With(static_cast<size_t>(nSubItem), text);
     }
     return true;
 }
@@ -186,10 +187,10 @@ void CReportCtrl::PrepareSortKeys(int nColumn) {
     bool bOthers = false;
     for (size_t nSlot = 0; nSlot < m_records.size(); ++nSlot) {
         const CReportItemData* record = m_records[nSlot].get();
-        if (record == nullptr || static_cast<size_t>(nColumn) >= record->m_texts.size())
+        if (record == nullptr || static_cast<size_t>(nColumn) >= record->m_texts.Size())
             continue;
         CReportSortKey& key = m_sortKeys[nSlot] =
-            CReportSortKey::KindOnly(record->m_texts[static_cast<size_t>(nColumn)]);
+            CReportSortKey::KindOnly(record->m_texts.At(static_cast<size_t>(nColumn)));
         if (key.IsEmpty())
             continue;
         if (key.IsNumber()) {
@@ -229,7 +230,8 @@ void CReportCtrl::PrepareSortKeys(int nColumn) {
     const std::string_view collation = m_strCollation;
     for (size_t nSlot = 0; nSlot < m_sortKeys.size(); ++nSlot) {
         if (!m_sortKeys[nSlot].IsEmpty())
-            m_sortKeys[nSlot].SetCollation(collation.substr(spans[nSlot].first, spans[nSlot].second));
+            m_sortKeys[nSlot].SetCollation(
+                collation.substr(spans[nSlot].first, spans[nSlot].second));
     }
 }
 
@@ -239,17 +241,20 @@ int CReportCtrl::CompareItems(std::uint32_t lParam1, std::uint32_t lParam2, void
     const std::vector<CReportSortKey>& keys = self->m_sortKeys;
     if (!keys.empty()) {
         // Handle 0 (no record) wraps round past the end and finds the empty key.
-        const CReportSortKey& first = lParam1 - 1 < keys.size() ? keys[lParam1 - 1] : self->m_emptyKey;
-        const CReportSortKey& second = lParam2 - 1 < keys.size() ? keys[lParam2 - 1] : self->m_emptyKey;
+        const CReportSortKey& first =
+            lParam1 - 1 < keys.size() ? keys[lParam1 - 1] : self->m_emptyKey;
+        const CReportSortKey& second =
+            lParam2 - 1 < keys.size() ? keys[lParam2 - 1] : self->m_emptyKey;
         return CReportSortKey::Compare(first, second, bAscending);
     }
     // Outside a heading click: work the keys out here.
     const int nColumn = self->m_wndHeader->m_nSortColumn;
     auto keyOf = [&](std::uint32_t handle) {
         const CReportItemData* record = self->RecordOf(handle);
-        if (record == nullptr || nColumn < 0 || static_cast<size_t>(nColumn) >= record->m_texts.size())
+        if (record == nullptr || nColumn < 0 ||
+            static_cast<size_t>(nColumn) >= record->m_texts.Size())
             return CReportSortKey();
-        return CReportSortKey(record->m_texts[static_cast<size_t>(nColumn)]);
+        return CReportSortKey(record->m_texts.At(static_cast<size_t>(nColumn)));
     };
     return CReportSortKey::Compare(keyOf(lParam1), keyOf(lParam2), bAscending);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/TextRow.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,6 +18,6 @@ struct CReportItemData {
     /// How many records exist right now; lets a test see that each is freed exactly once.
     static int LiveCount();
 
-    std::vector<std::string> m_texts;
+    ui::TextRow m_texts; // shares its block with the list's row until either changes
     std::uint32_t m_nUserData = 0;
 };

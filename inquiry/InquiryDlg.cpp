@@ -234,7 +234,7 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) 
         cells.push_back(bDate ? formatter.Date(dtRecord) : std::move(strStoredDate));
         cells.push_back(std::move(strItem));
         if (m_bTotals)
-            m_totals.Add(cells[0], dAmount);
+            m_totals.Add(dAmount);
         m_listResult->InsertItem(m_listResult->GetItemCount(), std::move(cells));
         recordset.MoveNext();
     }
@@ -271,6 +271,25 @@ void CInquiryDlg::ListPreset() {
     recordset.Close();
 }
 
+std::string CInquiryDlg::RecordStatement(const std::string& strId) const {
+    std::string statement = m_twin.szRecordStatement;
+    statement.replace(statement.find("%s"), 2, strId);
+    return statement;
+}
+
+std::optional<double> CInquiryDlg::StoredAmount(const std::string& strId) {
+    // The totals line keeps nothing per row: an edit asks the store what it replaces.
+    if (!m_bTotals || !m_db.IsOpen() || !IsRecordNumber(strId))
+        return std::nullopt;
+    CADORecordset recordset(&m_db);
+    if (!recordset.Open(RecordStatement(strId), CADORecordset::ModeQuery) || recordset.IsEOF())
+        return std::nullopt;
+    double dAmount = 0.0;
+    recordset.GetFieldValue(2, dAmount);
+    recordset.Close();
+    return dAmount;
+}
+
 void CInquiryDlg::ShowTotals() {
     if (m_bTotals)
         SetDlgItemText(IDC_TOTALS, m_totals.Text());
@@ -293,6 +312,7 @@ void CInquiryDlg::OnEditRecord() {
     if (nItem < 0)
         return;
     const std::string strId = m_listResult->GetItemText(nItem, 0);
+    const std::optional<double> stored = StoredAmount(strId);
     const std::optional<EditedRecord> edited = m_twin.RunEditor(this, strId);
     if (!edited)
         return;
@@ -303,8 +323,10 @@ void CInquiryDlg::OnEditRecord() {
         m_listResult->SetItemText(nItem, 3,
                                   FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
     m_listResult->SetItemText(nItem, 4, edited->strItem);
-    m_totals.Replace(strId, edited->dAmount);
-    ShowTotals();
+    if (stored) {
+        m_totals.Replace(*stored, edited->dAmount);
+        ShowTotals();
+    }
 }
 
 void CInquiryDlg::OnDeleteRecord() {
@@ -318,15 +340,15 @@ void CInquiryDlg::OnDeleteRecord() {
     // A record number goes into the statement bare, so anything but digits finds nothing.
     if (!IsRecordNumber(strId))
         return;
-    std::string statement = m_twin.szRecordStatement;
-    statement.replace(statement.find("%s"), 2, strId);
-
     CADORecordset recordset(&m_db);
-    if (!recordset.Open(statement, CADORecordset::ModeQuery) || recordset.GetRecordCount() == 0)
+    if (!recordset.Open(RecordStatement(strId), CADORecordset::ModeQuery) ||
+        recordset.GetRecordCount() == 0)
         return;
+    double dAmount = 0.0;
+    recordset.GetFieldValue(2, dAmount);
     if (recordset.Delete()) {
         m_listResult->DeleteItem(nItem);
-        m_totals.Remove(strId);
+        m_totals.Remove(dAmount);
         ShowTotals();
     } else
         ui::MessageBox(this, "delete");

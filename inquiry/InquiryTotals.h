@@ -3,32 +3,28 @@
 #include "inquiry/AmountTotal.h"
 
 #include <string>
-#include <utility>
-#include <vector>
 
 /// The totals line under an inquiry's result list: how many rows are listed and what their
 /// stored amounts add up to (not their one-decimal cells). It follows the list through a
-/// listing, an edit and a deletion, and keeps each listed record's stored amount for that.
+/// listing, an edit and a deletion; it keeps nothing per row, so a year's list costs it
+/// nothing but the adding: an edit or a deletion tells it the record's stored amount.
 class CInquiryTotals {
 public:
     /// A new listing begins: nothing listed yet, but the line now shows.
     void Clear();
-    void Add(const std::string& strId, double dAmount);
-    /// The record's amount became `dAmount`; false when it is not listed.
-    bool Replace(const std::string& strId, double dAmount);
-    /// The record's row is gone; false when it is not listed.
-    bool Remove(const std::string& strId);
+    void Add(double dAmount);
+    /// A listed record's amount went from `dOld` to `dNew`.
+    void Replace(double dOld, double dNew);
+    /// A listed record's row is gone.
+    void Remove(double dAmount);
 
-    int GetCount() const { return static_cast<int>(m_amounts.size()); }
+    int GetCount() const { return m_nCount; }
     const CAmountTotal& GetTotal() const { return m_total; }
     /// "共 12 条，合计 3456.70 元"; empty before the first listing.
     std::string Text() const;
 
 private:
-    std::vector<std::pair<std::string, double>>::iterator Find(const std::string& strId);
-
     bool m_bListed = false;
+    int m_nCount = 0;
     CAmountTotal m_total;
-    // In listing order; an edit or a deletion looks its record up once.
-    std::vector<std::pair<std::string, double>> m_amounts;
 };

@@ -2,15 +2,20 @@
 
 #include "controls/ReportCtrl.h"
 #include "data/ADORecordset.h"
+#include "exchange/CsvWriter.h"
+#include "exchange/ExchangeTexts.h"
 #include "inquiry/IncomeInquiryDlg.h"
 #include "inquiry/PayInquiryDlg.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/FileDialog.h"
 #include "stats/StatisticsChart.h"
 #include "stats/StatisticsPeriod.h"
 
 #include <QComboBox>
+#include <QPixmap>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <exception>
@@ -18,6 +23,18 @@
 namespace {
 
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
+
+// The table's headings, also the first line of its export.
+const char* const kHeadings[] = {"分组", "收入", "支出", "结余"};
+
+const char* const kTextSaveChartCaption = "保存图表";
+const char* const kFilterPng = "PNG 图片 (*.png)";
+const char* const kChartFileName = "收支统计.png";
+const char* const kTextChartSaved = "图表已保存！";
+const char* const kTextChartNotSaved = "图表保存失败！\n";
+const char* const kTextExportTableCaption = "导出统计表";
+const char* const kTableFileName = "收支统计.csv";
+const char* const kTextTableExported = "统计表已导出！";
 
 // Which inquiry a double-click opens: the one of the clicked amount's column, else the
 // one the row stands for; a row of both goes to its expense, where the money went.
@@ -44,6 +61,8 @@ CStatisticsDlg::CStatisticsDlg(QWidget* parent)
     for (int id : {IDC_THIS_MONTH, IDC_THIS_YEAR, IDC_ALL, IDC_INTERVAL, IDC_BY_MONTH,
                    IDC_BY_CATEGORY, IDC_BY_MEMBER, IDC_MEMBER_CHECK, IDC_COUNT})
         OnCommand(id, [this] { OnCount(); });
+    OnCommand(IDC_SAVE_CHART, [this] { OnSaveChart(); });
+    OnCommand(IDC_EXPORT, [this] { OnExport(); });
     OnNotify(IDC_MEMBER, ui::Notification::SelChange, [this](ui::NotifyInfo&) { OnCount(); });
     OnNotify(IDC_RESULT, ui::Notification::DblClk,
              [this](ui::NotifyInfo& info) { OnResultDblClk(info); });
@@ -73,10 +92,9 @@ bool CStatisticsDlg::OnInitDialog() {
     // As in the inquiry, 宋体's 6-pixel characters set the widths; a wider font widens them.
     const double scale = std::max(1.0, ui::DialogUnits(m_listResult->font()).BaseX() / 6.0);
     const auto width = [scale](int nPixels) { return static_cast<int>(nPixels * scale + 0.5); };
-    m_listResult->InsertColumn(0, "分组", ui::LVCFMT_LEFT, width(100));
-    m_listResult->InsertColumn(1, "收入", ui::LVCFMT_RIGHT, width(76));
-    m_listResult->InsertColumn(2, "支出", ui::LVCFMT_RIGHT, width(76));
-    m_listResult->InsertColumn(3, "结余", ui::LVCFMT_RIGHT, width(76));
+    m_listResult->InsertColumn(0, kHeadings[0], ui::LVCFMT_LEFT, width(100));
+    for (int nColumn = 1; nColumn < 4; ++nColumn)
+        m_listResult->InsertColumn(nColumn, kHeadings[nColumn], ui::LVCFMT_RIGHT, width(76));
 
     m_dtFrom = COleDateTime(m_dtFrom.GetYear(), m_dtFrom.GetMonth(), 1, 0, 0, 0);
     std::exception_ptr error;
@@ -195,4 +213,47 @@ void CStatisticsDlg::KeepTotalLast() {
             return;
         }
     }
+}
+
+void CStatisticsDlg::OnSaveChart() {
+    ui::FileDialogRequest request;
+    request.bSave = true;
+    request.strCaption = kTextSaveChartCaption;
+    request.filters = {kFilterPng};
+    request.strFileName = kChartFileName;
+    const std::optional<ui::FileDialogAnswer> answer = ui::GetFileName(this, request);
+    if (!answer)
+        return;
+    // Written aside and moved into place: a failed save leaves any earlier file as it was.
+    QSaveFile file(QString::fromStdString(answer->strPath));
+    const bool bSaved =
+        file.open(QIODevice::WriteOnly) && m_chart->grab().save(&file, "PNG") && file.commit();
+    ui::MessageBox(this, bSaved ? std::string(kTextChartSaved)
+                                : kTextChartNotSaved + file.errorString().toStdString());
+}
+
+void CStatisticsDlg::OnExport() {
+    ui::FileDialogRequest request;
+    request.bSave = true;
+    request.strCaption = kTextExportTableCaption;
+    request.filters = {kFilterCsv};
+    request.strFileName = kTableFileName;
+    const std::optional<ui::FileDialogAnswer> answer = ui::GetFileName(this, request);
+    if (!answer)
+        return;
+    // The table as shown: its headings, then its rows in the order of the last sort.
+    CCsvWriter writer;
+    bool bWritten = writer.Open(answer->strPath);
+    if (bWritten) {
+        writer.WriteRow({kHeadings[0], kHeadings[1], kHeadings[2], kHeadings[3]});
+        for (int nItem = 0; nItem < m_listResult->GetItemCount(); ++nItem) {
+            std::vector<std::string> cells;
+            for (int nColumn = 0; nColumn < 4; ++nColumn)
+                cells.push_back(m_listResult->GetItemText(nItem, nColumn));
+            writer.WriteRow(cells);
+        }
+        bWritten = writer.Commit();
+    }
+    ui::MessageBox(this, bWritten ? std::string(kTextTableExported)
+                                  : kTextExportFailed + writer.GetLastError());
 }

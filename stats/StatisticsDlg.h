@@ -54,6 +54,8 @@ protected:
     void OnCount();
     void OnResultDblClk(ui::NotifyInfo& info);
     void OnResultColumnClick(ui::NotifyInfo& info);
+    void OnSaveChart();
+    void OnExport();
 
     CADODatabase m_db;
     CReportCtrl* m_listResult;

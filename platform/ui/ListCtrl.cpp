@@ -45,7 +45,8 @@ void MergeSort(std::vector<SortEntry>& entries, ListCtrl::CompareFunc compare, v
             size_t out = low;
             // Branch-free step: which side the comparison picks cannot be predicted.
             while (left < middle && right < high) {
-                const bool takeRight = compare(entries[right].data, entries[left].data, context) < 0;
+                const bool takeRight =
+                    compare(entries[right].data, entries[left].data, context) < 0;
                 merged[out++] = takeRight ? entries[right] : entries[left];
                 right += takeRight ? 1 : 0;
                 left += takeRight ? 0 : 1;
@@ -118,6 +119,10 @@ int ListCtrl::InsertItem(int index, const std::string& text) {
 }
 
 int ListCtrl::InsertItem(int index, std::vector<std::string> texts, std::uint32_t itemData) {
+    return InsertItem(index, TextRow(texts), itemData);
+}
+
+int ListCtrl::InsertItem(int index, TextRow texts, std::uint32_t itemData) {
     ListModel::Row row;
     row.texts = std::move(texts);
     row.data = itemData;

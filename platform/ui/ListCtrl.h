@@ -47,6 +47,8 @@ public:
     int InsertItem(int index, const std::string& text);
     /// Inserts a row with all its texts and its item data at once.
     int InsertItem(int index, std::vector<std::string> texts, std::uint32_t itemData);
+    /// The same with the texts already in one block, which the caller may keep sharing.
+    int InsertItem(int index, TextRow texts, std::uint32_t itemData);
     bool DeleteItem(int index);
     bool DeleteAllItems();
     std::string GetItemText(int row, int column) const { return m_model->Text(row, column); }

@@ -21,7 +21,8 @@ Qt::Alignment AlignmentOf(int format) {
 
 } // namespace
 
-ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {}
+ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {
+}
 
 ListModel::~ListModel() = default;
 
@@ -33,8 +34,7 @@ int ListModel::InsertColumn(int index, const std::string& heading, int format) {
         beginInsertColumns(QModelIndex(), index, index);
     m_columns.insert(m_columns.begin() + index, Column{heading, format});
     for (Row& row : m_rows) {
-        if (index < static_cast<int>(row.texts.size()))
-            row.texts.insert(row.texts.begin() + index, std::string());
+        row.texts = row.texts.Inserted(static_cast<size_t>(index));
     }
     if (!InBatch())
         endInsertColumns();
@@ -48,8 +48,7 @@ bool ListModel::DeleteColumn(int index) {
         beginRemoveColumns(QModelIndex(), index, index);
     m_columns.erase(m_columns.begin() + index);
     for (Row& row : m_rows) {
-        if (index < static_cast<int>(row.texts.size()))
-            row.texts.erase(row.texts.begin() + index);
+        row.texts = row.texts.Erased(static_cast<size_t>(index));
     }
     if (!InBatch())
         endRemoveColumns();
@@ -72,8 +71,8 @@ int ListModel::InsertRow(int index, Row row) {
     if (index < 0)
         return -1;
     index = std::min(index, RowCount());
-    if (row.texts.size() > m_columns.size())
-        row.texts.resize(m_columns.size());
+    if (row.texts.Size() > m_columns.size())
+        row.texts = row.texts.Resized(m_columns.size());
     if (!InBatch())
         beginInsertRows(QModelIndex(), index, index);
     m_rows.insert(m_rows.begin() + index, std::move(row));
@@ -106,18 +105,16 @@ int ListModel::Clear() {
 
 std::string ListModel::Text(int row, int column) const {
     const Row* record = RowAt(row);
-    if (record == nullptr || column < 0 || column >= static_cast<int>(record->texts.size()))
+    if (record == nullptr || column < 0)
         return {};
-    return record->texts[static_cast<size_t>(column)];
+    return std::string(record->texts.At(static_cast<size_t>(column)));
 }
 
 bool ListModel::SetText(int row, int column, std::string text) {
     if (!IsRow(row) || column < 0 || column >= ColumnCount())
         return false;
-    std::vector<std::string>& texts = m_rows[static_cast<size_t>(row)].texts;
-    if (column >= static_cast<int>(texts.size()))
-        texts.resize(static_cast<size_t>(column) + 1);
-    texts[static_cast<size_t>(column)] = std::move(text);
+    TextRow& texts = m_rows[static_cast<size_t>(row)].texts;
+    texts = texts.With(static_cast<size_t>(column), text);
     if (!InBatch()) {
         const QModelIndex cell = index(row, column);
         emit dataChanged(cell, cell, {Qt::DisplayRole});
@@ -205,8 +202,11 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return QString::fromStdString(Text(index.row(), index.column()));
+    case Qt::ToolTipRole: {
+        const std::string_view text =
+            m_rows[static_cast<size_t>(index.row())].texts.At(static_cast<size_t>(index.column()));
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(AlignmentOf(ColumnFormat(index.column())));
     case Qt::CheckStateRole:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/TextRow.h"
+
 #include <QAbstractTableModel>
 
 #include <cstdint>
@@ -21,7 +23,7 @@ class ListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     struct Row {
-        std::vector<std::string> texts; // may be shorter than the column count: the rest is ""
+        TextRow texts; // may be shorter than the column count: the rest is ""
         std::uint32_t data = 0;
         bool checked = false;
     };
@@ -47,7 +49,9 @@ public:
     int Clear();
 
     bool IsRow(int index) const { return index >= 0 && index < RowCount(); }
-    const Row* RowAt(int index) const { return IsRow(index) ? &m_rows[static_cast<size_t>(index)] : nullptr; }
+    const Row* RowAt(int index) const {
+        return IsRow(index) ? &m_rows[static_cast<size_t>(index)] : nullptr;
+    }
 
     /// "" outside the rows and columns.
     std::string Text(int row, int column) const;
@@ -74,7 +78,8 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
                        int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;

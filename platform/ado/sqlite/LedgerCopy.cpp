@@ -196,6 +196,10 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
         const std::string about = problem == CopyProblem::LedgerDamaged ? source : dest;
         return Failure(problem, about, sqlite3_errmsg(dst.get()));
     }
+    // The check reads every page and looks each index entry up in its table: read through
+    // a mapping of the copy and a large cache rather than one system call per page.
+    Exec(dst.get(), "PRAGMA mmap_size=1073741824");
+    Exec(dst.get(), "PRAGMA cache_size=-65536");
     LedgerCopyResult result = CheckOpenLedger(dst.get(), temporary.Path());
     if (!result.Ok()) {
         // A copy that does not verify: the ledger's fault when it fails the same check.
