@@ -3,6 +3,7 @@
 #include "app/CofferDlg.h"
 #include "backup/LedgerBackups.h"
 #include "data/EngineErrorText.h"
+#include "plan/PlanHooks.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/QuietMessages.h"
@@ -51,6 +52,7 @@ int CCofferApp::Run(int argc, char** argv) {
         QApplication::installTranslator(&qtTexts);
     // An engine error that escapes a handler is shown with the engine's description.
     ui::AddErrorTranslator(&DescribeEngineError);
+    CPlanHooks::Install();
     // The main window's run is the program's life; a hidden main window with no other
     // window left open is not the end of it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -5,7 +5,11 @@
 #include "backup/BackupDlg.h"
 #include "backup/LedgerBackups.h"
 #include "basedata/BaseDataDlg.h"
+#include "exchange/ImportDlg.h"
 #include "ledger/LedgerLocationDlg.h"
+#include "plan/BudgetDlg.h"
+#include "plan/RecurringDlg.h"
+#include "plan/RecurringWatch.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/MessageMap.h"
@@ -55,6 +59,15 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     OnCommand(ID_USER_SETTINGS, [this] { OnUserSettings(); });
     OnCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
     OnCommand(ID_BACKUP_RESTORE, [this] { OnBackupRestore(); });
+    OnCommand(ID_IMPORT_RECORDS, [this] { OnImportRecords(); });
+    OnCommand(ID_BUDGETS, [this] {
+        CBudgetDlg dlg(this);
+        dlg.DoModal();
+    });
+    OnCommand(ID_RECURRING, [this] {
+        CRecurringDlg dlg(this);
+        dlg.DoModal();
+    });
     OnCommand(ID_LEDGER_LOCATION, [this] { OnLedgerLocation(); });
     OnCommand(ID_EXIT, [this] { OnOK(); });
     OnCommand(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
@@ -110,6 +123,10 @@ void CCofferDlg::OnLogin() {
         SetDlgItemText(IDC_STATUS, dlg.m_strUserName);
         BuildNavigationTree();
         EnableItem(IDC_SETTINGS, true);
+        // Recurring records due since the last login, then at each midnight.
+        delete m_recurring;
+        m_recurring = new CRecurringWatch(this);
+        m_recurring->Start();
     } else {
         // A cancelled login leaves the tree and 系统设置 as they were.
         SetDlgItemText(IDC_STATUS, "用户名或密码错误");
@@ -120,6 +137,8 @@ void CCofferDlg::OnLogout() {
     m_navTree->clear();
     SetDlgItemText(IDC_STATUS, "请登陆");
     EnableItem(IDC_SETTINGS, false);
+    delete m_recurring;
+    m_recurring = nullptr;
 }
 
 void CCofferDlg::OnTreeDblClk(ui::NotifyInfo& info) {
@@ -160,6 +179,11 @@ void CCofferDlg::OnSystemSettings() {
 
 void CCofferDlg::OnBackupRestore() {
     CBackupDlg dlg(CLedgerBackups::LedgerPath(), this);
+    dlg.DoModal();
+}
+
+void CCofferDlg::OnImportRecords() {
+    CImportDlg dlg(this);
     dlg.DoModal();
 }
 

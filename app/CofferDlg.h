@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+class CRecurringWatch;
 class QTreeWidget;
 
 /// The main window: login area, navigation tree, settings menu and about box. Its modal run
@@ -33,6 +34,9 @@ public:
         ID_SYSTEM_SETTINGS = 32793,
         ID_EXIT = 32794,
         ID_BACKUP_RESTORE = 32795,
+        ID_IMPORT_RECORDS = 32796,
+        ID_BUDGETS = 32797,
+        ID_RECURRING = 32798,
         ID_LEDGER_LOCATION = 32799,
         IDM_ABOUTBOX = 0x10,
     };
@@ -59,6 +63,7 @@ private:
     void OnUserSettings();
     void OnSystemSettings();
     void OnBackupRestore();
+    void OnImportRecords();
     void OnLedgerLocation();
     void OnSysCommand(int id);
 
@@ -71,6 +76,7 @@ private:
 
     QIcon m_hIcon;
     CTreeResponse m_treeResponse;
+    CRecurringWatch* m_recurring = nullptr; // while logged in; owned by the window
     ui::TrayIconRecord m_trayIcon;
     int m_nScreenWidth = 0, m_nScreenHeight = 0;
     int m_nDockLeft = 0, m_nDockTop = 0, m_nDockWidth = 0, m_nDockHeight = 0;

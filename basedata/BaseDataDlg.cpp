@@ -1,5 +1,6 @@
 #include "basedata/BaseDataDlg.h"
 
+#include "basedata/ListEntryWatch.h"
 #include "controls/ReportCtrl.h"
 #include "data/ADORecordset.h"
 #include "data/SqlText.h"
@@ -199,10 +200,12 @@ void CBaseDataDlg::OnDeleteType() {
         return;
     if (rs.GetRecordCount() < 1)
         ui::MessageBox(this, "没有此数据项，请重新选项！");
-    else if (rs.Delete())
+    else if (rs.Delete()) {
         ReloadEntries(m_strShownTable);
-    else
+        TellWatch(m_strType, std::nullopt);
+    } else {
         ui::MessageBox(this, "数据删除失败！");
+    }
     rs.Close();
 }
 
@@ -225,12 +228,23 @@ void CBaseDataDlg::OnChangeType() {
         rs.Edit();
         rs.SetFieldValue(kTypeColumn, m_strType);
         rs.SetFieldValue(kRemarkColumn, m_strRemark);
-        if (rs.Update())
+        if (rs.Update()) {
             ReloadEntries(m_strShownTable);
-        else
+            TellWatch(strOld, m_strType);
+        } else {
             ui::MessageBox(this, "数据更改失败！");
+        }
     }
     rs.Close();
+}
+
+void CBaseDataDlg::TellWatch(const std::string& strEntry,
+                             const std::optional<std::string>& renamed) {
+    if (renamed && *renamed == strEntry)
+        return;
+    const std::string note = CListEntryWatch::Tell(m_db, m_strShownTable, strEntry, renamed);
+    if (!note.empty())
+        ui::MessageBox(this, note);
 }
 
 void CBaseDataDlg::OnMoveUp() {

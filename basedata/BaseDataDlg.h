@@ -5,6 +5,7 @@
 #include "platform/ui/Dialog.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +44,8 @@ protected:
 private:
     void OnTableClick();
     void OnEntryClick();
+    /// Tells the list entry watch about a renamed or deleted entry of the shown table.
+    void TellWatch(const std::string& strEntry, const std::optional<std::string>& renamed);
     void OnAddType();
     void OnDeleteType();
     void OnChangeType();

@@ -12,6 +12,7 @@
 // The ledger is $COFFER_BENCH_STATS_DB, or coffer-bench-stats-2m.mdb in the temporary
 // folder; it is made here when neither exists (a minute or two, once).
 
+#include "bench/BenchLedger.h"
 #include "controls/ReportCtrl.h"
 #include "data/StarterDatabase.h"
 #include "inquiry/InquiryDlg.h"
@@ -39,6 +40,8 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using bench::Check;
+using bench::OpenPlain;
 
 namespace {
 
@@ -62,20 +65,6 @@ std::string Generate(const std::string& table, const std::string& firstItem) {
            firstItem + "' WHEN 1 THEN '奖金' WHEN 2 THEN '其他' ELSE '餐饮' END, NULL FROM n";
 }
 
-void Check(int rc, sqlite3* db, const char* what) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
-}
-
-ado::DatabasePtr OpenPlain(const fs::path& file) {
-    sqlite3* raw = nullptr;
-    const int rc =
-        sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    ado::DatabasePtr db(raw);
-    Check(rc, raw, "open");
-    return db;
-}
-
 fs::path BenchFile() {
     const char* given = std::getenv("COFFER_BENCH_STATS_DB");
     const fs::path file =
@@ -87,7 +76,7 @@ fs::path BenchFile() {
         std::string error;
         if (!CreateStarterDatabase(partial.string(), error))
             throw std::runtime_error(error);
-        const ado::DatabasePtr db = OpenPlain(partial);
+        const ado::DatabasePtr db = OpenPlain(partial.string());
         for (auto [table, item] :
              {std::pair{"normalIncome", "工资"}, std::pair{"normalPay", "住房"}})
             Check(sqlite3_exec(db.get(), Generate(table, item).c_str(), nullptr, nullptr, nullptr),

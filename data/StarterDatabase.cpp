@@ -1,5 +1,7 @@
 #include "data/StarterDatabase.h"
 
+#include "data/LedgerAdditions.h"
+#include "data/NumberText.h"
 #include "data/PasswordHash.h"
 #include "data/PrivateFile.h"
 #include "data/SchemaSql.h"
@@ -85,11 +87,17 @@ bool CreateStarterDatabase(const std::string& path, std::string& error) {
     if (rc != SQLITE_OK)
         return fail("cannot open " + path + ": " +
                     (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
+    // A new ledger holds the later tables from the start.
+    std::string sql = std::string("PRAGMA secure_delete = ON;\nBEGIN;\n") + kSchemaSql;
+    for (int nAddition = 1; nAddition <= CLedgerAdditions::kPlan; ++nAddition) {
+        for (const std::string& statement : CLedgerAdditions::Statements(nAddition))
+            sql += statement + ";\n";
+    }
+    sql += "PRAGMA user_version = " + NumberText::Itoa(CLedgerAdditions::kPlan) + ";\n";
     std::string why;
     try {
         // Freed space is zeroed, so the plain text a hash replaces leaves no trace in the file.
-        if (!Exec(raw, std::string("PRAGMA secure_delete = ON;\nBEGIN;\n") + kSchemaSql, why) ||
-            !HashStarterPasswords(raw, why) || !Exec(raw, "COMMIT;", why)) {
+        if (!Exec(raw, sql, why) || !HashStarterPasswords(raw, why) || !Exec(raw, "COMMIT;", why)) {
             db.reset();
             return fail("cannot create the tables in " + path + ": " + why);
         }

@@ -6,5 +6,6 @@
 class CPayEditDlg : public CRecordEditDlg {
 public:
     enum { IDD = 139 };
-    explicit CPayEditDlg(QWidget* parent = nullptr) : CRecordEditDlg(CRecordTwin::Pay, IDD, parent) {}
+    explicit CPayEditDlg(QWidget* parent = nullptr)
+        : CRecordEditDlg(CRecordTwin::Pay, IDD, parent) {}
 };

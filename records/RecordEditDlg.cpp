@@ -3,6 +3,7 @@
 #include "data/ADORecordset.h"
 #include "data/SqlText.h"
 #include "platform/ui/DateTimePicker.h"
+#include "records/ExpenseWatch.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -126,10 +127,15 @@ void CRecordEditDlg::OnEdit() {
         ui::MessageBox(this, "出错！");
         return;
     }
+    const CExpenseWatch::After watch =
+        m_twin.bWatched ? CExpenseWatch::Start(m_db, m_strItem, m_dtRecord) : nullptr;
     rs.Edit();
     WriteFields(rs, m_strMember, m_strItem, m_dtRecord, nKeep);
     const bool written = rs.Update();
     rs.Close();
+    // The edit has no message of its own; only a budget just overrun is worth one.
+    if (const std::string note = written ? CExpenseWatch::Finish(watch) : ""; !note.empty())
+        ui::MessageBox(this, note);
     if (written)
         OnOK();
     else

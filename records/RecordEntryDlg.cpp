@@ -2,6 +2,7 @@
 
 #include "data/ADORecordset.h"
 #include "platform/ui/DateTimePicker.h"
+#include "records/ExpenseWatch.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -76,8 +77,14 @@ void CRecordEntryDlg::OnAdd() {
     CADORecordset rs(&m_db);
     if (!rs.Open(m_twin.szRecordTable, CADORecordset::ModeTable))
         return;
+    const CExpenseWatch::After watch =
+        m_twin.bWatched ? CExpenseWatch::Start(m_db, item, date) : nullptr;
     rs.AddNew();
     WriteFields(rs, member, item, date);
-    ui::MessageBox(this, rs.Update() ? "数据添加成功！" : "出错！");
+    const bool added = rs.Update();
     rs.Close();
+    std::string text = added ? "数据添加成功！" : "出错！";
+    if (const std::string note = added ? CExpenseWatch::Finish(watch) : ""; !note.empty())
+        text += "\n" + note;
+    ui::MessageBox(this, text);
 }

@@ -15,6 +15,7 @@ const CRecordTwin CRecordTwin::Income = {
     "收入日期",
     "收入金额不能为0！请填入正确的收入金额！",
     "请先在系统设置中添加收入类型！",
+    false,
 };
 
 const CRecordTwin CRecordTwin::Pay = {
@@ -30,4 +31,5 @@ const CRecordTwin CRecordTwin::Pay = {
     "支出日期",
     "支出金额不能为0！请填入正确的支出金额！",
     "请先在系统设置中添加支出类型！",
+    true,
 };

@@ -50,6 +50,11 @@ bool OpensIncome(const StatisticsRow& row, int nColumn) {
     return row.nExpense == 0 && row.nIncome > 0;
 }
 
+CStatisticsDlg::ViewFactory& BudgetViewFactory() {
+    static CStatisticsDlg::ViewFactory factory;
+    return factory;
+}
+
 } // namespace
 
 CStatisticsDlg::CStatisticsDlg(QWidget* parent)
@@ -61,6 +66,7 @@ CStatisticsDlg::CStatisticsDlg(QWidget* parent)
     for (int id : {IDC_THIS_MONTH, IDC_THIS_YEAR, IDC_ALL, IDC_INTERVAL, IDC_BY_MONTH,
                    IDC_BY_CATEGORY, IDC_BY_MEMBER, IDC_MEMBER_CHECK, IDC_COUNT})
         OnCommand(id, [this] { OnCount(); });
+    OnCommand(IDC_BUDGET, [this] { OnBudget(); });
     OnCommand(IDC_SAVE_CHART, [this] { OnSaveChart(); });
     OnCommand(IDC_EXPORT, [this] { OnExport(); });
     OnNotify(IDC_MEMBER, ui::Notification::SelChange, [this](ui::NotifyInfo&) { OnCount(); });
@@ -87,6 +93,7 @@ bool CStatisticsDlg::OnInitDialog() {
     dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
     dsSkinWindow(GetDlgItem(IDC_COUNT), SkinPushButton, "buttonSearch", 1);
     m_cbMember = Item<QComboBox>(IDC_MEMBER);
+    GetDlgItem(IDC_BUDGET)->setVisible(static_cast<bool>(BudgetViewFactory()));
     m_listResult->setAccessibleName(windowTitle());
 
     // As in the inquiry, 宋体's 6-pixel characters set the widths; a wider font widens them.
@@ -130,7 +137,28 @@ std::vector<std::string> CStatisticsDlg::Cells(const StatisticsRow& row) {
     return {row.strGroup, row.income.Text(), row.expense.Text(), row.Balance().Text()};
 }
 
+void CStatisticsDlg::SetBudgetView(ViewFactory factory) {
+    BudgetViewFactory() = std::move(factory);
+}
+
+void CStatisticsDlg::OnBudget() {
+    if (!BudgetViewFactory() || !m_db.IsOpen())
+        return;
+    delete m_budgetView; // made afresh, so it shows what the ledger holds now
+    m_budgetView = nullptr;
+    m_budgetView = BudgetViewFactory()(this, m_db);
+    m_budgetView->setGeometry(m_listResult->geometry().united(m_chart->geometry()));
+    m_listResult->hide();
+    m_chart->hide();
+    m_budgetView->show();
+}
+
 void CStatisticsDlg::OnCount() {
+    // Any choice of period or grouping brings the table and chart back.
+    delete m_budgetView;
+    m_budgetView = nullptr;
+    m_listResult->show();
+    m_chart->show();
     m_listResult->DeleteAllItems();
     m_rows.clear();
     UpdateData(true);

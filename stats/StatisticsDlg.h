@@ -5,6 +5,7 @@
 #include "platform/ui/Dialog.h"
 #include "stats/StatisticsQuery.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,13 @@ public:
         IDC_CHART = 1121,
         IDC_SAVE_CHART = 1122,
         IDC_EXPORT = 1123,
+        IDC_BUDGET = 1124,
     };
+
+    /// Builds the 预算执行 view over the table and chart; the budgets sit above this
+    /// window and hand it in at start-up. Without one the button is hidden.
+    using ViewFactory = std::function<QWidget*(QWidget* parent, CADODatabase& db)>;
+    static void SetBudgetView(ViewFactory factory);
 
     explicit CStatisticsDlg(QWidget* parent = nullptr);
     ~CStatisticsDlg() override;
@@ -43,6 +50,8 @@ public:
     /// The rows shown, 合计 last, in the order of the query (not of a sort).
     const std::vector<StatisticsRow>& GetRows() const { return m_rows; }
     CStatisticsChart& GetChart() const { return *m_chart; }
+    /// The 预算执行 view while it is shown, else null.
+    QWidget* GetBudgetView() const { return m_budgetView; }
 
     /// The cells of a row as the table shows them: 分组, 收入, 支出, 结余.
     static std::vector<std::string> Cells(const StatisticsRow& row);
@@ -56,6 +65,7 @@ protected:
     void OnResultColumnClick(ui::NotifyInfo& info);
     void OnSaveChart();
     void OnExport();
+    void OnBudget();
 
     CADODatabase m_db;
     CReportCtrl* m_listResult;
@@ -74,4 +84,5 @@ private:
     const StatisticsRow* RowOfItem(int nItem) const;
 
     std::vector<StatisticsRow> m_rows;
+    QWidget* m_budgetView = nullptr;
 };

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -42,7 +43,7 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate) {
 bool NeedsLabelName(ControlKind kind) {
     return kind == ControlKind::Edit || kind == ControlKind::ComboBox ||
            kind == ControlKind::DateTimePicker || kind == ControlKind::ListView ||
-           kind == ControlKind::TreeView;
+           kind == ControlKind::TreeView || kind == ControlKind::ProgressBar;
 }
 
 bool CanNameOthers(ControlKind kind) {
@@ -221,6 +222,13 @@ QWidget* Dialog::MakeControl(const ControlTemplate& control) {
         return new ListCtrl(this);
     case ControlKind::DateTimePicker:
         return new DateTimePicker(this);
+    case ControlKind::ProgressBar: {
+        auto* progress = new QProgressBar(this);
+        progress->setRange(0, 100);
+        progress->setValue(0);
+        progress->setTextVisible(false);
+        return progress;
+    }
     }
     return new QLabel(text, this);
 }

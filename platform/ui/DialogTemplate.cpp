@@ -10,13 +10,20 @@ namespace ui {
 namespace {
 
 const std::map<std::string, ControlKind> kKinds = {
-    {"PUSHBUTTON", ControlKind::PushButton},   {"DEFPUSHBUTTON", ControlKind::DefPushButton},
-    {"LTEXT", ControlKind::Label},             {"CTEXT", ControlKind::CenteredLabel},
-    {"ICON", ControlKind::Icon},               {"EDITTEXT", ControlKind::Edit},
-    {"COMBOBOX", ControlKind::ComboBox},       {"CHECKBOX", ControlKind::CheckBox},
-    {"RADIOBUTTON", ControlKind::RadioButton}, {"GROUPBOX", ControlKind::GroupBox},
-    {"TREEVIEW", ControlKind::TreeView},       {"LISTVIEW", ControlKind::ListView},
+    {"PUSHBUTTON", ControlKind::PushButton},
+    {"DEFPUSHBUTTON", ControlKind::DefPushButton},
+    {"LTEXT", ControlKind::Label},
+    {"CTEXT", ControlKind::CenteredLabel},
+    {"ICON", ControlKind::Icon},
+    {"EDITTEXT", ControlKind::Edit},
+    {"COMBOBOX", ControlKind::ComboBox},
+    {"CHECKBOX", ControlKind::CheckBox},
+    {"RADIOBUTTON", ControlKind::RadioButton},
+    {"GROUPBOX", ControlKind::GroupBox},
+    {"TREEVIEW", ControlKind::TreeView},
+    {"LISTVIEW", ControlKind::ListView},
     {"DATETIMEPICKER", ControlKind::DateTimePicker},
+    {"PROGRESS", ControlKind::ProgressBar},
 };
 
 // Splits a line into words; a word in double quotes may hold blanks.

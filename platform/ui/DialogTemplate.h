@@ -21,6 +21,7 @@ enum class ControlKind {
     TreeView,
     ListView,
     DateTimePicker,
+    ProgressBar,
 };
 
 /// One control of a template: position and size in dialog units, and style words such as

@@ -137,7 +137,7 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     CCofferDlg dlg;
     const int result = dlg.DoModal();
     EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
-                                  {"用户设置", "系统设置", "备份与恢复…", "账本位置…", "退出"}}));
+                                  {"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…", "周期记账…", "账本位置…", "退出"}}));
     return result;
 }
 
@@ -153,6 +153,24 @@ TEST(CofferDlgTest, SystemSettingsFromTheMenuOpensBaseData) {
     ui::ModalScript script;
     EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_SYSTEM_SETTINGS, script), ui::IDCANCEL);
     EXPECT_EQ(script.Runs(), (std::vector<int>{102, 132}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(CofferDlgTest, BudgetsFromTheMenuOpenTheBudgetWindow) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_BUDGETS, script), ui::IDCANCEL);
+    EXPECT_EQ(script.Runs(), (std::vector<int>{102, 143}));
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(CofferDlgTest, RecurringFromTheMenuOpensTheTemplatesWindow) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_RECURRING, script), ui::IDCANCEL);
+    EXPECT_EQ(script.Runs(), (std::vector<int>{102, 144}));
     EXPECT_TRUE(messages.Texts().empty());
 }
 

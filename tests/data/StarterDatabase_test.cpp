@@ -33,7 +33,12 @@ TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
                     {"收入类型"},
                     {"支出类型"},
                     {"baseData"},
-                    {"tbUser"}}));
+                    {"tbUser"},
+                    {"planBudget"},
+                    {"planRecurring"},
+                    {"planOccurrence"}}));
+    // The later tables are there from the start, and the count says so.
+    EXPECT_EQ(db.Scalar("PRAGMA user_version"), "1");
     EXPECT_EQ(
         Columns(db, "normalIncome"),
         "编号 INTEGER pk;收入人员 TEXT;收入金额 DOUBLE;收入日期 DATETIME;收入项目 TEXT;备注 TEXT;");

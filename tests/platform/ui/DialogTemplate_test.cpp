@@ -91,11 +91,13 @@ TEST(MenuResourceTest, ParsesPopupsAndTheShippedMenu) {
 
     ui::MenuResource shipped = ui::MenuResource::Load(129);
     ASSERT_EQ(shipped.GetPopupCount(), 3);
+    // New settings go before 退出, which stays last.
     EXPECT_EQ(shipped.GetSubMenu(0)->items[2].id, 32795);
     EXPECT_EQ(shipped.GetSubMenu(0)->items[2].text, "备份与恢复…");
-    EXPECT_EQ(shipped.GetSubMenu(0)->items[3].id, 32799);
-    EXPECT_EQ(shipped.GetSubMenu(0)->items[3].text, "账本位置…");
-    // New items go before 退出, which stays last.
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[3].id, 32796);
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[3].text, "导入记录…");
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[6].id, 32799);
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[6].text, "账本位置…");
     EXPECT_EQ(shipped.GetSubMenu(0)->items.back().id, 32794);
     EXPECT_EQ(shipped.GetSubMenu(0)->items.back().text, "退出");
     EXPECT_EQ(shipped.GetSubMenu(2)->items[1].id, 32802);
