@@ -115,6 +115,12 @@ TEST_F(InitDbServerTest, MakesAStarterLedgerOnceAndNeverOverALedger) {
     EXPECT_EQ(database.Query("select count(*) from pg_indexes where indexdef like '%收入日期%' or "
                              "indexdef like '%支出日期%'"),
               (Rows{{"2"}}));
+    // The later tables are there from the start, numbering their rows, and the count says so.
+    EXPECT_EQ(database.Query("select user_version from coffer_ledger"), (Rows{{"1"}}));
+    EXPECT_EQ(database.Query("insert into planRecurring (收支, 金额, 规则, 规则日, 首日, 自动) "
+                             "values (1, 100, 0, 1, '2010-11-01', 1) returning ID"),
+              (Rows{{"1"}}));
+    EXPECT_EQ(database.Query("select count(*) from planBudget, planOccurrence"), (Rows{{"0"}}));
 
     database.Query("insert into 家庭成员 (类型) values ('外婆')");
     const ToolRun again =
@@ -138,6 +144,13 @@ TEST_F(InitDbServerTest, MovesAFileLedgerRowForRowWithItsIds) {
     FileRows("data.mdb", "insert into normalPay (支出人员, 支出金额, 支出日期, 支出项目) values "
                          "('妈妈', 3.5, '2011-01-02 03:04:05', '餐饮')");
     FileRows("data.mdb", "delete from 家庭成员 where 类型 = '妈妈'");
+    FileRows("data.mdb", "insert into planBudget (ID, 支出项目, 预算) values (7, '餐饮', 200000)");
+    FileRows(
+        "data.mdb",
+        "insert into planRecurring (ID, 收支, 人员, 项目, 金额, 备注, 规则, 规则日, 首日, "
+        "末日, 自动) values (3, 0, '爸爸', '住房', 150000, '房租', 1, 5, '2010-01-05', null, 1)");
+    FileRows("data.mdb", "insert into planOccurrence (模板, 日期) values (3, '2010-01-05'), "
+                         "(3, '2010-02-05')");
     ServerDatabase database;
     const ToolRun moved = RunCommand(std::string(COFFER_INITDB) + " --server '" + database.Uri() +
                                      "' --from data.mdb");
@@ -146,9 +159,10 @@ TEST_F(InitDbServerTest, MovesAFileLedgerRowForRowWithItsIds) {
     const struct {
         const char* table;
         const char* key;
-    } tables[] = {{"normalIncome", "编号"}, {"normalPay", "编号"}, {"家庭成员", "ID"},
-                  {"收入类型", "ID"},       {"支出类型", "ID"},    {"baseData", "ID"},
-                  {"tbUser", "ID"}};
+    } tables[] = {{"normalIncome", "编号"},  {"normalPay", "编号"}, {"家庭成员", "ID"},
+                  {"收入类型", "ID"},        {"支出类型", "ID"},    {"baseData", "ID"},
+                  {"tbUser", "ID"},          {"planBudget", "ID"},  {"planRecurring", "ID"},
+                  {"planOccurrence", "日期"}};
     for (const auto& t : tables) {
         const std::string sql = std::string("select * from ") + t.table + " order by " + t.key;
         const Rows file = FileRows("data.mdb", sql);
@@ -166,6 +180,10 @@ TEST_F(InitDbServerTest, MovesAFileLedgerRowForRowWithItsIds) {
               (Rows{{"5"}}));
     EXPECT_EQ(database.Query("insert into 家庭成员 (类型) values ('新') returning ID"),
               (Rows{{"4"}}));
+    EXPECT_EQ(database.Query("insert into planBudget (支出项目, 预算) values ('交通', 1) "
+                             "returning ID"),
+              (Rows{{"8"}}));
+    EXPECT_EQ(database.Query("select user_version from coffer_ledger"), (Rows{{"1"}}));
 }
 
 TEST_F(InitDbServerTest, AFailedMoveLeavesNothingOnTheServer) {

@@ -1,9 +1,11 @@
 #include "platform/ado/pg/PgBackend.h"
 
 #include "platform/ado/JetSql.h"
+#include "platform/ado/LedgerFile.h"
 #include "platform/ado/pg/PgError.h"
 #include "platform/ado/pg/PgRows.h"
 #include "platform/ado/pg/PgValues.h"
+#include "platform/ado/pg/ServerDialect.h"
 
 #include <libpq-fe.h>
 
@@ -15,111 +17,6 @@ namespace ado {
 namespace {
 
 constexpr int kRetries = 4;
-
-// Words the server reserves that the program's texts may use as column names, as Jet
-// allows: only those that really are columns of the ledger get quoted.
-const std::set<std::string> kReservedWords = {
-    "all",
-    "analyse",
-    "analyze",
-    "and",
-    "any",
-    "array",
-    "as",
-    "asc",
-    "asymmetric",
-    "authorization",
-    "binary",
-    "both",
-    "case",
-    "cast",
-    "check",
-    "collate",
-    "collation",
-    "column",
-    "concurrently",
-    "constraint",
-    "create",
-    "cross",
-    "current_catalog",
-    "current_date",
-    "current_role",
-    "current_schema",
-    "current_time",
-    "current_timestamp",
-    "current_user",
-    "default",
-    "deferrable",
-    "desc",
-    "distinct",
-    "do",
-    "else",
-    "end",
-    "except",
-    "false",
-    "fetch",
-    "for",
-    "foreign",
-    "freeze",
-    "from",
-    "full",
-    "grant",
-    "group",
-    "having",
-    "ilike",
-    "in",
-    "initially",
-    "inner",
-    "intersect",
-    "into",
-    "is",
-    "isnull",
-    "join",
-    "lateral",
-    "leading",
-    "left",
-    "like",
-    "limit",
-    "localtime",
-    "localtimestamp",
-    "natural",
-    "not",
-    "notnull",
-    "null",
-    "offset",
-    "on",
-    "only",
-    "or",
-    "order",
-    "outer",
-    "overlaps",
-    "placing",
-    "primary",
-    "references",
-    "returning",
-    "right",
-    "select",
-    "session_user",
-    "similar",
-    "some",
-    "symmetric",
-    "table",
-    "tablesample",
-    "then",
-    "to",
-    "trailing",
-    "true",
-    "union",
-    "unique",
-    "user",
-    "using",
-    "variadic",
-    "verbose",
-    "when",
-    "where",
-    "window",
-    "with",
-};
 
 // The tables of a ledger made before the marker table existed.
 const char* const kLedgerTables[] = {"normalincome", "normalpay", "家庭成员", "收入类型",
@@ -161,10 +58,10 @@ PgBackend::PgBackend(const std::string& uri) : m_uri(uri), m_location(Describe(u
     for (int row = 0; row < PQntuples(result.get()); ++row) {
         tables.insert(PQgetvalue(result.get(), row, 0));
         const std::string column = PQgetvalue(result.get(), row, 1);
-        if (kReservedWords.count(column))
+        if (ServerDialect::IsReserved(column))
             m_quotedWords.insert(column);
     }
-    bool ledger = tables.count("coffer_ledger") > 0;
+    bool ledger = tables.count(ServerDialect::kMarkerTable) > 0;
     if (!ledger) {
         ledger = true;
         for (const char* table : kLedgerTables)
@@ -377,6 +274,17 @@ std::unique_ptr<BackendRows> PgBackend::OpenTable(const std::string& name) {
 
 std::unique_ptr<BackendRows> PgBackend::Run(const std::string& sql,
                                             const BeforeWrite& beforeWrite) {
+    if (const auto count = ServerDialect::Count(sql))
+        return RunCount(*count, beforeWrite);
+    if (ServerDialect::IsCreateTable(sql)) {
+        if (beforeWrite)
+            beforeWrite();
+        // Two copies adding the same tables at once take turns: the second then finds them.
+        if (HasTable(ServerDialect::kMarkerTable))
+            LockForTransaction(ServerDialect::kMarkerTable);
+        Query(JetSql::ForServer(ServerDialect::WithIdentities(sql), m_quotedWords));
+        return nullptr;
+    }
     const std::string text = JetSql::ForServer(sql, m_quotedWords);
     EnsureConnected();
     // What the text gives back, learned without running it.
@@ -422,6 +330,28 @@ std::unique_ptr<BackendRows> PgBackend::Run(const std::string& sql,
         column.isKey = false;
     return std::make_unique<PgRows>(*this, text, std::move(columns), std::move(types),
                                     std::string());
+}
+
+std::unique_ptr<BackendRows> PgBackend::RunCount(const ServerDialect::CountText& count,
+                                                 const BeforeWrite& beforeWrite) {
+    const std::string marker = ServerDialect::kMarkerTable;
+    // A ledger made before the marker table existed holds none of the later tables.
+    const bool marked = HasTable(marker);
+    if (!count.write)
+        return Run(marked ? "SELECT user_version FROM " + marker : "SELECT 0 AS user_version",
+                   beforeWrite);
+    if (beforeWrite)
+        beforeWrite();
+    const std::string value = std::to_string(count.value);
+    if (marked) {
+        LockForTransaction(marker);
+        Query("UPDATE " + marker + " SET user_version = " + value);
+    } else {
+        Query(ServerDialect::CreateMarkerText());
+        Query("INSERT INTO " + marker + " VALUES (" + std::to_string(kLedgerApplicationId) + ", " +
+              value + ")");
+    }
+    return nullptr;
 }
 
 void PgBackend::Execute(const std::string& sql) {

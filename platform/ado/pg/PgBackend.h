@@ -2,6 +2,7 @@
 
 #include "platform/ado/Backend.h"
 #include "platform/ado/pg/PgHandles.h"
+#include "platform/ado/pg/ServerDialect.h"
 
 #include <functional>
 #include <map>
@@ -65,6 +66,9 @@ private:
     PgResultPtr Retrying(const Params& params, const Send& send);
     PgResultPtr Prepared(const std::string& sql, const Params& params);
     PgResultPtr Finish(PgResultPtr result, bool& retry, int attempt);
+    /// Reads or sets the ledger's count of later tables, kept in the marker table.
+    std::unique_ptr<BackendRows> RunCount(const ServerDialect::CountText& count,
+                                          const BeforeWrite& beforeWrite);
     const Table* FindTable(const std::string& name);
     const Table* TableOf(unsigned oid);
     const Table& KeyedTable(const std::string& name);

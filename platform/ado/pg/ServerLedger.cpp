@@ -7,6 +7,7 @@
 #include "platform/ado/StoredDate.h"
 #include "platform/ado/pg/PgBackend.h"
 #include "platform/ado/pg/PgHandles.h"
+#include "platform/ado/pg/ServerDialect.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <libpq-fe.h>
@@ -295,7 +296,7 @@ bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
 
         server.Exec("BEGIN");
         // Folded names, without their quotes, as the catalog keeps them.
-        std::string names = "'coffer_ledger'";
+        std::string names = std::string("'") + ServerDialect::kMarkerTable + "'";
         for (const FileTable& table : tables) {
             std::string folded = JetSql::QuoteFolded(table.name);
             folded = folded.substr(1, folded.size() - 2);
@@ -309,10 +310,10 @@ bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
             throw MoveError(PgBackend::Describe(uri) + " already holds a ledger (tables " +
                             PQgetvalue(existing.get(), 0, 0) + "); it was left as it is");
 
-        server.Exec("CREATE TABLE coffer_ledger (application_id integer NOT NULL, "
-                    "user_version integer NOT NULL)");
-        server.Exec("INSERT INTO coffer_ledger VALUES (" + std::to_string(kLedgerApplicationId) +
-                    ", " + (version.empty() ? std::string("0") : version[0][0]) + ")");
+        server.Exec(ServerDialect::CreateMarkerText());
+        server.Exec(std::string("INSERT INTO ") + ServerDialect::kMarkerTable + " VALUES (" +
+                    std::to_string(kLedgerApplicationId) + ", " +
+                    (version.empty() ? std::string("0") : version[0][0]) + ")");
         for (const FileTable& table : tables) {
             std::string columns;
             for (const FileColumn& column : table.columns)
