@@ -228,8 +228,8 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
     return result;
 }
 
-LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string& ledger,
-                                   int waitMs) {
+LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string& ledger, int waitMs,
+                                   const CopyProgress& progress) {
     const LedgerCopyResult checked = VerifyLedgerFile(backup);
     if (!checked.Ok())
         return checked;
@@ -254,9 +254,15 @@ LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string&
     rc = OpenDatabase(backup, SQLITE_OPEN_READONLY, src);
     if (rc != SQLITE_OK)
         return Failure(ReadProblem(rc, backup), backup, sqlite3_errstr(rc));
-    // All pages in one step: one transaction on the ledger, journalled like any write.
+    // One transaction on the ledger, journalled like any write, held from the first step to
+    // the last; a restore is not cancelled halfway.
     bool cancelled = false;
-    rc = CopyPages(dst.get(), src.get(), -1, {},
+    const CopyProgress report = [&](long long done, long long total) {
+        if (progress)
+            progress(done, total);
+        return true;
+    };
+    rc = CopyPages(dst.get(), src.get(), kPagesPerStep, report,
                    std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs), cancelled);
     if (rc != SQLITE_OK) {
         const CopyProblem problem = WriteProblem(rc, dst.get());
