@@ -6,6 +6,7 @@
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/UrlOpener.h"
 
+#include <QLabel>
 #include <QUrl>
 
 #include <filesystem>
@@ -39,6 +40,14 @@ bool CBackupDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
     SetDlgItemText(IDC_BACKUP_FOLDER, "备份文件夹：" + m_folder.Folder());
+    // A long folder (a server ledger's) is shortened in the middle on its one line; the
+    // whole of it shows on pointing at it.
+    if (auto* label = Item<QLabel>(IDC_BACKUP_FOLDER)) {
+        const QString whole = label->text();
+        label->setWordWrap(false);
+        label->setToolTip(whole);
+        label->setText(label->fontMetrics().elidedText(whole, Qt::ElideMiddle, label->width()));
+    }
     m_listBackups = Item<ui::ListCtrl>(IDC_BACKUP_LIST);
     m_listBackups->SetExtendedStyle(ui::LVS_EX_FULLROWSELECT | ui::LVS_EX_GRIDLINES);
     int column = 0;

@@ -4,9 +4,12 @@
 #include "data/FormatDateTime.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -19,6 +22,8 @@ constexpr const char* kDamagedPrefix = "damaged-";
 constexpr const char* kNamePattern = "%Y%m%d-%H%M%S";
 // A restore waits for another copy's lock as long as any write does.
 constexpr int kRestoreWaitMs = 3000;
+// Longer folder names for a server ledger are cut and end in a checksum.
+constexpr std::size_t kServerNameLength = 80;
 // A second already taken by a backup gives the next free one.
 constexpr int kNameTries = 60;
 
@@ -45,7 +50,33 @@ CBackupFolder::CBackupFolder(std::string ledgerPath) : m_strLedger(std::move(led
 }
 
 std::string CBackupFolder::Folder() const {
-    return (fs::path(m_strLedger).parent_path() / kFolderName).string();
+    if (!ado::IsServerLedger(m_strLedger))
+        return (fs::path(m_strLedger).parent_path() / kFolderName).string();
+    // A server ledger has no folder of its own: its backups go to the data folder, one
+    // folder for each server ledger.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    const fs::path base = data != nullptr && *data == '/'
+                              ? fs::path(data)
+                              : fs::path(home ? home : "/") / ".local/share";
+    return (base / "coffer" / kFolderName / ServerFolderName(m_strLedger)).string();
+}
+
+std::string CBackupFolder::ServerFolderName(const std::string& uri) {
+    const std::string described = ado::DescribeLedger(uri);
+    std::string name = "server-";
+    for (char c : described.substr(described.find("://") + 3))
+        name += std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' ? c : '_';
+    // Long ones (a socket path, options) end in a checksum of the whole, so they stay apart.
+    if (name.size() > kServerNameLength) {
+        std::uint32_t hash = 2166136261u;
+        for (unsigned char c : described)
+            hash = (hash ^ c) * 16777619u;
+        char tail[16];
+        std::snprintf(tail, sizeof tail, "-%08x", hash);
+        name = name.substr(0, kServerNameLength) + tail;
+    }
+    return name;
 }
 
 std::string CBackupFolder::FileNameFor(const COleDateTime& time) {
@@ -97,6 +128,13 @@ std::vector<BackupEntry> CBackupFolder::List() const {
 }
 
 bool CBackupFolder::LedgerChangedSinceBackup() const {
+    if (ado::IsServerLedger(m_strLedger)) {
+        // A server keeps no time of the last change: a backup a day at most.
+        const std::vector<BackupEntry> entries = List();
+        const COleDateTime now = COleDateTime::GetCurrentTime();
+        return entries.empty() ||
+               FormatDateTime(entries.front().time, "%Y%m%d") != FormatDateTime(now, "%Y%m%d");
+    }
     std::error_code ec;
     const auto modified = fs::last_write_time(m_strLedger, ec);
     const auto size = fs::file_size(m_strLedger, ec);
@@ -136,13 +174,13 @@ void CBackupFolder::RemoveLeftovers() const {
 ado::LedgerCopyResult CBackupFolder::BackUpNow(const std::vector<std::string>& keep,
                                                const ado::CopyProgress& progress) {
     std::error_code ec;
-    if (!fs::exists(m_strLedger, ec))
+    if (!ado::IsServerLedger(m_strLedger) && !fs::exists(m_strLedger, ec))
         return ado::VerifyLedgerFile(m_strLedger); // says the ledger is missing
     if (fs::create_directories(Folder(), ec))
         fs::permissions(Folder(), fs::perms::owner_all, ec);
     RemoveLeftovers();
     const std::string dest = FreePathIn(Folder(), COleDateTime::GetCurrentTime());
-    ado::LedgerCopyResult result = ado::BackupLedgerFile(m_strLedger, dest, false, progress);
+    ado::LedgerCopyResult result = ado::BackupLedger(m_strLedger, dest, false, progress);
     if (result.Ok()) {
         std::vector<std::string> kept = keep;
         kept.push_back(dest);
@@ -202,7 +240,7 @@ RestoreOutcome CBackupFolder::Restore(const BackupEntry& entry, const ado::CopyP
             return outcome;
         }
     }
-    outcome.result = ado::RestoreLedgerFile(entry.path, m_strLedger, kRestoreWaitMs, progress);
+    outcome.result = ado::RestoreLedger(entry.path, m_strLedger, kRestoreWaitMs, progress);
     if (!outcome.result.Ok())
         outcome.step = outcome.result.file == entry.path ? RestoreOutcome::BackupRefused
                                                          : RestoreOutcome::NotRestored;

@@ -29,8 +29,9 @@ struct RestoreOutcome {
     std::string damagedCopy;
 };
 
-/// The backups of one ledger, in the folder "backups" beside it: listing, making a new one
-/// (named after the clock's time, then rotated), and restoring one.
+/// The backups of one ledger, in the folder "backups" beside it (for a ledger on a server, in
+/// a folder of its own under backups/ in the data folder, $XDG_DATA_HOME/coffer): listing,
+/// making a new one (named after the clock's time, then rotated), and restoring one.
 class CBackupFolder {
 public:
     static constexpr const char* kFolderName = "backups";
@@ -39,6 +40,8 @@ public:
 
     const std::string& LedgerPath() const { return m_strLedger; }
     std::string Folder() const;
+    /// The folder name for a server ledger's backups: its place without the password.
+    static std::string ServerFolderName(const std::string& uri);
 
     /// The backup name for a time, and the time a backup name stands for.
     static std::string FileNameFor(const COleDateTime& time);
@@ -50,7 +53,8 @@ public:
     /// The backups, newest first; other files in the folder are not backups.
     std::vector<BackupEntry> List() const;
     /// False when a backup of the ledger as it is now exists (it carries the ledger's
-    /// modification time of the moment it was read).
+    /// modification time of the moment it was read); for a server ledger, when one was made
+    /// today.
     bool LedgerChangedSinceBackup() const;
     /// The newest backup that passes verification; false when there is none.
     bool FindNewestGood(BackupEntry& entry) const;

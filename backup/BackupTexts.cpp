@@ -26,6 +26,8 @@ std::string CBackupTexts::Cause(const ado::LedgerCopyResult& result) {
         return "没有写入备份文件夹的权限";
     case CopyProblem::Cancelled:
         return "已取消";
+    case CopyProblem::ServerUnreachable:
+        return "连不上账本所在的服务器 " + result.file;
     case CopyProblem::WriteFailed:
         break;
     }

@@ -5,6 +5,7 @@
 #include "backup/BackupProgress.h"
 #include "backup/BackupTexts.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/LedgerLocation.h"
 #include "platform/ui/MenuResource.h"
 #include "platform/ui/MessageBox.h"
 
@@ -17,6 +18,12 @@ constexpr int kConnectionString = 102;
 } // namespace
 
 std::string CLedgerBackups::LedgerPath() {
+    // The household ledger is wherever the setting says, as the connection finds it.
+    const std::string setting = ado::LedgerLocation::Current();
+    if (ado::LedgerLocation::IsServer(setting))
+        return setting;
+    if (!setting.empty())
+        return std::filesystem::absolute(setting).lexically_normal().string();
     return ado::Connection::DataSourcePath(ui::LoadResourceString(kConnectionString));
 }
 
@@ -24,12 +31,15 @@ void CLedgerBackups::AtStartup(QWidget* owner, const std::string& ledgerPath) {
     CBackupFolder folder(ledgerPath);
     std::error_code ec;
     // A missing or foreign file is the main window's to report, as it always has been.
-    if (!std::filesystem::exists(ledgerPath, ec) || !folder.LedgerChangedSinceBackup())
+    if ((!ado::IsServerLedger(ledgerPath) && !std::filesystem::exists(ledgerPath, ec)) ||
+        !folder.LedgerChangedSinceBackup())
         return;
     ado::LedgerCopyResult result;
     CBackupProgress(owner, CBackupTexts::BackingUp(), true)
         .Run([&](const ado::CopyProgress& progress) { result = folder.BackUpNow({}, progress); });
-    if (result.Ok() || result.problem == ado::CopyProblem::NotALedger)
+    // A server that does not answer is the main window's to report, like a foreign file.
+    if (result.Ok() || result.problem == ado::CopyProblem::NotALedger ||
+        result.problem == ado::CopyProblem::ServerUnreachable)
         return;
     if (result.problem != ado::CopyProblem::LedgerDamaged || result.file != ledgerPath) {
         ui::MessageBox(owner, CBackupTexts::BackupFailed(result));

@@ -1,6 +1,6 @@
-// coffer-backup [LEDGER] DEST: writes a verified backup of a Coffer ledger, safely while
-// Coffer is running and writing. DEST is a file name, or a folder where the backup takes
-// the name data-YYYYMMDD-HHMMSS.mdb (local time).
+// coffer-backup [LEDGER] DEST: writes a verified backup of a Coffer ledger (a file, or a
+// postgresql:// URI of a ledger on a server), safely while Coffer is running and writing. DEST is a
+// file name, or a folder where the backup takes the name data-YYYYMMDD-HHMMSS.mdb (local time).
 
 #include "CofferVersion.h"
 #include "backup/BackupFolder.h"
@@ -14,8 +14,8 @@
 namespace {
 
 const char* const kUsage = "usage: coffer-backup [LEDGER] DEST\n"
-                           "Writes a verified backup of LEDGER (default ./data.mdb) to DEST, a "
-                           "file name or a folder.\n"
+                           "Writes a verified backup of LEDGER (default ./data.mdb, or a "
+                           "postgresql:// URI) to DEST, a file name or a folder.\n"
                            "Exit status 0 only when the backup is complete and verified.\n";
 
 const char* ProblemName(ado::CopyProblem problem) {
@@ -36,6 +36,8 @@ const char* ProblemName(ado::CopyProblem problem) {
         return "permission denied";
     case ado::CopyProblem::Cancelled:
         return "cancelled";
+    case ado::CopyProblem::ServerUnreachable:
+        return "server unreachable";
     case ado::CopyProblem::None:
     case ado::CopyProblem::WriteFailed:
         break;
@@ -60,12 +62,14 @@ int main(int argc, char** argv) {
     }
     namespace fs = std::filesystem;
     std::error_code ec;
-    const std::string ledger = fs::absolute(argc == 3 ? argv[1] : "data.mdb", ec).string();
+    const std::string given = argc == 3 ? argv[1] : "data.mdb";
+    const std::string ledger =
+        ado::IsServerLedger(given) ? given : fs::absolute(given, ec).string();
     std::string dest = fs::absolute(argv[argc - 1], ec).string();
     if (fs::is_directory(dest, ec))
         dest = CBackupFolder::FreePathIn(dest, COleDateTime::GetCurrentTime());
     // An explicit file name is replaced in one step, so a nightly copy keeps one name.
-    const ado::LedgerCopyResult result = ado::BackupLedgerFile(ledger, dest, true);
+    const ado::LedgerCopyResult result = ado::BackupLedger(ledger, dest, true);
     if (!result.Ok()) {
         std::fprintf(stderr, "coffer-backup: %s (%s): %s\n", result.file.c_str(),
                      ProblemName(result.problem), result.detail.c_str());

@@ -8,15 +8,16 @@ namespace ado {
 /// Why a copy of the ledger was not made, or a file not accepted.
 enum class CopyProblem {
     None,
-    LedgerMissing,    ///< the file to copy from does not exist
-    LedgerUnreadable, ///< it exists but may not be opened (permissions)
-    NotALedger,       ///< not an SQLite file, or not a ledger by its id and tables
-    LedgerDamaged,    ///< the file itself fails the integrity check or cannot be read
-    LedgerBusy,       ///< another program holds the lock for longer than we wait
-    DiskFull,         ///< no space left where the copy goes
-    NoPermission,     ///< the destination (or its folder) may not be written
-    WriteFailed,      ///< any other failure writing the copy
-    Cancelled,        ///< the progress callback asked to stop
+    LedgerMissing,     ///< the file to copy from does not exist
+    LedgerUnreadable,  ///< it exists but may not be opened (permissions)
+    NotALedger,        ///< not an SQLite file, or not a ledger by its id and tables
+    LedgerDamaged,     ///< the file itself fails the integrity check or cannot be read
+    LedgerBusy,        ///< another program holds the lock for longer than we wait
+    DiskFull,          ///< no space left where the copy goes
+    NoPermission,      ///< the destination (or its folder) may not be written
+    WriteFailed,       ///< any other failure writing the copy
+    Cancelled,         ///< the progress callback asked to stop
+    ServerUnreachable, ///< no server answers where the ledger is said to be
 };
 
 /// What a check or copy found. On failure `detail` holds the engine's own words and
@@ -61,6 +62,25 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
 /// `progress` is told of the pages; the transaction stays open from the first to the last.
 LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string& ledger,
                                    int waitMs = 3000, const CopyProgress& progress = {});
+
+/// BackupLedgerFile for any ledger: a file, or a ledger on a server (a postgresql:// URI),
+/// which is written as a file ledger holding all its tables and rows with their ids, read in
+/// one snapshot, so that any backup opens anywhere. Problems about the server name it
+/// without its password.
+LedgerCopyResult BackupLedger(const std::string& ledger, const std::string& dest,
+                              bool replace = false, const CopyProgress& progress = {});
+
+/// RestoreLedgerFile for any ledger: into a server ledger, the backup's rows replace all of
+/// its rows in one transaction, ids kept and key sequences past the highest; a backup that
+/// fails verification is refused and nothing is changed.
+LedgerCopyResult RestoreLedger(const std::string& backup, const std::string& ledger,
+                               int waitMs = 3000, const CopyProgress& progress = {});
+
+/// Whether `ledger` names a ledger on a server rather than a file.
+bool IsServerLedger(const std::string& ledger);
+/// A ledger's name fit for a message or a folder's name: a file's path, or a server
+/// ledger's URI without its password.
+std::string DescribeLedger(const std::string& ledger);
 
 /// The name under which BackupLedgerFile writes before renaming (a hidden file beside
 /// `dest` carrying the process id), so that a folder's owner can tell a leftover one.

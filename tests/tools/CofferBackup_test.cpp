@@ -1,6 +1,7 @@
 // coffer-backup as cron runs it: exit status, one line on failure, nothing partial left.
 #include "platform/ado/LedgerCopy.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestDb.h"
 
 #include "data/StarterDatabase.h"
 
@@ -9,10 +10,13 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -130,6 +134,43 @@ TEST(CofferBackupTest, WrongArgumentsAreAUsageError) {
     const BackupRun run = RunBackup("a b c");
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("usage: coffer-backup"), std::string::npos);
+}
+
+// A ledger on the test server, backed up by its URI.
+class CofferBackupServerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("COFFER_TEST_PGHOST"))
+            GTEST_SKIP() << "no test server (COFFER_TEST_PGHOST); scripts/test starts one";
+        setenv("COFFER_TEST_ENGINE", "server", 1);
+        m_db = std::make_unique<testing_support::TestDb>();
+    }
+    void TearDown() override {
+        m_db.reset();
+        unsetenv("COFFER_TEST_ENGINE");
+    }
+    std::unique_ptr<testing_support::TestDb> m_db;
+};
+
+TEST_F(CofferBackupServerTest, WritesAFileLedgerOfAServerLedger) {
+    m_db->Exec("INSERT INTO normalIncome (收入人员, 收入金额) SELECT '爸爸', i FROM "
+               "generate_series(1, 25) i");
+    const BackupRun run = RunBackup("'" + m_db->Uri() + "' out.mdb");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const ado::LedgerCopyResult verified = ado::VerifyLedgerFile("out.mdb");
+    EXPECT_TRUE(verified.Ok()) << verified.detail;
+    EXPECT_EQ(verified.incomeRecords, 25);
+    EXPECT_EQ(verified.payRecords, 0);
+}
+
+TEST_F(CofferBackupServerTest, AServerThatDoesNotAnswerIsOneLineWithoutThePassword) {
+    const BackupRun run =
+        RunBackup("'postgresql://anna:secret@/coffer?host=/nonexistent&connect_timeout=2' out.mdb");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find("server unreachable"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("secret"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists("out.mdb"));
 }
 
 } // namespace

@@ -300,6 +300,38 @@ void CopyRows(FileReader& file, ServerWriter& server, const FileTable& table) {
         server.Copy(copy, data);
 }
 
+void CreateTable(ServerWriter& server, const FileTable& table) {
+    std::string columns;
+    for (const FileColumn& column : table.columns)
+        columns += (columns.empty() ? "" : ", ") + JetSql::QuoteFolded(column.name) + " " +
+                   ServerType(column);
+    for (const std::string& constraint : table.constraints)
+        columns += ", " + constraint;
+    server.Exec("CREATE TABLE " + JetSql::QuoteFolded(table.name) + " (" + columns + ")");
+    for (const std::string& index : table.indexes)
+        server.Exec(JetSql::ForServer(index, {}));
+}
+
+// The next id follows the highest one ever given, also by rows since deleted, and never
+// one the server gave already (a restore brings back an older ledger).
+void AdvanceKeys(ServerWriter& server, const FileTable& table) {
+    for (const FileColumn& column : table.columns) {
+        if (!column.key)
+            continue;
+        const std::string name = JetSql::QuoteFolded(table.name);
+        const std::string key = JetSql::QuoteFolded(column.name);
+        const std::string sequence = "pg_catalog.pg_get_serial_sequence('" +
+                                     FileReader::Escaped(name) + "', '" +
+                                     FileReader::Escaped(key.substr(1, key.size() - 2)) + "')";
+        const std::string given = "GREATEST(COALESCE((SELECT max(" + key + ") FROM " + name +
+                                  "), 0), " + std::to_string(table.sequence) +
+                                  ", COALESCE(pg_catalog.pg_sequence_last_value(" + sequence +
+                                  "::pg_catalog.regclass), 0))";
+        server.Exec("SELECT setval(" + sequence + ", GREATEST(" + given + ", 1), " + given +
+                    " > 0)");
+    }
+}
+
 } // namespace
 
 bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
@@ -331,30 +363,9 @@ bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
                     std::to_string(kLedgerApplicationId) + ", " +
                     (version.empty() ? std::string("0") : version[0][0]) + ")");
         for (const FileTable& table : tables) {
-            std::string columns;
-            for (const FileColumn& column : table.columns)
-                columns += (columns.empty() ? "" : ", ") + JetSql::QuoteFolded(column.name) + " " +
-                           ServerType(column);
-            for (const std::string& constraint : table.constraints)
-                columns += ", " + constraint;
-            server.Exec("CREATE TABLE " + JetSql::QuoteFolded(table.name) + " (" + columns + ")");
-            for (const std::string& index : table.indexes)
-                server.Exec(JetSql::ForServer(index, {}));
+            CreateTable(server, table);
             CopyRows(reader, server, table);
-            for (const FileColumn& column : table.columns) {
-                if (!column.key)
-                    continue;
-                // The next id follows the highest one ever given, also by rows since deleted.
-                const std::string name = JetSql::QuoteFolded(table.name);
-                const std::string key = JetSql::QuoteFolded(column.name);
-                server.Exec("SELECT setval(pg_catalog.pg_get_serial_sequence('" +
-                            FileReader::Escaped(name) + "', '" +
-                            FileReader::Escaped(key.substr(1, key.size() - 2)) +
-                            "'), GREATEST(COALESCE((SELECT max(" + key + ") FROM " + name +
-                            "), 0), " + std::to_string(table.sequence) +
-                            ", 1), COALESCE((SELECT max(" + key + ") FROM " + name +
-                            "), 0) > 0 OR " + std::to_string(table.sequence) + " > 0)");
-            }
+            AdvanceKeys(server, table);
         }
         server.Exec("COMMIT");
         return true;
@@ -400,6 +411,56 @@ ServerLedger::Check ServerLedger::Test(const std::string& uri, std::string& deta
         return e.Description() && e.Description()->find("no Coffer ledger") != std::string::npos
                    ? Check::NotLedger
                    : Check::Failed;
+    }
+}
+
+bool ServerLedger::ReplaceFromFile(const std::string& file, const std::string& uri, int waitMs,
+                                   std::string& error, bool& busy) {
+    busy = false;
+    try {
+        FileReader reader(file);
+        ServerWriter server(uri);
+        const std::vector<FileTable> tables = reader.Tables();
+        const auto version = reader.Rows("PRAGMA user_version");
+
+        server.Exec("BEGIN");
+        server.Exec("SET LOCAL lock_timeout = " + std::to_string(waitMs));
+        const PgResultPtr existing = server.Exec(
+            "SELECT c.relname, c.oid::pg_catalog.regclass::text FROM pg_catalog.pg_class c "
+            "WHERE c.relkind IN ('r', 'p') AND pg_catalog.pg_table_is_visible(c.oid) "
+            "AND c.relnamespace <> 'pg_catalog'::pg_catalog.regnamespace");
+        std::set<std::string> names;
+        std::string all;
+        for (int row = 0; row < PQntuples(existing.get()); ++row) {
+            const std::string name = PQgetvalue(existing.get(), row, 0);
+            names.insert(name);
+            if (name != ServerDialect::kMarkerTable)
+                all += (all.empty() ? "" : ", ") + std::string(PQgetvalue(existing.get(), row, 1));
+        }
+        if (names.count(ServerDialect::kMarkerTable) == 0)
+            throw MoveError(PgBackend::Describe(uri) +
+                            " holds no Coffer ledger; it was left as it is");
+        // Every table at once, before any row changes: another copy of Coffer at work is
+        // waited for here, and the rows the backup does not have go too.
+        if (!all.empty())
+            server.Exec("TRUNCATE " + all);
+        server.Exec(std::string("UPDATE ") + ServerDialect::kMarkerTable +
+                    " SET user_version = " + (version.empty() ? std::string("0") : version[0][0]));
+        for (const FileTable& table : tables) {
+            std::string folded = JetSql::QuoteFolded(table.name);
+            if (names.count(folded.substr(1, folded.size() - 2)) == 0)
+                CreateTable(server, table);
+            CopyRows(reader, server, table);
+            AdvanceKeys(server, table);
+        }
+        server.Exec("COMMIT");
+        return true;
+    } catch (const MoveError& e) {
+        error = e.what();
+        while (!error.empty() && error.back() == '\n')
+            error.pop_back();
+        busy = error.find("lock timeout") != std::string::npos;
+        return false;
     }
 }
 

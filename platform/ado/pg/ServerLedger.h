@@ -26,6 +26,14 @@ public:
     /// already holds any of the tables. False with `error` saying why; nothing is then left
     /// on the server.
     static bool CopyFromFile(const std::string& file, const std::string& uri, std::string& error);
+
+    /// Replaces the rows of the ledger at `uri` with those of the file ledger at `file`, in
+    /// one transaction: every table of the server is emptied and filled with the file's rows
+    /// and ids (a table only the file has is made), the key sequences continue past the
+    /// highest id the file ever gave. Waits up to `waitMs` for another program's locks. False
+    /// with `error` saying why, and `busy` when it was that wait; nothing is then changed.
+    static bool ReplaceFromFile(const std::string& file, const std::string& uri, int waitMs,
+                                std::string& error, bool& busy);
 };
 
 } // namespace ado

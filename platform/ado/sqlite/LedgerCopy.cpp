@@ -2,6 +2,7 @@
 
 #include "platform/ado/DurableFile.h"
 #include "platform/ado/LedgerFile.h"
+#include "platform/ado/sqlite/CopySeal.h"
 #include "platform/ado/sqlite/LedgerCheck.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 
@@ -37,30 +38,6 @@ int OpenDatabase(const std::string& path, int flags, DatabasePtr& db) {
     return rc;
 }
 
-// The temporary copy and its journal go away unless the copy was renamed into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string path) : m_path(std::move(path)) { Remove(); }
-    ~TemporaryFile() {
-        if (!m_bKept)
-            Remove();
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    const std::string& Path() const { return m_path; }
-    void Keep() { m_bKept = true; }
-
-private:
-    void Remove() {
-        ::unlink(m_path.c_str());
-        ::unlink((m_path + "-journal").c_str());
-    }
-
-    std::string m_path;
-    bool m_bKept = false;
-};
-
 // A writer at work takes its lock again right after each commit; SQLite's own waiting,
 // which sleeps longer the longer it waits, would rarely find the moment in between. So the
 // copy asks again every half millisecond, up to the timeout.
@@ -82,10 +59,6 @@ void WaitForLocks(sqlite3* db, int timeoutMs) {
 // Runs an SQL text; SQLite's result code.
 int Exec(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-}
-
-std::string ErrnoText(int error) {
-    return std::strerror(error);
 }
 
 // Copies every page of `src` into `dst`. Busy steps are retried until `deadline`.
@@ -179,52 +152,28 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
     long long modified = 0;
     durable::ReadModificationTime(source, modified);
 
-    TemporaryFile temporary(TemporaryCopyName(dest, static_cast<long>(::getpid())));
-    if (const int error = durable::CreatePrivateFile(temporary.Path()))
-        return Failure(ErrnoProblem(error), dest, temporary.Path() + ": " + ErrnoText(error));
-    DatabasePtr dst;
-    rc = OpenDatabase(temporary.Path(), SQLITE_OPEN_READWRITE, dst);
-    if (rc != SQLITE_OK)
-        return Failure(WriteProblem(rc, dst.get()), dest, sqlite3_errstr(rc));
-    // The copy counts only once it is flushed and renamed, so it needs no journal of its own.
-    Exec(dst.get(), "PRAGMA journal_mode=OFF");
-    Exec(dst.get(), "PRAGMA synchronous=OFF");
+    CopySeal copy(dest, replace);
+    if (!copy.Opened().Ok())
+        return copy.Opened();
     bool cancelled = false;
-    rc = CopyPages(dst.get(), src.get(), kPagesPerStep, progress, std::chrono::steady_clock::now(),
+    rc = CopyPages(copy.Db(), src.get(), kPagesPerStep, progress, std::chrono::steady_clock::now(),
                    cancelled);
     Exec(src.get(), "COMMIT");
     if (cancelled)
         return Failure(CopyProblem::Cancelled, dest, "The backup was cancelled.");
     if (rc != SQLITE_OK) {
-        const CopyProblem problem = WriteProblem(rc, dst.get());
+        const CopyProblem problem = WriteProblem(rc, copy.Db());
         const std::string about = problem == CopyProblem::LedgerDamaged ? source : dest;
-        return Failure(problem, about, sqlite3_errmsg(dst.get()));
+        return Failure(problem, about, sqlite3_errmsg(copy.Db()));
     }
-    // The copy's pages are all written: the disk takes them while the check reads them
-    // back, through a mapping of the copy rather than one system call per page.
-    int syncError = 0;
-    std::jthread flush([&] { syncError = durable::SyncFile(temporary.Path()); });
-    Exec(dst.get(), "PRAGMA mmap_size=1073741824");
-    LedgerCopyResult result = CheckOpenLedger(dst.get(), temporary.Path());
-    flush.join();
-    if (!result.Ok()) {
+    const LedgerCopyResult result = copy.Seal(modified);
+    if (!result.Ok() && result.file == copy.TemporaryPath()) {
         // A copy that does not verify: the ledger's fault when it fails the same check.
         const LedgerCopyResult original = CheckOpenLedger(src.get(), source);
         if (!original.Ok())
             return original;
         return Failure(CopyProblem::WriteFailed, dest, "The copy did not verify: " + result.detail);
     }
-    if (sqlite3_close(dst.release()) != SQLITE_OK)
-        return Failure(CopyProblem::WriteFailed, dest, "The copy could not be closed.");
-    if (syncError != 0)
-        return Failure(ErrnoProblem(syncError), dest, ErrnoText(syncError));
-    durable::SetModificationTime(temporary.Path(), modified);
-    if (const int error = durable::Rename(temporary.Path(), dest, replace))
-        return Failure(error == EEXIST ? CopyProblem::WriteFailed : ErrnoProblem(error), dest,
-                       dest + ": " + ErrnoText(error));
-    temporary.Keep();
-    durable::SyncFolder(std::filesystem::path(dest).parent_path().string());
-    result.file = dest;
     return result;
 }
 
