@@ -1,6 +1,8 @@
 // Start-up and shut-down order: the skin outlives the main window and its tray icon.
 #include "app/CofferApp.h"
 #include "app/CofferDlg.h"
+#include "backup/BackupFolder.h"
+#include "backup/LedgerBackups.h"
 #include "platform/ui/MessageRecorder.h"
 #include "platform/ui/ModalScript.h"
 #include "platform/ui/TrayIcon.h"
@@ -57,7 +59,8 @@ TEST(CofferAppTest, TheLedgerIsBackedUpBeforeTheMainWindowShows) {
     ui::ModalScript script;
     script.Then([&](ui::Dialog& d) {
         std::error_code ec;
-        for (const auto& file : std::filesystem::directory_iterator(db.Directory() / "backups", ec))
+        const std::string folder = CBackupFolder(CLedgerBackups::LedgerPath()).Folder();
+        for (const auto& file : std::filesystem::directory_iterator(folder, ec))
             backupsWhenShown.push_back(file.path().filename().string());
         d.SendCommand(CCofferDlg::ID_EXIT);
         return ui::IDCANCEL;

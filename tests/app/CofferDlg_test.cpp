@@ -1,5 +1,7 @@
 // The main window's login states, navigation tree, settings menu and ending.
 #include "app/CofferDlg.h"
+#include "backup/BackupFolder.h"
+#include "backup/LedgerBackups.h"
 #include "platform/ui/MessageRecorder.h"
 #include "platform/ui/ModalScript.h"
 #include "platform/ui/PopupScript.h"
@@ -8,6 +10,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTreeWidget>
 
@@ -137,7 +140,8 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     CCofferDlg dlg;
     const int result = dlg.DoModal();
     EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
-                                  {"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…", "周期记账…", "账本位置…", "退出"}}));
+                                  {"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…",
+                                   "周期记账…", "账本位置…", "退出"}}));
     return result;
 }
 
@@ -194,7 +198,7 @@ TEST(CofferDlgTest, BackupFromTheMenuOpensTheBackupWindowOnTheLedger) {
         return ui::IDCANCEL;
     });
     script.Then([&](ui::Dialog& d) {
-        folder = d.GetDlgItemText(1071);
+        folder = d.Item<QLabel>(1071)->toolTip().toStdString();
         return ui::IDOK;
     });
     ui::PopupScript popups;
@@ -202,7 +206,7 @@ TEST(CofferDlgTest, BackupFromTheMenuOpensTheBackupWindowOnTheLedger) {
     CCofferDlg dlg;
     dlg.DoModal();
     EXPECT_EQ(script.Runs(), (std::vector<int>{102, 141}));
-    EXPECT_EQ(folder, "备份文件夹：" + (db.Directory() / "backups").string());
+    EXPECT_EQ(folder, "备份文件夹：" + CBackupFolder(CLedgerBackups::LedgerPath()).Folder());
     EXPECT_TRUE(messages.Texts().empty());
 }
 

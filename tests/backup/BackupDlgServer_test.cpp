@@ -4,7 +4,6 @@
 #include "platform/ole/Clock.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/MessageRecorder.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +24,6 @@ protected:
         if (!std::getenv("COFFER_TEST_PGHOST"))
             GTEST_SKIP() << "no test server (COFFER_TEST_PGHOST); scripts/test starts one";
         setenv("COFFER_TEST_ENGINE", "server", 1);
-        setenv("XDG_DATA_HOME", m_data.Path().c_str(), 1);
         m_db = std::make_unique<TestDb>();
         ole::SetClock([this] { return m_now; });
     }
@@ -34,13 +32,11 @@ protected:
         m_dialog.reset();
         m_db.reset();
         unsetenv("COFFER_TEST_ENGINE");
-        unsetenv("XDG_DATA_HOME");
     }
     std::string Cell(int row, int column) const {
         return m_dialog->Item<ui::ListCtrl>(CBackupDlg::IDC_BACKUP_LIST)->GetItemText(row, column);
     }
 
-    testing_support::TempDir m_data;
     std::unique_ptr<TestDb> m_db;
     std::unique_ptr<CBackupDlg> m_dialog;
     COleDateTime m_now{2026, 11, 1, 9, 0, 0};

@@ -5,7 +5,6 @@
 #include "platform/ado/pg/PgHandles.h"
 #include "platform/ole/Clock.h"
 #include "tests/backup/LedgerFiles.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +49,6 @@ protected:
         if (!std::getenv("COFFER_TEST_PGHOST"))
             GTEST_SKIP() << "no test server (COFFER_TEST_PGHOST); scripts/test starts one";
         setenv("COFFER_TEST_ENGINE", "server", 1);
-        setenv("XDG_DATA_HOME", m_data.Path().c_str(), 1);
         m_db = std::make_unique<TestDb>();
         ole::SetClock([this] { return m_now; });
         // Rows with every kind of value, and ids the sequence has gone past.
@@ -69,7 +67,6 @@ protected:
         ole::ResetClock();
         m_db.reset();
         unsetenv("COFFER_TEST_ENGINE");
-        unsetenv("XDG_DATA_HOME");
     }
 
     Rows ServerRows(const std::string& table) const {
@@ -89,14 +86,13 @@ protected:
         return dump;
     }
 
-    testing_support::TempDir m_data;
     std::unique_ptr<TestDb> m_db;
     COleDateTime m_now{2026, 11, 1, 9, 0, 0};
 };
 
 TEST_F(ServerBackupTest, RoundTripKeepsEveryRowItsIdAndTheSequences) {
     CBackupFolder folder(m_db->Uri());
-    EXPECT_EQ(folder.Folder().rfind(m_data.Path().string() + "/coffer/backups/server-", 0), 0u)
+    EXPECT_EQ(folder.Folder().rfind(m_db->Directory().string() + "/coffer/backups/server-", 0), 0u)
         << folder.Folder();
     EXPECT_TRUE(folder.LedgerChangedSinceBackup());
     const std::vector<Rows> before = ServerDump();

@@ -111,12 +111,20 @@ TestDb::TestDb() {
     if (!ado::ServerLedger::CopyFromFile(FilePath().string(), m_uri, error))
         throw std::runtime_error(error);
     setenv("COFFER_LEDGER", m_uri.c_str(), 1);
+    // A server ledger's backups go to the data folder: the test's own.
+    if (const char* data = std::getenv("XDG_DATA_HOME"))
+        m_previousData = data;
+    setenv("XDG_DATA_HOME", Directory().c_str(), 1);
 }
 
 TestDb::~TestDb() {
     if (m_schema.empty())
         return;
     unsetenv("COFFER_LEDGER");
+    if (m_previousData.empty())
+        unsetenv("XDG_DATA_HOME");
+    else
+        setenv("XDG_DATA_HOME", m_previousData.c_str(), 1);
     try {
         ServerExec(ServerUri(kTestDatabase), "DROP SCHEMA " + m_schema + " CASCADE");
     } catch (const std::exception&) {

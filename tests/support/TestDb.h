@@ -14,8 +14,10 @@ namespace testing_support {
 /// One fixture, two kinds: a run with COFFER_TEST_ENGINE=server keeps the ledger on the test
 /// PostgreSQL server (COFFER_TEST_PGHOST names its socket folder) in a database of its own,
 /// moved there from the starter file, and points the household ledger setting at it; every
-/// "data.mdb" connection of the test then works on the server. Where a check reads the
-/// engine's own catalog or hooks, COFFER_FILE_LEDGER_ONLY() keeps it to the file kind.
+/// "data.mdb" connection of the test then works on the server, and the data folder
+/// (XDG_DATA_HOME, where a server ledger's backups go) is the test's temporary folder. Where a
+/// check reads the engine's own catalog or hooks, COFFER_FILE_LEDGER_ONLY() keeps it to the file
+/// kind.
 class TestDb {
 public:
     /// How Query shows a NULL value.
@@ -60,6 +62,7 @@ private:
     TempDir m_dir;
     std::string m_schema;
     std::string m_uri;
+    std::string m_previousData;
 };
 
 } // namespace testing_support
