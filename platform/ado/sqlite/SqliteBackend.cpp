@@ -4,6 +4,7 @@
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerFile.h"
 #include "platform/ado/sqlite/SqliteError.h"
+#include "platform/ado/sqlite/SqliteInserter.h"
 #include "platform/ado/sqlite/SqliteRows.h"
 #include "platform/ado/sqlite/SqliteValues.h"
 
@@ -253,6 +254,11 @@ void SqliteBackend::Delete(const std::string& table, std::int64_t key) {
         CachedStatement("DELETE FROM " + JetSql::QuoteIdentifier(table) + " WHERE rowid = ?");
     sqlite3_bind_int64(statement, 1, key);
     StepWrite(statement);
+}
+
+std::unique_ptr<BackendInserter>
+SqliteBackend::PrepareInsert(const std::string& table, const std::vector<std::string>& columns) {
+    return std::make_unique<SqliteInserter>(Handle(), m_path, table, columns);
 }
 
 void SqliteBackend::Begin() {
