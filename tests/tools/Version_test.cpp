@@ -26,9 +26,11 @@ TEST_P(VersionTest, PrintsNameAndVersionWithoutADisplay) {
 }
 
 const Program kPrograms[] = {
-    {"coffer", COFFER_APP},           {"coffer-initdb", COFFER_INITDB},
+    {"coffer", COFFER_APP},
+    {"coffer-initdb", COFFER_INITDB},
 #ifdef COFFER_EXPORT
-    {"coffer-export", COFFER_EXPORT}, {"coffer-import", COFFER_IMPORT},
+    {"coffer-export", COFFER_EXPORT},
+    {"coffer-import", COFFER_IMPORT},
 #endif
 #ifdef COFFER_BACKUP
     {"coffer-backup", COFFER_BACKUP},
