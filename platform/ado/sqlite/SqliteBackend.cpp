@@ -217,16 +217,7 @@ void SqliteBackend::StepWrite(sqlite3_stmt* statement) {
 std::int64_t SqliteBackend::Insert(const std::string& table,
                                    const std::vector<std::string>& columns,
                                    const std::vector<Variant>& values) {
-    std::string names;
-    std::string marks;
-    for (const std::string& column : columns) {
-        names += (names.empty() ? "" : ", ") + JetSql::QuoteIdentifier(column);
-        marks += marks.empty() ? "?" : ", ?";
-    }
-    const std::string quoted = JetSql::QuoteIdentifier(table);
-    sqlite3_stmt* statement = CachedStatement(
-        names.empty() ? "INSERT INTO " + quoted + " DEFAULT VALUES"
-                      : "INSERT INTO " + quoted + " (" + names + ") VALUES (" + marks + ")");
+    sqlite3_stmt* statement = CachedStatement(SqliteInserter::Text(table, columns));
     for (size_t i = 0; i < values.size(); ++i)
         SqliteValues::Bind(statement, static_cast<int>(i) + 1, values[i]);
     StepWrite(statement);

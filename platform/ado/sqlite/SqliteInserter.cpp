@@ -8,9 +8,8 @@
 
 namespace ado {
 
-SqliteInserter::SqliteInserter(sqlite3* db, const std::string& file, const std::string& table,
-                               const std::vector<std::string>& columns)
-    : m_db(db), m_file(file) {
+std::string SqliteInserter::Text(const std::string& table,
+                                 const std::vector<std::string>& columns) {
     std::string names;
     std::string marks;
     for (const std::string& column : columns) {
@@ -18,9 +17,14 @@ SqliteInserter::SqliteInserter(sqlite3* db, const std::string& file, const std::
         marks += marks.empty() ? "?" : ", ?";
     }
     const std::string quoted = JetSql::QuoteIdentifier(table);
-    const std::string sql =
-        names.empty() ? "INSERT INTO " + quoted + " DEFAULT VALUES"
-                      : "INSERT INTO " + quoted + " (" + names + ") VALUES (" + marks + ")";
+    return names.empty() ? "INSERT INTO " + quoted + " DEFAULT VALUES"
+                         : "INSERT INTO " + quoted + " (" + names + ") VALUES (" + marks + ")";
+}
+
+SqliteInserter::SqliteInserter(sqlite3* db, const std::string& file, const std::string& table,
+                               const std::vector<std::string>& columns)
+    : m_db(db), m_file(file) {
+    const std::string sql = Text(table, columns);
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()),
                                       SQLITE_PREPARE_PERSISTENT, &raw, nullptr);

@@ -15,6 +15,9 @@ public:
     SqliteInserter(sqlite3* db, const std::string& file, const std::string& table,
                    const std::vector<std::string>& columns);
 
+    /// The INSERT of one row with values for `columns`, as parameters in their order.
+    static std::string Text(const std::string& table, const std::vector<std::string>& columns);
+
     void Add(const std::vector<Variant>& values) override;
     void Finish() override {}
 
