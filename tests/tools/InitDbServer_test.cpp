@@ -119,6 +119,12 @@ TEST_F(InitDbServerTest, MovesAFileLedgerRowForRowWithItsIds) {
                              "returning ID"),
               (Rows{{"8"}}));
     EXPECT_EQ(database.Query("select user_version from coffer_ledger"), (Rows{{"1"}}));
+    // A key of several columns keeps a second copy of an occurrence out on the server too.
+    EXPECT_EQ(database.Query("select string_agg(a.attname, ', ' order by a.attnum) from "
+                             "pg_index i join pg_attribute a on a.attrelid = i.indrelid and "
+                             "a.attnum = any(i.indkey) where i.indisprimary and "
+                             "i.indrelid = 'planoccurrence'::regclass"),
+              (Rows{{"模板, 日期"}}));
 }
 
 TEST_F(InitDbServerTest, AFailedMoveLeavesNothingOnTheServer) {

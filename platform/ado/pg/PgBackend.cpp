@@ -327,6 +327,10 @@ std::unique_ptr<BackendRows> PgBackend::Run(const std::string& sql,
             return std::make_unique<PgRows>(*this, *keyed, std::move(columns), std::move(types),
                                             table->name);
         }
+    // What a transaction reads it reads under the same lock as its writes, as on the file:
+    // a row another copy adds meanwhile is then seen, not written a second time.
+    if (table)
+        LockForTransaction(table->name);
     for (ColumnInfo& column : columns)
         column.isKey = false;
     return std::make_unique<PgRows>(*this, text, std::move(columns), std::move(types),

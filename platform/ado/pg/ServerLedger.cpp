@@ -36,8 +36,9 @@ struct FileColumn {
 struct FileTable {
     std::string name;
     std::vector<FileColumn> columns;
-    std::vector<std::string> indexes; // their CREATE INDEX texts
-    long long sequence = 0;           // the highest id the file ever gave
+    std::vector<std::string> indexes;     // their CREATE INDEX texts
+    std::vector<std::string> constraints; // a key of several columns, UNIQUE columns
+    long long sequence = 0;               // the highest id the file ever gave
 };
 
 std::string ServerType(const FileColumn& column) {
@@ -123,6 +124,21 @@ public:
                 c.known = ColumnInfo::KindOfDeclaredType(column[2], c.kind);
                 c.key = keys == 1 && column[5] != "0" && c.known && c.kind == VarKind::I4;
                 table.columns.push_back(c);
+            }
+            // The keys SQLite keeps in indexes of its own: a second copy of a row stays out
+            // on the server too.
+            bool identity = false;
+            for (const FileColumn& column : table.columns)
+                identity = identity || column.key;
+            for (const auto& index : Rows("PRAGMA index_list(" + quoted + ")")) {
+                if ((index[3] != "pk" || identity) && index[3] != "u")
+                    continue;
+                std::string names;
+                for (const auto& column :
+                     Rows("PRAGMA index_info(" + JetSql::QuoteIdentifier(index[1]) + ")"))
+                    names += (names.empty() ? "" : ", ") + JetSql::QuoteFolded(column[2]);
+                table.constraints.push_back((index[3] == "pk" ? "PRIMARY KEY (" : "UNIQUE (") +
+                                            names + ")");
             }
             for (const auto& index :
                  Rows("SELECT sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL "
@@ -319,6 +335,8 @@ bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
             for (const FileColumn& column : table.columns)
                 columns += (columns.empty() ? "" : ", ") + JetSql::QuoteFolded(column.name) + " " +
                            ServerType(column);
+            for (const std::string& constraint : table.constraints)
+                columns += ", " + constraint;
             server.Exec("CREATE TABLE " + JetSql::QuoteFolded(table.name) + " (" + columns + ")");
             for (const std::string& index : table.indexes)
                 server.Exec(JetSql::ForServer(index, {}));
