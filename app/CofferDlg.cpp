@@ -6,6 +6,7 @@
 #include "backup/LedgerBackups.h"
 #include "basedata/BaseDataDlg.h"
 #include "exchange/ImportDlg.h"
+#include "ledger/LedgerLocationDlg.h"
 #include "plan/BudgetDlg.h"
 #include "plan/RecurringDlg.h"
 #include "plan/RecurringWatch.h"
@@ -67,6 +68,7 @@ CCofferDlg::CCofferDlg(QWidget* parent)
         CRecurringDlg dlg(this);
         dlg.DoModal();
     });
+    OnCommand(ID_LEDGER_LOCATION, [this] { OnLedgerLocation(); });
     OnCommand(ID_EXIT, [this] { OnOK(); });
     OnCommand(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
     OnNotify(IDC_NAV_TREE, ui::Notification::DblClk,
@@ -182,6 +184,11 @@ void CCofferDlg::OnBackupRestore() {
 
 void CCofferDlg::OnImportRecords() {
     CImportDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CCofferDlg::OnLedgerLocation() {
+    CLedgerLocationDlg dlg(this);
     dlg.DoModal();
 }
 

@@ -37,6 +37,7 @@ public:
         ID_IMPORT_RECORDS = 32796,
         ID_BUDGETS = 32797,
         ID_RECURRING = 32798,
+        ID_LEDGER_LOCATION = 32799,
         IDM_ABOUTBOX = 0x10,
     };
 
@@ -63,6 +64,7 @@ private:
     void OnSystemSettings();
     void OnBackupRestore();
     void OnImportRecords();
+    void OnLedgerLocation();
     void OnSysCommand(int id);
 
     void AddTrayIcon();

@@ -33,11 +33,13 @@ function(coffer_library name)
   coffer_warnings(${name})
 endfunction()
 
-# coffer_test(NAME [QT] SOURCES ... DEPS ...): one GoogleTest program, its tests registered
-# with CTest one by one so that ctest -j runs them in parallel, headless. QT gives the
-# program a main() that builds a QApplication on the offscreen platform.
+# coffer_test(NAME [QT] [BOTH_ENGINES] SOURCES ... DEPS ...): one GoogleTest program, its
+# tests registered with CTest one by one so that ctest -j runs them in parallel, headless. QT
+# gives the program a main() that builds a QApplication on the offscreen platform.
+# BOTH_ENGINES registers every test a second time, as "server.<test>", run with its ledger
+# on the test PostgreSQL server (tests/support/TestDb.h).
 function(coffer_test name)
-  cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;BOTH_ENGINES" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   if(ARG_QT)
     target_link_libraries(${name} PRIVATE coffer_testmain_qt)
@@ -50,4 +52,12 @@ function(coffer_test name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
                TIMEOUT 300)
+  if(ARG_BOTH_ENGINES)
+    gtest_discover_tests(${name}
+      DISCOVERY_TIMEOUT 60
+      TEST_PREFIX "server."
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                 ENVIRONMENT_MODIFICATION "COFFER_TEST_ENGINE=set:server"
+                 TIMEOUT 300)
+  endif()
 endfunction()

@@ -1,7 +1,10 @@
 #include "platform/ado/Connection.h"
 
 #include "platform/ado/EngineError.h"
+#include "platform/ado/JetSql.h"
+#include "platform/ado/LedgerLocation.h"
 #include "platform/ado/PendingRead.h"
+#include "platform/ado/pg/PgBackend.h"
 #include "platform/ado/sqlite/SqliteBackend.h"
 
 #include <algorithm>
@@ -66,7 +69,19 @@ HRESULT Connection::Open(const std::string& connectionText, const std::string& /
     const std::string source = DataSource(connectionText);
     if (source.empty())
         throw EngineError::Make(E_FAIL, "The connection text names no data source.");
-    m_location = std::filesystem::absolute(source).lexically_normal().string();
+    // The household ledger is wherever the setting says; any other name is that file.
+    std::string file = source;
+    if (JetSql::SameName(source, LedgerLocation::kHouseholdName)) {
+        const std::string setting = LedgerLocation::Current();
+        if (LedgerLocation::IsServer(setting)) {
+            m_location = PgBackend::Describe(setting);
+            m_backend = std::make_unique<PgBackend>(setting);
+            return S_OK;
+        }
+        if (!setting.empty())
+            file = setting;
+    }
+    m_location = std::filesystem::absolute(file).lexically_normal().string();
     m_backend = std::make_unique<SqliteBackend>(m_location);
     return S_OK;
 }

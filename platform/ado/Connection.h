@@ -21,10 +21,12 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    /// Opens the file named by "Data Source=" in the connection text (relative to the
-    /// current directory), read-write, never creating it. A missing file, a file that is
-    /// not an SQLite database and a locked file are errors (E_FAIL naming the file); a
-    /// foreign file is never written. Opening an open connection is an error.
+    /// Opens the ledger named by "Data Source=" in the connection text: "data.mdb" is the
+    /// household ledger, wherever LedgerLocation says it is (a file, or a server); any other
+    /// name is that file (relative to the current directory). A file is opened read-write,
+    /// never created. A missing file, a file that is not an SQLite database, a locked file,
+    /// an unreachable server and a database without a ledger are errors (E_FAIL naming the
+    /// place); a foreign file is never written. Opening an open connection is an error.
     HRESULT Open(const std::string& connectionText, const std::string& user,
                  const std::string& password, long options);
     /// Closes the ledger; cursors still open first read the rest of their rows and keep them.
@@ -40,7 +42,8 @@ public:
     /// to the current directory); empty when it names none.
     static std::string DataSourcePath(const std::string& connectionText);
 
-    /// Where the open ledger is (or the last one tried): the absolute path of its file.
+    /// Where the open ledger is (or the last one tried): the absolute path of its file, or the
+    /// server's connection URI without its password.
     const std::string& FilePath() const { return m_location; }
 
     /// The engine of the open connection; throws when it is closed.

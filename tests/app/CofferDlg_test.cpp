@@ -137,7 +137,7 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     CCofferDlg dlg;
     const int result = dlg.DoModal();
     EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
-                                  {"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…", "周期记账…", "退出"}}));
+                                  {"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…", "周期记账…", "账本位置…", "退出"}}));
     return result;
 }
 
@@ -203,6 +203,15 @@ TEST(CofferDlgTest, BackupFromTheMenuOpensTheBackupWindowOnTheLedger) {
     dlg.DoModal();
     EXPECT_EQ(script.Runs(), (std::vector<int>{102, 141}));
     EXPECT_EQ(folder, "备份文件夹：" + (db.Directory() / "backups").string());
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(CofferDlgTest, LedgerLocationFromTheMenuOpensItsWindow) {
+    testing_support::TestDb db;
+    ui::MessageRecorder messages;
+    ui::ModalScript script;
+    EXPECT_EQ(ChooseFromSettings(CCofferDlg::ID_LEDGER_LOCATION, script), ui::IDCANCEL);
+    EXPECT_EQ(script.Runs(), (std::vector<int>{102, 146}));
     EXPECT_TRUE(messages.Texts().empty());
 }
 

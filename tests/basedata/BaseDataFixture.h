@@ -80,7 +80,7 @@ struct BaseDataFixture : ::testing::Test {
     }
     // 类型 and 备注 in the order the table returns them.
     Rows Stored(const std::string& table) const {
-        return db.Query("select 类型, 备注 from \"" + table + "\" order by rowid");
+        return db.Query("select 类型, 备注 from \"" + table + "\" order by ID");
     }
     Texts StoredTypes(const std::string& table) const {
         Texts texts;
@@ -89,7 +89,7 @@ struct BaseDataFixture : ::testing::Test {
         return texts;
     }
     Rows Snapshot(const std::string& table) const {
-        return db.Query("select rowid, * from \"" + table + "\" order by rowid");
+        return db.Query("select ID, * from \"" + table + "\" order by ID");
     }
 
     testing_support::TestDb db;

@@ -72,6 +72,7 @@ TEST_F(BaseDataFixture, BlankEntriesCanBeDeletedAndNamed) {
 // Another copy holds the write lock: the reorder cannot start, and the list keeps the
 // table's order.
 TEST_F(BaseDataFixture, AReorderThatCannotStartLeavesTheListAsTheTable) {
+    COFFER_FILE_LEDGER_ONLY();
     ShowTable("家庭成员");
     const Rows before = Snapshot("家庭成员");
     sqlite3* other = nullptr;
@@ -96,6 +97,7 @@ TEST_F(BaseDataFixture, AReorderThatCannotStartLeavesTheListAsTheTable) {
 // The disk fills while the table is rewritten; SQLite ends the transaction itself, and
 // what the user is told is that the disk is full.
 TEST_F(BaseDataFixture, AFullDiskDuringAReorderIsNamedAndChangesNothing) {
+    COFFER_FILE_LEDGER_ONLY();
     testing_support::FailingVfs vfs;
     Open();
     ShowTable("支出类型");
@@ -161,6 +163,7 @@ TEST_F(BaseDataFixture, AReorderDoesNotOverwriteWhatAnotherCopyChanged) {
 // Opened while another program held the ledger, the dialog lists nothing; once the lock is
 // gone, a click on the table list lists the tables as initialisation would have.
 TEST_F(BaseDataFixture, OpenedWhileLockedListsTheTablesOnceTheLockIsGone) {
+    COFFER_FILE_LEDGER_ONLY(); // SQLite's own locks and faults
     testing_support::HeldLock lock(db.FilePath());
     Open();
     EXPECT_TRUE(Mentions(messages.Take(), "正被另一个程序"));

@@ -30,6 +30,7 @@ TEST(ADODatabaseTest, OpenCloseAndReopen) {
 }
 
 TEST(ADODatabaseTest, AMissingFileIsRecordedAndThrown) {
+    COFFER_FILE_LEDGER_ONLY();
     TestDb file;
     std::filesystem::remove(file.FilePath());
     CADODatabase db;
@@ -85,6 +86,7 @@ TEST(ADODatabaseTest, TransactionsKeepSeveralRowsTogether) {
 // A full disk ends the transaction inside SQLite; rolling back afterwards is then no error
 // of its own, so the caller reports the full disk and not "no transaction is active".
 TEST(ADODatabaseTest, RollingBackAfterTheEngineEndedTheTransactionSucceeds) {
+    COFFER_FILE_LEDGER_ONLY();
     TestDb file;
     testing_support::FailingVfs vfs;
     CADODatabase db;

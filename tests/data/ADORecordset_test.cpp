@@ -111,9 +111,12 @@ TEST_F(ADORecordsetTest, AFailedOpenRecordsTheTrimmedQuery) {
         EXPECT_NE(e.GetErrorMessage().find("nosuch"), std::string::npos);
     }
     EXPECT_EQ(rs.GetLastError(), 0x80040E37u);
+    const std::string source =
+        TestDb::OnServer() ? "Coffer PostgreSQL Engine" : "Coffer SQLite Engine";
     EXPECT_EQ(rs.GetLastErrorString().rfind("Query = select * from nosuch\nCADORecordset Error\n"
                                             "\tCode = 80040e37\n\tCode meaning = IDispatch "
-                                            "error #3127\n\tSource = Coffer SQLite Engine\n",
+                                            "error #3127\n\tSource = " +
+                                                source + "\n",
                                             0),
               0u)
         << rs.GetLastErrorString();

@@ -43,6 +43,7 @@ using testing_support::TestDb;
 }
 
 TEST(CrashSafetyTest, KillingTheProcessMidwayLosesNoReportedAdd) {
+    COFFER_FILE_LEDGER_ONLY();
     TestDb file;
     std::mt19937 random(std::random_device{}());
     int fds[2];

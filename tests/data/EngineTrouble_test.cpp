@@ -57,6 +57,7 @@ struct Case {
 // What a household meets, told in plain words that name the file and say what to do, with
 // the engine's own text after them; the error layout stays as it always was.
 TEST(EngineTroubleTest, HouseholdTroublesAreToldInPlainWords) {
+    COFFER_FILE_LEDGER_ONLY(); // SQLite's own locks and faults
     sqlite3* other = nullptr;
     const auto none = [](const TestDb&, FailingVfs&) {};
     const Case cases[] = {

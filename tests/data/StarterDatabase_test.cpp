@@ -23,6 +23,7 @@ std::string Columns(const TestDb& db, const std::string& table) {
 }
 
 TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
+    COFFER_FILE_LEDGER_ONLY();
     TestDb db;
     EXPECT_EQ(db.Query("select name from sqlite_master where type = 'table' and name not like "
                        "'sqlite%' order by rowid"),
@@ -91,6 +92,7 @@ TEST(StarterDatabaseTest, NoPasswordInTheFileAndOnlyItsOwnerMayReadIt) {
 }
 
 TEST(StarterDatabaseTest, RefusesAnExistingFile) {
+    COFFER_FILE_LEDGER_ONLY();
     testing_support::TempDir dir;
     {
         std::ofstream out("data.mdb", std::ios::binary);

@@ -189,6 +189,7 @@ TEST_F(InquiryDlgTest, MissingListTableIsReportedOnceAndTheDialogStillWorks) {
 
 // Each query tries the file again and says why it cannot.
 TEST_F(InquiryDlgTest, WithoutTheDataFileQueriesSayWhyAndEmptyTheList) {
+    COFFER_FILE_LEDGER_ONLY();
     std::filesystem::remove(m_db.FilePath());
     CPayInquiryDlg dlg;
     ASSERT_TRUE(dlg.Create());

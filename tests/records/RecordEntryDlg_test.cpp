@@ -215,18 +215,16 @@ TEST_P(RecordEntryDlgTest, EmptyListTableRefusesTheAdd) {
 
 TEST_P(RecordEntryDlgTest, EngineErrorIsOneMessageAndTheDialogStaysUsable) {
     const std::string table = GetParam().make()->TemplateId() == 133 ? "normalIncome" : "normalPay";
-    const std::string schema =
-        m_db.Scalar("select sql from sqlite_master where name = '" + table + "'");
     auto dialog = Open();
     dialog->SetDlgItemText(GetParam().amountId, "30");
-    m_db.Exec("drop table " + table);
+    m_db.Exec("alter table " + table + " rename to gone");
     dialog->ClickButton(1016);
     const std::vector<std::string> shown = m_messages.Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_NE(shown[0].find(table), std::string::npos) << shown[0];
     EXPECT_EQ(dialog->result(), -1);
 
-    m_db.Exec(schema);
+    m_db.Exec("alter table gone rename to " + table);
     dialog->ClickButton(1016);
     EXPECT_EQ(m_messages.Take(), std::vector<std::string>{"数据添加成功！"});
     EXPECT_EQ(Records().size(), 1u);

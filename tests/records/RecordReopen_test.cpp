@@ -43,6 +43,7 @@ protected:
 // Opened while another program held the ledger, the entry dialogs come up empty; once the
 // lock is gone, 添加 fills them as they would have been filled and adds.
 TEST_F(RecordReopenTest, EntryDialogsOpenedWhileLockedAddOnceTheLockIsGone) {
+    COFFER_FILE_LEDGER_ONLY(); // SQLite's own locks and faults
     struct Case {
         std::unique_ptr<CRecordEntryDlg> dialog;
         int amountId;
@@ -75,6 +76,7 @@ TEST_F(RecordReopenTest, EntryDialogsOpenedWhileLockedAddOnceTheLockIsGone) {
 // The edit dialogs come up without their record; the first 编辑 after the lock shows it
 // and writes nothing the user has not seen, the next writes the change.
 TEST_F(RecordReopenTest, EditDialogsOpenedWhileLockedShowTheRecordBeforeWriting) {
+    COFFER_FILE_LEDGER_ONLY(); // SQLite's own locks and faults
     struct Case {
         std::unique_ptr<CRecordEditDlg> dialog;
         const char* table;

@@ -80,8 +80,8 @@ TEST_F(StatisticsQueryTest, AllIsEveryStoredAmountUndatedIncluded) {
     EXPECT_FALSE(rows.back().preset); // no listing by date shows it
     const StatisticsRow total = CStatisticsQuery::Total(rows, InquiryPreset{});
     EXPECT_EQ(total.income.Text(), "30.75");
-    EXPECT_EQ(total.expense.Text(),
-              m_db.Scalar("SELECT printf('%.2f', SUM(支出金额)) FROM normalPay"));
+    EXPECT_EQ(std::stod(total.expense.Text()),
+              std::stod(m_db.Scalar("SELECT SUM(支出金额) FROM normalPay")));
 
     // The other groupings count the same records.
     for (StatisticsGrouping grouping :
@@ -99,8 +99,8 @@ TEST_F(StatisticsQueryTest, EmptyOrUnknownNamesFormTheirOwnGroups) {
     AddPay(3, "O'Neil", 50, "2010-03-03 10:00:00", "旧类别"); // no longer in the lists
     AddIncome(4, "爸爸", 500, "2010-03-04 10:00:00", "工资");
     AddIncome(5, "妈妈", 5, "2010-03-05 10:00:00", "");
-    m_db.Exec("INSERT INTO normalPay (支出人员, 支出金额, 支出日期, 支出项目) "
-              "VALUES (NULL, 1, '2010-03-06 10:00:00', NULL)");
+    m_db.Exec("INSERT INTO normalPay (编号, 支出人员, 支出金额, 支出日期, 支出项目) "
+              "VALUES (6, NULL, 1, '2010-03-06 10:00:00', NULL)");
 
     EXPECT_EQ(Table(Run(StatisticsGrouping::ByCategory, Year(2010))),
               (std::vector<Texts>{{"工资", "500.00", "0.00", "1+0"},
@@ -156,9 +156,11 @@ TEST_F(StatisticsQueryTest, PeriodsAndEmptySpans) {
 }
 
 TEST_F(StatisticsQueryTest, ManyCentsSumExactly) {
-    m_db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 10000) "
-              "INSERT INTO normalPay (支出人员, 支出金额, 支出日期, 支出项目) "
-              "SELECT '妈妈', 0.1, '2010-0' || (1 + i % 9) || '-15 12:00:00', '餐饮' FROM n");
+    std::string sql = "INSERT INTO normalPay (支出人员, 支出金额, 支出日期, 支出项目) VALUES ";
+    for (int i = 1; i <= 10000; ++i)
+        sql += std::string(i > 1 ? ", " : "") + "('妈妈', 0.1, '2010-0" +
+               std::to_string(1 + i % 9) + "-15 12:00:00', '餐饮')";
+    m_db.Exec(sql);
     const std::vector<StatisticsRow> rows = Run(StatisticsGrouping::ByMonth, Year(2010));
     const StatisticsRow total = CStatisticsQuery::Total(rows, Year(2010));
     EXPECT_EQ(total.expense.Text(), "1000.00");

@@ -151,6 +151,7 @@ TEST_F(UserAddDlgTest, ChangeWithoutRootRowSaysNothing) {
 }
 
 TEST_F(UserAddDlgTest, EachPressOpensItsOwnConnection) {
+    COFFER_FILE_LEDGER_ONLY();
     // The file is removed between presses; a connection kept open would go on using it.
     EXPECT_EQ(Press("甲", "1", "1"), Messages{"添加成功！"});
     std::filesystem::remove(m_db.FilePath());

@@ -132,6 +132,7 @@ TEST_F(UserDlgTest, PlainTextRowsAreUpgradedRightAfterASuccessfulLogin) {
 // The user typed the right password: a ledger that cannot take the new hash (a full disk)
 // says so once and still lets the user in; the row keeps what it held until a later login.
 TEST_F(UserDlgTest, ALedgerThatCannotTakeTheHashStillLetsTheUserIn) {
+    COFFER_FILE_LEDGER_ONLY(); // the disk fault is SQLite's
     m_db.Exec("insert into tbUser (user, password) values ('妈妈', 'pw')");
     {
         testing_support::FailingVfs vfs;
@@ -166,6 +167,7 @@ TEST_F(UserDlgTest, ACurrentHashIsKeptAndAnOlderOneRenewed) {
 }
 
 TEST_F(UserDlgTest, MissingDataFileIsOneMessageAndTheDialogStaysOpen) {
+    COFFER_FILE_LEDGER_ONLY();
     std::filesystem::remove(m_db.FilePath());
     EXPECT_EQ(Login("root", "73950"), ui::IDCANCEL);
     const std::vector<std::string> shown = m_messages.Take();

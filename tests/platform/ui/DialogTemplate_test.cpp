@@ -96,6 +96,8 @@ TEST(MenuResourceTest, ParsesPopupsAndTheShippedMenu) {
     EXPECT_EQ(shipped.GetSubMenu(0)->items[2].text, "备份与恢复…");
     EXPECT_EQ(shipped.GetSubMenu(0)->items[3].id, 32796);
     EXPECT_EQ(shipped.GetSubMenu(0)->items[3].text, "导入记录…");
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[6].id, 32799);
+    EXPECT_EQ(shipped.GetSubMenu(0)->items[6].text, "账本位置…");
     EXPECT_EQ(shipped.GetSubMenu(0)->items.back().id, 32794);
     EXPECT_EQ(shipped.GetSubMenu(0)->items.back().text, "退出");
     EXPECT_EQ(shipped.GetSubMenu(2)->items[1].id, 32802);

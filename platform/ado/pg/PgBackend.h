@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/ado/Backend.h"
+#include "platform/ado/pg/PgHandles.h"
+#include "platform/ado/pg/ServerDialect.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace ado {
+
+/// The engine over a ledger on a PostgreSQL server. Results are fetched whole, rows are
+/// changed by their table's integer primary key, a lost connection is reported once and the
+/// next action connects again.
+class PgBackend : public Backend {
+public:
+    /// What the engine knows of one table.
+    struct Table {
+        unsigned oid = 0;
+        std::string name;
+        std::string key; // the integer primary key column; empty when there is none
+        int keyColumn = 0;
+        std::vector<ColumnInfo> columns;
+        std::vector<unsigned> types;
+        std::vector<int> numbers; // each column's number on the server
+    };
+    using Params = std::vector<std::optional<std::string>>;
+
+    /// Connects to `uri` (libpq's connection URI) and checks that the database holds a
+    /// ledger; throws ComError saying what is wrong otherwise.
+    explicit PgBackend(const std::string& uri);
+    ~PgBackend() override;
+
+    const std::string& Location() const override { return m_location; }
+    void Close() override;
+    bool HasTable(const std::string& name) override;
+    std::unique_ptr<BackendRows> OpenTable(const std::string& name) override;
+    std::unique_ptr<BackendRows> Run(const std::string& sql,
+                                     const BeforeWrite& beforeWrite) override;
+    void Execute(const std::string& sql) override;
+    std::int64_t Insert(const std::string& table, const std::vector<std::string>& columns,
+                        const std::vector<Variant>& values) override;
+    long Change(const std::string& table, std::int64_t key, const std::vector<std::string>& columns,
+                const std::vector<Variant>& values) override;
+    void Delete(const std::string& table, std::int64_t key) override;
+    void Begin() override;
+    void Commit() override;
+    void Rollback() override;
+
+    /// Runs one statement with text parameters and gives its whole result; a statement the
+    /// server refuses for a serialization failure or a deadlock is tried again a few times
+    /// when no transaction is open. Throws ComError.
+    PgResultPtr Query(const std::string& sql, const Params& params = {});
+    /// The location with any password left out.
+    static std::string Describe(const std::string& uri);
+
+private:
+    void Connect();
+    void EnsureConnected();
+    /// Sends a statement with the parameter values, and again after a serialization failure.
+    using Send = std::function<pg_result*(const char* const* values, int count)>;
+    PgResultPtr Retrying(const Params& params, const Send& send);
+    PgResultPtr Prepared(const std::string& sql, const Params& params);
+    PgResultPtr Finish(PgResultPtr result, bool& retry, int attempt);
+    /// Reads or sets the ledger's count of later tables, kept in the marker table.
+    std::unique_ptr<BackendRows> RunCount(const ServerDialect::CountText& count,
+                                          const BeforeWrite& beforeWrite);
+    const Table* FindTable(const std::string& name);
+    const Table* TableOf(unsigned oid);
+    const Table& KeyedTable(const std::string& name);
+    /// Inside a transaction, the first use of a table locks it until the end, so that no
+    /// other copy changes or adds its rows meanwhile.
+    void LockForTransaction(const std::string& table);
+    Params ParamsOf(const std::vector<Variant>& values) const;
+
+    std::string m_uri;
+    std::string m_location;
+    PgConnPtr m_conn;
+    bool m_lost = false;
+    bool m_inTransaction = false;
+    std::set<std::string> m_locked;
+    std::set<std::string> m_quotedWords;
+    std::map<std::string, Table> m_tables; // by folded name
+    std::map<std::string, std::string> m_prepared;
+};
+
+} // namespace ado

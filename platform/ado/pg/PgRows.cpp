@@ -1,0 +1,47 @@
+#include "platform/ado/pg/PgRows.h"
+
+#include "platform/ado/pg/PgBackend.h"
+#include "platform/ado/pg/PgValues.h"
+
+#include <libpq-fe.h>
+
+#include <cstdlib>
+
+namespace ado {
+
+PgRows::PgRows(PgBackend& backend, std::string sql, std::vector<ColumnInfo> columns,
+               std::vector<unsigned> types, std::string table)
+    : m_backend(backend), m_sql(std::move(sql)), m_columns(std::move(columns)),
+      m_types(std::move(types)), m_table(std::move(table)), m_firstColumn(m_table.empty() ? 0 : 1) {
+}
+
+bool PgRows::Step() {
+    if (m_done)
+        return false;
+    if (!m_result) {
+        m_result = m_backend.Query(m_sql);
+        m_rowCount = PQntuples(m_result.get());
+        m_row = -1;
+    }
+    if (++m_row < m_rowCount)
+        return true;
+    m_result.reset();
+    m_done = true;
+    return false;
+}
+
+std::int64_t PgRows::Key() const {
+    return m_firstColumn ? std::strtoll(PQgetvalue(m_result.get(), m_row, 0), nullptr, 10) : 0;
+}
+
+void PgRows::ReadRow(RowStore& rows) {
+    pg_result* result = m_result.get();
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const int field = static_cast<int>(i) + m_firstColumn;
+        const bool null = PQgetisnull(result, m_row, field);
+        PgValues::ReadInto(rows, null ? nullptr : PQgetvalue(result, m_row, field),
+                           static_cast<size_t>(PQgetlength(result, m_row, field)), m_types[i]);
+    }
+}
+
+} // namespace ado

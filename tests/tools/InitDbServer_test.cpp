@@ -1,0 +1,205 @@
+// coffer-initdb --server: a starter ledger in an empty database, never over a ledger; and
+// --from: a file ledger moved over with every row and id, the ids going on past the highest.
+#include "data/StarterDatabase.h"
+#include "platform/ado/pg/PgHandles.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestDb.h"
+#include "tests/tools/ToolRun.h"
+
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+using testing_support::TestDb;
+
+// A fresh empty database on the test server, dropped again afterwards.
+class ServerDatabase {
+public:
+    ServerDatabase()
+        : m_name("initdb_" + std::to_string(getpid()) + "_" + std::to_string(++s_count)) {
+        Admin("CREATE DATABASE " + m_name);
+    }
+    ~ServerDatabase() { Admin("DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)"); }
+    std::string Uri() const { return TestDb::ServerUri(m_name); }
+
+    Rows Query(const std::string& sql) const { return Run(Uri(), sql); }
+
+    static Rows Run(const std::string& uri, const std::string& sql) {
+        const ado::PgConnPtr conn(PQconnectdb(uri.c_str()));
+        PQsetNoticeProcessor(
+            conn.get(), [](void*, const char*) {}, nullptr);
+        const ado::PgResultPtr result(PQexec(conn.get(), sql.c_str()));
+        EXPECT_TRUE(PQresultStatus(result.get()) == PGRES_TUPLES_OK ||
+                    PQresultStatus(result.get()) == PGRES_COMMAND_OK)
+            << PQerrorMessage(conn.get()) << sql;
+        Rows rows;
+        for (int row = 0; row < PQntuples(result.get()); ++row) {
+            rows.emplace_back();
+            for (int i = 0; i < PQnfields(result.get()); ++i)
+                rows.back().push_back(PQgetisnull(result.get(), row, i)
+                                          ? "<NULL>"
+                                          : PQgetvalue(result.get(), row, i));
+        }
+        return rows;
+    }
+
+private:
+    static void Admin(const std::string& sql) { Run(TestDb::ServerUri("postgres"), sql); }
+
+    static inline int s_count = 0;
+    std::string m_name;
+};
+
+Rows FileRows(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
+    Rows rows;
+    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+        rows.emplace_back();
+        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+            rows.back().push_back(text ? text : "<NULL>");
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows;
+}
+
+// Numbers compare as numbers (the engines print them differently), all else as text.
+bool SameCell(const std::string& a, const std::string& b) {
+    char* endA = nullptr;
+    char* endB = nullptr;
+    const double x = std::strtod(a.c_str(), &endA);
+    const double y = std::strtod(b.c_str(), &endB);
+    if (!a.empty() && !b.empty() && *endA == '\0' && *endB == '\0')
+        return x == y;
+    return a == b;
+}
+
+class InitDbServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("COFFER_TEST_PGHOST"))
+            GTEST_SKIP() << "no test server (COFFER_TEST_PGHOST); scripts/test starts one";
+    }
+};
+
+TEST_F(InitDbServerTest, MakesAStarterLedgerOnceAndNeverOverALedger) {
+    ServerDatabase database;
+    const ToolRun made =
+        RunCommand(std::string(COFFER_INITDB) + " --server '" + database.Uri() + "'");
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    EXPECT_EQ(database.Query("select 类型 from baseData order by ID"),
+              (Rows{{"家庭成员"}, {"收入类型"}, {"支出类型"}}));
+    EXPECT_EQ(database.Query("select \"user\" from tbUser"), (Rows{{"root"}}));
+    EXPECT_EQ(database.Query("select count(*) from 支出类型"), (Rows{{"7"}}));
+    EXPECT_EQ(database.Query("select data_type from information_schema.columns where "
+                             "table_name = 'normalincome' order by ordinal_position"),
+              (Rows{{"integer"},
+                    {"text"},
+                    {"double precision"},
+                    {"timestamp without time zone"},
+                    {"text"},
+                    {"text"}}));
+    EXPECT_EQ(database.Query("select count(*) from pg_indexes where indexdef like '%收入日期%' or "
+                             "indexdef like '%支出日期%'"),
+              (Rows{{"2"}}));
+    // The later tables are there from the start, numbering their rows, and the count says so.
+    EXPECT_EQ(database.Query("select user_version from coffer_ledger"), (Rows{{"1"}}));
+    EXPECT_EQ(database.Query("insert into planRecurring (收支, 金额, 规则, 规则日, 首日, 自动) "
+                             "values (1, 100, 0, 1, '2010-11-01', 1) returning ID"),
+              (Rows{{"1"}}));
+    EXPECT_EQ(database.Query("select count(*) from planBudget, planOccurrence"), (Rows{{"0"}}));
+
+    database.Query("insert into 家庭成员 (类型) values ('外婆')");
+    const ToolRun again =
+        RunCommand(std::string(COFFER_INITDB) + " --server '" + database.Uri() + "'");
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_NE(again.output.find("already holds a ledger"), std::string::npos) << again.output;
+    EXPECT_EQ(database.Query("select count(*) from 家庭成员"), (Rows{{"4"}}));
+}
+
+TEST_F(InitDbServerTest, MovesAFileLedgerRowForRowWithItsIds) {
+    testing_support::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(CreateStarterDatabase("data.mdb", error)) << error;
+    FileRows("data.mdb",
+             "insert into normalIncome (收入人员, 收入金额, 收入日期, 收入项目, 备注) values "
+             "('爸爸', 0.1, '2010-11-13 07:17:07', '工资', 'it''s \\ a\ttab\nand a line'), "
+             "('妈妈', 12345678.905, '2024-02-29 23:59:59', '奖金', null), "
+             "('孩子', 1e-7, '1999-01-01 00:00:00', '其他收入', ''), "
+             "('爸爸', -5, '2010-11-14 00:00:00', '工资', '删掉的')");
+    FileRows("data.mdb", "delete from normalIncome where 备注 = '删掉的'");
+    FileRows("data.mdb", "insert into normalPay (支出人员, 支出金额, 支出日期, 支出项目) values "
+                         "('妈妈', 3.5, '2011-01-02 03:04:05', '餐饮')");
+    FileRows("data.mdb", "delete from 家庭成员 where 类型 = '妈妈'");
+    FileRows("data.mdb", "insert into planBudget (ID, 支出项目, 预算) values (7, '餐饮', 200000)");
+    FileRows(
+        "data.mdb",
+        "insert into planRecurring (ID, 收支, 人员, 项目, 金额, 备注, 规则, 规则日, 首日, "
+        "末日, 自动) values (3, 0, '爸爸', '住房', 150000, '房租', 1, 5, '2010-01-05', null, 1)");
+    FileRows("data.mdb", "insert into planOccurrence (模板, 日期) values (3, '2010-01-05'), "
+                         "(3, '2010-02-05')");
+    ServerDatabase database;
+    const ToolRun moved = RunCommand(std::string(COFFER_INITDB) + " --server '" + database.Uri() +
+                                     "' --from data.mdb");
+    ASSERT_EQ(moved.exitCode, 0) << moved.output;
+
+    const struct {
+        const char* table;
+        const char* key;
+    } tables[] = {{"normalIncome", "编号"},  {"normalPay", "编号"}, {"家庭成员", "ID"},
+                  {"收入类型", "ID"},        {"支出类型", "ID"},    {"baseData", "ID"},
+                  {"tbUser", "ID"},          {"planBudget", "ID"},  {"planRecurring", "ID"},
+                  {"planOccurrence", "日期"}};
+    for (const auto& t : tables) {
+        const std::string sql = std::string("select * from ") + t.table + " order by " + t.key;
+        const Rows file = FileRows("data.mdb", sql);
+        const Rows server = database.Query(sql);
+        ASSERT_EQ(file.size(), server.size()) << t.table;
+        for (size_t row = 0; row < file.size(); ++row) {
+            ASSERT_EQ(file[row].size(), server[row].size()) << t.table;
+            for (size_t i = 0; i < file[row].size(); ++i)
+                EXPECT_TRUE(SameCell(file[row][i], server[row][i]))
+                    << t.table << " row " << row << ": " << file[row][i] << " / " << server[row][i];
+        }
+    }
+    // The next record gets an id past the highest the file ever gave, the deleted one's too.
+    EXPECT_EQ(database.Query("insert into normalIncome (收入人员) values ('新') returning 编号"),
+              (Rows{{"5"}}));
+    EXPECT_EQ(database.Query("insert into 家庭成员 (类型) values ('新') returning ID"),
+              (Rows{{"4"}}));
+    EXPECT_EQ(database.Query("insert into planBudget (支出项目, 预算) values ('交通', 1) "
+                             "returning ID"),
+              (Rows{{"8"}}));
+    EXPECT_EQ(database.Query("select user_version from coffer_ledger"), (Rows{{"1"}}));
+    // A key of several columns keeps a second copy of an occurrence out on the server too.
+    EXPECT_EQ(database.Query("select string_agg(a.attname, ', ' order by a.attnum) from "
+                             "pg_index i join pg_attribute a on a.attrelid = i.indrelid and "
+                             "a.attnum = any(i.indkey) where i.indisprimary and "
+                             "i.indrelid = 'planoccurrence'::regclass"),
+              (Rows{{"模板, 日期"}}));
+}
+
+TEST_F(InitDbServerTest, AFailedMoveLeavesNothingOnTheServer) {
+    testing_support::TempDir dir;
+    ServerDatabase database;
+    const ToolRun missing = RunCommand(std::string(COFFER_INITDB) + " --server '" + database.Uri() +
+                                       "' --from nothing.mdb");
+    EXPECT_EQ(missing.exitCode, 1) << missing.output;
+    EXPECT_EQ(database.Query("select count(*) from pg_tables where schemaname = 'public'"),
+              (Rows{{"0"}}));
+}
+
+} // namespace
