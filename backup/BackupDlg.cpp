@@ -1,12 +1,11 @@
 #include "backup/BackupDlg.h"
 
+#include "backup/BackupProgress.h"
 #include "backup/BackupTexts.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/UrlOpener.h"
 
-#include <QApplication>
-#include <QProgressDialog>
 #include <QUrl>
 
 #include <filesystem>
@@ -24,26 +23,6 @@ const Column kColumns[] = {
     {"大小", ui::LVCFMT_RIGHT, 96},
     {"收入记录", ui::LVCFMT_RIGHT, 96},
     {"支出记录", ui::LVCFMT_RIGHT, 96},
-};
-
-// A progress bar for a backup that takes more than a moment; its 取消 stops the copy.
-class BackupProgress {
-public:
-    explicit BackupProgress(QWidget* owner)
-        : m_dialog(QString::fromUtf8("正在备份账本…"), QString::fromUtf8("取消"), 0, 1000, owner) {
-        m_dialog.setWindowModality(Qt::WindowModal);
-        m_dialog.setMinimumDuration(500);
-        m_dialog.setAutoReset(false);
-    }
-
-    bool Report(long long done, long long total) {
-        m_dialog.setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-        QApplication::processEvents();
-        return !m_dialog.wasCanceled();
-    }
-
-private:
-    QProgressDialog m_dialog;
 };
 
 } // namespace
@@ -86,9 +65,9 @@ void CBackupDlg::FillList() {
 }
 
 void CBackupDlg::OnBackupNow() {
-    BackupProgress progress(this);
-    const ado::LedgerCopyResult result = m_folder.BackUpNow(
-        {}, [&](long long done, long long total) { return progress.Report(done, total); });
+    ado::LedgerCopyResult result;
+    CBackupProgress(this, CBackupTexts::BackingUp(), true)
+        .Run([&](const ado::CopyProgress& progress) { result = m_folder.BackUpNow({}, progress); });
     FillList();
     ui::MessageBox(this,
                    result.Ok() ? CBackupTexts::BackupDone() : CBackupTexts::BackupFailed(result));
@@ -103,9 +82,11 @@ void CBackupDlg::OnRestore() {
     const BackupEntry entry = m_entries[row];
     if (ui::AskYesNo(this, CBackupTexts::AskRestore(entry)) != ui::IDYES)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const RestoreOutcome outcome = m_folder.Restore(entry);
-    QApplication::restoreOverrideCursor();
+    RestoreOutcome outcome;
+    CBackupProgress(this, CBackupTexts::Restoring(), false)
+        .Run([&](const ado::CopyProgress& progress) {
+            outcome = m_folder.Restore(entry, progress);
+        });
     FillList();
     ui::MessageBox(this, outcome.step == RestoreOutcome::Done
                              ? CBackupTexts::Restored(entry, outcome)

@@ -17,6 +17,8 @@ constexpr const char* kPrefix = "data-";
 constexpr const char* kSuffix = ".mdb";
 constexpr const char* kDamagedPrefix = "damaged-";
 constexpr const char* kNamePattern = "%Y%m%d-%H%M%S";
+// A restore waits for another copy's lock as long as any write does.
+constexpr int kRestoreWaitMs = 3000;
 // A second already taken by a backup gives the next free one.
 constexpr int kNameTries = 60;
 
@@ -183,14 +185,14 @@ bool CBackupFolder::KeepDamagedLedger(std::string& copy) const {
     return true;
 }
 
-RestoreOutcome CBackupFolder::Restore(const BackupEntry& entry) {
+RestoreOutcome CBackupFolder::Restore(const BackupEntry& entry, const ado::CopyProgress& progress) {
     RestoreOutcome outcome;
     outcome.result = ado::VerifyLedgerFile(entry.path);
     if (!outcome.result.Ok()) {
         outcome.step = RestoreOutcome::BackupRefused;
         return outcome;
     }
-    const ado::LedgerCopyResult saved = BackUpNow({entry.path});
+    const ado::LedgerCopyResult saved = BackUpNow({entry.path}, progress);
     if (!saved.Ok()) {
         const bool damaged =
             saved.problem == ado::CopyProblem::LedgerDamaged && saved.file == m_strLedger;
@@ -200,7 +202,7 @@ RestoreOutcome CBackupFolder::Restore(const BackupEntry& entry) {
             return outcome;
         }
     }
-    outcome.result = ado::RestoreLedgerFile(entry.path, m_strLedger);
+    outcome.result = ado::RestoreLedgerFile(entry.path, m_strLedger, kRestoreWaitMs, progress);
     if (!outcome.result.Ok())
         outcome.step = outcome.result.file == entry.path ? RestoreOutcome::BackupRefused
                                                          : RestoreOutcome::NotRestored;

@@ -64,7 +64,7 @@ public:
 
     /// Checks the backup, saves the ledger as it is, then copies the backup's content into
     /// the ledger and verifies it.
-    RestoreOutcome Restore(const BackupEntry& entry);
+    RestoreOutcome Restore(const BackupEntry& entry, const ado::CopyProgress& progress = {});
 
 private:
     void RemoveLeftovers() const;

@@ -98,3 +98,19 @@ std::string CBackupTexts::ChooseFirst() {
 std::string CBackupTexts::FolderNotOpened() {
     return "打不开备份文件夹！";
 }
+
+std::string CBackupTexts::Caption() {
+    return "备份与恢复";
+}
+
+std::string CBackupTexts::BackingUp() {
+    return "正在备份账本…";
+}
+
+std::string CBackupTexts::Restoring() {
+    return "正在恢复备份…";
+}
+
+std::string CBackupTexts::Cancel() {
+    return "取消";
+}

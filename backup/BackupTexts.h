@@ -27,4 +27,9 @@ public:
     static std::string RestoreFailed(const RestoreOutcome& outcome);
     static std::string ChooseFirst();
     static std::string FolderNotOpened();
+    /// The progress window: its caption, its label while backing up or restoring, its button.
+    static std::string Caption();
+    static std::string BackingUp();
+    static std::string Restoring();
+    static std::string Cancel();
 };

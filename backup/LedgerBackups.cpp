@@ -2,12 +2,11 @@
 
 #include "backup/BackupDlg.h"
 #include "backup/BackupFolder.h"
+#include "backup/BackupProgress.h"
 #include "backup/BackupTexts.h"
 #include "platform/ado/Connection.h"
 #include "platform/ui/MenuResource.h"
 #include "platform/ui/MessageBox.h"
-
-#include <QApplication>
 
 #include <filesystem>
 
@@ -27,9 +26,9 @@ void CLedgerBackups::AtStartup(QWidget* owner, const std::string& ledgerPath) {
     // A missing or foreign file is the main window's to report, as it always has been.
     if (!std::filesystem::exists(ledgerPath, ec) || !folder.LedgerChangedSinceBackup())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ado::LedgerCopyResult result = folder.BackUpNow();
-    QApplication::restoreOverrideCursor();
+    ado::LedgerCopyResult result;
+    CBackupProgress(owner, CBackupTexts::BackingUp(), true)
+        .Run([&](const ado::CopyProgress& progress) { result = folder.BackUpNow({}, progress); });
     if (result.Ok() || result.problem == ado::CopyProblem::NotALedger)
         return;
     if (result.problem != ado::CopyProblem::LedgerDamaged || result.file != ledgerPath) {

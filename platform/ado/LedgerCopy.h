@@ -58,8 +58,9 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
 /// first and a bad one refused with nothing changed; the ledger must be a ledger (a damaged
 /// one that carries our id included). Waits up to `waitMs` for another program's lock, then
 /// gives up with LedgerBusy and nothing changed. The ledger is verified afterwards.
+/// `progress` is told of the pages; the transaction stays open from the first to the last.
 LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string& ledger,
-                                   int waitMs = 3000);
+                                   int waitMs = 3000, const CopyProgress& progress = {});
 
 /// The name under which BackupLedgerFile writes before renaming (a hidden file beside
 /// `dest` carrying the process id), so that a folder's owner can tell a leftover one.

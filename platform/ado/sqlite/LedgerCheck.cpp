@@ -1,6 +1,7 @@
 #include "platform/ado/sqlite/LedgerCheck.h"
 
 #include "platform/ado/LedgerFile.h"
+#include "platform/ado/sqlite/LedgerIntegrity.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
@@ -22,21 +23,6 @@ long long Count(sqlite3* db, const char* sql) {
         return -1;
     StatementPtr statement(raw);
     return sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int64(raw, 0) : -1;
-}
-
-// The first line PRAGMA integrity_check gives ("ok" for a sound file), or SQLite's message.
-std::string Integrity(sqlite3* db, int& rc) {
-    sqlite3_stmt* raw = nullptr;
-    rc = sqlite3_prepare_v2(db, "PRAGMA integrity_check(1)", -1, &raw, nullptr);
-    if (rc != SQLITE_OK)
-        return sqlite3_errmsg(db);
-    StatementPtr statement(raw);
-    rc = sqlite3_step(raw);
-    if (rc != SQLITE_ROW)
-        return sqlite3_errmsg(db);
-    rc = SQLITE_OK;
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-    return text ? text : "";
 }
 
 } // namespace
@@ -156,7 +142,7 @@ LedgerCopyResult CheckOpenLedger(sqlite3* db, const std::string& path) {
     if (kind == LedgerKind::Foreign)
         return Failure(CopyProblem::NotALedger, path,
                        "The file '" + path + "' is not a Coffer data file.");
-    const std::string integrity = Integrity(db, rc);
+    const std::string integrity = CheckIntegrity(db, rc);
     if (rc != SQLITE_OK)
         return Failure(ReadProblem(rc, path), path, integrity);
     if (integrity != "ok")

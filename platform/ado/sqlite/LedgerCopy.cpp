@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 #include <unistd.h>
 
 namespace ado {
@@ -22,8 +23,8 @@ using namespace ledger_check;
 constexpr int kBusyTimeoutMs = 3000;
 // A backup waits longer than a write: it is not in a user's way while it waits.
 constexpr int kBackupWaitMs = 10000;
-// Pages per step: 1 MB of 4 KB pages between two progress reports.
-constexpr int kPagesPerStep = 256;
+// Pages per step: 4 MB of 4 KB pages between two progress reports.
+constexpr int kPagesPerStep = 1024;
 constexpr int kRetryPauseMs = 50;
 
 // Opens without creating; the flags say read-only or read-write.
@@ -102,7 +103,7 @@ int CopyPages(sqlite3* dst, sqlite3* src, int pagesPerStep, const CopyProgress& 
             sqlite3_sleep(kRetryPauseMs);
             continue;
         }
-        if (rc == SQLITE_OK && progress) {
+        if ((rc == SQLITE_OK || rc == SQLITE_DONE) && progress) {
             const int total = sqlite3_backup_pagecount(backup);
             if (!progress(total - sqlite3_backup_remaining(backup), total)) {
                 cancelled = true;
@@ -120,9 +121,12 @@ int CopyPages(sqlite3* dst, sqlite3* src, int pagesPerStep, const CopyProgress& 
 
 std::string TemporaryCopyName(const std::string& dest, long processId) {
     const std::filesystem::path path(dest);
-    return (path.parent_path() /
-            ("." + path.filename().string() + "." + std::to_string(processId) + ".part"))
-        .string();
+    const std::string name = std::string(".")
+                                 .append(path.filename().string())
+                                 .append(".")
+                                 .append(std::to_string(processId))
+                                 .append(".part");
+    return (path.parent_path() / name).string();
 }
 
 LedgerCopyResult VerifyLedgerFile(const std::string& path) {
@@ -196,11 +200,13 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
         const std::string about = problem == CopyProblem::LedgerDamaged ? source : dest;
         return Failure(problem, about, sqlite3_errmsg(dst.get()));
     }
-    // The check reads every page and looks each index entry up in its table: read through
-    // a mapping of the copy and a large cache rather than one system call per page.
+    // The copy's pages are all written: the disk takes them while the check reads them
+    // back, through a mapping of the copy rather than one system call per page.
+    int syncError = 0;
+    std::jthread flush([&] { syncError = durable::SyncFile(temporary.Path()); });
     Exec(dst.get(), "PRAGMA mmap_size=1073741824");
-    Exec(dst.get(), "PRAGMA cache_size=-65536");
     LedgerCopyResult result = CheckOpenLedger(dst.get(), temporary.Path());
+    flush.join();
     if (!result.Ok()) {
         // A copy that does not verify: the ledger's fault when it fails the same check.
         const LedgerCopyResult original = CheckOpenLedger(src.get(), source);
@@ -210,8 +216,8 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
     }
     if (sqlite3_close(dst.release()) != SQLITE_OK)
         return Failure(CopyProblem::WriteFailed, dest, "The copy could not be closed.");
-    if (const int error = durable::SyncFile(temporary.Path()))
-        return Failure(ErrnoProblem(error), dest, ErrnoText(error));
+    if (syncError != 0)
+        return Failure(ErrnoProblem(syncError), dest, ErrnoText(syncError));
     durable::SetModificationTime(temporary.Path(), modified);
     if (const int error = durable::Rename(temporary.Path(), dest, replace))
         return Failure(error == EEXIST ? CopyProblem::WriteFailed : ErrnoProblem(error), dest,
@@ -222,8 +228,8 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
     return result;
 }
 
-LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string& ledger,
-                                   int waitMs) {
+LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string& ledger, int waitMs,
+                                   const CopyProgress& progress) {
     const LedgerCopyResult checked = VerifyLedgerFile(backup);
     if (!checked.Ok())
         return checked;
@@ -248,9 +254,15 @@ LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string&
     rc = OpenDatabase(backup, SQLITE_OPEN_READONLY, src);
     if (rc != SQLITE_OK)
         return Failure(ReadProblem(rc, backup), backup, sqlite3_errstr(rc));
-    // All pages in one step: one transaction on the ledger, journalled like any write.
+    // One transaction on the ledger, journalled like any write, held from the first step to
+    // the last; a restore is not cancelled halfway.
     bool cancelled = false;
-    rc = CopyPages(dst.get(), src.get(), -1, {},
+    const CopyProgress report = [&](long long done, long long total) {
+        if (progress)
+            progress(done, total);
+        return true;
+    };
+    rc = CopyPages(dst.get(), src.get(), kPagesPerStep, report,
                    std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs), cancelled);
     if (rc != SQLITE_OK) {
         const CopyProblem problem = WriteProblem(rc, dst.get());
