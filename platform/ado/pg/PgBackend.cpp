@@ -180,6 +180,12 @@ PgResultPtr PgBackend::Query(const std::string& sql, const Params& params) {
     });
 }
 
+PgResultPtr PgBackend::QueryBinary(const std::string& sql) {
+    return Retrying({}, [&](const char* const* values, int count) {
+        return PQexecParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr, nullptr, 1);
+    });
+}
+
 PgResultPtr PgBackend::Prepared(const std::string& sql, const Params& params) {
     return Retrying(params, [&](const char* const* values, int count) {
         auto found = m_prepared.find(sql);

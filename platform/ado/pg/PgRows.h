@@ -32,6 +32,7 @@ private:
     std::vector<unsigned> m_types;
     std::string m_table;
     int m_firstColumn;
+    bool m_binary = true; // every column fetched in binary form
     PgResultPtr m_result;
     bool m_done = false;
     int m_row = -1;

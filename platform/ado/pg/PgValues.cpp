@@ -2,10 +2,12 @@
 
 #include "platform/ado/StoredDate.h"
 #include "platform/ado/ValueCodec.h"
+#include "platform/ole/OleCalendar.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace ado {
@@ -30,12 +32,57 @@ enum TypeOid : unsigned {
     kNumeric = 1700,
 };
 
+// `text` ends in a NUL, as every value libpq gives does.
 bool ParseDouble(std::string_view text, double& number) {
     // strtod reads "NaN" and "Infinity" as the server writes them.
-    const std::string copy(text);
     char* end = nullptr;
-    number = std::strtod(copy.c_str(), &end);
-    return !copy.empty() && end && *end == '\0';
+    number = std::strtod(text.data(), &end);
+    return !text.empty() && end == text.data() + text.size();
+}
+
+std::uint64_t BigEndian(const char* data, size_t length) {
+    std::uint64_t value = 0;
+    for (size_t i = 0; i < length; ++i)
+        value = value << 8 | static_cast<unsigned char>(data[i]);
+    return value;
+}
+
+// Days since 2000-01-01, the server's epoch, to the calendar.
+void CivilFromDays(long long days, int& year, int& month, int& day) {
+    days += 730425; // to days since 0000-03-01
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const long long dayOfEra = days - era * 146097;
+    const long long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long long shifted = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
+    month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
+    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2));
+}
+
+// A time in seconds since the server's epoch, as the program reads its text: a date of the
+// program's range, else the server's own text of it.
+void PushSeconds(RowStore& rows, long long seconds, bool withTime) {
+    constexpr long long kDay = 86400;
+    constexpr long long kEpochDays = 36526; // 2000-01-01 counted from 1899-12-30
+    const long long days = (seconds >= 0 ? seconds : seconds - (kDay - 1)) / kDay;
+    const long long inDay = seconds - days * kDay;
+    int year = 0, month = 0, day = 0;
+    CivilFromDays(days, year, month, day);
+    if (year >= 100 && year <= 9999) {
+        rows.PushReal(VarKind::Date, ole::OleCalendar::FromDayAndSeconds(days + kEpochDays, inDay));
+        return;
+    }
+    char buffer[64];
+    const int shown = year > 0 ? year : 1 - year;
+    if (withTime)
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02lld:%02lld:%02lld%s", shown, month,
+                      day, inDay / 3600, inDay / 60 % 60, inDay % 60, year > 0 ? "" : " BC");
+    else
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d%s", shown, month, day,
+                      year > 0 ? "" : " BC");
+    rows.PushText(VarKind::Text, buffer);
 }
 
 int HexDigit(char c) {
@@ -171,6 +218,98 @@ void PgValues::ReadInto(RowStore& rows, const char* text, size_t length, unsigne
         break;
     }
     rows.PushText(VarKind::Text, value);
+}
+
+bool PgValues::HasBinaryForm(unsigned typeOid) {
+    // Not float4 (its text is the shortest decimal, which reads as another double), numeric,
+    // money or zoned times (their binary forms say more or less than their texts).
+    switch (typeOid) {
+    case kBool:
+    case kBytea:
+    case kInt2:
+    case kInt4:
+    case kInt8:
+    case kText:
+    case kBpchar:
+    case kVarchar:
+    case kFloat8:
+    case kDate:
+    case kTimestamp:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::int64_t PgValues::BinaryInteger(const char* data, size_t length) {
+    const std::uint64_t bits = BigEndian(data, length);
+    switch (length) {
+    case 2:
+        return static_cast<std::int16_t>(bits);
+    case 4:
+        return static_cast<std::int32_t>(bits);
+    default:
+        return static_cast<std::int64_t>(bits);
+    }
+}
+
+void PgValues::ReadBinaryInto(RowStore& rows, const char* data, size_t length, unsigned typeOid) {
+    if (!data) {
+        rows.PushNull();
+        return;
+    }
+    switch (typeOid) {
+    case kInt2:
+    case kInt4:
+        rows.PushInteger(typeOid == kInt2 ? VarKind::I2 : VarKind::I4, BinaryInteger(data, length));
+        return;
+    case kInt8: {
+        const std::int64_t whole = BinaryInteger(data, length);
+        if (whole >= std::numeric_limits<std::int32_t>::min() &&
+            whole <= std::numeric_limits<std::int32_t>::max())
+            rows.PushInteger(VarKind::I4, whole);
+        else
+            rows.PushReal(VarKind::R8, static_cast<double>(whole));
+        return;
+    }
+    case kFloat8: {
+        const std::uint64_t bits = BigEndian(data, length);
+        double number = 0;
+        std::memcpy(&number, &bits, sizeof number);
+        rows.PushReal(VarKind::R8, number);
+        return;
+    }
+    case kBool:
+        rows.PushInteger(VarKind::Bool, length && data[0] ? -1 : 0);
+        return;
+    case kBytea:
+        rows.PushText(VarKind::Binary, std::string_view(data, length));
+        return;
+    case kTimestamp: {
+        const std::int64_t micros = BinaryInteger(data, length);
+        if (micros == std::numeric_limits<std::int64_t>::max() ||
+            micros == std::numeric_limits<std::int64_t>::min()) {
+            rows.PushText(VarKind::Text, micros > 0 ? "infinity" : "-infinity");
+            return;
+        }
+        // Whole seconds, as the text's first 19 characters give them.
+        constexpr std::int64_t kMicros = 1000000;
+        PushSeconds(rows, (micros >= 0 ? micros : micros - (kMicros - 1)) / kMicros, true);
+        return;
+    }
+    case kDate: {
+        const std::int64_t days = BinaryInteger(data, length);
+        if (days == std::numeric_limits<std::int32_t>::max() ||
+            days == std::numeric_limits<std::int32_t>::min()) {
+            rows.PushText(VarKind::Text, days > 0 ? "infinity" : "-infinity");
+            return;
+        }
+        PushSeconds(rows, days * 86400, false);
+        return;
+    }
+    default:
+        rows.PushText(VarKind::Text, std::string_view(data, length));
+    }
 }
 
 std::optional<std::string> PgValues::TextOf(const Variant& value) {
