@@ -48,4 +48,20 @@ TEST(LedgerAdditionsTest, AnOlderLedgerGainsTheTablesAndTheCountOnce) {
     EXPECT_EQ(CLedgerAdditions::Read(db), CLedgerAdditions::kPlan);
 }
 
+TEST(LedgerAdditionsTest, AServerLedgerMadeBeforeItsMarkerTableGainsOne) {
+    if (!TestDb::OnServer())
+        GTEST_SKIP() << "about the server's marker table";
+    TestDb ledger;
+    ledger.Exec("drop table coffer_ledger; drop table planBudget; drop table planRecurring; "
+                "drop table planOccurrence");
+    CADODatabase db;
+    db.SetConnectionString(TestDb::kConnectionString);
+    ASSERT_TRUE(db.Open()); // still a ledger by its tables
+    EXPECT_EQ(CLedgerAdditions::Read(db), 0);
+    CLedgerAdditions::Add(db, CLedgerAdditions::kPlan);
+    EXPECT_EQ(ledger.Query("select application_id, user_version from coffer_ledger"),
+              (Rows{{"1131374182", "1"}}));
+    EXPECT_EQ(ledger.Scalar("select count(*) from planBudget"), "0");
+}
+
 } // namespace

@@ -285,26 +285,22 @@ void PgValues::ReadBinaryInto(RowStore& rows, const char* data, size_t length, u
     case kBytea:
         rows.PushText(VarKind::Binary, std::string_view(data, length));
         return;
-    case kTimestamp: {
-        const std::int64_t micros = BinaryInteger(data, length);
-        if (micros == std::numeric_limits<std::int64_t>::max() ||
-            micros == std::numeric_limits<std::int64_t>::min()) {
-            rows.PushText(VarKind::Text, micros > 0 ? "infinity" : "-infinity");
+    case kTimestamp:
+    case kDate: {
+        // Microseconds or days since the epoch; the widest values stand for infinity.
+        const bool withTime = typeOid == kTimestamp;
+        const std::int64_t count = BinaryInteger(data, length);
+        const std::int64_t endless = withTime ? std::numeric_limits<std::int64_t>::max()
+                                              : std::numeric_limits<std::int32_t>::max();
+        if (count == endless || count == -endless - 1) {
+            rows.PushText(VarKind::Text, count > 0 ? "infinity" : "-infinity");
             return;
         }
         // Whole seconds, as the text's first 19 characters give them.
         constexpr std::int64_t kMicros = 1000000;
-        PushSeconds(rows, (micros >= 0 ? micros : micros - (kMicros - 1)) / kMicros, true);
-        return;
-    }
-    case kDate: {
-        const std::int64_t days = BinaryInteger(data, length);
-        if (days == std::numeric_limits<std::int32_t>::max() ||
-            days == std::numeric_limits<std::int32_t>::min()) {
-            rows.PushText(VarKind::Text, days > 0 ? "infinity" : "-infinity");
-            return;
-        }
-        PushSeconds(rows, days * 86400, false);
+        PushSeconds(
+            rows, withTime ? (count >= 0 ? count : count - (kMicros - 1)) / kMicros : count * 86400,
+            withTime);
         return;
     }
     default:
