@@ -3,6 +3,7 @@
 #include "controls/ReportHeaderCtrl.h"
 #include "controls/ReportItemData.h"
 
+#include <algorithm>
 #include <climits>
 #include <utility>
 
@@ -50,6 +51,8 @@ void CReportCtrl::Free(std::uint32_t handle) {
 }
 
 int CReportCtrl::InsertColumn(int nCol, const std::string& heading, int nFormat, int nWidth) {
+    for (int nItem = 0; nItem < GetItemCount(); ++nItem)
+        OwnValueRow(nItem);
     const int nResult = ui::ListCtrl::InsertColumn(nCol, heading, nFormat, nWidth);
     if (nResult < 0)
         return nResult;
@@ -80,7 +83,25 @@ int CReportCtrl::InsertItem(int nIndex, std::vector<std::string> texts) {
     return nItem;
 }
 
+int CReportCtrl::InsertItemFromCells(int nIndex, std::uint32_t nCellsRow) {
+    if (IsValueHandle(nCellsRow))
+        return -1;
+    return ui::ListCtrl::InsertItemFromCells(nIndex, nCellsRow, kValueRow | nCellsRow);
+}
+
+void CReportCtrl::OwnValueRow(int nItem) {
+    if (!IsValueHandle(GetItemData(nItem)))
+        return;
+    ui::ListModel& model = *GetListModel();
+    model.OwnTexts(nItem);
+    auto record = std::make_unique<CReportItemData>();
+    record->m_texts = model.RowAt(nItem)->texts;
+    SetItemData(nItem, Adopt(std::move(record)));
+}
+
 bool CReportCtrl::SetItemText(int nItem, int nSubItem, const std::string& text) {
+    if (nSubItem >= 0 && nSubItem < GetColumnCount())
+        OwnValueRow(nItem);
     if (!ui::ListCtrl::SetItemText(nItem, nSubItem, text))
         return false;
     if (CReportItemData* record = RecordAt(nItem)) {
@@ -174,6 +195,8 @@ void CReportCtrl::OnColumnClick(int nColumn) {
     m_sortKeys.shrink_to_fit();
     m_strCollation.clear();
     m_strCollation.shrink_to_fit();
+    m_strValueTexts.clear();
+    m_strValueTexts.shrink_to_fit();
 }
 
 void CReportCtrl::PrepareSortKeys(int nColumn) {
@@ -182,17 +205,31 @@ void CReportCtrl::PrepareSortKeys(int nColumn) {
     // is; a non-number first tries both as date-times. So a number key needs its value
     // and a non-number key its date-time at once; the other reading only when the column
     // holds both kinds.
-    m_sortKeys.assign(m_records.size(), CReportSortKey());
+    //
+    // Value rows write their cells of this column once, into one text the keys look into.
+    // Their cells are their record: a text set behind the control's back is not sorted on,
+    // as for the other rows.
+    const ui::ListCells* cells = GetListModel()->Cells();
+    std::vector<std::pair<std::uint32_t, size_t>> valueEnds; // cells row, end of its text
+    size_t nValueSlots = 0;
+    for (int nItem = 0; cells != nullptr && nItem < GetItemCount(); ++nItem) {
+        const std::uint32_t handle = GetItemData(nItem);
+        if (!IsValueHandle(handle))
+            continue;
+        const std::uint32_t nRow = handle & ~kValueRow;
+        m_strValueTexts += cells->Text(nRow, nColumn);
+        valueEnds.emplace_back(nRow, m_strValueTexts.size());
+        nValueSlots = std::max(nValueSlots, static_cast<size_t>(nRow) + 1);
+    }
+    m_nValueKeysAt = m_records.size();
+    m_sortKeys.assign(m_records.size() + nValueSlots, CReportSortKey());
+
     bool bNumbers = false;
     bool bOthers = false;
-    for (size_t nSlot = 0; nSlot < m_records.size(); ++nSlot) {
-        const CReportItemData* record = m_records[nSlot].get();
-        if (record == nullptr || static_cast<size_t>(nColumn) >= record->m_texts.Size())
-            continue;
-        CReportSortKey& key = m_sortKeys[nSlot] =
-            CReportSortKey::KindOnly(record->m_texts.At(static_cast<size_t>(nColumn)));
+    const auto firstReading = [&](size_t nSlot, std::string_view text) {
+        CReportSortKey& key = m_sortKeys[nSlot] = CReportSortKey::KindOnly(text);
         if (key.IsEmpty())
-            continue;
+            return;
         if (key.IsNumber()) {
             bNumbers = true;
             key.ReadNumber();
@@ -200,6 +237,17 @@ void CReportCtrl::PrepareSortKeys(int nColumn) {
             bOthers = true;
             key.ReadDate();
         }
+    };
+    for (size_t nSlot = 0; nSlot < m_records.size(); ++nSlot) {
+        const CReportItemData* record = m_records[nSlot].get();
+        if (record != nullptr && static_cast<size_t>(nColumn) < record->m_texts.Size())
+            firstReading(nSlot, record->m_texts.At(static_cast<size_t>(nColumn)));
+    }
+    const std::string_view valueTexts = m_strValueTexts;
+    size_t nBegin = 0;
+    for (const auto& [nRow, nEnd] : valueEnds) {
+        firstReading(m_nValueKeysAt + nRow, valueTexts.substr(nBegin, nEnd - nBegin));
+        nBegin = nEnd;
     }
     bool bText = false;
     bool bDate = false;
@@ -240,21 +288,31 @@ int CReportCtrl::CompareItems(std::uint32_t lParam1, std::uint32_t lParam2, void
     const bool bAscending = self->m_wndHeader->m_bSortAscending;
     const std::vector<CReportSortKey>& keys = self->m_sortKeys;
     if (!keys.empty()) {
-        // Handle 0 (no record) wraps round past the end and finds the empty key.
-        const CReportSortKey& first =
-            lParam1 - 1 < keys.size() ? keys[lParam1 - 1] : self->m_emptyKey;
-        const CReportSortKey& second =
-            lParam2 - 1 < keys.size() ? keys[lParam2 - 1] : self->m_emptyKey;
+        const size_t nFirst = self->KeySlot(lParam1);
+        const size_t nSecond = self->KeySlot(lParam2);
+        const CReportSortKey& first = nFirst < keys.size() ? keys[nFirst] : self->m_emptyKey;
+        const CReportSortKey& second = nSecond < keys.size() ? keys[nSecond] : self->m_emptyKey;
         return CReportSortKey::Compare(first, second, bAscending);
     }
     // Outside a heading click: work the keys out here.
     const int nColumn = self->m_wndHeader->m_nSortColumn;
-    auto keyOf = [&](std::uint32_t handle) {
+    auto textOf = [&](std::uint32_t handle) {
+        const ui::ListCells* cells = self->GetListModel()->Cells();
+        if (nColumn < 0)
+            return std::string();
+        if (IsValueHandle(handle))
+            return cells != nullptr ? cells->Text(handle & ~kValueRow, nColumn) : std::string();
         const CReportItemData* record = self->RecordOf(handle);
-        if (record == nullptr || nColumn < 0 ||
-            static_cast<size_t>(nColumn) >= record->m_texts.Size())
-            return CReportSortKey();
-        return CReportSortKey(record->m_texts.At(static_cast<size_t>(nColumn)));
+        return record != nullptr ? std::string(record->m_texts.At(static_cast<size_t>(nColumn)))
+                                 : std::string();
     };
-    return CReportSortKey::Compare(keyOf(lParam1), keyOf(lParam2), bAscending);
+    const std::string first = textOf(lParam1);
+    const std::string second = textOf(lParam2);
+    return CReportSortKey::Compare(CReportSortKey(first), CReportSortKey(second), bAscending);
+}
+
+size_t CReportCtrl::KeySlot(std::uint32_t handle) const {
+    // Handle 0 (no record) wraps round past the end and finds the empty key.
+    return IsValueHandle(handle) ? m_nValueKeysAt + (handle & ~kValueRow)
+                                 : static_cast<size_t>(handle) - 1;
 }

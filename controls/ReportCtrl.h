@@ -33,6 +33,10 @@ public:
         return InsertItem(nIndex, std::vector<std::string>{ItemText(texts)...});
     }
     int InsertItem(int nIndex, std::vector<std::string> texts);
+    /// Inserts a value row: its texts are written by the list's cells (SetCells) from their
+    /// row `nCellsRow` (below ui::ListModel::kNoCells) whenever they are needed, for the view and
+    /// for sorting alike. The row keeps no record until one of its texts is changed.
+    int InsertItemFromCells(int nIndex, std::uint32_t nCellsRow);
     bool SetItemText(int nItem, int nSubItem, const std::string& text);
     bool DeleteItem(int nIndex);
     /// Returns the number of rows deleted.
@@ -57,20 +61,31 @@ private:
     static std::string ItemText(const char* text) { return text != nullptr ? text : ""; }
     static std::string ItemText(std::string_view text) { return std::string(text); }
 
+    // A value row's item data: this bit and its cells row.
+    static constexpr std::uint32_t kValueRow = 0x80000000;
+    static bool IsValueHandle(std::uint32_t handle) { return (handle & kValueRow) != 0; }
+
     CReportItemData* RecordOf(std::uint32_t handle) const;
     CReportItemData* RecordAt(int nItem) const { return RecordOf(GetItemData(nItem)); }
     std::uint32_t Adopt(std::unique_ptr<CReportItemData> record);
     void Free(std::uint32_t handle);
+    /// A value row becomes a row of texts with its record, before anything changes them.
+    void OwnValueRow(int nItem);
     void PrepareSortKeys(int nColumn);
+    /// Where a row's key is in m_sortKeys (past the end for a row without a record).
+    size_t KeySlot(std::uint32_t handle) const;
 
     CReportHeaderCtrl* m_wndHeader;
     // A row's item data is its record's handle: slot + 1, so that 0 means no record.
     std::vector<std::unique_ptr<CReportItemData>> m_records;
     std::vector<std::uint32_t> m_freeHandles;
-    // Filled for the length of one sort, by slot.
+    // Filled for the length of one sort: the records' keys by slot, then the value rows'
+    // keys by cells row from m_nValueKeysAt on.
     std::vector<CReportSortKey> m_sortKeys;
-    std::string m_strCollation; // the keys' GB18030 texts, one after another
-    CReportSortKey m_emptyKey;  // for rows without a record
+    size_t m_nValueKeysAt = 0;
+    std::string m_strValueTexts; // the value rows' texts of the sort column
+    std::string m_strCollation;  // the keys' GB18030 texts, one after another
+    CReportSortKey m_emptyKey;   // for rows without a record
 };
 
 // The nested header lives in its own files; users of the list get it complete.

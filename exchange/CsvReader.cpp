@@ -71,13 +71,22 @@ CCsvReader::~CCsvReader() {
 
 void CCsvReader::OnField(void* data, std::size_t size, void* self) {
     auto* reader = static_cast<CCsvReader*>(self);
-    reader->m_fields.emplace_back(static_cast<const char*>(data), size);
+    // The strings of an earlier row are written over: most fields fit where one was.
+    std::vector<std::string>& fields = reader->m_fields;
+    if (reader->m_nFields < fields.size())
+        fields[reader->m_nFields].assign(static_cast<const char*>(data), size);
+    else
+        fields.emplace_back(static_cast<const char*>(data), size);
+    ++reader->m_nFields;
 }
 
 void CCsvReader::OnRowEnd(int, void* self) {
     auto* reader = static_cast<CCsvReader*>(self);
+    reader->m_fields.resize(reader->m_nFields);
     reader->m_ready.push_back(CsvRow{reader->m_nRowLine, std::move(reader->m_fields)});
-    reader->m_fields.clear();
+    reader->m_fields = std::move(reader->m_spare);
+    reader->m_spare.clear();
+    reader->m_nFields = 0;
 }
 
 // Feeds one line of the text, so that every row knows the line it starts on.
@@ -107,7 +116,10 @@ bool CCsvReader::Next(CsvRow& row) {
         Feed();
     if (m_ready.empty() || !m_strError.empty())
         return false;
-    row = std::move(m_ready.front());
+    row.nLine = m_ready.front().nLine;
+    // The caller's old fields come back for the row after next.
+    std::swap(row.fields, m_ready.front().fields);
+    m_spare = std::move(m_ready.front().fields);
     m_ready.pop_front();
     return true;
 }

@@ -47,7 +47,9 @@ private:
     std::size_t m_nLine = 0;    // lines fed so far
     std::size_t m_nRowLine = 0; // where the row being read began
     bool m_bFinished = false;
-    std::vector<std::string> m_fields;
+    std::vector<std::string> m_fields; // of the row being read; the first m_nFields hold it
+    std::size_t m_nFields = 0;
+    std::vector<std::string> m_spare; // a row's fields given back, to be written over
     std::deque<CsvRow> m_ready;
     std::string m_strError;
 };

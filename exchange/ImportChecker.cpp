@@ -6,6 +6,7 @@
 #include "exchange/RecordTable.h"
 #include "exchange/RecordText.h"
 #include "exchange/TextEncoding.h"
+#include "platform/ole/OleCalendar.h"
 
 #include <cstring>
 
@@ -46,14 +47,28 @@ const CImportChecker::Lists& CImportChecker::ListsOf(const RecordTable* table) c
     return table == &kIncomeRecords ? m_income : m_pay;
 }
 
-std::string CImportChecker::KeyOf(const ExchangeRecord& record) {
-    std::string key = FormatRecordDate(record.dtRecord);
+const std::string& CImportChecker::KeyOf(const ExchangeRecord& record) const {
+    // The calendar parts, packed: two dates are one when they are written alike.
+    std::int64_t time = -1;
+    if (record.dtRecord.GetStatus() == COleDateTime::null)
+        time = -2;
+    else if (record.dtRecord.GetStatus() == COleDateTime::valid)
+        if (const auto parts = ole::OleCalendar::Split(record.dtRecord.m_dt))
+            time = ((((std::int64_t{parts->year} * 13 + parts->month) * 32 + parts->day) * 24 +
+                     parts->hour) *
+                        60 +
+                    parts->minute) *
+                       60 +
+                   parts->second;
+    std::string& key = m_strKey;
+    key.assign(reinterpret_cast<const char*>(&time), sizeof time);
+    key.append(reinterpret_cast<const char*>(&record.dAmount), sizeof record.dAmount);
+    // Each text after its length, so that no text can run into the next.
     for (const std::string* part : {&record.strMember, &record.strItem, &record.strNote}) {
-        key.push_back('\x1F');
+        const auto length = static_cast<std::uint32_t>(part->size());
+        key.append(reinterpret_cast<const char*>(&length), sizeof length);
         key += *part;
     }
-    key.push_back('\x1F');
-    key.append(reinterpret_cast<const char*>(&record.dAmount), sizeof record.dAmount);
     return key;
 }
 
@@ -67,7 +82,7 @@ void CImportChecker::Load(CADODatabase& db) {
         ReadList(db, table->szItemTable, lists.items);
         if (!m_options.bKeepDuplicates)
             for (const ExchangeRecord& record : ReadAllRecords(db, *table))
-                lists.keys.insert(KeyOf(record));
+                lists.keys.Insert(KeyOf(record));
     }
 }
 
@@ -134,7 +149,7 @@ CheckedLine CImportChecker::Check(const CsvRow& row) const {
         return bad("成员“" + record.strMember + "”不在家庭成员中");
     if (line.bNewItem && !m_options.bAddMissing)
         return bad("类别“" + record.strItem + "”不在" + line.pTable->szItemTable + "中");
-    line.nStatus = !m_options.bKeepDuplicates && lists.keys.count(KeyOf(record)) != 0
+    line.nStatus = !m_options.bKeepDuplicates && lists.keys.Contains(KeyOf(record))
                        ? CheckedLine::Duplicate
                        : CheckedLine::Good;
     return line;
@@ -149,5 +164,5 @@ void CImportChecker::Accept(const CheckedLine& line) {
     if (line.bNewItem)
         lists.items.insert(line.record.strItem);
     if (!m_options.bKeepDuplicates)
-        lists.keys.insert(KeyOf(line.record));
+        lists.keys.Insert(KeyOf(line.record));
 }

@@ -2,6 +2,7 @@
 
 #include "exchange/ColumnMapping.h"
 #include "exchange/ExchangeRecord.h"
+#include "exchange/KeySet.h"
 
 #include <string>
 #include <unordered_set>
@@ -50,11 +51,13 @@ public:
 private:
     struct Lists {
         std::unordered_set<std::string> items;
-        std::unordered_set<std::string> keys; // stored and accepted records
+        CKeySet keys; // stored and accepted records
     };
     Lists& ListsOf(const RecordTable* table);
     const Lists& ListsOf(const RecordTable* table) const;
-    static std::string KeyOf(const ExchangeRecord& record);
+    /// What makes two records the same, as bytes: the date to the second as it is written,
+    /// the amount's bits, member, category and note. Made in `m_strKey`, which it returns.
+    const std::string& KeyOf(const ExchangeRecord& record) const;
 
     ImportOptions m_options;
     ColumnMapping m_mapping;
@@ -62,4 +65,5 @@ private:
     std::unordered_set<std::string> m_members;
     Lists m_income;
     Lists m_pay;
+    mutable std::string m_strKey; // the last key made, its buffer reused line after line
 };

@@ -1,6 +1,7 @@
 #include "exchange/RecordImport.h"
 
 #include "data/ADODatabase.h"
+#include "data/ADOInserter.h"
 #include "data/ADORecordset.h"
 #include "exchange/CsvReader.h"
 #include "exchange/CsvWriter.h"
@@ -11,7 +12,8 @@
 
 namespace {
 
-// The recordsets an import writes through, opened once each.
+// What an import writes through, opened once each: the records go in through one prepared
+// insert per table, the few list entries through recordsets.
 class ImportWriter {
 public:
     explicit ImportWriter(CADODatabase& db) : m_db(db) {}
@@ -23,31 +25,36 @@ public:
             AddEntry(line.pTable == &kIncomeRecords ? m_incomeItems : m_payItems,
                      line.pTable->szItemTable, line.record.strItem);
         const RecordTable& table = *line.pTable;
-        CADORecordset& recordset =
-            Opened(&table == &kIncomeRecords ? m_income : m_pay, table.szTable);
-        recordset.AddNew();
-        recordset.SetFieldValue(table.szMemberColumn, line.record.strMember);
-        recordset.SetFieldValue(table.szItemColumn, line.record.strItem);
-        recordset.SetFieldValue(table.szAmountColumn, line.record.dAmount);
-        recordset.SetFieldValue(table.szDateColumn, line.record.dtRecord);
-        recordset.SetFieldValue("备注", line.record.strNote);
-        if (!recordset.Update())
-            throw CADOException(recordset.GetLastError(), recordset.GetLastErrorString());
+        std::unique_ptr<CADOInserter>& inserter = &table == &kIncomeRecords ? m_income : m_pay;
+        if (!inserter)
+            inserter = std::make_unique<CADOInserter>(
+                &m_db, table.szTable,
+                std::vector<std::string>{table.szMemberColumn, table.szItemColumn,
+                                         table.szAmountColumn, table.szDateColumn, "备注"});
+        inserter->SetFieldValue(0, line.record.strMember);
+        inserter->SetFieldValue(1, line.record.strItem);
+        inserter->SetFieldValue(2, line.record.dAmount);
+        inserter->SetFieldValue(3, line.record.dtRecord);
+        inserter->SetFieldValue(4, line.record.strNote);
+        inserter->Add();
+    }
+
+    /// Writes what the inserts still hold back.
+    void Finish() {
+        for (auto* inserter : {&m_income, &m_pay})
+            if (*inserter)
+                (*inserter)->Finish();
     }
 
 private:
-    CADORecordset& Opened(std::unique_ptr<CADORecordset>& recordset, const char* szTable) {
+    void AddEntry(std::unique_ptr<CADORecordset>& recordset, const char* szTable,
+                  const std::string& entry) {
         if (!recordset) {
             recordset = std::make_unique<CADORecordset>(&m_db);
             if (!recordset->Open(szTable, CADORecordset::ModeTable))
                 throw CADOException(recordset->GetLastError(), std::string("表打不开：") + szTable);
         }
-        return *recordset;
-    }
-
-    void AddEntry(std::unique_ptr<CADORecordset>& recordset, const char* szTable,
-                  const std::string& entry) {
-        CADORecordset& list = Opened(recordset, szTable);
+        CADORecordset& list = *recordset;
         list.AddNew();
         list.SetFieldValue("类型", entry);
         if (!list.Update())
@@ -55,7 +62,8 @@ private:
     }
 
     CADODatabase& m_db;
-    std::unique_ptr<CADORecordset> m_income, m_pay, m_members, m_incomeItems, m_payItems;
+    std::unique_ptr<CADOInserter> m_income, m_pay;
+    std::unique_ptr<CADORecordset> m_members, m_incomeItems, m_payItems;
 };
 
 } // namespace
@@ -115,6 +123,7 @@ ImportSummary ImportRecords(CADODatabase& db, const CImportFile& file, const Col
                 summary.badLines.clear();
             return summary;
         }
+        writer.Finish();
         db.CommitTrans();
     } catch (...) {
         db.RollbackTrans();

@@ -139,9 +139,8 @@ std::string ParseRecordDate(std::string_view text, COleDateTime& dtRecord) {
             return "时间不存在";
     }
     COleDateTime parsed;
-    if (month < 1 || month > 12 || day < 1 ||
-        parsed.SetDateTime(year, month, day, hour, minute, second) != 0 ||
-        parsed.GetMonth() != month || parsed.GetDay() != day)
+    // The calendar refuses a day the month does not have (2月30日).
+    if (parsed.SetDateTime(year, month, day, hour, minute, second) != 0)
         return "日期不存在";
     dtRecord = parsed;
     return {};

@@ -9,6 +9,7 @@
 #include "exchange/RecordReader.h"
 #include "exchange/RecordTable.h"
 #include "inquiry/InquiryRowFormatter.h"
+#include "inquiry/InquiryRows.h"
 #include "inquiry/InquiryTwin.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
@@ -58,7 +59,8 @@ private:
 CInquiryDlg::CInquiryDlg(const InquiryTwin& twin, QWidget* parent)
     : ui::Dialog(twin.nTemplateId, parent), m_listResult(new CReportCtrl(this)),
       m_dtFrom(COleDateTime::GetCurrentTime()), m_dtTo(COleDateTime::GetCurrentTime()),
-      m_twin(twin) {
+      m_twin(twin), m_rows(std::make_shared<CInquiryRows>()) {
+    m_listResult->SetCells(m_rows);
     UseControl(twin.nListId, m_listResult);
     OnCommand(IDC_TODAY, [this] { OnToday(); });
     OnCommand(IDC_THIS_WEEK, [this] { OnThisWeek(); });
@@ -210,32 +212,25 @@ void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePatter
 }
 
 void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) {
-    CInquiryRowFormatter formatter(szDatePattern);
+    // The list keeps each row as its values; the cells are written when they are shown.
+    m_rows->Clear(szDatePattern);
     const RedrawOff redrawOff(m_listResult);
+    InquiryRecord record; // its texts keep their room from row to row
     while (!recordset.IsEOF()) {
-        std::string strId, strMember, strItem;
-        double dAmount = 0.0;
-        COleDateTime dtRecord;
-        std::string strStoredDate;
-        recordset.GetFieldValue(0, strId);
-        recordset.GetFieldValue(2, dAmount);
-        recordset.GetFieldValue(1, strMember);
+        record.dAmount = 0.0;
+        record.dtRecord = COleDateTime();
+        recordset.GetFieldValue(0, record.strId);
+        recordset.GetFieldValue(2, record.dAmount);
+        recordset.GetFieldValue(1, record.strMember);
         // Another tool may have stored a text that is no date ("2026-02-30 10:00:00"): it
         // is shown as it stands rather than as the day dates count from.
-        const bool bDate = recordset.GetFieldValue(3, dtRecord);
-        if (!bDate)
-            recordset.GetFieldValue(3, strStoredDate);
-        recordset.GetFieldValue(4, strItem);
-        std::vector<std::string> cells;
-        cells.reserve(5);
-        cells.push_back(std::move(strId));
-        cells.push_back(CInquiryRowFormatter::Amount(dAmount));
-        cells.push_back(std::move(strMember));
-        cells.push_back(bDate ? formatter.Date(dtRecord) : std::move(strStoredDate));
-        cells.push_back(std::move(strItem));
+        record.bDate = recordset.GetFieldValue(3, record.dtRecord);
+        if (!record.bDate)
+            recordset.GetFieldValue(3, record.strStoredDate);
+        recordset.GetFieldValue(4, record.strItem);
         if (m_bTotals)
-            m_totals.Add(dAmount);
-        m_listResult->InsertItem(m_listResult->GetItemCount(), std::move(cells));
+            m_totals.Add(record.dAmount);
+        m_listResult->InsertItemFromCells(m_listResult->GetItemCount(), m_rows->Add(record));
         recordset.MoveNext();
     }
 }

@@ -6,10 +6,12 @@
 #include "platform/ole/OleDateTime.h"
 #include "platform/ui/Dialog.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
 class CADORecordset;
+class CInquiryRows;
 class CReportCtrl;
 class QComboBox;
 struct InquiryTwin;
@@ -91,6 +93,8 @@ private:
     std::optional<double> StoredAmount(const std::string& strId);
 
     const InquiryTwin& m_twin;
+    // The listed records' values, which the list's rows show.
+    std::shared_ptr<CInquiryRows> m_rows;
     std::optional<InquiryPreset> m_preset;
     // Kept only where the template shows the line.
     bool m_bTotals = false;

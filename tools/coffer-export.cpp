@@ -13,7 +13,9 @@ namespace {
 void Usage(FILE* to) {
     std::fprintf(to, "usage: coffer-export [--xlsx] [LEDGER] OUT\n"
                      "Writes OUT-收入.csv and OUT-支出.csv, or with --xlsx OUT.xlsx with the\n"
-                     "sheets 收入 and 支出, from LEDGER (default ./data.mdb).\n");
+                     "sheets 收入 and 支出, from LEDGER: a ledger file or a postgresql:// URI\n"
+                     "(default: the household ledger, ./data.mdb unless COFFER_LEDGER or the\n"
+                     "settings name another).\n");
 }
 
 } // namespace

@@ -16,9 +16,11 @@ void Usage(FILE* to) {
     std::fprintf(to,
                  "usage: coffer-import (--income|--expense|--by-column) [--add-missing]\n"
                  "                     [--keep-duplicates] FILE [LEDGER]\n"
-                 "Imports the lines of the CSV file FILE into LEDGER (default ./data.mdb) in one\n"
-                 "transaction. Exit status 0: every line imported or skipped as a duplicate;\n"
-                 "2: some lines were bad (the good ones were imported); 1: nothing imported.\n");
+                 "Imports the lines of the CSV file FILE into LEDGER in one transaction. LEDGER\n"
+                 "is a ledger file or a postgresql:// URI (default: the household ledger,\n"
+                 "./data.mdb unless COFFER_LEDGER or the settings name another).\n"
+                 "Exit status 0: every line imported or skipped as a duplicate; 2: some lines\n"
+                 "were bad (the good ones were imported); 1: nothing imported.\n");
 }
 
 } // namespace

@@ -31,6 +31,18 @@ public:
     virtual bool Busy() const = 0;
 };
 
+/// Rows added to one table, each with values for the same columns: prepared once, so that a
+/// long run of rows costs the engine's own work per row and little else.
+class BackendInserter {
+public:
+    virtual ~BackendInserter() = default;
+    /// Adds a row: one value per column, in the order the columns were named, each already
+    /// as the column stores it. Engine failures throw ComError.
+    virtual void Add(const std::vector<Variant>& values) = 0;
+    /// Writes any rows still held back; call it before the transaction commits.
+    virtual void Finish() = 0;
+};
+
 /// One engine's side of a connection: the few things the cursors and the connection need
 /// from it. Every failure throws ComError with the engine's own words in its description.
 class Backend {
@@ -62,6 +74,10 @@ public:
                         const std::vector<std::string>& columns,
                         const std::vector<Variant>& values) = 0;
     virtual void Delete(const std::string& table, std::int64_t key) = 0;
+    /// Prepares adding many rows to `table` with values for `columns`. Unless an engine
+    /// knows a faster way, each row is one Insert.
+    virtual std::unique_ptr<BackendInserter> PrepareInsert(const std::string& table,
+                                                           const std::vector<std::string>& columns);
 
     virtual void Begin() = 0;
     virtual void Commit() = 0;

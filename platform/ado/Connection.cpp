@@ -69,10 +69,13 @@ HRESULT Connection::Open(const std::string& connectionText, const std::string& /
     const std::string source = DataSource(connectionText);
     if (source.empty())
         throw EngineError::Make(E_FAIL, "The connection text names no data source.");
-    // The household ledger is wherever the setting says; any other name is that file.
+    // The household ledger is wherever the setting says; a server URI is that server's
+    // ledger; any other name is that file.
     std::string file = source;
-    if (JetSql::SameName(source, LedgerLocation::kHouseholdName)) {
-        const std::string setting = LedgerLocation::Current();
+    if (LedgerLocation::IsServer(source) ||
+        JetSql::SameName(source, LedgerLocation::kHouseholdName)) {
+        const std::string setting =
+            LedgerLocation::IsServer(source) ? source : LedgerLocation::Current();
         if (LedgerLocation::IsServer(setting)) {
             m_location = PgBackend::Describe(setting);
             m_backend = std::make_unique<PgBackend>(setting);

@@ -22,8 +22,9 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     /// Opens the ledger named by "Data Source=" in the connection text: "data.mdb" is the
-    /// household ledger, wherever LedgerLocation says it is (a file, or a server); any other
-    /// name is that file (relative to the current directory). A file is opened read-write,
+    /// household ledger, wherever LedgerLocation says it is (a file, or a server); a
+    /// postgresql:// URI is the ledger on that server; any other name is that file (relative
+    /// to the current directory). A file is opened read-write,
     /// never created. A missing file, a file that is not an SQLite database, a locked file,
     /// an unreachable server and a database without a ledger are errors (E_FAIL naming the
     /// place); a foreign file is never written. Opening an open connection is an error.

@@ -3,18 +3,25 @@
 #include "platform/ole/DateTimeParser.h"
 #include "platform/ole/OleCalendar.h"
 
-#include <cstdio>
-
 namespace ado {
 
 bool StoredDate::Format(double oleDate, std::string& text) {
     const auto parts = ole::OleCalendar::Split(oleDate);
     if (!parts)
         return false;
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", parts->year,
-                  parts->month, parts->day, parts->hour, parts->minute, parts->second);
-    text = buffer;
+    // Written digit by digit: every date written to the file passes here.
+    char buffer[] = "0000-00-00 00:00:00";
+    const auto put = [&buffer](size_t end, int value) {
+        for (size_t at = end; value > 0; value /= 10)
+            buffer[--at] = static_cast<char>('0' + value % 10);
+    };
+    put(4, parts->year);
+    put(7, parts->month);
+    put(10, parts->day);
+    put(13, parts->hour);
+    put(16, parts->minute);
+    put(19, parts->second);
+    text.assign(buffer, sizeof buffer - 1);
     return true;
 }
 

@@ -129,6 +129,15 @@ int ListCtrl::InsertItem(int index, TextRow texts, std::uint32_t itemData) {
     return m_model->InsertRow(index, std::move(row));
 }
 
+int ListCtrl::InsertItemFromCells(int index, std::uint32_t cellsRow, std::uint32_t itemData) {
+    if (cellsRow >= ListModel::kNoCells)
+        return -1;
+    ListModel::Row row;
+    row.data = itemData;
+    row.cells = cellsRow;
+    return m_model->InsertRow(index, std::move(row));
+}
+
 bool ListCtrl::DeleteItem(int index) {
     return m_model->RemoveRow(index);
 }

@@ -7,6 +7,7 @@
 #include <QTreeView>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,11 @@ public:
     int InsertItem(int index, std::vector<std::string> texts, std::uint32_t itemData);
     /// The same with the texts already in one block, which the caller may keep sharing.
     int InsertItem(int index, TextRow texts, std::uint32_t itemData);
+    /// Inserts a value row: its texts are those of row `cellsRow` (below kNoCells) of the
+    /// list's cells; −1 for a larger one.
+    int InsertItemFromCells(int index, std::uint32_t cellsRow, std::uint32_t itemData);
+    /// The source of the value rows' texts (see ListModel).
+    void SetCells(std::shared_ptr<const ListCells> cells) { m_model->SetCells(std::move(cells)); }
     bool DeleteItem(int index);
     bool DeleteAllItems();
     std::string GetItemText(int row, int column) const { return m_model->Text(row, column); }

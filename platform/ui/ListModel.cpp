@@ -30,6 +30,7 @@ int ListModel::InsertColumn(int index, const std::string& heading, int format) {
     if (index < 0)
         return -1;
     index = std::min(index, ColumnCount());
+    OwnAllTexts();
     if (!InBatch())
         beginInsertColumns(QModelIndex(), index, index);
     m_columns.insert(m_columns.begin() + index, Column{heading, format});
@@ -44,6 +45,7 @@ int ListModel::InsertColumn(int index, const std::string& heading, int format) {
 bool ListModel::DeleteColumn(int index) {
     if (index < 0 || index >= ColumnCount())
         return false;
+    OwnAllTexts();
     if (!InBatch())
         beginRemoveColumns(QModelIndex(), index, index);
     m_columns.erase(m_columns.begin() + index);
@@ -103,17 +105,57 @@ int ListModel::Clear() {
     return count;
 }
 
+void ListModel::SetCells(std::shared_ptr<const ListCells> cells) {
+    m_cells = std::move(cells);
+    if (!m_rows.empty() && !m_columns.empty() && !InBatch())
+        emit dataChanged(index(0, 0), index(RowCount() - 1, ColumnCount() - 1), {Qt::DisplayRole});
+}
+
+bool ListModel::IsValueRow(int index) const {
+    return IsRow(index) && IsValueRow(m_rows[static_cast<size_t>(index)]);
+}
+
+TextRow ListModel::WrittenTexts(const Row& row) const {
+    if (!IsValueRow(row))
+        return row.texts;
+    std::vector<std::string> texts(m_columns.size());
+    for (size_t column = 0; column < texts.size(); ++column)
+        texts[column] = m_cells->Text(row.cells, static_cast<int>(column));
+    return TextRow(texts);
+}
+
+void ListModel::OwnTexts(Row& row) const {
+    if (!IsValueRow(row))
+        return;
+    row.texts = WrittenTexts(row);
+    row.cells = kNoCells;
+}
+
+void ListModel::OwnTexts(int index) {
+    if (IsRow(index))
+        OwnTexts(m_rows[static_cast<size_t>(index)]);
+}
+
+void ListModel::OwnAllTexts() {
+    for (Row& row : m_rows)
+        OwnTexts(row);
+}
+
 std::string ListModel::Text(int row, int column) const {
     const Row* record = RowAt(row);
     if (record == nullptr || column < 0)
         return {};
+    if (IsValueRow(*record))
+        return column < ColumnCount() ? m_cells->Text(record->cells, column) : std::string();
     return std::string(record->texts.At(static_cast<size_t>(column)));
 }
 
 bool ListModel::SetText(int row, int column, std::string text) {
     if (!IsRow(row) || column < 0 || column >= ColumnCount())
         return false;
-    TextRow& texts = m_rows[static_cast<size_t>(row)].texts;
+    Row& record = m_rows[static_cast<size_t>(row)];
+    OwnTexts(record);
+    TextRow& texts = record.texts;
     texts = texts.With(static_cast<size_t>(column), text);
     if (!InBatch()) {
         const QModelIndex cell = index(row, column);
@@ -133,8 +175,8 @@ bool ListModel::SetChecked(int row, bool checked) {
     if (!IsRow(row))
         return false;
     Row& record = m_rows[static_cast<size_t>(row)];
-    if (record.checked != checked) {
-        record.checked = checked;
+    if ((record.checked != 0) != checked) {
+        record.checked = checked ? 1 : 0;
         if (m_bCheckable && !InBatch()) {
             const QModelIndex cell = index(row, 0);
             emit dataChanged(cell, cell, {Qt::CheckStateRole});
@@ -203,8 +245,10 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: {
-        const std::string_view text =
-            m_rows[static_cast<size_t>(index.row())].texts.At(static_cast<size_t>(index.column()));
+        const Row& row = m_rows[static_cast<size_t>(index.row())];
+        if (IsValueRow(row))
+            return QString::fromStdString(m_cells->Text(row.cells, index.column()));
+        const std::string_view text = row.texts.At(static_cast<size_t>(index.column()));
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     case Qt::TextAlignmentRole:

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/ui/ListCells.h"
 #include "platform/ui/TextRow.h"
 
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,13 +21,21 @@ constexpr int LVCFMT_JUSTIFYMASK = 0x0003;
 /// The rows of a report-style list: one record per row (its texts, its 32-bit item data and
 /// its check state), kept in a vector. Texts are UTF-8 and become QString only when the
 /// view asks for them. Selection and focus live in the view's selection model.
+///
+/// A value row keeps no texts: it names a row of the model's ListCells, which writes its
+/// cells when they are asked for. Changing a cell of a value row, or the columns, gives it
+/// texts of its own.
 class ListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    static constexpr std::uint32_t kNoCells = 0x7FFFFFFF;
+
+    // Sixteen bytes: a sort moves every row.
     struct Row {
         TextRow texts; // may be shorter than the column count: the rest is ""
         std::uint32_t data = 0;
-        bool checked = false;
+        std::uint32_t cells : 31 = kNoCells; // the ListCells row of a value row
+        std::uint32_t checked : 1 = 0;
     };
 
     explicit ListModel(QObject* parent = nullptr);
@@ -52,6 +62,13 @@ public:
     const Row* RowAt(int index) const {
         return IsRow(index) ? &m_rows[static_cast<size_t>(index)] : nullptr;
     }
+
+    /// The source of the value rows' texts; rows already listed read the new one.
+    void SetCells(std::shared_ptr<const ListCells> cells);
+    const ListCells* Cells() const { return m_cells.get(); }
+    bool IsValueRow(int index) const;
+    /// Gives a value row the texts its cells write, as texts of its own.
+    void OwnTexts(int index);
 
     /// "" outside the rows and columns.
     std::string Text(int row, int column) const;
@@ -90,8 +107,16 @@ private:
         int format = 0;
     };
 
+    bool IsValueRow(const Row& row) const { return row.cells != kNoCells && m_cells; }
+    /// The row's texts, written out by the cells for a value row.
+    TextRow WrittenTexts(const Row& row) const;
+    void OwnTexts(Row& row) const;
+    /// Gives every value row texts of its own, before the columns move under them.
+    void OwnAllTexts();
+
     std::vector<Column> m_columns;
     std::vector<Row> m_rows;
+    std::shared_ptr<const ListCells> m_cells;
     bool m_bCheckable = false;
     int m_nBatch = 0;
 };

@@ -67,6 +67,27 @@ TEST(CsvReaderTest, EmptyTextAndManyColumns) {
     EXPECT_EQ(result.rows[1][9999], "9999");
 }
 
+TEST(CsvReaderTest, RowsOfChangingWidthKeepTheirOwnFields) {
+    // The reader writes each row over the strings of an earlier one; what a row held must not
+    // show through in a narrower one, nor change a row the caller took away.
+    CCsvReader reader("a,b,c,d\n1\n\"x y z, long enough not to fit in place\",2\n,\n", ',');
+    CsvRow row;
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> taken;
+    while (reader.Next(row)) {
+        rows.push_back(row.fields);
+        if (row.nLine == 2)
+            taken = std::move(row.fields);
+    }
+    EXPECT_EQ(reader.GetLastError(), "");
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{
+                        {"a", "b", "c", "d"},
+                        {"1"},
+                        {"x y z, long enough not to fit in place", "2"},
+                        {"", ""}}));
+    EXPECT_EQ(taken, (std::vector<std::string>{"1"}));
+}
+
 TEST(CsvReaderTest, DelimiterDetection) {
     const struct {
         const char* text;

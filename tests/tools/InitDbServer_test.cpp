@@ -1,13 +1,12 @@
 // coffer-initdb --server: a starter ledger in an empty database, never over a ledger; and
 // --from: a file ledger moved over with every row and id, the ids going on past the highest.
 #include "data/StarterDatabase.h"
-#include "platform/ado/pg/PgHandles.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDb.h"
+#include "tests/tools/ServerDatabase.h"
 #include "tests/tools/ToolRun.h"
 
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <cstdlib>
@@ -17,75 +16,11 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
+using testing_support::FileRows;
+using testing_support::Rows;
+using testing_support::SameCell;
+using testing_support::ServerDatabase;
 using testing_support::TestDb;
-
-// A fresh empty database on the test server, dropped again afterwards.
-class ServerDatabase {
-public:
-    ServerDatabase()
-        : m_name("initdb_" + std::to_string(getpid()) + "_" + std::to_string(++s_count)) {
-        Admin("CREATE DATABASE " + m_name);
-    }
-    ~ServerDatabase() { Admin("DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)"); }
-    std::string Uri() const { return TestDb::ServerUri(m_name); }
-
-    Rows Query(const std::string& sql) const { return Run(Uri(), sql); }
-
-    static Rows Run(const std::string& uri, const std::string& sql) {
-        const ado::PgConnPtr conn(PQconnectdb(uri.c_str()));
-        PQsetNoticeProcessor(
-            conn.get(), [](void*, const char*) {}, nullptr);
-        const ado::PgResultPtr result(PQexec(conn.get(), sql.c_str()));
-        EXPECT_TRUE(PQresultStatus(result.get()) == PGRES_TUPLES_OK ||
-                    PQresultStatus(result.get()) == PGRES_COMMAND_OK)
-            << PQerrorMessage(conn.get()) << sql;
-        Rows rows;
-        for (int row = 0; row < PQntuples(result.get()); ++row) {
-            rows.emplace_back();
-            for (int i = 0; i < PQnfields(result.get()); ++i)
-                rows.back().push_back(PQgetisnull(result.get(), row, i)
-                                          ? "<NULL>"
-                                          : PQgetvalue(result.get(), row, i));
-        }
-        return rows;
-    }
-
-private:
-    static void Admin(const std::string& sql) { Run(TestDb::ServerUri("postgres"), sql); }
-
-    static inline int s_count = 0;
-    std::string m_name;
-};
-
-Rows FileRows(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
-    Rows rows;
-    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-        rows.emplace_back();
-        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-            rows.back().push_back(text ? text : "<NULL>");
-        }
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return rows;
-}
-
-// Numbers compare as numbers (the engines print them differently), all else as text.
-bool SameCell(const std::string& a, const std::string& b) {
-    char* endA = nullptr;
-    char* endB = nullptr;
-    const double x = std::strtod(a.c_str(), &endA);
-    const double y = std::strtod(b.c_str(), &endB);
-    if (!a.empty() && !b.empty() && *endA == '\0' && *endB == '\0')
-        return x == y;
-    return a == b;
-}
 
 class InitDbServerTest : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerFile.h"
 #include "platform/ado/pg/PgError.h"
+#include "platform/ado/pg/PgInserter.h"
 #include "platform/ado/pg/PgRows.h"
 #include "platform/ado/pg/PgValues.h"
 #include "platform/ado/pg/ServerDialect.h"
@@ -392,6 +393,16 @@ std::int64_t PgBackend::Insert(const std::string& table, const std::vector<std::
             " RETURNING " + JetSql::QuoteFolded(target.key),
         ParamsOf(values));
     return std::strtoll(PQgetvalue(result.get(), 0, 0), nullptr, 10);
+}
+
+std::unique_ptr<BackendInserter> PgBackend::PrepareInsert(const std::string& table,
+                                                          const std::vector<std::string>& columns) {
+    const Table& target = KeyedTable(table);
+    LockForTransaction(target.name);
+    std::vector<std::string> quoted;
+    for (const std::string& column : columns)
+        quoted.push_back(JetSql::QuoteFolded(column));
+    return std::make_unique<PgInserter>(*this, JetSql::QuoteFolded(target.name), std::move(quoted));
 }
 
 long PgBackend::Change(const std::string& table, std::int64_t key,

@@ -4,6 +4,7 @@
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerFile.h"
 #include "platform/ado/sqlite/SqliteError.h"
+#include "platform/ado/sqlite/SqliteInserter.h"
 #include "platform/ado/sqlite/SqliteRows.h"
 #include "platform/ado/sqlite/SqliteValues.h"
 
@@ -216,16 +217,7 @@ void SqliteBackend::StepWrite(sqlite3_stmt* statement) {
 std::int64_t SqliteBackend::Insert(const std::string& table,
                                    const std::vector<std::string>& columns,
                                    const std::vector<Variant>& values) {
-    std::string names;
-    std::string marks;
-    for (const std::string& column : columns) {
-        names += (names.empty() ? "" : ", ") + JetSql::QuoteIdentifier(column);
-        marks += marks.empty() ? "?" : ", ?";
-    }
-    const std::string quoted = JetSql::QuoteIdentifier(table);
-    sqlite3_stmt* statement = CachedStatement(
-        names.empty() ? "INSERT INTO " + quoted + " DEFAULT VALUES"
-                      : "INSERT INTO " + quoted + " (" + names + ") VALUES (" + marks + ")");
+    sqlite3_stmt* statement = CachedStatement(SqliteInserter::Text(table, columns));
     for (size_t i = 0; i < values.size(); ++i)
         SqliteValues::Bind(statement, static_cast<int>(i) + 1, values[i]);
     StepWrite(statement);
@@ -253,6 +245,11 @@ void SqliteBackend::Delete(const std::string& table, std::int64_t key) {
         CachedStatement("DELETE FROM " + JetSql::QuoteIdentifier(table) + " WHERE rowid = ?");
     sqlite3_bind_int64(statement, 1, key);
     StepWrite(statement);
+}
+
+std::unique_ptr<BackendInserter>
+SqliteBackend::PrepareInsert(const std::string& table, const std::vector<std::string>& columns) {
+    return std::make_unique<SqliteInserter>(Handle(), m_path, table, columns);
 }
 
 void SqliteBackend::Begin() {

@@ -29,6 +29,8 @@ public:
     long Change(const std::string& table, std::int64_t key, const std::vector<std::string>& columns,
                 const std::vector<Variant>& values) override;
     void Delete(const std::string& table, std::int64_t key) override;
+    std::unique_ptr<BackendInserter>
+    PrepareInsert(const std::string& table, const std::vector<std::string>& columns) override;
     void Begin() override;
     void Commit() override;
     void Rollback() override;

@@ -1,0 +1,75 @@
+#include "inquiry/InquiryRows.h"
+
+#include <charconv>
+
+namespace {
+
+// Whether the text is the one std::to_chars gives for its number, so that the number can
+// stand for it: digits only, no leading zero, short enough for 64 bits.
+bool IsPlainNumber(const std::string& text, std::int64_t& nValue) {
+    if (text.empty() || text.size() > 18 || (text[0] == '0' && text.size() > 1))
+        return false;
+    nValue = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        nValue = nValue * 10 + (c - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+void CInquiryRows::Clear(const std::string& strDatePattern) {
+    m_rows.clear();
+    m_texts.clear();
+    m_textIndex.clear();
+    m_formatter = CInquiryRowFormatter(strDatePattern);
+}
+
+std::uint32_t CInquiryRows::Keep(const std::string& text) {
+    const auto found = m_textIndex.find(text);
+    if (found != m_textIndex.end())
+        return found->second;
+    const auto nIndex = static_cast<std::uint32_t>(m_texts.size());
+    m_texts.push_back(text);
+    m_textIndex.emplace(text, nIndex);
+    return nIndex;
+}
+
+std::uint32_t CInquiryRows::Add(const InquiryRecord& record) {
+    Row row{};
+    row.dtRecord = record.dtRecord;
+    row.dAmount = record.dAmount;
+    row.nIdText = IsPlainNumber(record.strId, row.nId) ? kNone : Keep(record.strId);
+    row.nMember = Keep(record.strMember);
+    row.nItem = Keep(record.strItem);
+    row.nDateText = record.bDate ? kNone : Keep(record.strStoredDate);
+    m_rows.push_back(row);
+    return static_cast<std::uint32_t>(m_rows.size() - 1);
+}
+
+std::string CInquiryRows::Text(std::uint32_t nRow, int nColumn) const {
+    if (nRow >= m_rows.size())
+        return {};
+    const Row& row = m_rows[nRow];
+    switch (nColumn) {
+    case ColumnId: {
+        if (row.nIdText != kNone)
+            return m_texts[row.nIdText];
+        char text[24];
+        const auto result = std::to_chars(text, text + sizeof text, row.nId);
+        return std::string(text, result.ptr);
+    }
+    case ColumnAmount:
+        return CInquiryRowFormatter::Amount(row.dAmount);
+    case ColumnMember:
+        return m_texts[row.nMember];
+    case ColumnDate:
+        return row.nDateText != kNone ? m_texts[row.nDateText] : m_formatter.Date(row.dtRecord);
+    case ColumnItem:
+        return m_texts[row.nItem];
+    default:
+        return {};
+    }
+}

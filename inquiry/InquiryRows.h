@@ -1,0 +1,61 @@
+#pragma once
+
+#include "inquiry/InquiryRowFormatter.h"
+#include "platform/ole/OleDateTime.h"
+#include "platform/ui/ListCells.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+/// One record as an inquiry listing reads it from the cursor.
+struct InquiryRecord {
+    std::string strId;
+    double dAmount = 0.0;
+    std::string strMember;
+    bool bDate = false;        // the date read as a date
+    COleDateTime dtRecord;     // when bDate
+    std::string strStoredDate; // when not: the text stored
+    std::string strItem;
+};
+
+/// The records of an inquiry listing as their values, for the result list's value rows: a
+/// number, the amount, the date, and the names of member and category kept once each. A
+/// cell is written only when it is asked for, and gives the very text the listing showed
+/// before: the record number as read, the amount as "%0.1f", the date by the listing's
+/// pattern (a stored text that is no date as it stands), the names as stored.
+class CInquiryRows : public ui::ListCells {
+public:
+    enum Column { ColumnId, ColumnAmount, ColumnMember, ColumnDate, ColumnItem };
+
+    /// Forgets every record; the dates of the next ones are written by `strDatePattern`.
+    void Clear(const std::string& strDatePattern);
+    /// Keeps the record; returns its row.
+    std::uint32_t Add(const InquiryRecord& record);
+    std::uint32_t GetCount() const { return static_cast<std::uint32_t>(m_rows.size()); }
+
+    /// "" for a row or column there is not.
+    std::string Text(std::uint32_t nRow, int nColumn) const override;
+
+private:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+    struct Row {
+        COleDateTime dtRecord;
+        double dAmount;
+        std::int64_t nId;      // the number, when its text is the plain decimal one
+        std::uint32_t nIdText; // else the text, and kNone
+        std::uint32_t nMember;
+        std::uint32_t nItem;
+        std::uint32_t nDateText; // a stored date that is no date, else kNone
+    };
+
+    std::uint32_t Keep(const std::string& text);
+
+    std::vector<Row> m_rows;
+    std::vector<std::string> m_texts; // each distinct text once
+    std::unordered_map<std::string, std::uint32_t> m_textIndex;
+    // Writing dates is stateful: the formatter keeps the last text of an hour.
+    mutable CInquiryRowFormatter m_formatter{""};
+};

@@ -1,0 +1,126 @@
+#include "data/ADOInserter.h"
+
+#include "data/ADODatabase.h"
+#include "data/ADORecordset.h"
+#include "tests/support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+using testing_support::TestDb;
+
+const std::vector<std::string> kIncomeColumns = {"收入人员", "收入金额", "收入日期", "收入项目",
+                                                 "备注"};
+
+class ADOInserterTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_db.SetConnectionString(TestDb::kConnectionString);
+        ASSERT_TRUE(m_db.Open());
+    }
+
+    static void Fill(CADOInserter& inserter, const std::string& member, double amount,
+                     const COleDateTime& date, const std::string& note) {
+        inserter.SetFieldValue(0, member);
+        inserter.SetFieldValue(1, amount);
+        inserter.SetFieldValue(2, date);
+        inserter.SetFieldValue(3, std::string("工资"));
+        inserter.SetFieldValue(4, note);
+    }
+
+    Rows Income() const {
+        return m_file.Query("select 收入人员, 收入金额, 收入日期, 收入项目, 备注 from "
+                            "normalIncome order by 编号");
+    }
+
+    TestDb m_file;
+    CADODatabase m_db;
+};
+
+TEST_F(ADOInserterTest, RowsAreStoredAsARecordsetStoresThem) {
+    {
+        CADORecordset rs(&m_db);
+        ASSERT_TRUE(rs.Open("normalIncome", CADORecordset::ModeTable));
+        ASSERT_TRUE(rs.AddNew());
+        rs.SetFieldValue("收入人员", std::string("爸爸"));
+        rs.SetFieldValue("收入金额", 1234.5);
+        rs.SetFieldValue("收入日期", COleDateTime(2010, 11, 13, 0, 0, 0));
+        rs.SetFieldValue("收入项目", std::string("工资"));
+        rs.SetFieldValue("备注", std::string(""));
+        ASSERT_TRUE(rs.Update());
+    }
+    CADOInserter inserter(&m_db, "normalIncome", kIncomeColumns);
+    // The same values, then fields left unset: they are null, not the last row's.
+    Fill(inserter, "爸爸", 1234.5, COleDateTime(2010, 11, 13, 0, 0, 0), "");
+    inserter.Add();
+    inserter.SetFieldValue(0, std::string("妈妈"));
+    inserter.Add();
+    inserter.Finish();
+    const Rows rows = Income();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1], rows[0]);
+    EXPECT_EQ(rows[2], (std::vector<std::string>{"妈妈", TestDb::kNull, TestDb::kNull,
+                                                 TestDb::kNull, TestDb::kNull}));
+}
+
+TEST_F(ADOInserterTest, ManyRowsInATransactionLandTogetherOrNotAtAll) {
+    constexpr int kRows = 2345; // more than one batch of any engine
+    for (const bool commit : {false, true}) {
+        ASSERT_TRUE(m_db.BeginTrans());
+        CADOInserter inserter(&m_db, "normalIncome", kIncomeColumns);
+        for (int i = 0; i < kRows; ++i) {
+            Fill(inserter, "孩子", i + 0.25, COleDateTime(2020, 1, 1 + i % 28, i % 24, 0, i % 60),
+                 "第 " + std::to_string(i) + " 笔");
+            inserter.Add();
+        }
+        inserter.Finish();
+        if (commit)
+            ASSERT_TRUE(m_db.CommitTrans());
+        else
+            ASSERT_TRUE(m_db.RollbackTrans());
+        EXPECT_EQ(m_file.Scalar("select count(*) from normalIncome"),
+                  commit ? std::to_string(kRows) : "0");
+    }
+    const Rows rows = Income();
+    EXPECT_EQ(rows.back(), (std::vector<std::string>{"孩子", "2344.25", "2020-01-21 16:00:04",
+                                                     "工资", "第 2344 笔"}));
+    // 0.25 + 1.25 + ... + 2344.25
+    EXPECT_EQ(m_file.Scalar("select sum(收入金额) from normalIncome"), "2748926.25");
+}
+
+TEST_F(ADOInserterTest, EngineErrorsAreThrownAndRecorded) {
+    // A table or column that is not there.
+    EXPECT_THROW(CADOInserter(&m_db, "nosuchtable", kIncomeColumns), CADOException);
+    EXPECT_THROW(CADOInserter(&m_db, "normalIncome", {"收入人员", "nosuchcolumn"}), CADOException);
+
+    // A value the column cannot hold fails that row only.
+    CADOInserter inserter(&m_db, "normalIncome", kIncomeColumns);
+    Fill(inserter, "爸爸", 1, COleDateTime(2011, 2, 3, 4, 5, 6), "");
+    inserter.SetFieldValue(1, std::string("不是数字"));
+    EXPECT_THROW(inserter.Add(), CADOException);
+    EXPECT_NE(inserter.GetLastError(), 0u);
+    EXPECT_NE(inserter.GetLastErrorString().find("normalIncome"), std::string::npos);
+    Fill(inserter, "爸爸", 1, COleDateTime(2011, 2, 3, 4, 5, 6), "");
+    inserter.Add();
+    inserter.Finish();
+    EXPECT_EQ(Income(), (Rows{{"爸爸", "1.0", "2011-02-03 04:05:06", "工资", TestDb::kNull}}));
+
+    // Once the connection is closed nothing more is written.
+    CADOInserter late(&m_db, "normalIncome", kIncomeColumns);
+    m_db.Close();
+    Fill(late, "妈妈", 2, COleDateTime(2011, 2, 3, 4, 5, 6), "");
+    EXPECT_THROW(
+        {
+            late.Add();
+            late.Finish();
+        },
+        CADOException);
+    EXPECT_EQ(Income().size(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,101 @@
+#include "inquiry/InquiryRows.h"
+
+#include "data/FormatDateTime.h"
+#include "inquiry/InquiryRowFormatter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+InquiryRecord Record(std::string strId, double dAmount, std::string strMember,
+                     const COleDateTime& dtRecord, std::string strItem) {
+    InquiryRecord record;
+    record.strId = std::move(strId);
+    record.dAmount = dAmount;
+    record.strMember = std::move(strMember);
+    record.bDate = true;
+    record.dtRecord = dtRecord;
+    record.strItem = std::move(strItem);
+    return record;
+}
+
+} // namespace
+
+// The record number comes back as it was read, whether a plain number or not.
+TEST(InquiryRows, RecordNumbersAsRead) {
+    const std::vector<std::string> ids = {
+        "1", "0",   "42",  "007", "-3",  "999999999999999999", "1000000000000000000",
+        "",  "12a", "1.5", " 7",  "编号"};
+    CInquiryRows rows;
+    rows.Clear("%Y");
+    for (const std::string& id : ids)
+        rows.Add(Record(id, 1, "爸爸", COleDateTime(2010, 1, 1, 0, 0, 0), "工资"));
+    ASSERT_EQ(rows.GetCount(), ids.size());
+    for (std::uint32_t row = 0; row < ids.size(); ++row)
+        EXPECT_EQ(rows.Text(row, CInquiryRows::ColumnId), ids[row]) << row;
+}
+
+// Every cell is the text the listing wrote for the record: amount as "%0.1f", the date by
+// the pattern in any order of asking, names as stored, and a stored date that is no date
+// as it stands.
+TEST(InquiryRows, CellsAreTheListingsTexts) {
+    const char* const names[] = {"爸爸", "妈妈", "", "O'Brien", "工资", "奖金"};
+    for (const char* pattern : {"%Y-%m-%d %H时", "%Y-%m-%d %H", "%Y-%m-%d %H:%M:%S"}) {
+        std::mt19937 engine(17);
+        CInquiryRows rows;
+        rows.Clear(pattern);
+        std::vector<InquiryRecord> records;
+        for (int i = 0; i < 2000; ++i) {
+            InquiryRecord record = Record(
+                std::to_string(i + 1), static_cast<int>(engine() % 2000001 - 1000000) / 100.0,
+                names[engine() % 6],
+                COleDateTime(COleDateTime(2010, 1, 1, 0, 0, 0).m_dt + (engine() % 400000) / 1000.0),
+                names[engine() % 6]);
+            if (i % 97 == 5) {
+                record.bDate = false;
+                record.strStoredDate = "2026-02-30 10:00:00";
+            }
+            if (i % 101 == 7)
+                record.dtRecord.SetStatus(COleDateTime::null);
+            records.push_back(record);
+            EXPECT_EQ(rows.Add(record), static_cast<std::uint32_t>(i));
+        }
+        std::vector<std::uint32_t> order(records.size());
+        for (std::uint32_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::shuffle(order.begin(), order.end(), engine);
+        for (std::uint32_t row : order) {
+            const InquiryRecord& record = records[row];
+            ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnAmount),
+                      CInquiryRowFormatter::Amount(record.dAmount));
+            ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnMember), record.strMember);
+            ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnDate),
+                      record.bDate ? FormatDateTime(record.dtRecord, pattern)
+                                   : record.strStoredDate)
+                << pattern << " row " << row;
+            ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnItem), record.strItem);
+        }
+    }
+}
+
+TEST(InquiryRows, ClearForgetsTheRowsAndTakesTheNewPattern) {
+    CInquiryRows rows;
+    rows.Clear("%Y");
+    rows.Add(Record("9", 2.25, "妈妈", COleDateTime(2011, 3, 4, 5, 0, 0), "利息"));
+    EXPECT_EQ(rows.Text(0, CInquiryRows::ColumnDate), "2011");
+    EXPECT_EQ(rows.Text(0, 5), "");
+    EXPECT_EQ(rows.Text(0, -1), "");
+    EXPECT_EQ(rows.Text(1, CInquiryRows::ColumnId), "");
+    rows.Clear("%m-%d %H时");
+    EXPECT_EQ(rows.GetCount(), 0U);
+    EXPECT_EQ(rows.Text(0, CInquiryRows::ColumnId), "");
+    EXPECT_EQ(rows.Add(Record("3", 1, "爷爷", COleDateTime(2011, 3, 4, 5, 0, 0), "其他")), 0U);
+    EXPECT_EQ(rows.Text(0, CInquiryRows::ColumnDate), "03-04 05时");
+    EXPECT_EQ(rows.Text(0, CInquiryRows::ColumnMember), "爷爷");
+    EXPECT_EQ(rows.Text(0, CInquiryRows::ColumnItem), "其他");
+}
