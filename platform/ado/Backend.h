@@ -74,10 +74,10 @@ public:
                         const std::vector<std::string>& columns,
                         const std::vector<Variant>& values) = 0;
     virtual void Delete(const std::string& table, std::int64_t key) = 0;
-    /// Prepares adding many rows to `table` with values for `columns`. Unless an engine
-    /// knows a faster way, each row is one Insert.
-    virtual std::unique_ptr<BackendInserter> PrepareInsert(const std::string& table,
-                                                           const std::vector<std::string>& columns);
+    /// Prepares adding many rows to `table` with values for `columns`, in the engine's
+    /// fastest way.
+    virtual std::unique_ptr<BackendInserter>
+    PrepareInsert(const std::string& table, const std::vector<std::string>& columns) = 0;
 
     virtual void Begin() = 0;
     virtual void Commit() = 0;

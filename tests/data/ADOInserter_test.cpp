@@ -68,6 +68,15 @@ TEST_F(ADOInserterTest, RowsAreStoredAsARecordsetStoresThem) {
                                                  TestDb::kNull, TestDb::kNull}));
 }
 
+TEST_F(ADOInserterTest, RowsWithoutColumnsTakeEveryDefault) {
+    CADOInserter inserter(&m_db, "normalIncome", {});
+    inserter.Add();
+    inserter.Add();
+    inserter.Finish();
+    EXPECT_EQ(m_file.Query("select 编号, 收入人员, 备注 from normalIncome order by 编号"),
+              (Rows{{"1", TestDb::kNull, TestDb::kNull}, {"2", TestDb::kNull, TestDb::kNull}}));
+}
+
 TEST_F(ADOInserterTest, ManyRowsInATransactionLandTogetherOrNotAtAll) {
     constexpr int kRows = 2345; // more than one batch of any engine
     for (const bool commit : {false, true}) {
