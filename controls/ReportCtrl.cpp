@@ -89,6 +89,13 @@ int CReportCtrl::InsertItemFromCells(int nIndex, std::uint32_t nCellsRow) {
     return ui::ListCtrl::InsertItemFromCells(nIndex, nCellsRow, kValueRow | nCellsRow);
 }
 
+int CReportCtrl::AppendItemsFromCells(std::uint32_t nFirstCellsRow, std::uint32_t nCount) {
+    // The model takes only cells' rows below kNoCells, which lie under the value-row mark:
+    // the handle of each next row is one more.
+    static_assert(ui::ListModel::kNoCells < kValueRow);
+    return ui::ListCtrl::AppendItemsFromCells(nFirstCellsRow, nCount, kValueRow | nFirstCellsRow);
+}
+
 void CReportCtrl::OwnValueRow(int nItem) {
     if (!IsValueHandle(GetItemData(nItem)))
         return;
@@ -121,11 +128,12 @@ bool CReportCtrl::DeleteItem(int nIndex) {
 }
 
 int CReportCtrl::DeleteAllItems() {
-    // All at once: deleting row 0 over and over would move every row each time.
+    // All at once: deleting row 0 over and over would move every row each time. Every
+    // record belongs to a row, so with the rows go all of them, without a walk.
     const int nCount = GetItemCount();
-    for (int nItem = 0; nItem < nCount; ++nItem)
-        Free(GetItemData(nItem));
     ui::ListCtrl::DeleteAllItems();
+    m_records.clear();
+    m_freeHandles.clear();
     return nCount;
 }
 

@@ -37,6 +37,9 @@ public:
     /// row `nCellsRow` (below ui::ListModel::kNoCells) whenever they are needed, for the view and
     /// for sorting alike. The row keeps no record until one of its texts is changed.
     int InsertItemFromCells(int nIndex, std::uint32_t nCellsRow);
+    /// The same for the cells' rows `nFirstCellsRow` … `nFirstCellsRow + nCount − 1`, appended
+    /// in that order in one step; returns the index of the first, or −1 (nothing added).
+    int AppendItemsFromCells(std::uint32_t nFirstCellsRow, std::uint32_t nCount);
     bool SetItemText(int nItem, int nSubItem, const std::string& text);
     bool DeleteItem(int nIndex);
     /// Returns the number of rows deleted.

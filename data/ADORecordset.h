@@ -63,6 +63,9 @@ public:
     bool GetFieldValue(const std::string& strFieldName, std::string& strValue,
                        const std::string& strDateFormat = "");
     bool GetFieldValue(int nIndex, COleDateTime& time);
+    /// The value where the cursor keeps it, nothing copied: valid until the cursor moves.
+    /// For walks over many rows; convert it with FieldConversion.
+    ado::ValueView GetFieldView(int nIndex) { return ReadField(nIndex); }
 
     // Writing the row being added or edited; false (nothing stored) without AddNew/Edit.
     bool SetFieldValue(int nIndex, const std::string& strValue);

@@ -33,16 +33,14 @@ double FieldConversion::ToDouble(const ado::ValueView& value) {
 
 bool FieldConversion::ToText(const ado::ValueView& value, const std::string& pattern,
                              std::string& text) {
+    if (std::int64_t nValue = 0; ToInteger(value, nValue)) {
+        NumberText::Itoa(nValue, text);
+        return true;
+    }
     switch (value.kind) {
     case VarKind::Empty:
     case VarKind::Null:
         text.clear();
-        return true;
-    case VarKind::I2:
-    case VarKind::UI1:
-    case VarKind::Int:
-    case VarKind::I4:
-        NumberText::Itoa(value.integer, text);
         return true;
     case VarKind::UI4:
         text = NumberText::Ultoa(static_cast<std::uint32_t>(value.integer));
@@ -70,6 +68,19 @@ bool FieldConversion::ToText(const ado::ValueView& value, const std::string& pat
         return true;
     case VarKind::Bool:
         text.assign(1, value.integer == -1 ? 'T' : 'F');
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FieldConversion::ToInteger(const ado::ValueView& value, std::int64_t& nValue) {
+    switch (value.kind) {
+    case VarKind::I2:
+    case VarKind::UI1:
+    case VarKind::Int:
+    case VarKind::I4:
+        nValue = value.integer;
         return true;
     default:
         return false;

@@ -3,6 +3,7 @@
 #include "platform/ado/Variant.h"
 #include "platform/ole/OleDateTime.h"
 
+#include <cstdint>
 #include <string>
 
 /// How a column value becomes the program's number, text or date-time, and back.
@@ -14,6 +15,9 @@ public:
     /// False for kinds without a text form (the target is then left alone). Dates use
     /// `pattern`, or "%Y-%m-%d %H:%M:%S" when it is empty.
     static bool ToText(const ado::ValueView& value, const std::string& pattern, std::string& text);
+    /// True for the integer kinds, whose text ToText writes as the plain decimal number:
+    /// the number itself, so that a caller may keep it instead of its text.
+    static bool ToInteger(const ado::ValueView& value, std::int64_t& nValue);
     /// Null and empty make the target null (its date kept); a date makes it that valid
     /// date; other kinds give false and leave it alone.
     static bool ToDateTime(const ado::ValueView& value, COleDateTime& dateTime);

@@ -2,6 +2,7 @@
 
 #include "controls/ReportCtrl.h"
 #include "data/ADORecordset.h"
+#include "data/FieldConversion.h"
 #include "data/FormatDateTime.h"
 #include "data/SqlText.h"
 #include "exchange/ExchangeTexts.h"
@@ -219,7 +220,11 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) 
     while (!recordset.IsEOF()) {
         record.dAmount = 0.0;
         record.dtRecord = COleDateTime();
-        recordset.GetFieldValue(0, record.strId);
+        // The number as read: its text is written only when a cell shows it.
+        const ado::ValueView id = recordset.GetFieldView(0);
+        record.bNumberId = FieldConversion::ToInteger(id, record.nId);
+        if (!record.bNumberId)
+            FieldConversion::ToText(id, "", record.strId);
         recordset.GetFieldValue(2, record.dAmount);
         recordset.GetFieldValue(1, record.strMember);
         // Another tool may have stored a text that is no date ("2026-02-30 10:00:00"): it
@@ -230,9 +235,11 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) 
         recordset.GetFieldValue(4, record.strItem);
         if (m_bTotals)
             m_totals.Add(record.dAmount);
-        m_listResult->InsertItemFromCells(m_listResult->GetItemCount(), m_rows->Add(record));
+        m_rows->Add(record);
         recordset.MoveNext();
     }
+    // The rows go in at once, in the order read, each naming its record.
+    m_listResult->AppendItemsFromCells(0, m_rows->GetCount());
 }
 
 void CInquiryDlg::ListPreset() {

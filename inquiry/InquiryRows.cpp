@@ -1,8 +1,14 @@
 #include "inquiry/InquiryRows.h"
 
+#include "data/NumberText.h"
+
+#include <algorithm>
 #include <charconv>
 
 namespace {
+
+// The largest number of at most 18 digits: IsPlainNumber takes no longer texts.
+constexpr std::int64_t kLargestPlainId = 999999999999999999;
 
 // Whether the text is the one std::to_chars gives for its number, so that the number can
 // stand for it: digits only, no leading zero, short enough for 64 bits.
@@ -27,21 +33,43 @@ void CInquiryRows::Clear(const std::string& strDatePattern) {
     m_formatter = CInquiryRowFormatter(strDatePattern);
 }
 
-std::uint32_t CInquiryRows::Keep(const std::string& text) {
-    const auto found = m_textIndex.find(text);
-    if (found != m_textIndex.end())
-        return found->second;
+std::uint32_t CInquiryRows::Keep(std::string_view text) {
+    const std::size_t nFirst = std::min(m_texts.size(), kFirstTexts);
+    for (std::size_t i = 0; i < nFirst; ++i) {
+        if (m_texts[i] == text)
+            return static_cast<std::uint32_t>(i);
+    }
+    if (m_texts.size() > kFirstTexts) {
+        const auto found = m_textIndex.find(std::string(text));
+        if (found != m_textIndex.end())
+            return found->second;
+    }
     const auto nIndex = static_cast<std::uint32_t>(m_texts.size());
-    m_texts.push_back(text);
-    m_textIndex.emplace(text, nIndex);
+    m_texts.emplace_back(text);
+    if (nIndex >= kFirstTexts)
+        m_textIndex.emplace(m_texts.back(), nIndex);
     return nIndex;
+}
+
+void CInquiryRows::KeepId(std::int64_t nId, Row& row) {
+    // The number stands for its text when the text would read back as the same number.
+    if (nId >= 0 && nId <= kLargestPlainId) {
+        row.nId = nId;
+        row.nIdText = kNone;
+        return;
+    }
+    NumberText::Itoa(nId, m_strIdText);
+    row.nIdText = Keep(m_strIdText);
 }
 
 std::uint32_t CInquiryRows::Add(const InquiryRecord& record) {
     Row row{};
     row.dtRecord = record.dtRecord;
     row.dAmount = record.dAmount;
-    row.nIdText = IsPlainNumber(record.strId, row.nId) ? kNone : Keep(record.strId);
+    if (record.bNumberId)
+        KeepId(record.nId, row);
+    else
+        row.nIdText = IsPlainNumber(record.strId, row.nId) ? kNone : Keep(record.strId);
     row.nMember = Keep(record.strMember);
     row.nItem = Keep(record.strItem);
     row.nDateText = record.bDate ? kNone : Keep(record.strStoredDate);

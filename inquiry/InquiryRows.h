@@ -4,13 +4,17 @@
 #include "platform/ole/OleDateTime.h"
 #include "platform/ui/ListCells.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 /// One record as an inquiry listing reads it from the cursor.
 struct InquiryRecord {
+    bool bNumberId = false; // the record number read as a number: nId, not strId
+    std::int64_t nId = 0;
     std::string strId;
     double dAmount = 0.0;
     std::string strMember;
@@ -51,11 +55,17 @@ private:
         std::uint32_t nDateText; // a stored date that is no date, else kNone
     };
 
-    std::uint32_t Keep(const std::string& text);
+    // A listing's members and categories are a handful of names met on every row: the
+    // first texts kept are compared directly, and only the texts after them are hashed.
+    static constexpr std::size_t kFirstTexts = 8;
+
+    std::uint32_t Keep(std::string_view text);
+    void KeepId(std::int64_t nId, Row& row);
 
     std::vector<Row> m_rows;
-    std::vector<std::string> m_texts; // each distinct text once
-    std::unordered_map<std::string, std::uint32_t> m_textIndex;
+    std::vector<std::string> m_texts;                           // each distinct text once
+    std::unordered_map<std::string, std::uint32_t> m_textIndex; // those after the first
+    std::string m_strIdText; // room for writing a record number that is kept as text
     // Writing dates is stateful: the formatter keeps the last text of an hour.
     mutable CInquiryRowFormatter m_formatter{""};
 };

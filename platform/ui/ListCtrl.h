@@ -53,6 +53,13 @@ public:
     /// Inserts a value row: its texts are those of row `cellsRow` (below kNoCells) of the
     /// list's cells; −1 for a larger one.
     int InsertItemFromCells(int index, std::uint32_t cellsRow, std::uint32_t itemData);
+    /// Appends value rows for the cells' rows `firstCellsRow` … `firstCellsRow + count − 1`,
+    /// with item data `firstItemData` onwards; returns the index of the first, or −1 (nothing
+    /// added) when a cells' row would not be below kNoCells.
+    int AppendItemsFromCells(std::uint32_t firstCellsRow, std::uint32_t count,
+                             std::uint32_t firstItemData) {
+        return m_model->AppendCellRows(firstCellsRow, count, firstItemData);
+    }
     /// The source of the value rows' texts (see ListModel).
     void SetCells(std::shared_ptr<const ListCells> cells) { m_model->SetCells(std::move(cells)); }
     bool DeleteItem(int index);

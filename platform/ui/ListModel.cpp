@@ -83,6 +83,26 @@ int ListModel::InsertRow(int index, Row row) {
     return index;
 }
 
+int ListModel::AppendCellRows(std::uint32_t firstCells, std::uint32_t count,
+                              std::uint32_t firstData) {
+    if (firstCells >= kNoCells || count > kNoCells - firstCells)
+        return -1;
+    const int first = RowCount();
+    if (count == 0)
+        return first;
+    if (!InBatch())
+        beginInsertRows(QModelIndex(), first, first + static_cast<int>(count) - 1);
+    m_rows.reserve(m_rows.size() + count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        Row& row = m_rows.emplace_back();
+        row.data = firstData + i;
+        row.cells = firstCells + i;
+    }
+    if (!InBatch())
+        endInsertRows();
+    return first;
+}
+
 bool ListModel::RemoveRow(int index) {
     if (!IsRow(index))
         return false;

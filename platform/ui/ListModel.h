@@ -54,6 +54,10 @@ public:
     /// Inserts a row before `index` (an index past the end appends); returns its index, or
     /// −1 when `index` is negative. Texts past the column count are dropped.
     int InsertRow(int index, Row row);
+    /// Appends `count` value rows naming the cells' rows `firstCells` onwards, with item data
+    /// `firstData` onwards (one more per row); returns the index of the first, or −1 when the
+    /// cells' rows would reach kNoCells. One step for a listing of many rows.
+    int AppendCellRows(std::uint32_t firstCells, std::uint32_t count, std::uint32_t firstData);
     bool RemoveRow(int index);
     /// Removes every row; returns how many there were.
     int Clear();

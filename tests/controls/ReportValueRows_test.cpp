@@ -155,3 +155,35 @@ TEST(ReportValueRows, AColumnAddedLaterJoinsTheValueRows) {
     EXPECT_EQ(Column(*list, 2), (Texts{"1", "2"}));
     EXPECT_EQ(list->InsertItemFromCells(0, 0x80000000), -1);
 }
+
+// Rows appended in one step sort and take changed texts like rows inserted one by one; a
+// list emptied and filled again starts without the records of its former rows.
+TEST(ReportValueRows, AppendedRowsAreValueRowsAndARefillStartsAfresh) {
+    const int before = CReportItemData::LiveCount();
+    auto cells = std::make_shared<TableCells>();
+    cells->rows = {{"1", "30.0"}, {"2", "10.0"}, {"3", "20.0"}};
+    auto list = MakeList(2);
+    auto inserted = MakeList(2); // the same rows inserted one by one
+    list->SetCells(cells);
+    inserted->SetCells(cells);
+    for (int fill = 0; fill < 2; ++fill) {
+        EXPECT_EQ(list->AppendItemsFromCells(0, 3), 0);
+        for (std::uint32_t row = 0; row < 3; ++row)
+            inserted->InsertItemFromCells(inserted->GetItemCount(), row);
+        EXPECT_EQ(CReportItemData::LiveCount(), before);
+        for (CReportCtrl* each : {list.get(), inserted.get()}) {
+            ASSERT_TRUE(each->SetItemText(1, 1, "40.0"));
+            ASSERT_TRUE(each->SetItemText(2, 0, "9"));
+            ClickHeading(*each, 1);
+        }
+        EXPECT_EQ(CReportItemData::LiveCount(), before + 4);
+        EXPECT_EQ(Rows(*list), Rows(*inserted));
+        EXPECT_EQ(Column(*list, 1),
+                  fill == 0 ? (Texts{"20.0", "30.0", "40.0"}) : (Texts{"40.0", "30.0", "20.0"}));
+        EXPECT_EQ(list->DeleteAllItems(), 3);
+        EXPECT_EQ(inserted->DeleteAllItems(), 3);
+        EXPECT_EQ(CReportItemData::LiveCount(), before);
+    }
+    EXPECT_EQ(list->AppendItemsFromCells(0x7FFFFFFE, 2), -1);
+    EXPECT_EQ(list->GetItemCount(), 0);
+}

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,6 +40,57 @@ TEST(InquiryRows, RecordNumbersAsRead) {
     ASSERT_EQ(rows.GetCount(), ids.size());
     for (std::uint32_t row = 0; row < ids.size(); ++row)
         EXPECT_EQ(rows.Text(row, CInquiryRows::ColumnId), ids[row]) << row;
+}
+
+// A record number read as a number shows as the text it was read as would: the same text
+// whether kept as the number or, when it could not be read back as one, as text.
+TEST(InquiryRows, RecordNumbersReadAsNumbers) {
+    const std::int64_t ids[] = {
+        1, 0, 42, -3, 999999999999999999, 1000000000000000000, INT64_MIN, INT64_MAX};
+    CInquiryRows rows;
+    rows.Clear("%Y");
+    for (const std::int64_t id : ids) {
+        InquiryRecord record =
+            Record("stale", 1, "爸爸", COleDateTime(2010, 1, 1, 0, 0, 0), "工资");
+        record.bNumberId = true;
+        record.nId = id;
+        rows.Add(record);
+    }
+    ASSERT_EQ(rows.GetCount(), std::size(ids));
+    for (std::uint32_t row = 0; row < std::size(ids); ++row)
+        EXPECT_EQ(rows.Text(row, CInquiryRows::ColumnId), std::to_string(ids[row])) << row;
+}
+
+// Names are kept once each however many there are: the first few, those after them, and
+// texts of numbers and dates kept among them all come back as given.
+TEST(InquiryRows, ManyNamesComeBackAsGiven) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 40; ++i)
+        names.push_back(i % 3 == 0 ? std::string() : "名" + std::to_string(i * 7 % 40));
+    std::mt19937 engine(5);
+    CInquiryRows rows;
+    rows.Clear("%Y");
+    std::vector<InquiryRecord> records;
+    for (int i = 0; i < 3000; ++i) {
+        InquiryRecord record =
+            Record(i % 11 == 0 ? "0" + std::to_string(i) : std::to_string(i), 1,
+                   names[engine() % names.size()], COleDateTime(2010, 1, 1, 0, 0, 0),
+                   names[engine() % names.size()]);
+        if (i % 13 == 0) {
+            record.bDate = false;
+            record.strStoredDate = names[engine() % names.size()];
+        }
+        records.push_back(record);
+        rows.Add(record);
+    }
+    for (std::uint32_t row = 0; row < records.size(); ++row) {
+        ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnId), records[row].strId);
+        ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnMember), records[row].strMember);
+        ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnItem), records[row].strItem);
+        if (!records[row].bDate) {
+            ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnDate), records[row].strStoredDate);
+        }
+    }
 }
 
 // Every cell is the text the listing wrote for the record: amount as "%0.1f", the date by

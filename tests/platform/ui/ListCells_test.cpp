@@ -109,3 +109,27 @@ TEST_F(ValueRowFixture, RowsSortDeleteAndPassTheItemModelTester) {
     list.DeleteAllItems();
     EXPECT_EQ(list.GetItemCount(), 0);
 }
+
+// Rows appended in one step are the rows one insert after another appends, the view told of
+// them (the model tester checks the signals); cells' rows that would reach kNoCells add
+// nothing.
+TEST_F(ValueRowFixture, AppendedRowsAreTheRowsInsertedOneByOne) {
+    QAbstractItemModelTester tester(list.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ASSERT_EQ(list.InsertItem(0, "own"), 0);
+    EXPECT_EQ(list.AppendItemsFromCells(5, 3, 50), 1);
+    EXPECT_EQ(list.AppendItemsFromCells(9, 0, 90), 4);
+    ASSERT_EQ(list.GetItemCount(), 4);
+    for (int row = 1; row < 4; ++row) {
+        EXPECT_EQ(Row(row), (Texts{std::to_string(row + 4) + ":0", std::to_string(row + 4) + ":1",
+                                   std::to_string(row + 4) + ":2"}));
+        EXPECT_EQ(list.GetItemData(row), static_cast<std::uint32_t>(49 + row));
+        EXPECT_EQ(Shown(row, 1), std::to_string(row + 4) + ":1");
+    }
+    EXPECT_EQ(list.AppendItemsFromCells(ui::ListModel::kNoCells - 2, 3, 0), -1);
+    EXPECT_EQ(list.AppendItemsFromCells(ui::ListModel::kNoCells, 1, 0), -1);
+    EXPECT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(list.AppendItemsFromCells(ui::ListModel::kNoCells - 2, 2, 7), 4);
+    EXPECT_EQ(list.GetItemCount(), 6);
+    EXPECT_EQ(list.GetItemData(5), 8U);
+}
