@@ -128,15 +128,15 @@ bool IsWordByte(char c) {
     return u >= 0x80 || std::isalnum(u) || c == '_';
 }
 
-std::string FoldAscii(std::string_view name) {
+} // namespace
+
+std::string JetSql::FoldAscii(std::string_view name) {
     std::string folded(name);
     for (char& c : folded)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return folded;
 }
-
-} // namespace
 
 std::string JetSql::QuoteFolded(std::string_view name) {
     return QuoteIdentifier(FoldAscii(name));

@@ -27,6 +27,8 @@ public:
     /// `quoted` (lower case) is quoted, so that a column named like a reserved word stays a
     /// column. Nothing between single quotes changes.
     static std::string ForServer(std::string_view sql, const std::set<std::string>& quoted);
+    /// A name as the server keeps an unquoted one: ASCII letters in lower case.
+    static std::string FoldAscii(std::string_view name);
     /// A name quoted as ForServer quotes it.
     static std::string QuoteFolded(std::string_view name);
     /// The table a DELETE, UPDATE or INSERT text writes to; empty for any other text.

@@ -5,19 +5,16 @@
 #include "platform/ado/pg/PgError.h"
 #include "platform/ado/pg/PgInserter.h"
 #include "platform/ado/pg/PgRows.h"
+#include "platform/ado/pg/PgTypes.h"
 #include "platform/ado/pg/PgValues.h"
 #include "platform/ado/pg/ServerDialect.h"
 
 #include <libpq-fe.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace ado {
 namespace {
-
-constexpr int kRetries = 4;
 
 // The tables of a ledger made before the marker table existed.
 const char* const kLedgerTables[] = {"normalincome", "normalpay", "家庭成员", "收入类型",
@@ -31,22 +28,15 @@ constexpr const char* kTableColumns =
     "WHERE c.relkind IN ('r', 'p', 'v') AND pg_catalog.pg_table_is_visible(c.oid) "
     "AND a.attnum > 0 AND NOT a.attisdropped AND ";
 
-std::string Folded(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-}
-
 bool IsIntegerType(unsigned oid) {
-    return oid == 20 || oid == 21 || oid == 23;
+    using namespace pg_types;
+    return oid == kInt8 || oid == kInt2 || oid == kInt4;
 }
 
 } // namespace
 
-PgBackend::PgBackend(const std::string& uri) : m_uri(uri), m_location(Describe(uri)) {
-    Connect();
+PgBackend::PgBackend(const std::string& uri)
+    : m_location(Describe(uri)), m_session(uri, m_location) {
     // The tables and columns there are: whether this is a ledger, and which column names
     // need quoting.
     PgResultPtr result =
@@ -102,108 +92,8 @@ std::string PgBackend::Describe(const std::string& uri) {
     return text;
 }
 
-void PgBackend::Connect() {
-    m_prepared.clear();
-    m_locked.clear();
-    m_inTransaction = false;
-    // A server that does not answer is given up after a while rather than hanging the window.
-    const char* const keywords[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
-    const char* const values[] = {"10", m_uri.c_str(), "UTF8", nullptr};
-    m_conn.reset(PQconnectdbParams(keywords, values, 1));
-    if (!m_conn || PQstatus(m_conn.get()) != CONNECTION_OK) {
-        const ComError error = PgError::FromConnect(m_conn.get(), m_location);
-        m_conn.reset();
-        throw error;
-    }
-    m_lost = false;
-    // The server's notices are for a person at a console; the program has none.
-    PQsetNoticeProcessor(
-        m_conn.get(), [](void*, const char*) {}, nullptr);
-    // Dates as the program reads them; a table another copy holds locked for long is
-    // reported instead of freezing the window.
-    Query("SET datestyle TO ISO, YMD");
-    Query("SET lock_timeout TO '20s'");
-}
-
-void PgBackend::EnsureConnected() {
-    if (m_lost || !m_conn || PQstatus(m_conn.get()) != CONNECTION_OK)
-        Connect();
-}
-
-void PgBackend::Close() {
-    if (!m_conn)
-        return;
-    if (m_inTransaction && PQstatus(m_conn.get()) == CONNECTION_OK)
-        PgResultPtr(PQexec(m_conn.get(), "ROLLBACK"));
-    m_inTransaction = false;
-    m_prepared.clear();
-    m_conn.reset();
-}
-
-PgResultPtr PgBackend::Finish(PgResultPtr result, bool& retry, int attempt) {
-    retry = false;
-    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
-    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
-        return result;
-    if (PQstatus(m_conn.get()) != CONNECTION_OK) {
-        // Whatever was open on the server is gone with the connection.
-        m_lost = true;
-        m_inTransaction = false;
-        m_locked.clear();
-        throw PgError::Lost(m_conn.get(), m_location);
-    }
-    const std::string state = PgError::State(result.get());
-    if ((state == "40001" || state == "40P01") && !m_inTransaction && attempt < kRetries) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20 * (attempt + 1)));
-        retry = true;
-        return nullptr;
-    }
-    throw PgError::FromResult(result.get(), m_conn.get());
-}
-
-PgResultPtr PgBackend::Retrying(const Params& params, const Send& send) {
-    std::vector<const char*> values;
-    for (const auto& param : params)
-        values.push_back(param ? param->c_str() : nullptr);
-    for (int attempt = 0;; ++attempt) {
-        EnsureConnected();
-        bool retry = false;
-        PgResultPtr result = Finish(
-            PgResultPtr(send(values.data(), static_cast<int>(values.size()))), retry, attempt);
-        if (!retry)
-            return result;
-    }
-}
-
-PgResultPtr PgBackend::Query(const std::string& sql, const Params& params) {
-    return Retrying(params, [&](const char* const* values, int count) {
-        return PQexecParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr, nullptr, 0);
-    });
-}
-
-PgResultPtr PgBackend::QueryBinary(const std::string& sql) {
-    return Retrying({}, [&](const char* const* values, int count) {
-        return PQexecParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr, nullptr, 1);
-    });
-}
-
-PgResultPtr PgBackend::Prepared(const std::string& sql, const Params& params) {
-    return Retrying(params, [&](const char* const* values, int count) {
-        auto found = m_prepared.find(sql);
-        if (found == m_prepared.end()) {
-            const std::string name = "coffer_" + std::to_string(m_prepared.size() + 1);
-            bool retry = false;
-            Finish(PgResultPtr(PQprepare(m_conn.get(), name.c_str(), sql.c_str(), 0, nullptr)),
-                   retry, kRetries);
-            found = m_prepared.emplace(sql, name).first;
-        }
-        return PQexecPrepared(m_conn.get(), found->second.c_str(), count, values, nullptr, nullptr,
-                              0);
-    });
-}
-
 const PgBackend::Table* PgBackend::FindTable(const std::string& name) {
-    const std::string folded = Folded(name);
+    const std::string folded = JetSql::FoldAscii(name);
     if (auto found = m_tables.find(folded); found != m_tables.end())
         return &found->second;
     PgResultPtr result =
@@ -255,14 +145,6 @@ bool PgBackend::HasTable(const std::string& name) {
     return FindTable(name) != nullptr;
 }
 
-void PgBackend::LockForTransaction(const std::string& table) {
-    if (!m_inTransaction || !m_locked.insert(Folded(table)).second)
-        return;
-    // Share row exclusive: other copies still read, but wait with every change and every
-    // new row until this transaction ends; two such transactions take turns.
-    Query("LOCK TABLE " + JetSql::QuoteFolded(table) + " IN SHARE ROW EXCLUSIVE MODE");
-}
-
 std::unique_ptr<BackendRows> PgBackend::OpenTable(const std::string& name) {
     const Table* table = FindTable(name);
     if (!table)
@@ -272,7 +154,7 @@ std::unique_ptr<BackendRows> PgBackend::OpenTable(const std::string& name) {
     if (table->key.empty())
         return std::make_unique<PgRows>(*this, "SELECT * FROM " + quoted, table->columns,
                                         table->types, std::string());
-    LockForTransaction(table->name);
+    m_session.LockForTransaction(table->name);
     const std::string key = JetSql::QuoteFolded(table->key);
     return std::make_unique<PgRows>(*this,
                                     "SELECT " + key + ", * FROM " + quoted + " ORDER BY " + key,
@@ -288,24 +170,19 @@ std::unique_ptr<BackendRows> PgBackend::Run(const std::string& sql,
             beforeWrite();
         // Two copies adding the same tables at once take turns: the second then finds them.
         if (HasTable(ServerDialect::kMarkerTable))
-            LockForTransaction(ServerDialect::kMarkerTable);
+            m_session.LockForTransaction(ServerDialect::kMarkerTable);
         Query(JetSql::ForServer(ServerDialect::WithIdentities(sql), m_quotedWords));
         return nullptr;
     }
     const std::string text = JetSql::ForServer(sql, m_quotedWords);
-    EnsureConnected();
-    // What the text gives back, learned without running it.
-    bool retry = false;
-    Finish(PgResultPtr(PQprepare(m_conn.get(), "", text.c_str(), 0, nullptr)), retry, kRetries);
-    PgResultPtr description =
-        Finish(PgResultPtr(PQdescribePrepared(m_conn.get(), "")), retry, kRetries);
+    const PgResultPtr description = m_session.DescribeStatement(text);
     pg_result* raw = description.get();
     const int count = PQnfields(raw);
     if (count == 0) {
         if (beforeWrite)
             beforeWrite();
         if (const std::string table = JetSql::WrittenTable(sql); !table.empty())
-            LockForTransaction(table);
+            m_session.LockForTransaction(table);
         Query(text);
         return nullptr;
     }
@@ -329,14 +206,14 @@ std::unique_ptr<BackendRows> PgBackend::Run(const std::string& sql,
     }
     if (table && !table->key.empty())
         if (const auto keyed = JetSql::WithKey(text, JetSql::QuoteFolded(table->key))) {
-            LockForTransaction(table->name);
+            m_session.LockForTransaction(table->name);
             return std::make_unique<PgRows>(*this, *keyed, std::move(columns), std::move(types),
                                             table->name);
         }
     // What a transaction reads it reads under the same lock as its writes, as on the file:
     // a row another copy adds meanwhile is then seen, not written a second time.
     if (table)
-        LockForTransaction(table->name);
+        m_session.LockForTransaction(table->name);
     for (ColumnInfo& column : columns)
         column.isKey = false;
     return std::make_unique<PgRows>(*this, text, std::move(columns), std::move(types),
@@ -355,7 +232,7 @@ std::unique_ptr<BackendRows> PgBackend::RunCount(const ServerDialect::CountText&
         beforeWrite();
     const std::string value = std::to_string(count.value);
     if (marked) {
-        LockForTransaction(marker);
+        m_session.LockForTransaction(marker);
         Query("UPDATE " + marker + " SET user_version = " + value);
     } else {
         Query(ServerDialect::CreateMarkerText());
@@ -363,6 +240,30 @@ std::unique_ptr<BackendRows> PgBackend::RunCount(const ServerDialect::CountText&
               value + ")");
     }
     return nullptr;
+}
+
+void PgBackend::Close() {
+    m_session.Close();
+}
+
+PgResultPtr PgBackend::Query(const std::string& sql, const Params& params) {
+    return m_session.Query(sql, params);
+}
+
+PgResultPtr PgBackend::QueryBinary(const std::string& sql) {
+    return m_session.QueryBinary(sql);
+}
+
+void PgBackend::Begin() {
+    m_session.Begin();
+}
+
+void PgBackend::Commit() {
+    m_session.Commit();
+}
+
+void PgBackend::Rollback() {
+    m_session.Rollback();
 }
 
 void PgBackend::Execute(const std::string& sql) {
@@ -379,7 +280,7 @@ PgBackend::Params PgBackend::ParamsOf(const std::vector<Variant>& values) const 
 std::int64_t PgBackend::Insert(const std::string& table, const std::vector<std::string>& columns,
                                const std::vector<Variant>& values) {
     const Table& target = KeyedTable(table);
-    LockForTransaction(target.name);
+    m_session.LockForTransaction(target.name);
     std::string names;
     std::string marks;
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -387,7 +288,7 @@ std::int64_t PgBackend::Insert(const std::string& table, const std::vector<std::
         marks += (i ? ", $" : "$") + std::to_string(i + 1);
     }
     const std::string quoted = JetSql::QuoteFolded(target.name);
-    PgResultPtr result = Prepared(
+    PgResultPtr result = m_session.Prepared(
         (names.empty() ? "INSERT INTO " + quoted + " DEFAULT VALUES"
                        : "INSERT INTO " + quoted + " (" + names + ") VALUES (" + marks + ")") +
             " RETURNING " + JetSql::QuoteFolded(target.key),
@@ -398,7 +299,7 @@ std::int64_t PgBackend::Insert(const std::string& table, const std::vector<std::
 std::unique_ptr<BackendInserter> PgBackend::PrepareInsert(const std::string& table,
                                                           const std::vector<std::string>& columns) {
     const Table& target = KeyedTable(table);
-    LockForTransaction(target.name);
+    m_session.LockForTransaction(target.name);
     std::vector<std::string> quoted;
     for (const std::string& column : columns)
         quoted.push_back(JetSql::QuoteFolded(column));
@@ -409,61 +310,26 @@ long PgBackend::Change(const std::string& table, std::int64_t key,
                        const std::vector<std::string>& columns,
                        const std::vector<Variant>& values) {
     const Table& target = KeyedTable(table);
-    LockForTransaction(target.name);
+    m_session.LockForTransaction(target.name);
     std::string assignments;
     for (size_t i = 0; i < columns.size(); ++i)
         assignments +=
             (i ? ", " : "") + JetSql::QuoteFolded(columns[i]) + " = $" + std::to_string(i + 1);
     Params params = ParamsOf(values);
     params.push_back(std::to_string(key));
-    PgResultPtr result =
-        Prepared("UPDATE " + JetSql::QuoteFolded(target.name) + " SET " + assignments + " WHERE " +
-                     JetSql::QuoteFolded(target.key) + " = $" + std::to_string(columns.size() + 1),
-                 params);
+    PgResultPtr result = m_session.Prepared(
+        "UPDATE " + JetSql::QuoteFolded(target.name) + " SET " + assignments + " WHERE " +
+            JetSql::QuoteFolded(target.key) + " = $" + std::to_string(columns.size() + 1),
+        params);
     return std::atol(PQcmdTuples(result.get()));
 }
 
 void PgBackend::Delete(const std::string& table, std::int64_t key) {
     const Table& target = KeyedTable(table);
-    LockForTransaction(target.name);
-    Prepared("DELETE FROM " + JetSql::QuoteFolded(target.name) + " WHERE " +
-                 JetSql::QuoteFolded(target.key) + " = $1",
-             {std::to_string(key)});
-}
-
-void PgBackend::Begin() {
-    Query("BEGIN");
-    m_inTransaction = true;
-    m_locked.clear();
-}
-
-void PgBackend::Commit() {
-    if (!m_inTransaction)
-        throw PgError::Make(E_FAIL, "No transaction is open on the ledger server " + m_location +
-                                        "; its changes were not kept.");
-    PgResultPtr result = Query("COMMIT");
-    m_inTransaction = false;
-    m_locked.clear();
-    // A transaction that failed part-way ends in a rollback, which COMMIT does not report.
-    if (std::string(PQcmdStatus(result.get())) != "COMMIT")
-        throw PgError::Make(E_FAIL, "The ledger server " + m_location +
-                                        " rolled the transaction back; its changes were not "
-                                        "kept.");
-}
-
-void PgBackend::Rollback() {
-    if (!m_inTransaction)
-        return; // gone with a lost connection, or never begun
-    m_inTransaction = false;
-    m_locked.clear();
-    // A server that cannot be reached has dropped the transaction with the connection.
-    PgResultPtr result(PQexec(m_conn.get(), "ROLLBACK"));
-    if (PQstatus(m_conn.get()) != CONNECTION_OK) {
-        m_lost = true;
-        return;
-    }
-    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK)
-        throw PgError::FromResult(result.get(), m_conn.get());
+    m_session.LockForTransaction(target.name);
+    m_session.Prepared("DELETE FROM " + JetSql::QuoteFolded(target.name) + " WHERE " +
+                           JetSql::QuoteFolded(target.key) + " = $1",
+                       {std::to_string(key)});
 }
 
 } // namespace ado

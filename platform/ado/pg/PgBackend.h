@@ -2,9 +2,9 @@
 
 #include "platform/ado/Backend.h"
 #include "platform/ado/pg/PgHandles.h"
+#include "platform/ado/pg/PgSession.h"
 #include "platform/ado/pg/ServerDialect.h"
 
-#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -28,7 +28,7 @@ public:
         std::vector<unsigned> types;
         std::vector<int> numbers; // each column's number on the server
     };
-    using Params = std::vector<std::optional<std::string>>;
+    using Params = PgSession::Params;
 
     /// Connects to `uri` (libpq's connection URI) and checks that the database holds a
     /// ledger; throws ComError saying what is wrong otherwise.
@@ -63,33 +63,18 @@ public:
     static std::string Describe(const std::string& uri);
 
 private:
-    void Connect();
-    void EnsureConnected();
-    /// Sends a statement with the parameter values, and again after a serialization failure.
-    using Send = std::function<pg_result*(const char* const* values, int count)>;
-    PgResultPtr Retrying(const Params& params, const Send& send);
-    PgResultPtr Prepared(const std::string& sql, const Params& params);
-    PgResultPtr Finish(PgResultPtr result, bool& retry, int attempt);
     /// Reads or sets the ledger's count of later tables, kept in the marker table.
     std::unique_ptr<BackendRows> RunCount(const ServerDialect::CountText& count,
                                           const BeforeWrite& beforeWrite);
     const Table* FindTable(const std::string& name);
     const Table* TableOf(unsigned oid);
     const Table& KeyedTable(const std::string& name);
-    /// Inside a transaction, the first use of a table locks it until the end, so that no
-    /// other copy changes or adds its rows meanwhile.
-    void LockForTransaction(const std::string& table);
     Params ParamsOf(const std::vector<Variant>& values) const;
 
-    std::string m_uri;
     std::string m_location;
-    PgConnPtr m_conn;
-    bool m_lost = false;
-    bool m_inTransaction = false;
-    std::set<std::string> m_locked;
+    PgSession m_session;
     std::set<std::string> m_quotedWords;
     std::map<std::string, Table> m_tables; // by folded name
-    std::map<std::string, std::string> m_prepared;
 };
 
 } // namespace ado

@@ -12,4 +12,10 @@ void PgResultClearer::operator()(pg_result* result) const {
     PQclear(result);
 }
 
+PgConnPtr ConnectTo(const std::string& uri) {
+    const char* const keywords[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
+    const char* const values[] = {"10", uri.c_str(), "UTF8", nullptr};
+    return PgConnPtr(PQconnectdbParams(keywords, values, 1));
+}
+
 } // namespace ado

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 struct pg_conn;
 struct pg_result;
@@ -19,5 +20,10 @@ struct PgResultClearer {
 
 using PgConnPtr = std::unique_ptr<pg_conn, PgConnCloser>;
 using PgResultPtr = std::unique_ptr<pg_result, PgResultClearer>;
+
+/// Connects to `uri` (libpq's connection URI) with texts in UTF-8, giving up on a server
+/// that does not answer after a while rather than hanging the window. Null only when out of
+/// memory; the caller checks the connection's status.
+PgConnPtr ConnectTo(const std::string& uri);
 
 } // namespace ado

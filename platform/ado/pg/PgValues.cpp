@@ -2,6 +2,7 @@
 
 #include "platform/ado/StoredDate.h"
 #include "platform/ado/ValueCodec.h"
+#include "platform/ado/pg/PgTypes.h"
 #include "platform/ole/OleCalendar.h"
 
 #include <cmath>
@@ -13,24 +14,7 @@
 namespace ado {
 namespace {
 
-// The server's type oids that the ledger's columns and the usual expressions have.
-enum TypeOid : unsigned {
-    kBool = 16,
-    kBytea = 17,
-    kInt8 = 20,
-    kInt2 = 21,
-    kInt4 = 23,
-    kText = 25,
-    kFloat4 = 700,
-    kFloat8 = 701,
-    kMoney = 790,
-    kBpchar = 1042,
-    kVarchar = 1043,
-    kDate = 1082,
-    kTimestamp = 1114,
-    kTimestampTz = 1184,
-    kNumeric = 1700,
-};
+using namespace pg_types;
 
 // `text` ends in a NUL, as every value libpq gives does.
 bool ParseDouble(std::string_view text, double& number) {

@@ -1,10 +1,10 @@
 #include "platform/ado/pg/ServerLedger.h"
 
-#include "platform/ado/ColumnInfo.h"
 #include "platform/ado/ComError.h"
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerFile.h"
 #include "platform/ado/StoredDate.h"
+#include "platform/ado/pg/FileLedgerReader.h"
 #include "platform/ado/pg/PgBackend.h"
 #include "platform/ado/pg/PgHandles.h"
 #include "platform/ado/pg/ServerDialect.h"
@@ -15,31 +15,17 @@
 
 #include <cstdio>
 #include <set>
-#include <stdexcept>
 #include <vector>
 
 namespace ado {
 namespace {
 
-// A step of the move that failed; its text is what the user reads.
-struct MoveError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-struct FileColumn {
-    std::string name;
-    VarKind kind = VarKind::Empty;
-    bool known = false;
-    bool key = false;
-};
-
-struct FileTable {
-    std::string name;
-    std::vector<FileColumn> columns;
-    std::vector<std::string> indexes;     // their CREATE INDEX texts
-    std::vector<std::string> constraints; // a key of several columns, UNIQUE columns
-    long long sequence = 0;               // the highest id the file ever gave
-};
+// libpq ends its messages with a line end.
+std::string WithoutLineEnds(std::string text) {
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
 
 std::string ServerType(const FileColumn& column) {
     if (column.key)
@@ -71,122 +57,21 @@ std::string ServerType(const FileColumn& column) {
     }
 }
 
-class FileReader {
-public:
-    explicit FileReader(const std::string& path) {
-        if (ClassifyLedgerFile(path) == LedgerKind::Foreign)
-            throw MoveError(path + " is not a Coffer ledger file");
-        sqlite3* raw = nullptr;
-        const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-        m_db.reset(raw);
-        if (rc != SQLITE_OK)
-            throw MoveError("cannot open " + path);
-        sqlite3_busy_timeout(raw, 5000);
-        // One read transaction: the copy is of one moment of the file.
-        Exec("BEGIN");
-    }
-
-    std::vector<std::vector<std::string>> Rows(const std::string& sql) const {
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
-            throw MoveError(std::string("cannot read the file: ") + sqlite3_errmsg(m_db.get()));
-        StatementPtr statement(raw);
-        std::vector<std::vector<std::string>> rows;
-        int rc;
-        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-            std::vector<std::string> row;
-            for (int i = 0; i < sqlite3_column_count(raw); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, i));
-                row.emplace_back(text ? text : "");
-            }
-            rows.push_back(std::move(row));
-        }
-        if (rc != SQLITE_DONE)
-            throw MoveError(std::string("cannot read the file: ") + sqlite3_errmsg(m_db.get()));
-        return rows;
-    }
-
-    std::vector<FileTable> Tables() const {
-        std::vector<FileTable> tables;
-        std::set<std::string> withSequence;
-        for (const auto& row : Rows("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                    "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid")) {
-            FileTable table;
-            table.name = row[0];
-            const std::string quoted = JetSql::QuoteIdentifier(table.name);
-            const auto info = Rows("PRAGMA table_info(" + quoted + ")");
-            int keys = 0;
-            for (const auto& column : info)
-                keys += column[5] != "0";
-            for (const auto& column : info) {
-                FileColumn c;
-                c.name = column[1];
-                c.known = ColumnInfo::KindOfDeclaredType(column[2], c.kind);
-                c.key = keys == 1 && column[5] != "0" && c.known && c.kind == VarKind::I4;
-                table.columns.push_back(c);
-            }
-            // The keys SQLite keeps in indexes of its own: a second copy of a row stays out
-            // on the server too.
-            bool identity = false;
-            for (const FileColumn& column : table.columns)
-                identity = identity || column.key;
-            for (const auto& index : Rows("PRAGMA index_list(" + quoted + ")")) {
-                if ((index[3] != "pk" || identity) && index[3] != "u")
-                    continue;
-                std::string names;
-                for (const auto& column :
-                     Rows("PRAGMA index_info(" + JetSql::QuoteIdentifier(index[1]) + ")"))
-                    names += (names.empty() ? "" : ", ") + JetSql::QuoteFolded(column[2]);
-                table.constraints.push_back((index[3] == "pk" ? "PRIMARY KEY (" : "UNIQUE (") +
-                                            names + ")");
-            }
-            for (const auto& index :
-                 Rows("SELECT sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL "
-                      "AND tbl_name = '" +
-                      Escaped(table.name) + "'"))
-                table.indexes.push_back(index[0]);
-            tables.push_back(std::move(table));
-        }
-        if (!Rows("SELECT 1 FROM sqlite_master WHERE name = 'sqlite_sequence'").empty())
-            for (const auto& row : Rows("SELECT name, seq FROM sqlite_sequence"))
-                for (FileTable& table : tables)
-                    if (table.name == row[0])
-                        table.sequence = std::stoll(row[1]);
-        return tables;
-    }
-
-    sqlite3* Handle() const { return m_db.get(); }
-
-    static std::string Escaped(const std::string& text) {
-        std::string out;
-        for (char c : text)
-            out += c == '\'' ? std::string("''") : std::string(1, c);
-        return out;
-    }
-
-private:
-    void Exec(const char* sql) const { sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr); }
-
-    DatabasePtr m_db;
-};
-
 class ServerWriter {
 public:
     explicit ServerWriter(const std::string& uri) {
-        const char* const keywords[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
-        const char* const values[] = {"10", uri.c_str(), "UTF8", nullptr};
-        m_conn.reset(PQconnectdbParams(keywords, values, 1));
+        m_conn = ConnectTo(uri);
         if (!m_conn || PQstatus(m_conn.get()) != CONNECTION_OK)
-            throw MoveError("cannot connect to " + PgBackend::Describe(uri) + ": " +
-                            (m_conn ? PQerrorMessage(m_conn.get()) : "out of memory"));
+            throw LedgerMoveError("cannot connect to " + PgBackend::Describe(uri) + ": " +
+                                  (m_conn ? PQerrorMessage(m_conn.get()) : "out of memory"));
     }
 
     PgResultPtr Exec(const std::string& sql) {
         PgResultPtr result(PQexec(m_conn.get(), sql.c_str()));
         const ExecStatusType status = PQresultStatus(result.get());
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-            throw MoveError(std::string("the server refused \"") + sql.substr(0, 200) +
-                            "\": " + PQerrorMessage(m_conn.get()));
+            throw LedgerMoveError(std::string("the server refused \"") + sql.substr(0, 200) +
+                                  "\": " + PQerrorMessage(m_conn.get()));
         return result;
     }
 
@@ -194,15 +79,16 @@ public:
     void Copy(const std::string& sql, const std::string& data) {
         PgResultPtr start(PQexec(m_conn.get(), sql.c_str()));
         if (PQresultStatus(start.get()) != PGRES_COPY_IN)
-            throw MoveError(std::string("the server refused the copy: ") +
-                            PQerrorMessage(m_conn.get()));
+            throw LedgerMoveError(std::string("the server refused the copy: ") +
+                                  PQerrorMessage(m_conn.get()));
         if (PQputCopyData(m_conn.get(), data.data(), static_cast<int>(data.size())) != 1 ||
             PQputCopyEnd(m_conn.get(), nullptr) != 1)
-            throw MoveError(std::string("the copy broke off: ") + PQerrorMessage(m_conn.get()));
+            throw LedgerMoveError(std::string("the copy broke off: ") +
+                                  PQerrorMessage(m_conn.get()));
         PgResultPtr end(PQgetResult(m_conn.get()));
         if (PQresultStatus(end.get()) != PGRES_COMMAND_OK)
-            throw MoveError(std::string("the server refused the rows: ") +
-                            PQerrorMessage(m_conn.get()));
+            throw LedgerMoveError(std::string("the server refused the rows: ") +
+                                  PQerrorMessage(m_conn.get()));
         while (PgResultPtr(PQgetResult(m_conn.get()))) {
         }
     }
@@ -223,7 +109,7 @@ void AppendCopyValue(std::string& out, sqlite3_stmt* statement, int index,
     std::string text;
     if (column.known && column.kind == VarKind::Date && storage != SQLITE_TEXT) {
         if (!StoredDate::Format(sqlite3_column_double(statement, index), text))
-            throw MoveError("a date in " + column.name + " is out of range");
+            throw LedgerMoveError("a date in " + column.name + " is out of range");
     } else if (storage == SQLITE_FLOAT) {
         // Every double comes back exactly.
         std::snprintf(buffer, sizeof buffer, "%.17g", sqlite3_column_double(statement, index));
@@ -262,7 +148,7 @@ void AppendCopyValue(std::string& out, sqlite3_stmt* statement, int index,
     }
 }
 
-void CopyRows(FileReader& file, ServerWriter& server, const FileTable& table) {
+void CopyRows(FileLedgerReader& file, ServerWriter& server, const FileTable& table) {
     std::string names;
     std::string selected;
     for (const FileColumn& column : table.columns) {
@@ -273,8 +159,8 @@ void CopyRows(FileReader& file, ServerWriter& server, const FileTable& table) {
     const std::string sql =
         "SELECT " + selected + " FROM " + JetSql::QuoteIdentifier(table.name) + " ORDER BY rowid";
     if (sqlite3_prepare_v2(file.Handle(), sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
-        throw MoveError(std::string("cannot read ") + table.name + ": " +
-                        sqlite3_errmsg(file.Handle()));
+        throw LedgerMoveError(std::string("cannot read ") + table.name + ": " +
+                              sqlite3_errmsg(file.Handle()));
     StatementPtr statement(raw);
     const std::string copy =
         "COPY " + JetSql::QuoteFolded(table.name) + " (" + names + ") FROM STDIN";
@@ -294,8 +180,8 @@ void CopyRows(FileReader& file, ServerWriter& server, const FileTable& table) {
         }
     }
     if (rc != SQLITE_DONE)
-        throw MoveError(std::string("cannot read ") + table.name + ": " +
-                        sqlite3_errmsg(file.Handle()));
+        throw LedgerMoveError(std::string("cannot read ") + table.name + ": " +
+                              sqlite3_errmsg(file.Handle()));
     if (!data.empty())
         server.Copy(copy, data);
 }
@@ -320,9 +206,9 @@ void AdvanceKeys(ServerWriter& server, const FileTable& table) {
             continue;
         const std::string name = JetSql::QuoteFolded(table.name);
         const std::string key = JetSql::QuoteFolded(column.name);
-        const std::string sequence = "pg_catalog.pg_get_serial_sequence('" +
-                                     FileReader::Escaped(name) + "', '" +
-                                     FileReader::Escaped(key.substr(1, key.size() - 2)) + "')";
+        const std::string sequence =
+            "pg_catalog.pg_get_serial_sequence('" + FileLedgerReader::Escaped(name) + "', '" +
+            FileLedgerReader::Escaped(JetSql::FoldAscii(column.name)) + "')";
         const std::string given = "GREATEST(COALESCE((SELECT max(" + key + ") FROM " + name +
                                   "), 0), " + std::to_string(table.sequence) +
                                   ", COALESCE(pg_catalog.pg_sequence_last_value(" + sequence +
@@ -337,31 +223,27 @@ void AdvanceKeys(ServerWriter& server, const FileTable& table) {
 bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
                                 std::string& error) {
     try {
-        FileReader reader(file);
+        FileLedgerReader reader(file);
         ServerWriter server(uri);
         const std::vector<FileTable> tables = reader.Tables();
-        const auto version = reader.Rows("PRAGMA user_version");
+        const std::string version = reader.Version();
 
         server.Exec("BEGIN");
         // Folded names, without their quotes, as the catalog keeps them.
         std::string names = std::string("'") + ServerDialect::kMarkerTable + "'";
-        for (const FileTable& table : tables) {
-            std::string folded = JetSql::QuoteFolded(table.name);
-            folded = folded.substr(1, folded.size() - 2);
-            names += ", '" + FileReader::Escaped(folded) + "'";
-        }
+        for (const FileTable& table : tables)
+            names += ", '" + FileLedgerReader::Escaped(JetSql::FoldAscii(table.name)) + "'";
         const PgResultPtr existing = server.Exec(
             "SELECT string_agg(relname, ', ') FROM pg_catalog.pg_class WHERE relkind IN "
             "('r', 'p', 'v') AND pg_catalog.pg_table_is_visible(oid) AND relname IN (" +
             names + ")");
         if (!PQgetisnull(existing.get(), 0, 0))
-            throw MoveError(PgBackend::Describe(uri) + " already holds a ledger (tables " +
-                            PQgetvalue(existing.get(), 0, 0) + "); it was left as it is");
+            throw LedgerMoveError(PgBackend::Describe(uri) + " already holds a ledger (tables " +
+                                  PQgetvalue(existing.get(), 0, 0) + "); it was left as it is");
 
         server.Exec(ServerDialect::CreateMarkerText());
         server.Exec(std::string("INSERT INTO ") + ServerDialect::kMarkerTable + " VALUES (" +
-                    std::to_string(kLedgerApplicationId) + ", " +
-                    (version.empty() ? std::string("0") : version[0][0]) + ")");
+                    std::to_string(kLedgerApplicationId) + ", " + version + ")");
         for (const FileTable& table : tables) {
             CreateTable(server, table);
             CopyRows(reader, server, table);
@@ -369,22 +251,16 @@ bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
         }
         server.Exec("COMMIT");
         return true;
-    } catch (const MoveError& e) {
-        error = e.what();
-        while (!error.empty() && error.back() == '\n')
-            error.pop_back();
+    } catch (const LedgerMoveError& e) {
+        error = WithoutLineEnds(e.what());
         return false;
     }
 }
 
 ServerLedger::Check ServerLedger::Test(const std::string& uri, std::string& detail) {
-    const char* const keywords[] = {"connect_timeout", "dbname", nullptr};
-    const char* const values[] = {"10", uri.c_str(), nullptr};
-    const PgConnPtr conn(PQconnectdbParams(keywords, values, 1));
+    const PgConnPtr conn = ConnectTo(uri);
     if (!conn || PQstatus(conn.get()) != CONNECTION_OK) {
-        detail = conn ? PQerrorMessage(conn.get()) : "out of memory";
-        while (!detail.empty() && detail.back() == '\n')
-            detail.pop_back();
+        detail = WithoutLineEnds(conn ? PQerrorMessage(conn.get()) : "out of memory");
         if (detail.find("password authentication failed") != std::string::npos ||
             detail.find("no password supplied") != std::string::npos ||
             detail.find("authentication failed") != std::string::npos ||
@@ -418,10 +294,10 @@ bool ServerLedger::ReplaceFromFile(const std::string& file, const std::string& u
                                    std::string& error, bool& busy) {
     busy = false;
     try {
-        FileReader reader(file);
+        FileLedgerReader reader(file);
         ServerWriter server(uri);
         const std::vector<FileTable> tables = reader.Tables();
-        const auto version = reader.Rows("PRAGMA user_version");
+        const std::string version = reader.Version();
 
         server.Exec("BEGIN");
         server.Exec("SET LOCAL lock_timeout = " + std::to_string(waitMs));
@@ -438,27 +314,24 @@ bool ServerLedger::ReplaceFromFile(const std::string& file, const std::string& u
                 all += (all.empty() ? "" : ", ") + std::string(PQgetvalue(existing.get(), row, 1));
         }
         if (names.count(ServerDialect::kMarkerTable) == 0)
-            throw MoveError(PgBackend::Describe(uri) +
-                            " holds no Coffer ledger; it was left as it is");
+            throw LedgerMoveError(PgBackend::Describe(uri) +
+                                  " holds no Coffer ledger; it was left as it is");
         // Every table at once, before any row changes: another copy of Coffer at work is
         // waited for here, and the rows the backup does not have go too.
         if (!all.empty())
             server.Exec("TRUNCATE " + all);
         server.Exec(std::string("UPDATE ") + ServerDialect::kMarkerTable +
-                    " SET user_version = " + (version.empty() ? std::string("0") : version[0][0]));
+                    " SET user_version = " + version);
         for (const FileTable& table : tables) {
-            std::string folded = JetSql::QuoteFolded(table.name);
-            if (names.count(folded.substr(1, folded.size() - 2)) == 0)
+            if (names.count(JetSql::FoldAscii(table.name)) == 0)
                 CreateTable(server, table);
             CopyRows(reader, server, table);
             AdvanceKeys(server, table);
         }
         server.Exec("COMMIT");
         return true;
-    } catch (const MoveError& e) {
-        error = e.what();
-        while (!error.empty() && error.back() == '\n')
-            error.pop_back();
+    } catch (const LedgerMoveError& e) {
+        error = WithoutLineEnds(e.what());
         busy = error.find("lock timeout") != std::string::npos;
         return false;
     }

@@ -1,0 +1,170 @@
+#include "platform/ado/pg/PgSession.h"
+
+#include "platform/ado/JetSql.h"
+#include "platform/ado/pg/PgError.h"
+
+#include <libpq-fe.h>
+
+#include <chrono>
+#include <thread>
+
+namespace ado {
+namespace {
+
+constexpr int kRetries = 4;
+
+} // namespace
+
+PgSession::PgSession(std::string uri, std::string location)
+    : m_uri(std::move(uri)), m_location(std::move(location)) {
+    Connect();
+}
+
+void PgSession::Connect() {
+    m_prepared.clear();
+    m_locked.clear();
+    m_inTransaction = false;
+    m_conn = ConnectTo(m_uri);
+    if (!m_conn || PQstatus(m_conn.get()) != CONNECTION_OK) {
+        const ComError error = PgError::FromConnect(m_conn.get(), m_location);
+        m_conn.reset();
+        throw error;
+    }
+    m_lost = false;
+    // The server's notices are for a person at a console; the program has none.
+    PQsetNoticeProcessor(
+        m_conn.get(), [](void*, const char*) {}, nullptr);
+    // Dates as the program reads them; a table another copy holds locked for long is
+    // reported instead of freezing the window.
+    Query("SET datestyle TO ISO, YMD");
+    Query("SET lock_timeout TO '20s'");
+}
+
+void PgSession::EnsureConnected() {
+    if (m_lost || !m_conn || PQstatus(m_conn.get()) != CONNECTION_OK)
+        Connect();
+}
+
+void PgSession::Close() {
+    if (!m_conn)
+        return;
+    if (m_inTransaction && PQstatus(m_conn.get()) == CONNECTION_OK)
+        PgResultPtr(PQexec(m_conn.get(), "ROLLBACK"));
+    m_inTransaction = false;
+    m_prepared.clear();
+    m_conn.reset();
+}
+
+PgResultPtr PgSession::Finish(PgResultPtr result, bool& retry, int attempt) {
+    retry = false;
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        return result;
+    if (PQstatus(m_conn.get()) != CONNECTION_OK) {
+        // Whatever was open on the server is gone with the connection.
+        m_lost = true;
+        m_inTransaction = false;
+        m_locked.clear();
+        throw PgError::Lost(m_conn.get(), m_location);
+    }
+    const std::string state = PgError::State(result.get());
+    if ((state == "40001" || state == "40P01") && !m_inTransaction && attempt < kRetries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 * (attempt + 1)));
+        retry = true;
+        return nullptr;
+    }
+    throw PgError::FromResult(result.get(), m_conn.get());
+}
+
+PgResultPtr PgSession::Retrying(const Params& params, const Send& send) {
+    std::vector<const char*> values;
+    for (const auto& param : params)
+        values.push_back(param ? param->c_str() : nullptr);
+    for (int attempt = 0;; ++attempt) {
+        EnsureConnected();
+        bool retry = false;
+        PgResultPtr result = Finish(
+            PgResultPtr(send(values.data(), static_cast<int>(values.size()))), retry, attempt);
+        if (!retry)
+            return result;
+    }
+}
+
+PgResultPtr PgSession::Query(const std::string& sql, const Params& params) {
+    return Retrying(params, [&](const char* const* values, int count) {
+        return PQexecParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr, nullptr, 0);
+    });
+}
+
+PgResultPtr PgSession::QueryBinary(const std::string& sql) {
+    return Retrying({}, [&](const char* const* values, int count) {
+        return PQexecParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr, nullptr, 1);
+    });
+}
+
+PgResultPtr PgSession::Prepared(const std::string& sql, const Params& params) {
+    return Retrying(params, [&](const char* const* values, int count) {
+        auto found = m_prepared.find(sql);
+        if (found == m_prepared.end()) {
+            const std::string name = "coffer_" + std::to_string(m_prepared.size() + 1);
+            bool retry = false;
+            Finish(PgResultPtr(PQprepare(m_conn.get(), name.c_str(), sql.c_str(), 0, nullptr)),
+                   retry, kRetries);
+            found = m_prepared.emplace(sql, name).first;
+        }
+        return PQexecPrepared(m_conn.get(), found->second.c_str(), count, values, nullptr, nullptr,
+                              0);
+    });
+}
+
+PgResultPtr PgSession::DescribeStatement(const std::string& sql) {
+    EnsureConnected();
+    bool retry = false;
+    Finish(PgResultPtr(PQprepare(m_conn.get(), "", sql.c_str(), 0, nullptr)), retry, kRetries);
+    return Finish(PgResultPtr(PQdescribePrepared(m_conn.get(), "")), retry, kRetries);
+}
+
+void PgSession::LockForTransaction(const std::string& table) {
+    if (!m_inTransaction || !m_locked.insert(JetSql::FoldAscii(table)).second)
+        return;
+    // Share row exclusive: other copies still read, but wait with every change and every
+    // new row until this transaction ends; two such transactions take turns.
+    Query("LOCK TABLE " + JetSql::QuoteFolded(table) + " IN SHARE ROW EXCLUSIVE MODE");
+}
+
+void PgSession::Begin() {
+    Query("BEGIN");
+    m_inTransaction = true;
+    m_locked.clear();
+}
+
+void PgSession::Commit() {
+    if (!m_inTransaction)
+        throw PgError::Make(E_FAIL, "No transaction is open on the ledger server " + m_location +
+                                        "; its changes were not kept.");
+    PgResultPtr result = Query("COMMIT");
+    m_inTransaction = false;
+    m_locked.clear();
+    // A transaction that failed part-way ends in a rollback, which COMMIT does not report.
+    if (std::string(PQcmdStatus(result.get())) != "COMMIT")
+        throw PgError::Make(E_FAIL, "The ledger server " + m_location +
+                                        " rolled the transaction back; its changes were not "
+                                        "kept.");
+}
+
+void PgSession::Rollback() {
+    if (!m_inTransaction)
+        return; // gone with a lost connection, or never begun
+    m_inTransaction = false;
+    m_locked.clear();
+    // A server that cannot be reached has dropped the transaction with the connection.
+    PgResultPtr result(PQexec(m_conn.get(), "ROLLBACK"));
+    if (PQstatus(m_conn.get()) != CONNECTION_OK) {
+        m_lost = true;
+        return;
+    }
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+        throw PgError::FromResult(result.get(), m_conn.get());
+}
+
+} // namespace ado
