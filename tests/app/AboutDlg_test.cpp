@@ -3,7 +3,7 @@
 #include "app/CofferDlg.h"
 #include "platform/ui/ModalScript.h"
 #include "platform/ui/PopupScript.h"
-#include "platform/ui/UrlOpener.h"
+#include "platform/ui/UrlRecorder.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -13,21 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Records the addresses instead of starting a browser.
-class UrlRecorder : public ui::UrlOpener {
-public:
-    UrlRecorder() : m_previous(ui::SetUrlOpener(this)) {}
-    ~UrlRecorder() override { ui::SetUrlOpener(m_previous); }
-    bool Open(QWidget*, const std::string& url) override {
-        urls.push_back(url);
-        return true;
-    }
-    std::vector<std::string> urls;
-
-private:
-    ui::UrlOpener* m_previous;
-};
 
 std::vector<std::string> LabelTexts(const QWidget& dialog) {
     std::vector<std::string> texts;
@@ -55,7 +40,7 @@ TEST(AboutDlgTest, ShowsTheProductLineAndTheLink) {
 }
 
 TEST(AboutDlgTest, TheLinkOpensTheHomePageAndTheBoxStaysOpen) {
-    UrlRecorder browser;
+    ui::UrlRecorder browser;
     ui::ModalScript script;
     bool openAfterClicks = false;
     script.Then([&](ui::Dialog& d) {

@@ -2,7 +2,7 @@
 #include "backup/BackupDlg.h"
 #include "backup/BackupTexts.h"
 #include "platform/ui/ListCtrl.h"
-#include "platform/ui/UrlOpener.h"
+#include "platform/ui/UrlRecorder.h"
 #include "tests/backup/BackupFixture.h"
 
 #include <QPushButton>
@@ -19,20 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Messages = std::vector<std::string>;
-
-class UrlRecorder : public ui::UrlOpener {
-public:
-    UrlRecorder() : m_previous(ui::SetUrlOpener(this)) {}
-    ~UrlRecorder() override { ui::SetUrlOpener(m_previous); }
-    bool Open(QWidget*, const std::string& url) override {
-        urls.push_back(url);
-        return true;
-    }
-    std::vector<std::string> urls;
-
-private:
-    ui::UrlOpener* m_previous;
-};
 
 class BackupDlgTest : public BackupFixture {
 protected:
@@ -181,7 +167,7 @@ TEST_F(BackupDlgTest, WhileAnotherCopyIsWritingRestoreWaitsThenChangesNothing) {
 }
 
 TEST_F(BackupDlgTest, OpenFolderShowsTheBackupsFolder) {
-    UrlRecorder urls;
+    ui::UrlRecorder urls;
     CBackupDlg& dlg = Open();
     dlg.ClickButton(CBackupDlg::IDC_OPEN_FOLDER);
     EXPECT_EQ(urls.urls, std::vector<std::string>{
