@@ -45,27 +45,33 @@ ado::DatabasePtr OpenPlain(const std::string& path) {
     return db;
 }
 
+void MakeOnce(const std::string& file, const std::function<void(sqlite3*)>& fill) {
+    namespace fs = std::filesystem;
+    if (fs::exists(file))
+        return;
+    std::fprintf(stderr, "making %s (once)...\n", file.c_str());
+    const std::string partial = file + ".partial";
+    fs::remove(partial);
+    std::string error;
+    if (!CreateStarterDatabase(partial, error))
+        throw std::runtime_error(error);
+    {
+        const ado::DatabasePtr db = OpenPlain(partial);
+        fill(db.get());
+    }
+    fs::rename(partial, file);
+}
+
 const std::string& LedgerFile() {
     static const std::string path = [] {
-        namespace fs = std::filesystem;
         const char* given = std::getenv("COFFER_BENCH_DB");
-        const fs::path file =
-            given ? fs::path(given) : fs::temp_directory_path() / "coffer-bench-1m-v2.mdb";
-        if (!fs::exists(file)) {
-            std::fprintf(stderr, "making %s (once)...\n", file.c_str());
-            const fs::path partial = file.string() + ".partial";
-            fs::remove(partial);
-            std::string error;
-            if (!CreateStarterDatabase(partial.string(), error))
-                throw std::runtime_error(error);
-            {
-                const ado::DatabasePtr db = OpenPlain(partial.string());
-                Check(sqlite3_exec(db.get(), kGenerate, nullptr, nullptr, nullptr), db.get(),
-                      "generate");
-            }
-            fs::rename(partial, file);
-        }
-        return file.string();
+        const std::string file =
+            given ? given
+                  : (std::filesystem::temp_directory_path() / "coffer-bench-1m-v2.mdb").string();
+        MakeOnce(file, [](sqlite3* db) {
+            Check(sqlite3_exec(db, kGenerate, nullptr, nullptr, nullptr), db, "generate");
+        });
+        return file;
     }();
     return path;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/ado/sqlite/SqliteHandles.h"
 
+#include <functional>
 #include <string>
 
 namespace bench {
@@ -15,6 +16,11 @@ const std::string& LedgerFile();
 /// A plain SQLite connection set up as the engine sets up its own (one thread, the same
 /// page cache and syncs), so that a ratio against it is the engine's own cost.
 ado::DatabasePtr OpenPlain(const std::string& path);
+
+/// Makes `file` when it is missing: a starter ledger to which `fill` adds the rows, made
+/// under a temporary name and renamed into place, so that a run cut short leaves no
+/// half-made ledger for the next one to read.
+void MakeOnce(const std::string& file, const std::function<void(sqlite3*)>& fill);
 
 /// Throws std::runtime_error with SQLite's message unless `rc` is a success.
 void Check(int rc, sqlite3* db, const char* what);

@@ -14,7 +14,6 @@
 
 #include "bench/BenchLedger.h"
 #include "controls/ReportCtrl.h"
-#include "data/StarterDatabase.h"
 #include "inquiry/InquiryDlg.h"
 #include "inquiry/InquiryTwin.h"
 #include "platform/ado/JetSql.h"
@@ -31,16 +30,15 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using bench::Check;
+using bench::MakeOnce;
 using bench::OpenPlain;
 
 namespace {
@@ -69,20 +67,12 @@ fs::path BenchFile() {
     const char* given = std::getenv("COFFER_BENCH_STATS_DB");
     const fs::path file =
         given ? fs::path(given) : fs::temp_directory_path() / "coffer-bench-stats-2m.mdb";
-    if (!fs::exists(file)) {
-        std::fprintf(stderr, "making %s (once)...\n", file.c_str());
-        const fs::path partial = file.string() + ".partial";
-        fs::remove(partial);
-        std::string error;
-        if (!CreateStarterDatabase(partial.string(), error))
-            throw std::runtime_error(error);
-        const ado::DatabasePtr db = OpenPlain(partial.string());
+    MakeOnce(file.string(), [](sqlite3* db) {
         for (auto [table, item] :
              {std::pair{"normalIncome", "工资"}, std::pair{"normalPay", "住房"}})
-            Check(sqlite3_exec(db.get(), Generate(table, item).c_str(), nullptr, nullptr, nullptr),
-                  db.get(), "generate");
-        fs::rename(partial, file);
-    }
+            Check(sqlite3_exec(db, Generate(table, item).c_str(), nullptr, nullptr, nullptr), db,
+                  "generate");
+    });
     return file;
 }
 
