@@ -10,6 +10,7 @@
 #include "platform/ui/ScaledIcon.h"
 #include "platform/ui/TrayIcon.h"
 #include "platform/ui/WindowMessages.h"
+#include "web/PhoneDlg.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -59,7 +60,10 @@ int CCofferApp::Run(int argc, char** argv) {
     if (!ui::IsSystemTrayAvailable())
         std::cerr << "coffer: this desktop has no notification area (system tray); closing the "
                      "window ends the program.\n";
+    // The phone page serves for the program's whole life when the user left it on.
+    CPhoneDlg::StartIfEnabled();
     InitInstance();
+    CPhoneDlg::StopService();
     return ExitInstance();
 }
 

@@ -17,6 +17,7 @@
 #include "platform/ui/WindowHost.h"
 #include "users/UserAddDlg.h"
 #include "users/UserDlg.h"
+#include "web/PhoneDlg.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
@@ -69,6 +70,10 @@ CCofferDlg::CCofferDlg(QWidget* parent)
         dlg.DoModal();
     });
     OnCommand(ID_LEDGER_LOCATION, [this] { OnLedgerLocation(); });
+    OnCommand(ID_PHONE, [this] {
+        CPhoneDlg dlg(this);
+        dlg.DoModal();
+    });
     OnCommand(ID_EXIT, [this] { OnOK(); });
     OnCommand(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
     OnNotify(IDC_NAV_TREE, ui::Notification::DblClk,

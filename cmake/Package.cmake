@@ -42,6 +42,10 @@ install(FILES ${CMAKE_SOURCE_DIR}/res/desktop/example.lanzhoufang.coffer.metainf
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/res/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
+# The phone page without the desktop, as a systemd user unit.
+install(FILES ${CMAKE_SOURCE_DIR}/res/package/coffer-serve.service
+        DESTINATION lib/systemd/user)
+
 # The package's copyright and change log, where Debian keeps them.
 set(coffer_changelog ${CMAKE_BINARY_DIR}/changelog.gz)
 add_custom_command(OUTPUT ${coffer_changelog}
@@ -65,8 +69,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What no library reveals: a font with Chinese characters (without one every text is a row
-# of boxes), and Qt's own texts (standard buttons, edit menus) in Chinese.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk | fonts-arphic-uming")
+# of boxes), Qt's own texts (standard buttons, edit menus) in Chinese, and the openssl
+# command that makes the phone page's certificates.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk | fonts-arphic-uming, openssl")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

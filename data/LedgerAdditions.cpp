@@ -21,11 +21,22 @@ const std::vector<std::string> kPlanStatements = {
     "PRIMARY KEY (模板, 日期))",
 };
 
+// The submission id is made on the phone; its key keeps a retried submission from writing a
+// second record. madeAt counts seconds since the epoch.
+const std::vector<std::string> kPhoneStatements = {
+    "CREATE TABLE IF NOT EXISTS phoneSubmission (submissionId TEXT PRIMARY KEY, "
+    "device TEXT NOT NULL, kind INTEGER NOT NULL, recordId INTEGER NOT NULL, "
+    "outcome TEXT NOT NULL, madeAt DOUBLE NOT NULL)",
+    "CREATE INDEX IF NOT EXISTS phoneSubmission_device ON phoneSubmission (device, madeAt)",
+};
+
 const std::vector<std::string> kNone;
 
 } // namespace
 
 const std::vector<std::string>& CLedgerAdditions::Statements(int nAddition) {
+    if (nAddition == kPhone)
+        return kPhoneStatements;
     return nAddition == kPlan ? kPlanStatements : kNone;
 }
 

@@ -12,6 +12,10 @@ class CLedgerAdditions {
 public:
     /// Budgets and recurring records (planBudget, planRecurring, planOccurrence).
     static constexpr int kPlan = 1;
+    /// The phone page's submissions (phoneSubmission): a retried submission writes nothing.
+    static constexpr int kPhone = 2;
+    /// The newest addition: a new ledger holds every one up to it.
+    static constexpr int kLatest = kPhone;
 
     /// The statements that create the tables of addition `nAddition`, each safe to run on
     /// a ledger that has them already.

@@ -19,10 +19,12 @@ coffer_install_packages() {
 # What building and running Coffer needs.
 COFFER_BUILD_PACKAGES="ca-certificates cmake ninja-build g++ qt6-base-dev libsqlite3-dev \
     libgl-dev fonts-wqy-microhei qt6-translations-l10n qt6-charts-dev libqt6opengl6-dev libsodium-dev \
-    libxlsxwriter-dev libcsv-dev libpq-dev pkg-config"
+    libxlsxwriter-dev libcsv-dev libpq-dev pkg-config qt6-httpserver-dev qt6-websockets-dev \
+    libqrencode-dev openssl"
 # What the tests need on top.
 COFFER_TEST_PACKAGES="libgtest-dev libgmock-dev postgresql clang libfuzzer-14-dev \
-    libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian dbus-daemon"
+    libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian dbus-daemon \
+    chromium chromium-driver python3-selenium"
 # What making the Debian package needs on top (dpkg-buildflags, dpkg-shlibdeps).
 COFFER_PACKAGE_PACKAGES="dpkg-dev"
 # What checking the package needs: the validators of desktop entries, AppStream metadata,

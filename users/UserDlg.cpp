@@ -1,13 +1,11 @@
 #include "users/UserDlg.h"
 
 #include "data/ADODatabase.h"
-#include "data/ADORecordset.h"
-#include "data/PasswordHash.h"
-#include "data/SqlText.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/MenuResource.h"
 #include "users/UserAddDlg.h"
+#include "users/UserLogin.h"
 
 CUserDlg::CUserDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     OnCommand(IDC_ADD, [this] { OnUserSettings(); });
@@ -34,27 +32,10 @@ void CUserDlg::OnOK() {
     db.SetConnectionString(ui::LoadResourceString(102));
     if (!db.Open())
         return;
-    CADORecordset rs(&db);
-    if (!rs.Open("select * from tbUser where user = '" + QuoteSql(m_strUserName) + "'",
-                 CADORecordset::ModeQuery))
-        return;
-    // An unknown user has an empty stored password, which no accepted entry matches.
-    std::string stored;
-    if (!(rs.IsEOF() && rs.IsBOF()))
-        rs.GetFieldValue("password", stored);
-    const PasswordMatch match = PasswordHash::Verify(stored, m_strPassword);
-    if (match == PasswordMatch::No) {
+    // The query and the verdict are the same for every way in.
+    if (CUserLogin::Check(db, m_strUserName, m_strPassword, [this] { EndDialog(ui::IDOK); }) !=
+        CUserLogin::Outcome::Right)
         ui::MessageBox(this, "密码或者用户名错误！");
-        return;
-    }
-    EndDialog(ui::IDOK);
-    // A password an older ledger keeps as plain text is replaced by its hash at once. The
-    // user is in either way: a ledger that cannot be written only says so.
-    if (match == PasswordMatch::YesRehash) {
-        rs.Edit();
-        PasswordHash::SetField(rs, "password", m_strPassword);
-        rs.Update();
-    }
 }
 
 void CUserDlg::OnUserSettings() {

@@ -1,0 +1,20 @@
+// Niceties only: the page works the same without script.
+(function () {
+  "use strict";
+  // A submission id made on the phone, when the page came without one.
+  var ids = document.querySelectorAll("input[name=submission]");
+  for (var i = 0; i < ids.length; i++) {
+    if (!ids[i].value && window.crypto && crypto.randomUUID) ids[i].value = crypto.randomUUID();
+  }
+  // A second tap while the first is on its way sends nothing more.
+  var forms = document.querySelectorAll("form");
+  for (var k = 0; k < forms.length; k++) {
+    forms[k].addEventListener("submit", function (event) {
+      if (this.dataset.sent) { event.preventDefault(); return; }
+      this.dataset.sent = "1";
+    });
+  }
+  // After a record, the keypad comes up again for the next amount.
+  var amount = document.getElementById("amount");
+  if (amount && document.querySelector(".message:not(.error)")) amount.focus();
+})();
