@@ -190,7 +190,11 @@ void CPhoneDlg::ShowState() {
     auto* qr = Item<QLabel>(IDC_QR);
     if (service && !m_strPairing.empty()) {
         qr->setPixmap(QrPixmap(m_strPairing, std::min(qr->width(), qr->height())));
-        SetDlgItemText(IDC_PAIRING, "用手机扫描二维码配对，或在手机浏览器中打开：\n" + m_strPairing +
+        // A zero-width space lets the long address wrap after its '?'.
+        std::string shown = m_strPairing;
+        if (const std::size_t query = shown.find('?'); query != std::string::npos)
+            shown.insert(query + 1, "\u200b");
+        SetDlgItemText(IDC_PAIRING, "用手机扫描二维码配对，或在手机浏览器中打开：\n" + shown +
                                         "\n配对码5分钟内有效，只能配对一部手机。");
     } else {
         qr->clear();

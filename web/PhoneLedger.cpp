@@ -1,19 +1,16 @@
 #include "web/PhoneLedger.h"
 
-#include "backup/BackupFolder.h"
-#include "backup/BackupTexts.h"
+#include "backup/AdditionBackup.h"
 #include "data/ADORecordset.h"
 #include "data/InTransaction.h"
 #include "data/LedgerAdditions.h"
 #include "data/NumberText.h"
 #include "data/SqlText.h"
-#include "platform/ado/Connection.h"
 #include "records/RecordTwin.h"
 #include "web/PhoneTexts.h"
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
@@ -83,16 +80,8 @@ std::vector<std::string> CPhoneLedger::Categories(bool bPay) {
 bool CPhoneLedger::EnsureTables(std::string& strError) {
     if (m_bTables || CLedgerAdditions::Read(m_db) >= CLedgerAdditions::kPhone)
         return m_bTables = true;
-    // A ledger on a server has no file here to copy; its server keeps its own backups.
-    const std::string path = m_db.GetActiveConnection()->FilePath();
-    std::error_code error;
-    if (std::filesystem::is_regular_file(path, error)) {
-        const ado::LedgerCopyResult result = CBackupFolder(path).BackUpNow();
-        if (!result.Ok()) {
-            strError = CBackupTexts::BackupFailed(result);
-            return false;
-        }
-    }
+    if (!BackUpBeforeAddition(m_db, strError))
+        return false;
     for (int nAddition = 1; nAddition <= CLedgerAdditions::kPhone; ++nAddition)
         CLedgerAdditions::Add(m_db, nAddition);
     return m_bTables = true;

@@ -1,5 +1,6 @@
 #include "data/StarterDatabase.h"
 
+#include "data/LedgerAdditions.h"
 #include "data/PasswordHash.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDb.h"
@@ -36,9 +37,10 @@ TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
                     {"tbUser"},
                     {"planBudget"},
                     {"planRecurring"},
-                    {"planOccurrence"}}));
+                    {"planOccurrence"},
+                    {"phoneSubmission"}}));
     // The later tables are there from the start, and the count says so.
-    EXPECT_EQ(db.Scalar("PRAGMA user_version"), "1");
+    EXPECT_EQ(db.Scalar("PRAGMA user_version"), std::to_string(CLedgerAdditions::kLatest));
     EXPECT_EQ(
         Columns(db, "normalIncome"),
         "编号 INTEGER pk;收入人员 TEXT;收入金额 DOUBLE;收入日期 DATETIME;收入项目 TEXT;备注 TEXT;");
