@@ -4,7 +4,8 @@
 //
 //   BM_Search3Chars1M        "钢琴课" (1,000 records): ratio = ours / the raw FTS5 trigram
 //                            query of the same records (every column read);
-//                            ours_ms is our time per search.
+//                            ours_ms is our time per search; cpu_ratio the same
+//                            ratio in this thread's CPU time.
 //   BM_Search2Chars1M        "米线" (1,000 records), which a trigram index cannot serve:
 //                            ratio = ours / a raw LIKE scan of the same three columns.
 //   BM_SearchServer3Chars1M  "钢琴课" with the ledger on a PostgreSQL server: ratio = ours /
@@ -28,6 +29,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -119,6 +121,12 @@ long ReadPlain(PGconn* conn, const std::string& sql) {
     return rows;
 }
 
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 double WallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -130,21 +138,23 @@ void Compare(benchmark::State& state, const std::function<long()>& ours,
     const long rows = ours(), baselineRows = baseline();
     if (rows != baselineRows)
         state.SkipWithError("the search and the raw query found different records");
-    double oursTime = 0, baselineTime = 0;
+    double oursTime = 0, baselineTime = 0, oursCpu = 0, baselineCpu = 0;
     bool oursFirst = false;
     const auto timeBaseline = [&] {
-        const double start = WallSeconds();
+        const double start = WallSeconds(), cpu = ThreadCpuSeconds();
         baseline();
         baselineTime += WallSeconds() - start;
+        baselineCpu += ThreadCpuSeconds() - cpu;
     };
     for (auto _ : state) {
         oursFirst = !oursFirst;
         if (!oursFirst)
             timeBaseline();
-        const double start = WallSeconds();
+        const double start = WallSeconds(), cpu = ThreadCpuSeconds();
         ours();
         const double wall = WallSeconds() - start;
         oursTime += wall;
+        oursCpu += ThreadCpuSeconds() - cpu;
         state.SetIterationTime(wall);
         if (oursFirst)
             timeBaseline();
@@ -154,6 +164,8 @@ void Compare(benchmark::State& state, const std::function<long()>& ours,
     state.counters["ours_ms"] = 1000 * oursTime / n;
     state.counters["baseline_ms"] = 1000 * baselineTime / n;
     state.counters["ratio"] = oursTime / baselineTime;
+    // This thread's CPU time, for reference: on a busy machine the wall times wait too.
+    state.counters["cpu_ratio"] = oursCpu / baselineCpu;
 }
 
 void CompareOnFile(benchmark::State& state, const std::string& text, const char* rawWhere) {
