@@ -26,17 +26,17 @@ const std::vector<std::string> kPlanStatements = {
 // Amounts in whole cents; opening dates 'YYYY-MM-DD', transfer times and reconciliation
 // dates 'YYYY-MM-DD HH:MM:SS' text. A record's account and its reconciliation mark live
 // beside the record, keyed by (table, 编号): the record tables never change.
-#define ACCOUNT_TABLES                                                                             \
-    "CREATE TABLE IF NOT EXISTS accountList (ID INTEGER PRIMARY KEY, 名称 TEXT NOT NULL, "         \
-    "种类 TEXT NOT NULL, 所有人 TEXT, 期初余额 INTEGER NOT NULL, 期初日期 TEXT NOT NULL, "         \
-    "顺序 INTEGER NOT NULL, 停用 INTEGER NOT NULL)",                                               \
-        "CREATE TABLE IF NOT EXISTS accountLink (表 TEXT NOT NULL, 编号 INTEGER NOT NULL, "        \
-        "账户 INTEGER NOT NULL, 对账 TEXT, PRIMARY KEY (表, 编号))",                               \
-        "CREATE INDEX IF NOT EXISTS accountLink_账户 ON accountLink (账户)",                       \
-        "CREATE TABLE IF NOT EXISTS accountTransfer (ID INTEGER PRIMARY KEY, "                     \
-        "转出账户 INTEGER NOT NULL, 转入账户 INTEGER NOT NULL, 金额 INTEGER NOT NULL, "            \
-        "日期 TEXT NOT NULL, 人员 TEXT, 备注 TEXT, 转出对账 TEXT, 转入对账 TEXT)",                 \
-        "CREATE TABLE IF NOT EXISTS accountReconcile (ID INTEGER PRIMARY KEY, "                    \
+#define ACCOUNT_TABLES                                                                                  \
+    "CREATE TABLE IF NOT EXISTS accountList (ID INTEGER PRIMARY KEY, 名称 TEXT NOT NULL, "            \
+    "种类 TEXT NOT NULL, 所有人 TEXT, 期初余额 INTEGER NOT NULL, 期初日期 TEXT NOT NULL, " \
+    "顺序 INTEGER NOT NULL, 停用 INTEGER NOT NULL)",                                                    \
+        "CREATE TABLE IF NOT EXISTS accountLink (表 TEXT NOT NULL, 编号 INTEGER NOT NULL, "          \
+        "账户 INTEGER NOT NULL, 对账 TEXT, PRIMARY KEY (表, 编号))",                                    \
+        "CREATE INDEX IF NOT EXISTS accountLink_账户 ON accountLink (账户)",                            \
+        "CREATE TABLE IF NOT EXISTS accountTransfer (ID INTEGER PRIMARY KEY, "                          \
+        "转出账户 INTEGER NOT NULL, 转入账户 INTEGER NOT NULL, 金额 INTEGER NOT NULL, "       \
+        "日期 TEXT NOT NULL, 人员 TEXT, 备注 TEXT, 转出对账 TEXT, 转入对账 TEXT)",                      \
+        "CREATE TABLE IF NOT EXISTS accountReconcile (ID INTEGER PRIMARY KEY, "                         \
         "账户 INTEGER NOT NULL, 日期 TEXT NOT NULL, 余额 INTEGER NOT NULL)"
 
 // A record deleted by any window or tool takes its account link with it.

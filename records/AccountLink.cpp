@@ -66,8 +66,7 @@ std::string CAccountLink::Name(CADODatabase& db, std::int64_t nAccount) {
     return strName;
 }
 
-std::int64_t CAccountLink::Of(CADODatabase& db, const std::string& strTable,
-                              std::int64_t nRecord) {
+std::int64_t CAccountLink::Of(CADODatabase& db, const std::string& strTable, std::int64_t nRecord) {
     if (!Present(db))
         return 0;
     CADORecordset rs(&db);
@@ -114,8 +113,9 @@ std::int64_t CAccountLink::LastUsed(CADODatabase& db, const CRecordTwin& twin,
         return 0;
     const std::string strTable = twin.szRecordTable;
     CADORecordset rs(&db);
-    if (!rs.Open("SELECT l.账户 FROM accountLink l, " + strTable + " r, accountList a WHERE l.表 = '" +
-                     strTable + "' AND r.编号 = l.编号 AND a.ID = l.账户 AND a.停用 = 0 AND r." +
+    if (!rs.Open("SELECT l.账户 FROM accountLink l, " + strTable +
+                     " r, accountList a WHERE l.表 = '" + strTable +
+                     "' AND r.编号 = l.编号 AND a.ID = l.账户 AND a.停用 = 0 AND r." +
                      twin.szMemberColumn + " = '" + QuoteSql(strMember) +
                      "' ORDER BY l.编号 DESC LIMIT 1",
                  CADORecordset::ModeQuery) ||

@@ -15,7 +15,8 @@ const char* const kConnectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Sou
 } // namespace
 
 CRecordDlg::CRecordDlg(const CRecordTwin& twin, int templateId, QWidget* parent)
-    : ui::Dialog(templateId, parent), m_twin(twin) {}
+    : ui::Dialog(templateId, parent), m_twin(twin) {
+}
 
 bool CRecordDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
@@ -62,8 +63,8 @@ std::string CRecordDlg::SelectedText(const QComboBox* combo) {
     return selected < 0 ? std::string() : combo->itemText(selected).toStdString();
 }
 
-void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member,
-                             const std::string& item, const COleDateTime& date, int nKeep) const {
+void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member, const std::string& item,
+                             const COleDateTime& date, int nKeep) const {
     rs.SetFieldValue(m_twin.szMemberColumn, member);
     rs.SetFieldValue(m_twin.szItemColumn, item);
     rs.SetFieldValue(m_twin.szAmountColumn, m_dAmount);
@@ -77,7 +78,8 @@ void CRecordDlg::FillAccounts(std::int64_t nKeep) {
     if (m_cbAccount == nullptr)
         return;
     m_cbAccount->clear();
-    m_cbAccount->addItem(QString::fromUtf8(CAccountLink::kNoAccount), QVariant::fromValue<qlonglong>(0));
+    m_cbAccount->addItem(QString::fromUtf8(CAccountLink::kNoAccount),
+                         QVariant::fromValue<qlonglong>(0));
     bool bKept = nKeep == 0;
     for (const CAccountLink::Choice& choice : CAccountLink::Choices(m_db)) {
         m_cbAccount->addItem(QString::fromStdString(choice.strName),

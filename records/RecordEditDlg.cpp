@@ -100,8 +100,9 @@ void CRecordEditDlg::FillFromLedger() {
     FillList(rs, m_twin.szCategoryTable, m_cbItem);
     SelectLastEqual(m_cbMember, found, m_strStoredMember);
     SelectLastEqual(m_cbItem, found, m_strStoredItem);
-    const std::int64_t nAccount =
-        found && IsRecordNumber(m_strId) ? CAccountLink::Of(m_db, m_twin.szRecordTable, RecordNumber()) : 0;
+    const std::int64_t nAccount = found && IsRecordNumber(m_strId)
+                                      ? CAccountLink::Of(m_db, m_twin.szRecordTable, RecordNumber())
+                                      : 0;
     FillAccounts(nAccount);
     SelectAccount(nAccount);
 }

@@ -24,9 +24,8 @@ CRecordEntryDlg::CRecordEntryDlg(const CRecordTwin& twin, int templateId, QWidge
     : CRecordDlg(twin, templateId, parent) {
     OnCommand(IDC_ADD, [this] { OnAdd(); });
     OnCommand(twin.nEntryCloseId, [this] { OnOK(); });
-    OnNotify(IDC_MEMBER, ui::Notification::SelChange, [this](ui::NotifyInfo&) {
-        SelectLastAccount();
-    });
+    OnNotify(IDC_MEMBER, ui::Notification::SelChange,
+             [this](ui::NotifyInfo&) { SelectLastAccount(); });
 }
 
 void CRecordEntryDlg::SelectLastAccount() {

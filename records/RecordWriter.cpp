@@ -8,7 +8,6 @@
 #include "records/ExpenseWatch.h"
 #include "records/RecordTwin.h"
 
-
 namespace {
 
 const char* const kMemberTable = "家庭成员";
@@ -33,8 +32,7 @@ std::string Trimmed(const std::string& text) {
 
 } // namespace
 
-CRecordWriter::Outcome CRecordWriter::ParseCents(const std::string& strText,
-                                                 std::int64_t& nCents) {
+CRecordWriter::Outcome CRecordWriter::ParseCents(const std::string& strText, std::int64_t& nCents) {
     const std::string text = Trimmed(strText);
     if (text.empty())
         return NoAmount;
@@ -75,8 +73,7 @@ CRecordWriter::Outcome CRecordWriter::ParseCents(const std::string& strText,
     return Added;
 }
 
-bool CRecordWriter::InList(const std::string& strTable, const std::string& strEntry,
-                           bool& bEmpty) {
+bool CRecordWriter::InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty) {
     CADORecordset rs(&m_db);
     bEmpty = !rs.Open(strTable, CADORecordset::ModeTable) || rs.IsEOF();
     for (; !bEmpty && !rs.IsEOF(); rs.MoveNext()) {
@@ -111,45 +108,44 @@ CRecordWriter::Outcome CRecordWriter::Check(const CNewRecord& record, const CRec
     return Added;
 }
 
+std::string CRecordWriter::MessageOf(Outcome nOutcome, const CRecordTwin& twin) {
+    switch (nOutcome) {
+    case Added:
+        return kAddedMessage;
+    case NoAmount:
+    case NotANumber:
+        return ui::kNumberPrompt;
+    case NotCents:
+        return kNotCentsMessage;
+    case ZeroAmount:
+        return twin.szZeroAmountMessage;
+    case NoMember:
+        return kNoMemberMessage;
+    case NoCategory:
+        return twin.szNoCategoryMessage;
+    case UnknownMember:
+        return kUnknownMemberMessage;
+    case UnknownCategory:
+        return std::string("没有这个") + twin.szItemColumn + "！";
+    case UnknownAccount:
+        return kUnknownAccountMessage;
+    case StoppedAccount:
+        return kStoppedAccountMessage;
+    case Failed:
+        break;
+    }
+    return kFailedMessage;
+}
+
 CRecordWriter::Result CRecordWriter::Add(const CNewRecord& record) {
     const CRecordTwin& twin = record.bIncome ? CRecordTwin::Income : CRecordTwin::Pay;
     Result result;
     std::int64_t nCents = 0;
     std::int64_t nAccount = 0;
     result.nOutcome = Check(record, twin, nCents, nAccount);
-    switch (result.nOutcome) {
-    case Added:
-        break;
-    case NoAmount:
-    case NotANumber:
-        result.strMessage = ui::kNumberPrompt;
+    if (result.nOutcome != Added) {
+        result.strMessage = MessageOf(result.nOutcome, twin);
         return result;
-    case NotCents:
-        result.strMessage = kNotCentsMessage;
-        return result;
-    case ZeroAmount:
-        result.strMessage = twin.szZeroAmountMessage;
-        return result;
-    case NoMember:
-        result.strMessage = kNoMemberMessage;
-        return result;
-    case NoCategory:
-        result.strMessage = twin.szNoCategoryMessage;
-        return result;
-    case UnknownMember:
-        result.strMessage = kUnknownMemberMessage;
-        return result;
-    case UnknownCategory:
-        result.strMessage = std::string("没有这个") + twin.szItemColumn + "！";
-        return result;
-    case UnknownAccount:
-        result.strMessage = kUnknownAccountMessage;
-        return result;
-    case StoppedAccount:
-        result.strMessage = kStoppedAccountMessage;
-        return result;
-    case Failed:
-        break;
     }
 
     const CExpenseWatch::After watch =
@@ -174,7 +170,7 @@ CRecordWriter::Result CRecordWriter::Add(const CNewRecord& record) {
         bAdded = true;
     });
     result.nOutcome = bAdded ? Added : Failed;
-    result.strMessage = bAdded ? kAddedMessage : kFailedMessage;
+    result.strMessage = MessageOf(result.nOutcome, twin);
     if (const std::string note = bAdded ? CExpenseWatch::Finish(watch) : ""; !note.empty())
         result.strMessage += "\n" + note;
     return result;

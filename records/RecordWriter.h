@@ -15,11 +15,11 @@ struct CNewRecord {
     /// The amount as typed: "12", "12.5", "12.50". A point, never a comma, whatever the
     /// locale; at most two decimals (cents).
     std::string strAmount;
-    std::string strMember;   ///< an entry of 家庭成员
-    std::string strItem;     ///< an entry of 收入类型 or 支出类型
-    COleDateTime dtRecord;   ///< date and time of day
-    std::string strNote;     ///< "" is stored as NULL
-    std::string strAccount;  ///< an account's name; "" (or "（不指定）") for none
+    std::string strMember;  ///< an entry of 家庭成员
+    std::string strItem;    ///< an entry of 收入类型 or 支出类型
+    COleDateTime dtRecord;  ///< date and time of day
+    std::string strNote;    ///< "" is stored as NULL
+    std::string strAccount; ///< an account's name; "" (or "（不指定）") for none
 };
 
 /// Checks and writes one record together with everything attached to it (today: its
@@ -42,9 +42,9 @@ public:
         NoCategory,      ///< the category list is empty
         UnknownMember,   ///< the member is not an entry of 家庭成员
         UnknownCategory, ///< the category is not an entry of its list ("没有这个支出项目！")
-        UnknownAccount,  ///< no account has that name
-        StoppedAccount,  ///< the account is stopped
-        Failed,          ///< the engine did not store the row
+        UnknownAccount, ///< no account has that name
+        StoppedAccount, ///< the account is stopped
+        Failed,         ///< the engine did not store the row
     };
 
     struct Result {
@@ -76,6 +76,9 @@ public:
     /// "12.34" → 1234, exactly. Outcome Added when it reads, else NoAmount, NotANumber or
     /// NotCents. A leading minus is read (an amount may be negative, as the windows allow).
     static Outcome ParseCents(const std::string& strText, std::int64_t& nCents);
+
+    /// What the entry window says for an outcome of a record of this twin.
+    static std::string MessageOf(Outcome nOutcome, const CRecordTwin& twin);
 
 private:
     Outcome Check(const CNewRecord& record, const CRecordTwin& twin, std::int64_t& nCents,

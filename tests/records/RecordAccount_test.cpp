@@ -38,7 +38,8 @@ protected:
     }
     std::string AccountOf(const std::string& id) const {
         return m_db.Scalar("SELECT a.名称 FROM accountLink l, accountList a WHERE a.ID = l.账户 "
-                           "AND l.表 = 'normalPay' AND l.编号 = " + id);
+                           "AND l.表 = 'normalPay' AND l.编号 = " +
+                           id);
     }
 
     TestDb m_db;

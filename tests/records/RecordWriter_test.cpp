@@ -47,14 +47,22 @@ TEST(RecordWriterAmount, ReadsCentsExactly) {
         std::int64_t cents;
     };
     const Case cases[] = {
-        {"12", CRecordWriter::Added, 1200},      {"12.3", CRecordWriter::Added, 1230},
-        {" 0.07 ", CRecordWriter::Added, 7},     {"1.10", CRecordWriter::Added, 110},
-        {"1.230", CRecordWriter::Added, 123},    {".5", CRecordWriter::Added, 50},
-        {"-3.5", CRecordWriter::Added, -350},    {"", CRecordWriter::NoAmount, 0},
-        {"  ", CRecordWriter::NoAmount, 0},      {"1,5", CRecordWriter::NotANumber, 0},
-        {"1.2.3", CRecordWriter::NotANumber, 0}, {"abc", CRecordWriter::NotANumber, 0},
-        {".", CRecordWriter::NotANumber, 0},     {"1e3", CRecordWriter::NotANumber, 0},
-        {"1.234", CRecordWriter::NotCents, 0},   {"99999999999999999999", CRecordWriter::NotANumber, 0},
+        {"12", CRecordWriter::Added, 1200},
+        {"12.3", CRecordWriter::Added, 1230},
+        {" 0.07 ", CRecordWriter::Added, 7},
+        {"1.10", CRecordWriter::Added, 110},
+        {"1.230", CRecordWriter::Added, 123},
+        {".5", CRecordWriter::Added, 50},
+        {"-3.5", CRecordWriter::Added, -350},
+        {"", CRecordWriter::NoAmount, 0},
+        {"  ", CRecordWriter::NoAmount, 0},
+        {"1,5", CRecordWriter::NotANumber, 0},
+        {"1.2.3", CRecordWriter::NotANumber, 0},
+        {"abc", CRecordWriter::NotANumber, 0},
+        {".", CRecordWriter::NotANumber, 0},
+        {"1e3", CRecordWriter::NotANumber, 0},
+        {"1.234", CRecordWriter::NotCents, 0},
+        {"99999999999999999999", CRecordWriter::NotANumber, 0},
     };
     for (const Case& each : cases) {
         std::int64_t cents = 0;
@@ -74,8 +82,8 @@ TEST_F(RecordWriterTest, RefusesWhatTheEntryWindowRefusesWithItsWords) {
     std::vector<Case> cases;
     cases.push_back({Expense(""), CRecordWriter::NoAmount, "请输入一个数字。"});
     cases.push_back({Expense("十元"), CRecordWriter::NotANumber, "请输入一个数字。"});
-    cases.push_back({Expense("0.00"), CRecordWriter::ZeroAmount,
-                     "支出金额不能为0！请填入正确的支出金额！"});
+    cases.push_back(
+        {Expense("0.00"), CRecordWriter::ZeroAmount, "支出金额不能为0！请填入正确的支出金额！"});
     CNewRecord income = Expense("0");
     income.bIncome = true;
     income.strItem = "工资";
@@ -117,10 +125,12 @@ TEST_F(RecordWriterTest, WritesTheRecordWithItsAccountAndTheBudgetLine) {
     ASSERT_TRUE(result.Ok());
     EXPECT_EQ(result.strMessage, "数据添加成功！\n餐饮超出预算！");
     const std::string id = std::to_string(result.nRecord);
-    EXPECT_EQ(m_test.Query("SELECT 支出人员, 支出项目, 支出金额, 备注 FROM normalPay WHERE 编号 = " + id),
-              (std::vector<std::vector<std::string>>{{"妈妈", "餐饮", "12.3", "午饭"}}));
+    EXPECT_EQ(
+        m_test.Query("SELECT 支出人员, 支出项目, 支出金额, 备注 FROM normalPay WHERE 编号 = " + id),
+        (std::vector<std::vector<std::string>>{{"妈妈", "餐饮", "12.3", "午饭"}}));
     EXPECT_EQ(m_test.Scalar("SELECT a.名称 FROM accountLink l, accountList a WHERE a.ID = l.账户 "
-                            "AND l.表 = 'normalPay' AND l.编号 = " + id),
+                            "AND l.表 = 'normalPay' AND l.编号 = " +
+                            id),
               "工资卡");
 
     // Without an account the record has no link, as records of older ledgers.
