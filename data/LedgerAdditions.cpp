@@ -38,6 +38,9 @@ const std::vector<std::string> kAccountTables = {
     "日期 TEXT NOT NULL, 人员 TEXT, 备注 TEXT, 转出对账 TEXT, 转入对账 TEXT)",
     "CREATE TABLE IF NOT EXISTS accountReconcile (ID INTEGER PRIMARY KEY, "
     "账户 INTEGER NOT NULL, 日期 TEXT NOT NULL, 余额 INTEGER NOT NULL)",
+    // Every ledger starts with the cash in the house.
+    "INSERT INTO accountList (名称, 种类, 期初余额, 期初日期, 顺序, 停用) SELECT '现金', '现金', "
+    "0, '1900-01-01', 1, 0 WHERE NOT EXISTS (SELECT 1 FROM accountList)",
 };
 
 std::vector<std::string> AccountTablesAnd(const std::vector<std::string>& triggers) {

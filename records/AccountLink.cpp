@@ -99,11 +99,13 @@ void CAccountLink::Set(CADODatabase& db, const std::string& strTable, std::int64
             CADORecordset::ModeUnknown);
     if (nAccount == 0)
         return;
-    // Only a record still there is linked: another copy of Coffer may have deleted it.
+    // Only a record and an account still there are linked: another copy of Coffer may have
+    // deleted either.
     const std::string strRecord = NumberText::Itoa(nRecord);
+    const std::string strAccount = NumberText::Itoa(nAccount);
     rs.Open("INSERT INTO accountLink (表, 编号, 账户) SELECT '" + QuoteSql(strTable) + "', " +
-                strRecord + ", " + NumberText::Itoa(nAccount) + " FROM " +
-                QuoteIdentifier(strTable) + " WHERE 编号 = " + strRecord,
+                strRecord + ", " + strAccount + " FROM " + QuoteIdentifier(strTable) +
+                " r, accountList a WHERE r.编号 = " + strRecord + " AND a.ID = " + strAccount,
             CADORecordset::ModeUnknown);
 }
 

@@ -24,9 +24,10 @@ class RecordAccountTest : public testing::Test {
 protected:
     RecordAccountTest() {
         ole::SetClock([] { return COleDateTime(2024, 5, 1, 8, 0, 0); });
+        // The starter's 现金, and two more.
         m_db.Exec("INSERT INTO accountList (名称, 种类, 期初余额, 期初日期, 顺序, 停用) VALUES "
-                  "('现金', '现金', 0, '2020-01-01', 1, 0), ('工资卡', '储蓄卡', 0, "
-                  "'2020-01-01', 2, 0), ('旧卡', '储蓄卡', 0, '2020-01-01', 3, 1)");
+                  "('工资卡', '储蓄卡', 0, '2020-01-01', 2, 0), ('旧卡', '储蓄卡', 0, "
+                  "'2020-01-01', 3, 1)");
     }
     ~RecordAccountTest() override { ole::ResetClock(); }
 
