@@ -1,5 +1,6 @@
 #include "app/TreeResponse.h"
 
+#include "accounts/BalancesDlg.h"
 #include "inquiry/IncomeInquiryDlg.h"
 #include "inquiry/PayInquiryDlg.h"
 #include "platform/ui/Dialog.h"
@@ -11,7 +12,9 @@
 
 namespace {
 
-template <class Dlg> std::unique_ptr<ui::Dialog> Make() { return std::make_unique<Dlg>(); }
+template <class Dlg> std::unique_ptr<ui::Dialog> Make() {
+    return std::make_unique<Dlg>();
+}
 
 struct TreeItemDialog {
     const char* text;
@@ -20,11 +23,9 @@ struct TreeItemDialog {
 
 // Tested in this order; the first exact match wins.
 const TreeItemDialog kItemDialogs[] = {
-    {"日常收入", &Make<CNormalIncomeDlg>},
-    {"日常支出", &Make<CNormalPayDlg>},
-    {"支出查询", &Make<CPayInquiryDlg>},
-    {"收入查询", &Make<CIncomeInquiryDlg>},
-    {"收支统计", &Make<CStatisticsDlg>},
+    {"日常收入", &Make<CNormalIncomeDlg>}, {"日常支出", &Make<CNormalPayDlg>},
+    {"支出查询", &Make<CPayInquiryDlg>},   {"收入查询", &Make<CIncomeInquiryDlg>},
+    {"收支统计", &Make<CStatisticsDlg>},   {"账户余额", &Make<CBalancesDlg>},
 };
 
 } // namespace
