@@ -89,8 +89,8 @@ TEST_F(AccountWindowsTest, AccountsWindowAddsAndRefusesToDeleteAnAccountInUse) {
     EXPECT_EQ(dialog.GetDlgItemText(CAccountsDlg::IDC_NAME), "工资卡");
     m_messages.Answer(ui::IDYES);
     dialog.ClickButton(CAccountsDlg::IDC_DELETE);
-    EXPECT_EQ(m_messages.Take(),
-              std::vector<std::string>{"有记录或转账用到这个账户，不能删除，只能停用！"});
+    EXPECT_EQ(m_messages.Take(), (std::vector<std::string>{"确定要删除这个账户吗？",
+                                                           "有记录或转账用到这个账户，不能删除，只能停用！"}));
 }
 
 TEST_F(AccountWindowsTest, TransferWindowSavesAndRefusesOneAccountOnBothSides) {
