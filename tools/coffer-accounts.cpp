@@ -45,6 +45,10 @@ int main(int argc, char** argv) {
         const std::string text = AccountsCsv(db);
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
+    } catch (const CADOException& error) {
+        std::fprintf(stderr, "coffer-accounts: cannot read the ledger %s: %s\n", ledger.c_str(),
+                     error.GetErrorMessage().c_str());
+        return 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "coffer-accounts: cannot read the ledger %s: %s\n", ledger.c_str(),
                      error.what());
