@@ -1,7 +1,7 @@
 #include "accounts/AccountStore.h"
 
 #include "accounts/AccountTexts.h"
-#include "backup/LedgerAddition.h"
+#include "backup/AdditionBackup.h"
 #include "data/ADORecordset.h"
 #include "data/InTransaction.h"
 #include "data/LedgerAdditions.h"
@@ -44,7 +44,12 @@ bool CAccountStore::Present() {
 }
 
 bool CAccountStore::Ensure(std::string& strError) {
-    return Present() || AddLedgerAddition(m_db, CLedgerAdditions::kAccounts, strError);
+    if (Present())
+        return true;
+    if (!BackUpBeforeAddition(m_db, strError))
+        return false;
+    CLedgerAdditions::Add(m_db, CLedgerAdditions::kAccounts);
+    return true;
 }
 
 std::vector<CAccount> CAccountStore::Load() {

@@ -6,6 +6,7 @@
 #include "platform/ui/Dialog.h"
 #include "records/NormalIncomeDlg.h"
 #include "records/NormalPayDlg.h"
+#include "search/SearchDlg.h"
 #include "stats/StatisticsDlg.h"
 
 #include <new>
@@ -25,7 +26,8 @@ struct TreeItemDialog {
 const TreeItemDialog kItemDialogs[] = {
     {"日常收入", &Make<CNormalIncomeDlg>}, {"日常支出", &Make<CNormalPayDlg>},
     {"支出查询", &Make<CPayInquiryDlg>},   {"收入查询", &Make<CIncomeInquiryDlg>},
-    {"收支统计", &Make<CStatisticsDlg>},   {"账户余额", &Make<CBalancesDlg>},
+    {"收支统计", &Make<CStatisticsDlg>},   {"搜索", &Make<CSearchDlg>},
+    {"账户余额", &Make<CBalancesDlg>},
 };
 
 } // namespace

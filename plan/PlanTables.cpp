@@ -1,6 +1,6 @@
 #include "plan/PlanTables.h"
 
-#include "backup/LedgerAddition.h"
+#include "backup/AdditionBackup.h"
 #include "data/ADODatabase.h"
 #include "data/LedgerAdditions.h"
 
@@ -9,5 +9,10 @@ bool CPlanTables::Present(CADODatabase& db) {
 }
 
 bool CPlanTables::Ensure(CADODatabase& db, std::string& strError) {
-    return Present(db) || AddLedgerAddition(db, CLedgerAdditions::kPlan, strError);
+    if (Present(db))
+        return true;
+    if (!BackUpBeforeAddition(db, strError))
+        return false;
+    CLedgerAdditions::Add(db, CLedgerAdditions::kPlan);
+    return true;
 }
