@@ -38,6 +38,9 @@ const Program kPrograms[] = {
 #ifdef COFFER_ACCOUNTS
     {"coffer-accounts", COFFER_ACCOUNTS},
 #endif
+#ifdef COFFER_SEARCH
+    {"coffer-search", COFFER_SEARCH},
+#endif
 };
 
 INSTANTIATE_TEST_SUITE_P(Programs, VersionTest, testing::ValuesIn(kPrograms), [](const auto& test) {
