@@ -38,6 +38,10 @@ TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
                     {"planBudget"},
                     {"planRecurring"},
                     {"planOccurrence"},
+                    {"accountList"},
+                    {"accountLink"},
+                    {"accountTransfer"},
+                    {"accountReconcile"},
                     {"phoneSubmission"}}));
     // The later tables are there from the start, and the count says so.
     EXPECT_EQ(db.Scalar("PRAGMA user_version"), std::to_string(CLedgerAdditions::kLatest));
