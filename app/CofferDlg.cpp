@@ -96,6 +96,9 @@ CCofferDlg::CCofferDlg(QWidget* parent)
         return OnTrayNotify(id, mouse);
     });
     setMouseTracking(true); // moves over the window itself drive the edge hiding
+    // Its run is the program's life: on an XEmbed tray the icon is a window of the program
+    // that a blocking run would keep from hearing the right button.
+    SetBlocksOtherWindows(false);
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
             [this] { OnFind(); });
 }
@@ -241,6 +244,9 @@ void CCofferDlg::AddTrayIcon() {
     m_trayIcon.icon = m_hIcon;
     m_trayIcon.tip = kTrayTip;
     ui::ShellNotifyIcon(ui::NIM_MODIFY, m_trayIcon, ui::NIF_ICON | ui::NIF_TIP);
+    // Hosts that show an icon's menu themselves get the settings menu to show.
+    if (ui::TrayIcon* icon = ui::FindTrayIcon(this, kTrayIconId))
+        icon->SetMenu(*m_menu.GetSubMenu(0));
 }
 
 long CCofferDlg::OnTrayNotify(std::uintptr_t id, std::intptr_t mouseMessage) {

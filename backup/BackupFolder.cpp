@@ -191,10 +191,10 @@ ado::LedgerCopyResult CBackupFolder::BackUpNow(const std::vector<std::string>& k
 
 std::vector<std::string> CBackupFolder::Rotate(const std::vector<std::string>& keep) {
     const std::vector<BackupEntry> entries = List();
-    std::vector<COleDateTime> times;
+    std::vector<CBackupRotation::Times> times;
     std::vector<std::size_t> protectedIndexes;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        times.push_back(entries[i].time);
+        times.push_back({entries[i].time, CBackupRotation::FileTime(entries[i].path)});
         if (std::find(keep.begin(), keep.end(), entries[i].path) != keep.end())
             protectedIndexes.push_back(i);
     }

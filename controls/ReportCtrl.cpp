@@ -117,6 +117,24 @@ bool CReportCtrl::SetItemText(int nItem, int nSubItem, const std::string& text) 
     return true;
 }
 
+bool CReportCtrl::SetRowKey(int nItem, std::uint32_t nKey) {
+    if (nItem < 0 || nItem >= GetItemCount())
+        return false;
+    OwnValueRow(nItem);
+    CReportItemData* record = RecordAt(nItem);
+    if (record == nullptr)
+        return false;
+    record->m_nUserData = nKey;
+    return true;
+}
+
+std::uint32_t CReportCtrl::GetRowKey(int nItem) const {
+    if (nItem < 0 || nItem >= GetItemCount())
+        return 0;
+    const CReportItemData* record = RecordAt(nItem);
+    return record != nullptr ? record->m_nUserData : 0;
+}
+
 bool CReportCtrl::DeleteItem(int nIndex) {
     if (nIndex < 0 || nIndex >= GetItemCount())
         return false;

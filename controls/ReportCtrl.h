@@ -41,6 +41,10 @@ public:
     /// in that order in one step; returns the index of the first, or −1 (nothing added).
     int AppendItemsFromCells(std::uint32_t nFirstCellsRow, std::uint32_t nCount);
     bool SetItemText(int nItem, int nSubItem, const std::string& text);
+    /// A number of the caller's (a record's key) that stays with the row wherever a sort or
+    /// a move takes it; 0 until set.
+    bool SetRowKey(int nItem, std::uint32_t nKey);
+    std::uint32_t GetRowKey(int nItem) const;
     bool DeleteItem(int nIndex);
     /// Returns the number of rows deleted.
     int DeleteAllItems();

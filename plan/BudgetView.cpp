@@ -53,7 +53,10 @@ CBudgetView::CBudgetView(QWidget* parent, CADODatabase& db)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("月份"), this));
+    auto* monthLabel = new QLabel(QStringLiteral("月份"), this);
+    monthLabel->setBuddy(m_dtMonth);
+    m_dtMonth->setAccessibleName(monthLabel->text());
+    top->addWidget(monthLabel);
     m_dtMonth->setDisplayFormat(QStringLiteral("yyyy年M月"));
     m_dtMonth->setCalendarPopup(false);
     top->addWidget(m_dtMonth);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -53,6 +54,41 @@ RecurringTemplate ReadTemplate(CADORecordset& rs) {
 
 std::string OccurrenceWhere(long nTemplate, const CPlanDate& day) {
     return " where 模板 = " + Number(nTemplate) + " and 日期 = " + Text(day.Text());
+}
+
+// Whether two versions of a template come round on the same days (a yearly one's day is
+// its first date's).
+bool SameRule(const RecurringTemplate& a, const RecurringTemplate& b) {
+    return a.kind == b.kind && a.first == b.first &&
+           (a.kind == RecurrenceKind::Yearly || a.nDay == b.nDay);
+}
+
+// The days a template has made already.
+std::set<long> MadeDays(CADORecordset& rs, long nTemplate) {
+    std::set<long> made;
+    if (rs.Open("select 日期 from planOccurrence where 模板 = " + Number(nTemplate),
+                CADORecordset::ModeQuery)) {
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            std::string strDay;
+            rs.GetFieldValue(0, strDay);
+            if (CPlanDate day; CPlanDate::Parse(strDay, day))
+                made.insert(day.Serial());
+        }
+        rs.Close();
+    }
+    return made;
+}
+
+// A changed rule applies from the day of the change: the days the new rule would have come
+// on before it are marked as passed over, so no record is made for them, and what the old
+// rule made stays as it is.
+void PassOverDaysBefore(CADORecordset& rs, const RecurringTemplate& tmpl, const CPlanDate& today) {
+    const std::set<long> made = MadeDays(rs, tmpl.nId);
+    for (const CPlanDate& day : tmpl.Occurrences(CPlanDate::FromSerial(today.Serial() - 1)))
+        if (made.count(day.Serial()) == 0)
+            rs.Open("insert into planOccurrence (模板, 日期) values (" + Number(tmpl.nId) + ", " +
+                        Text(day.Text()) + ")",
+                    CADORecordset::ModeUnknown);
 }
 
 } // namespace
@@ -104,10 +140,20 @@ bool CRecurringBook::Save(RecurringTemplate& tmpl, std::string& strError) {
                 tmpl.nId = static_cast<long>(dId);
             }
         } else {
+            std::optional<RecurringTemplate> stored;
+            if (rs.Open(std::string("select ") + kColumns +
+                            " from planRecurring where ID = " + Number(tmpl.nId),
+                        CADORecordset::ModeQuery) &&
+                !rs.IsEOF())
+                stored = ReadTemplate(rs);
+            rs.Close();
             for (const auto& [name, text] : values)
                 sql += std::string(sql.empty() ? "" : ", ") + name + " = " + text;
             rs.Open("update planRecurring set " + sql + " where ID = " + Number(tmpl.nId),
                     CADORecordset::ModeUnknown);
+            if (stored && !SameRule(*stored, tmpl))
+                PassOverDaysBefore(rs, tmpl,
+                                   CPlanDate::FromDateTime(COleDateTime::GetCurrentTime()));
         }
     });
     return true;

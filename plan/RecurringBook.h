@@ -13,7 +13,8 @@ struct DueOccurrence {
     CPlanDate day;
 };
 
-/// The recurring templates of the ledger and the occurrences they have made. Each
+/// The recurring templates of the ledger and the occurrences they have made (or passed
+/// over, after a change of rule). Each
 /// occurrence is made at most once: its record and its row in planOccurrence are written
 /// in one transaction, which holds the ledger's write lock from its start, so neither a
 /// crash nor a second copy of Coffer can make it twice.
@@ -27,8 +28,10 @@ public:
 
     /// The templates, in the order they were added; none without the plan tables.
     std::vector<RecurringTemplate> Templates();
-    /// Adds (nId 0; it then gets its key) or changes a template. False with `strError` for
-    /// the user when the tables could not be added.
+    /// Adds (nId 0; it then gets its key) or changes a template. A change of its rule, kind
+    /// or first date applies from today on: the records made stay, and the days before today
+    /// are never made under the new rule. False with `strError` for the user when the tables
+    /// could not be added.
     bool Save(RecurringTemplate& tmpl, std::string& strError);
     /// Removes a template; the records it made stay.
     void Remove(long nId);

@@ -144,27 +144,20 @@ void CRecurringDlg::OnRuleChange() {
 void CRecurringDlg::Reload() {
     m_templates = CRecurringBook(m_db).Templates();
     m_listTemplates->DeleteAllItems();
-    for (const RecurringTemplate& tmpl : m_templates)
-        m_listTemplates->InsertItem(m_listTemplates->GetItemCount(), tmpl.RuleText(),
-                                    CPlanTexts::Kind(tmpl.bIncome), tmpl.strItem,
-                                    CCents::Text(tmpl.nCents), tmpl.strMember, tmpl.first.Text(),
-                                    tmpl.last ? tmpl.last->Text() : std::string(),
-                                    CPlanTexts::Posting(tmpl.bAutomatic), tmpl.strNote);
+    for (const RecurringTemplate& tmpl : m_templates) {
+        const int nRow = m_listTemplates->InsertItem(
+            m_listTemplates->GetItemCount(), tmpl.RuleText(), CPlanTexts::Kind(tmpl.bIncome),
+            tmpl.strItem, CCents::Text(tmpl.nCents), tmpl.strMember, tmpl.first.Text(),
+            tmpl.last ? tmpl.last->Text() : std::string(), CPlanTexts::Posting(tmpl.bAutomatic),
+            tmpl.strNote);
+        m_listTemplates->SetRowKey(nRow, static_cast<std::uint32_t>(tmpl.nId));
+    }
 }
 
 long CRecurringDlg::SelectedId() const {
+    // The row's key, which a sort carries along: two templates may look alike.
     const int nRow = m_listTemplates->GetFirstSelectedItem();
-    if (nRow < 0)
-        return 0;
-    // A sort moves the rows: the rule, item, amount and first day tell which template.
-    for (const RecurringTemplate& tmpl : m_templates)
-        if (tmpl.RuleText() == m_listTemplates->GetItemText(nRow, 0) &&
-            tmpl.strItem == m_listTemplates->GetItemText(nRow, 2) &&
-            CCents::Text(tmpl.nCents) == m_listTemplates->GetItemText(nRow, 3) &&
-            tmpl.first.Text() == m_listTemplates->GetItemText(nRow, 5) &&
-            tmpl.strNote == m_listTemplates->GetItemText(nRow, 8))
-            return tmpl.nId;
-    return 0;
+    return nRow < 0 ? 0 : static_cast<long>(m_listTemplates->GetRowKey(nRow));
 }
 
 void CRecurringDlg::OnTemplateClick() {

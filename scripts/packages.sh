@@ -23,7 +23,7 @@ COFFER_BUILD_PACKAGES="ca-certificates cmake ninja-build g++ qt6-base-dev libsql
     libqrencode-dev openssl"
 # What the tests need on top.
 COFFER_TEST_PACKAGES="libgtest-dev libgmock-dev postgresql clang libfuzzer-14-dev \
-    libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian dbus-daemon \
+    libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian dbus-daemon xvfb \
     chromium chromium-driver python3-selenium"
 # What making the Debian package needs on top (dpkg-buildflags, dpkg-shlibdeps).
 COFFER_PACKAGE_PACKAGES="dpkg-dev"

@@ -41,6 +41,24 @@ QChart* NewChart(const QString& title) {
     return chart;
 }
 
+// Amounts on a value axis: its ticks fall on round amounts, and the labels show as many
+// decimals as the ticks need, so no two read alike. A chart with no amounts shows none.
+void ScaleAmounts(QValueAxis* axis, double dLow, double dHigh) {
+    if (!(dHigh > dLow)) {
+        axis->setRange(0, 1);
+        axis->setLabelsVisible(false);
+        return;
+    }
+    axis->setRange(dLow, dHigh);
+    axis->applyNiceNumbers();
+    const double dStep = (axis->max() - axis->min()) / std::max(1, axis->tickCount() - 1);
+    int nDecimals = 0;
+    for (double dScaled = dStep; nDecimals < 2 && std::abs(dScaled - std::round(dScaled)) > 1e-6;
+         dScaled *= 10)
+        ++nDecimals;
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(nDecimals));
+}
+
 } // namespace
 
 CStatisticsChart::CStatisticsChart(QWidget* parent) : QWidget(parent) {
@@ -139,9 +157,7 @@ void CStatisticsChart::ShowMonths(const std::vector<StatisticsRow>& rows) {
     else
         axisX->setLabelsAngle(-90);
     auto* axisY = new QValueAxis;
-    axisY->setRange(dLow, dHigh > dLow ? dHigh : dLow + 1);
-    axisY->applyNiceNumbers();
-    axisY->setLabelFormat("%.0f");
+    ScaleAmounts(axisY, dLow, dHigh);
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
     for (QAbstractSeries* series :
@@ -213,10 +229,8 @@ void CStatisticsChart::ShowShares(const std::vector<StatisticsRow>& rows) {
         auto* axisY = new QBarCategoryAxis;
         axisY->append(names);
         auto* axisX = new QValueAxis;
-        axisX->setRange(0, shares.empty() ? 1 : shares.front().second);
         axisX->setTickCount(3); // room for the widest amounts under a narrow chart
-        axisX->applyNiceNumbers();
-        axisX->setLabelFormat("%.0f");
+        ScaleAmounts(axisX, 0, shares.empty() ? 0 : shares.front().second);
         chart->addAxis(axisY, Qt::AlignLeft);
         chart->addAxis(axisX, Qt::AlignBottom);
         bars->attachAxis(axisY);

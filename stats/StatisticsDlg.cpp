@@ -151,6 +151,18 @@ void CStatisticsDlg::OnBudget() {
     m_listResult->hide();
     m_chart->hide();
     m_budgetView->show();
+    EnableTableControls(false);
+}
+
+// The period, saving the chart and exporting the table are of the table and chart: the
+// budget view has its own month and neither.
+void CStatisticsDlg::EnableTableControls(bool bEnable) {
+    for (int id : {IDC_THIS_MONTH, IDC_THIS_YEAR, IDC_ALL, IDC_INTERVAL, IDC_SAVE_CHART, IDC_EXPORT})
+        EnableItem(id, bEnable);
+    // The dates count only for 区间.
+    const bool bInterval = m_nPeriod == static_cast<int>(StatisticsPeriod::Interval);
+    EnableItem(IDC_FROM, bEnable && bInterval);
+    EnableItem(IDC_TO, bEnable && bInterval);
 }
 
 void CStatisticsDlg::OnCount() {
@@ -162,9 +174,7 @@ void CStatisticsDlg::OnCount() {
     m_listResult->DeleteAllItems();
     m_rows.clear();
     UpdateData(true);
-    // The dates count only for 区间.
-    EnableItem(IDC_FROM, m_nPeriod == static_cast<int>(StatisticsPeriod::Interval));
-    EnableItem(IDC_TO, m_nPeriod == static_cast<int>(StatisticsPeriod::Interval));
+    EnableTableControls(true);
 
     InquiryPreset scope =
         CStatisticsPeriod::Scope(static_cast<StatisticsPeriod>(std::max(0, m_nPeriod)),

@@ -81,6 +81,7 @@ protected:
 private:
     void FillMembers();
     void KeepTotalLast();
+    void EnableTableControls(bool bEnable);
     const StatisticsRow* RowOfItem(int nItem) const;
 
     std::vector<StatisticsRow> m_rows;

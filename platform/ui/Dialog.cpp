@@ -55,6 +55,19 @@ QString WithoutMnemonic(QString text) {
     return text.remove(QLatin1Char('&'));
 }
 
+// Screen readers on this desktop take a combo box's name from the label linked to it (its
+// own name is its value), so the label becomes the control's buddy. A check box cannot be
+// one: an unseen label with its text stands in for it.
+void LinkLabel(QWidget* labelWidget, const QString& text, QWidget* control) {
+    auto* label = qobject_cast<QLabel*>(labelWidget);
+    if (label == nullptr) {
+        label = new QLabel(text, control->parentWidget());
+        label->setGeometry(labelWidget->geometry());
+        label->hide();
+    }
+    label->setBuddy(control);
+}
+
 } // namespace
 
 Dialog::Dialog(int templateId, QWidget* parent) : QDialog(parent), m_nTemplateId(templateId) {
@@ -91,6 +104,7 @@ void Dialog::BuildFromTemplate(const DialogTemplate& dialogTemplate) {
     setFixedSize(units.ToPixelsX(dialogTemplate.cx), units.ToPixelsY(dialogTemplate.cy));
 
     QString lastLabel;
+    QWidget* lastLabelWidget = nullptr;
     std::vector<QWidget*> groupBoxes;
     // Radio buttons are exclusive within their group only: from one that starts a group to
     // the next control that is not a radio button or starts another.
@@ -115,11 +129,15 @@ void Dialog::BuildFromTemplate(const DialogTemplate& dialogTemplate) {
             widget->setEnabled(false);
         // A label names the control right after it; one with no label of its own goes by
         // its dialog's caption.
-        if (NeedsLabelName(control.kind))
+        if (NeedsLabelName(control.kind)) {
             widget->setAccessibleName(lastLabel.isEmpty() ? windowTitle() : lastLabel);
+            if (!lastLabel.isEmpty())
+                LinkLabel(lastLabelWidget, lastLabel, widget);
+        }
         lastLabel = CanNameOthers(control.kind)
                         ? WithoutMnemonic(QString::fromStdString(control.text))
                         : QString();
+        lastLabelWidget = widget;
         if (control.kind == ControlKind::GroupBox)
             groupBoxes.push_back(widget);
         auto* radio = qobject_cast<QRadioButton*>(widget);

@@ -57,6 +57,12 @@ public:
 
     void EndDialog(int result);
 
+    /// Whether the dialog's modal run blocks the program's other windows (it does unless
+    /// told otherwise). A main window whose run is the program's life blocks nothing: its
+    /// notification-area icon, a window of its own on some desktops, must take clicks.
+    bool BlocksOtherWindows() const { return m_bBlocksOthers; }
+    void SetBlocksOtherWindows(bool bBlocks) { m_bBlocksOthers = bBlocks; }
+
     QWidget* GetDlgItem(int id) const;
     template <class T> T* Item(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
     const ControlTemplate* FindControlTemplate(int id) const;
@@ -121,6 +127,7 @@ private:
     int m_nTemplateId;
     int m_nDefId = IDOK;
     bool m_bCreated = false;
+    bool m_bBlocksOthers = true;
     const DialogTemplate* m_template = nullptr;
     std::map<int, QWidget*> m_controls;
     std::map<int, QWidget*> m_ownControls;

@@ -27,7 +27,7 @@ public:
         const QMetaObject::Connection destroyed =
             QObject::connect(&dialog, &QObject::destroyed, &loop, end);
         const bool wasModal = dialog.testAttribute(Qt::WA_ShowModal);
-        dialog.setAttribute(Qt::WA_ShowModal, true);
+        dialog.setAttribute(Qt::WA_ShowModal, dialog.BlocksOtherWindows());
         dialog.setResult(0);
         dialog.show();
         if (!ended)

@@ -1,7 +1,12 @@
 #include "platform/ui/TrayIcon.h"
 
+#include "platform/ui/Dialog.h"
+#include "platform/ui/MenuResource.h"
 #include "platform/ui/MessageMap.h"
 #include "platform/ui/TrayKind.h"
+
+#include <QAction>
+#include <QMenu>
 
 #include <memory>
 #include <vector>
@@ -46,6 +51,27 @@ void TrayIcon::SetIcon(const QIcon& icon) {
     // The desktop is given the icon only once there is something to show.
     if (!icon.isNull())
         m_native.show();
+}
+
+void TrayIcon::SetMenu(const MenuPopup& popup) {
+    auto menu = std::make_unique<QMenu>();
+    for (const MenuItem& item : popup.items) {
+        if (item.IsSeparator()) {
+            menu->addSeparator();
+            continue;
+        }
+        const int id = item.id;
+        QAction* action = menu->addAction(QString::fromStdString(item.text));
+        connect(action, &QAction::triggered, this, [this, id] {
+            if (auto* dialog = qobject_cast<Dialog*>(m_window.data()))
+                dialog->SendCommand(id);
+        });
+    }
+    // An XEmbed tray's icon is Qt's own window, which opens a menu it is given at the
+    // press and then tells the window too: there the window's menu is the only one.
+    const bool exported = CurrentTrayKind() == TrayKind::StatusNotifier;
+    m_native.setContextMenu(exported ? menu.get() : nullptr);
+    m_menu = std::move(menu);
 }
 
 void TrayIcon::SetTip(const std::string& tip) {

@@ -6,10 +6,15 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <string>
 
+class QMenu;
+
 namespace ui {
+
+struct MenuPopup;
 
 /// Operations of ShellNotifyIcon.
 enum : unsigned { NIM_ADD = 0, NIM_MODIFY = 1, NIM_DELETE = 2 };
@@ -45,6 +50,14 @@ public:
     void SetTip(const std::string& tip);
     std::string Tip() const { return m_strTip; }
 
+    /// Gives the desktop `popup` as the icon's own menu, for the hosts that show an item's
+    /// menu themselves and never ask the program (StatusNotifierItem hosts read it over
+    /// DBusMenu); a choice runs the window's command. The right button still reaches the
+    /// window as WM_RBUTTONUP wherever the host asks the program for its menu.
+    void SetMenu(const MenuPopup& popup);
+    /// The menu handed to the desktop, or null.
+    QMenu* Menu() const { return m_menu.get(); }
+
     /// The Qt icon itself (tests emit its activated signal as the desktop would).
     QSystemTrayIcon& Native() { return m_native; }
 
@@ -55,6 +68,7 @@ private:
     unsigned m_nId;
     unsigned m_nCallbackMessage;
     std::string m_strTip;
+    std::unique_ptr<QMenu> m_menu; // declared before the icon, which refers to it
     QSystemTrayIcon m_native;
 };
 

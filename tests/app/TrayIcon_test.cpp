@@ -3,13 +3,17 @@
 #include "app/CofferApp.h"
 #include "app/CofferDlg.h"
 #include "platform/ui/FakeWindowHost.h"
+#include "platform/ui/MenuResource.h"
 #include "platform/ui/MessageMap.h"
 #include "platform/ui/ModalScript.h"
 #include "platform/ui/PopupScript.h"
 #include "platform/ui/TrayIcon.h"
 #include "platform/ui/TrayKind.h"
 
+#include <QMenu>
+#include <QMouseEvent>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -230,6 +234,69 @@ TEST(TrayIconTest, TheRightButtonOpensTheSettingsMenuAtTheCursor) {
     EXPECT_EQ(popups.Shown()[0],
               (std::vector<std::string>{"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…", "周期记账…", "账本位置…", "账户设置…", "转账…", "手机记账…", "退出"}));
     EXPECT_EQ(popups.Positions()[0], QPoint(1500, 1070));
+}
+
+// An XEmbed tray's icon is a small window of the program: the right button must reach it
+// while the main window runs, shown or hidden.
+TEST(TrayIconTest, TheIconsWindowHearsTheRightButtonWhileTheMainWindowRuns) {
+    for (const bool shown : {true, false}) {
+        SCOPED_TRACE(shown);
+        TrayAvailable tray(true);
+        CCofferDlg dlg;
+        QWidget icon; // stands for Qt's own window of the icon
+        icon.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        icon.resize(22, 22);
+        int presses = 0;
+        class Presses : public QObject {
+        public:
+            explicit Presses(int& count) : m_count(count) {}
+            bool eventFilter(QObject*, QEvent* event) override {
+                m_count += event->type() == QEvent::MouseButtonPress;
+                return false;
+            }
+            int& m_count;
+        } counter(presses);
+        icon.installEventFilter(&counter);
+        QTimer::singleShot(0, &dlg, [&] {
+            if (!shown)
+                dlg.close();
+            icon.show();
+            QTest::mousePress(icon.windowHandle(), Qt::RightButton, {}, QPoint(10, 10));
+            QTest::mouseRelease(icon.windowHandle(), Qt::RightButton, {}, QPoint(10, 10));
+            dlg.EndDialog(ui::IDOK);
+        });
+        EXPECT_EQ(dlg.DoModal(), ui::IDOK);
+        EXPECT_EQ(presses, 1);
+    }
+}
+
+// Hosts that show an icon's menu themselves are handed the settings menu; a choice in it
+// runs the command. On an XEmbed tray the window's own menu is the only one.
+TEST(TrayIconTest, TheSettingsMenuIsHandedToHostsThatShowItThemselves) {
+    for (const ui::TrayKind kind : {ui::TrayKind::StatusNotifier, ui::TrayKind::XEmbed}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        FakeTray tray(kind);
+        CCofferDlg dlg;
+        ASSERT_TRUE(dlg.Create());
+        QMenu* menu = IconOf(dlg).Menu();
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(IconOf(dlg).Native().contextMenu(),
+                  kind == ui::TrayKind::StatusNotifier ? menu : nullptr);
+        std::vector<std::string> texts;
+        for (QAction* action : menu->actions())
+            texts.push_back(action->text().toStdString());
+        std::vector<std::string> settings;
+        const ui::MenuResource resource = ui::MenuResource::Load(129);
+        for (const ui::MenuItem& item : resource.GetSubMenu(0)->items)
+            settings.push_back(item.text);
+        EXPECT_EQ(texts, settings);
+        ui::ModalScript script;
+        script.Then([](ui::Dialog& d) {
+            IconOf(static_cast<CCofferDlg&>(d)).Menu()->actions().back()->trigger(); // 退出
+            return -5;
+        });
+        EXPECT_EQ(dlg.DoModal(), ui::IDOK);
+    }
 }
 
 } // namespace

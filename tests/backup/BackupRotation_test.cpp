@@ -1,10 +1,17 @@
 // Which backups the rotation keeps, day after day on a fake clock.
+#include "backup/BackupFolder.h"
 #include "backup/BackupRotation.h"
 #include "data/FormatDateTime.h"
+#include "platform/ole/Clock.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -148,16 +155,99 @@ TEST(RotationTest, AProtectedBackupStaysHoweverOld) {
               std::count(plain.begin(), plain.end(), true) + 2);
 }
 
-TEST(RotationTest, BackupsAfterNowCountAmongTheNewest) {
-    // The clock was put back: the backups "from the future" are still the newest ones.
+TEST(RotationTest, BackupsAfterNowAreNeverDeleted) {
+    // The clock was put back: the backups "from the future" say the clock is wrong.
     std::vector<COleDateTime> times;
     for (int i = 0; i < 12; ++i)
         times.push_back(COleDateTime(2026, 6, 1, 9, 0, 0) + i);
     const std::vector<bool> kept = CBackupRotation::Keep(times, COleDateTime(2026, 5, 1, 9, 0, 0));
-    EXPECT_EQ(std::count(kept.begin(), kept.end(), true), 10);
-    EXPECT_FALSE(kept[0]);
-    EXPECT_FALSE(kept[1]);
-    EXPECT_TRUE(kept[11]);
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), true), 12);
+}
+
+// Backup files in a folder of their own, each with the time of its file.
+class RotationFolderTest : public testing::Test {
+protected:
+    RotationFolderTest() {
+        std::filesystem::create_directories(m_dir.Path() / CBackupFolder::kFolderName);
+        std::ofstream((m_dir.Path() / "data.mdb").string()) << "ledger";
+    }
+    ~RotationFolderTest() override { ole::ResetClock(); }
+
+    CBackupFolder Folder() const { return CBackupFolder((m_dir.Path() / "data.mdb").string()); }
+    void Make(const COleDateTime& named, const COleDateTime& written) const {
+        const std::string path =
+            (std::filesystem::path(Folder().Folder()) / CBackupFolder::FileNameFor(named)).string();
+        std::ofstream(path) << "backup";
+        std::tm local{};
+        local.tm_year = written.GetYear() - 1900;
+        local.tm_mon = written.GetMonth() - 1;
+        local.tm_mday = written.GetDay();
+        local.tm_hour = written.GetHour();
+        local.tm_min = written.GetMinute();
+        local.tm_isdst = -1;
+        std::filesystem::last_write_time(
+            path, std::chrono::file_clock::from_sys(
+                      std::chrono::system_clock::from_time_t(std::mktime(&local))));
+    }
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        for (const BackupEntry& entry : Folder().List())
+            names.insert(entry.name);
+        return names;
+    }
+
+    testing_support::TempDir m_dir;
+};
+
+// Rotations after a start with the clock set back, and of backups whose names and files tell
+// different orders.
+TEST_F(RotationFolderTest, ABackupNewerByNameOrByFileStays) {
+    const struct {
+        const char* name;
+        COleDateTime now;
+        std::vector<std::pair<COleDateTime, COleDateTime>> backups; // named, written
+        std::size_t deleted;
+    } cases[] = {
+        {"a start at 2000-01-01 after a year of backups", COleDateTime(2000, 1, 1, 9, 0, 0),
+         [] {
+             std::vector<std::pair<COleDateTime, COleDateTime>> backups;
+             for (int month = 1; month <= 12; ++month)
+                 for (int day = 1; day <= 3; ++day) {
+                     const COleDateTime time(2024, month, day * 9, 20, 0, 0);
+                     backups.emplace_back(time, time);
+                 }
+             return backups;
+         }(),
+         0},
+        {"names older than their files", COleDateTime(2026, 3, 26, 9, 0, 0),
+         [] {
+             // Named 1 … 25 March; the first ten named were written last.
+             std::vector<std::pair<COleDateTime, COleDateTime>> backups;
+             for (int day = 1; day <= 25; ++day) {
+                 const int written = day <= 10 ? 15 + day : day - 10;
+                 backups.emplace_back(COleDateTime(2026, 3, day, 8, 0, 0),
+                                      COleDateTime(2026, 3, written, 8, 0, 0));
+             }
+             return backups;
+         }(),
+         5}, // named 11 to 15 March: old by name and by file
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const BackupEntry& entry : Folder().List())
+            std::filesystem::remove(entry.path);
+        for (const auto& [named, written] : c.backups)
+            Make(named, written);
+        ole::SetClock([now = c.now] { return now; });
+        const std::set<std::string> before = Names();
+        const std::vector<std::string> deleted = Folder().Rotate({});
+        EXPECT_EQ(deleted.size(), c.deleted);
+        EXPECT_EQ(Names().size(), before.size() - c.deleted);
+        for (const std::string& path : deleted) {
+            const std::string name = std::filesystem::path(path).filename().string();
+            EXPECT_TRUE(name >= "data-20260311" && name < "data-20260316") << name;
+        }
+    }
 }
 
 } // namespace

@@ -276,4 +276,28 @@ TEST_F(BudgetTest, StatisticsWindowShowsTheMonthsBudgetsAndGoesBack) {
     EXPECT_TRUE(dlg.GetDlgItem(CStatisticsDlg::IDC_RESULT)->isVisibleTo(&dlg));
 }
 
+// What applies only to the table and chart is off while the budgets are shown.
+TEST_F(BudgetTest, StatisticsControlsOfTheTableAreOffBesideTheBudgets) {
+    SetBudgets({{"餐饮", 10000}});
+    CStatisticsDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    const auto enabled = [&dlg] {
+        std::vector<bool> states;
+        for (int id : {CStatisticsDlg::IDC_THIS_MONTH, CStatisticsDlg::IDC_THIS_YEAR,
+                       CStatisticsDlg::IDC_ALL, CStatisticsDlg::IDC_INTERVAL,
+                       CStatisticsDlg::IDC_SAVE_CHART, CStatisticsDlg::IDC_EXPORT,
+                       CStatisticsDlg::IDC_BY_MONTH, CStatisticsDlg::IDC_COUNT})
+            states.push_back(dlg.GetDlgItem(id)->isEnabled());
+        return states;
+    };
+    using States = std::vector<bool>;
+    EXPECT_EQ(enabled(), States(8, true));
+    dlg.ClickButton(CStatisticsDlg::IDC_BUDGET);
+    // The way back (a grouping, 统计) stays.
+    EXPECT_EQ(enabled(), (States{false, false, false, false, false, false, true, true}));
+    dlg.ClickButton(CStatisticsDlg::IDC_COUNT);
+    EXPECT_EQ(enabled(), States(8, true));
+    EXPECT_FALSE(dlg.GetDlgItem(CStatisticsDlg::IDC_FROM)->isEnabled()); // 今年, not 区间
+}
+
 } // namespace

@@ -12,6 +12,7 @@
 #include "platform/ui/DateTimePicker.h"
 #include "platform/ui/MessageRecorder.h"
 #include "platform/ui/ModalScript.h"
+#include "tests/controls/HeadingClick.h"
 #include "tests/support/TestDb.h"
 
 #include <QAbstractButton>
@@ -389,6 +390,95 @@ TEST_F(RecurringTest, TemplatesWindowAddsChangesAndDeletes) {
     list->SetSelected(0, true);
     dlg.ClickButton(CRecurringDlg::IDC_DELETE);
     EXPECT_EQ(Count("planRecurring"), 0);
+    EXPECT_TRUE(messages.Take().empty());
+}
+
+// A rent made on the 1st since January, changed on 17 November: the change applies from
+// that day on, the records made stay, and no day before it is made under the new rule.
+TEST_F(RecurringTest, AChangedRuleAppliesFromTheDayOfTheChange) {
+    const struct {
+        const char* name;
+        RecurrenceKind kind;
+        int nDay;
+        const char* first;
+        Days madeByNewYear; // made after the change, up to 31 December
+    } cases[] = {
+        {"to the 15th", RecurrenceKind::Monthly, 15, "2010-01-01", {"2010-12-15"}},
+        {"to weekly on Mondays",
+         RecurrenceKind::Weekly,
+         1,
+         "2010-01-01",
+         {"2010-11-22", "2010-11-29", "2010-12-06", "2010-12-13", "2010-12-20", "2010-12-27"}},
+        {"first date back a year", RecurrenceKind::Monthly, 1, "2009-01-01", {"2010-12-01"}},
+        {"to yearly", RecurrenceKind::Yearly, 1, "2010-03-18", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        db.Exec("delete from normalPay");
+        m_now = COleDateTime(2010, 11, 17, 9, 30, 0);
+        RecurringTemplate rent = Add(Rule(RecurrenceKind::Monthly, 1, "2010-01-01"));
+        EXPECT_EQ(CRecurringWatch::RunDue(nullptr, m_now), 11);
+        const Rows before = Pays();
+
+        rent.kind = c.kind;
+        rent.nDay = c.nDay;
+        rent.first = Day(c.first);
+        std::string error;
+        ASSERT_TRUE(CRecurringBook(m_db).Save(rent, error)) << error;
+        EXPECT_EQ(CRecurringWatch::RunDue(nullptr, m_now), 0);
+        EXPECT_EQ(Pays(), before);
+
+        m_now = COleDateTime(2010, 12, 31, 9, 30, 0);
+        CRecurringWatch::RunDue(nullptr, m_now);
+        Days made;
+        for (const auto& row : Pays())
+            made.push_back(row[3].substr(0, 10));
+        made.erase(made.begin(), made.begin() + static_cast<long>(before.size()));
+        EXPECT_EQ(made, c.madeByNewYear);
+        CRecurringBook(m_db).Remove(rent.nId);
+        messages.Take();
+    }
+}
+
+// Changing what a template writes, not when, leaves its days as they were.
+TEST_F(RecurringTest, AChangedAmountKeepsTheDaysStillDue) {
+    RecurringTemplate rent = Add(Rule(RecurrenceKind::Monthly, 1, "2010-09-01"), false);
+    rent.nCents = 350000;
+    std::string error;
+    ASSERT_TRUE(CRecurringBook(m_db).Save(rent, error)) << error;
+    EXPECT_EQ(CRecurringBook(m_db).Due(CPlanDate::FromDateTime(m_now)).size(), 3u);
+}
+
+// Two templates alike but for their member: 删除 and 更改 act on the chosen one, also after
+// a sort has moved the rows.
+TEST_F(RecurringTest, TheWindowActsOnTheChosenTemplateByItsKey) {
+    RecurringTemplate dad = Add(Rule(RecurrenceKind::Monthly, 5, "2011-01-01"));
+    RecurringTemplate mum = dad;
+    mum.nId = 0;
+    mum.strMember = "妈妈";
+    std::string error;
+    ASSERT_TRUE(CRecurringBook(m_db).Save(mum, error)) << error;
+
+    CRecurringDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    auto* list = dlg.Item<CReportCtrl>(CRecurringDlg::IDC_TEMPLATES);
+    const auto choose = [&](const char* member) {
+        ClickHeading(*list, 4); // 家庭成员: the rows move
+        for (int n = 0; n < list->GetItemCount(); ++n)
+            list->SetSelected(n, list->GetItemText(n, 4) == member);
+        dlg.SendNotify(CRecurringDlg::IDC_TEMPLATES, ui::Notification::Click, 0, {});
+    };
+    choose("妈妈");
+    EXPECT_EQ(dlg.Item<QComboBox>(CRecurringDlg::IDC_MEMBER)->currentText(), "妈妈");
+    dlg.SetDlgItemText(CRecurringDlg::IDC_AMOUNT, "2500");
+    dlg.ClickButton(CRecurringDlg::IDC_CHANGE);
+    EXPECT_EQ(db.Query("select 人员, 金额 from planRecurring order by ID"),
+              (Rows{{"爸爸", "300000"}, {"妈妈", "250000"}}));
+
+    choose("妈妈");
+    dlg.ClickButton(CRecurringDlg::IDC_DELETE);
+    EXPECT_EQ(db.Query("select ID, 人员 from planRecurring"),
+              (Rows{{std::to_string(dad.nId), "爸爸"}}));
     EXPECT_TRUE(messages.Take().empty());
 }
 

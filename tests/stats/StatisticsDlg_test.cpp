@@ -13,7 +13,10 @@
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QLineSeries>
+#include <QValueAxis>
 #include <QRadioButton>
+
+#include <set>
 
 namespace {
 
@@ -290,6 +293,53 @@ TEST_F(StatisticsDlgTest, EveryTextFitsItsControl) {
                   list->GetColumnWidth(column));
     EXPECT_LE(list->fontMetrics().horizontalAdvance(QString::fromUtf8("（未填）")) + 16,
               list->GetColumnWidth(0));
+}
+
+// The amounts along a chart's value axis as it prints them; none when it shows none.
+std::vector<QString> AmountLabels(QChart* chart) {
+    std::vector<QString> labels;
+    for (QAbstractAxis* axis : chart->axes()) {
+        auto* values = qobject_cast<QValueAxis*>(axis);
+        if (values == nullptr || !values->labelsVisible())
+            continue;
+        const int ticks = values->tickCount();
+        for (int n = 0; n < ticks; ++n)
+            labels.push_back(QString::asprintf(
+                values->labelFormat().toLatin1().constData(),
+                values->min() + (values->max() - values->min()) * n / std::max(1, ticks - 1)));
+    }
+    return labels;
+}
+
+TEST_F(StatisticsDlgTest, AnAxisNeverReadsTheSameAmountTwice) {
+    const struct {
+        const char* name;
+        double amount; // one expense this month, or none
+        int grouping;
+    } cases[] = {
+        {"no records by month", 0, CStatisticsDlg::IDC_BY_MONTH},
+        {"no records by category", 0, CStatisticsDlg::IDC_BY_CATEGORY},
+        {"small amounts by month", 0.5, CStatisticsDlg::IDC_BY_MONTH},
+        {"small amounts by member", 2.5, CStatisticsDlg::IDC_BY_MEMBER},
+        {"large amounts", 123456, CStatisticsDlg::IDC_BY_MONTH},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_db.Exec("delete from normalPay");
+        m_db.Exec("delete from normalIncome");
+        if (c.amount > 0)
+            AddPay(1, "爸爸", c.amount, "2010-11-02 08:00:00", "餐饮");
+        CStatisticsDlg dlg;
+        ASSERT_TRUE(dlg.Create());
+        Choose(dlg, c.grouping);
+        for (QChart* chart : dlg.GetChart().Charts()) {
+            const std::vector<QString> labels = AmountLabels(chart);
+            std::set<QString> distinct(labels.begin(), labels.end());
+            EXPECT_EQ(distinct.size(), labels.size()) << QStringList(labels.begin(), labels.end())
+                                                             .join(QLatin1Char(','))
+                                                             .toStdString();
+        }
+    }
 }
 
 } // namespace
