@@ -15,13 +15,14 @@ namespace {
 const char* const kConnectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
 
 // An amount is whole yuan with up to two decimals (cents): digits, at most one decimal mark,
-// the point or the locale's own one (a comma in a German or French "Formats" region).
+// the point or the locale's own one (a comma in a German or French "Formats" region). Up to
+// 13 digits before it, so that every cent is kept exactly (as the import holds it too).
 QRegularExpression AmountPattern() {
     QString marks = QStringLiteral(".");
     const QString own = QLocale().decimalPoint();
     if (own.size() == 1 && own != marks)
         marks += own;
-    return QRegularExpression(QStringLiteral("[0-9]*([%1][0-9]{0,2})?")
+    return QRegularExpression(QStringLiteral("[0-9]{0,13}([%1][0-9]{0,2})?")
                                   .arg(QRegularExpression::escape(marks)));
 }
 

@@ -175,6 +175,7 @@ TEST_P(RecordEntryDlgTest, TheAmountBoxTakesCentsTypedOrPasted) {
         {" 7", "7", ""},
         {"abc", "", ""},
         {"１２", "", ""},
+        {"12345678901234", "1234567890123", ""},
     };
     // The comma is the locale's decimal mark in a comma run, else no mark at all.
     const bool comma = QLocale().decimalPoint() == QLatin1String(",");
