@@ -89,11 +89,11 @@ bool CreateStarterDatabase(const std::string& path, std::string& error) {
                     (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
     // A new ledger holds the later tables from the start.
     std::string sql = std::string("PRAGMA secure_delete = ON;\nBEGIN;\n") + kSchemaSql;
-    for (int nAddition = 1; nAddition <= CLedgerAdditions::kPlan; ++nAddition) {
+    for (int nAddition = 1; nAddition <= CLedgerAdditions::kLatest; ++nAddition) {
         for (const std::string& statement : CLedgerAdditions::Statements(nAddition))
             sql += statement + ";\n";
     }
-    sql += "PRAGMA user_version = " + NumberText::Itoa(CLedgerAdditions::kPlan) + ";\n";
+    sql += "PRAGMA user_version = " + NumberText::Itoa(CLedgerAdditions::kLatest) + ";\n";
     std::string why;
     try {
         // Freed space is zeroed, so the plain text a hash replaces leaves no trace in the file.
