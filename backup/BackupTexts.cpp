@@ -1,6 +1,7 @@
 #include "backup/BackupTexts.h"
 
 #include "data/FormatDateTime.h"
+#include "platform/ole/PointNumber.h"
 
 #include <cstdio>
 
@@ -55,12 +56,14 @@ std::string CBackupTexts::Time(const BackupEntry& entry) {
 }
 
 std::string CBackupTexts::Size(std::uintmax_t bytes) {
-    char text[32];
+    // With a point, as every number the windows show, whatever the desktop's region.
     if (bytes < 1024 * 1024)
-        std::snprintf(text, sizeof text, "%.0f KB", static_cast<double>(bytes) / 1024);
-    else
-        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024 * 1024));
-    return text;
+        return ole::PointNumber::Format(static_cast<double>(bytes) / 1024, std::chars_format::fixed,
+                                        0) +
+               " KB";
+    return ole::PointNumber::Format(static_cast<double>(bytes) / (1024 * 1024),
+                                    std::chars_format::fixed, 1) +
+           " MB";
 }
 
 std::string CBackupTexts::Count(long long records) {

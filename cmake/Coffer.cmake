@@ -37,9 +37,12 @@ endfunction()
 # tests registered with CTest one by one so that ctest -j runs them in parallel, headless. QT
 # gives the program a main() that builds a QApplication on the offscreen platform.
 # BOTH_ENGINES registers every test a second time, as "server.<test>", run with its ledger
-# on the test PostgreSQL server (tests/support/TestDb.h).
+# on the test PostgreSQL server (tests/support/TestDb.h). COMMA_LOCALE registers them once
+# more (with BOTH_ENGINES: twice more), as "comma.<test>", run under a decimal-comma locale
+# (tests/support/CommaLocale.h): for the programs that carry money between text and value;
+# COMMA_FILTER narrows that run to the tests matching a GoogleTest filter.
 function(coffer_test name)
-  cmake_parse_arguments(ARG "QT;BOTH_ENGINES" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;BOTH_ENGINES;COMMA_LOCALE" "COMMA_FILTER" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   if(ARG_QT)
     target_link_libraries(${name} PRIVATE coffer_testmain_qt)
@@ -59,5 +62,25 @@ function(coffer_test name)
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                  ENVIRONMENT_MODIFICATION "COFFER_TEST_ENGINE=set:server"
                  TIMEOUT 300)
+  endif()
+  if(NOT ARG_COMMA_FILTER)
+    set(ARG_COMMA_FILTER "*")
+  endif()
+  if(ARG_COMMA_LOCALE)
+    gtest_discover_tests(${name}
+      TEST_FILTER "${ARG_COMMA_FILTER}"
+      DISCOVERY_TIMEOUT 60
+      TEST_PREFIX "comma."
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;COFFER_TEST_LOCALE=comma"
+                 TIMEOUT 300)
+    if(ARG_BOTH_ENGINES)
+      gtest_discover_tests(${name}
+        TEST_FILTER "${ARG_COMMA_FILTER}"
+        DISCOVERY_TIMEOUT 60
+        TEST_PREFIX "comma.server."
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;COFFER_TEST_LOCALE=comma"
+                   ENVIRONMENT_MODIFICATION "COFFER_TEST_ENGINE=set:server"
+                   TIMEOUT 300)
+    endif()
   endif()
 endfunction()

@@ -1,5 +1,7 @@
 #include "data/NumberText.h"
 
+#include "platform/ole/PointNumber.h"
+
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -24,14 +26,10 @@ std::string NumberText::Ultoa(std::uint32_t value) {
 
 std::string NumberText::Gcvt(double value, int digits) {
     if (!std::isfinite(value)) {
-        char special[32];
-        std::snprintf(special, sizeof special, "%g", value);
-        return special;
+        return ole::PointNumber::Format(value, std::chars_format::general, 6);
     }
     // d.ddd…e±x with `digits` significant digits.
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*e", digits - 1, value);
-    std::string text = buffer;
+    std::string text = ole::PointNumber::Format(value, std::chars_format::scientific, digits - 1);
     const size_t e = text.find('e');
     const int exponent = std::atoi(text.c_str() + e + 1);
     std::string mantissa = text.substr(0, e);
@@ -66,8 +64,7 @@ std::string NumberText::Gcvt(double value, int digits) {
 }
 
 std::string NumberText::Currency(double value) {
-    char plain[512];
-    std::snprintf(plain, sizeof plain, "%f", value);
+    const std::string plain = ole::PointNumber::Format(value, std::chars_format::fixed, 6);
     const std::lconv* conventions = std::localeconv();
     if (!conventions || !conventions->currency_symbol || !*conventions->currency_symbol)
         return plain;

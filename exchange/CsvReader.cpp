@@ -10,6 +10,10 @@ namespace {
 // libcsv's state before the first field of a row.
 constexpr int kRowNotBegun = 0;
 
+// A line is fed in pieces of at most this much, so that a long field never grows libcsv's
+// buffer far past kMaxCsvField.
+constexpr std::size_t kPiece = 64 * 1024;
+
 // Per-line counts of each candidate outside quotes, over the first non-blank lines.
 constexpr std::array<char, 3> kDelimiters = {',', ';', '\t'};
 
@@ -29,7 +33,7 @@ char DetectDelimiter(std::string_view text) {
             blank = false;
         } else if (quoted) {
             continue;
-        } else if (c == '\n') {
+        } else if (c == '\n' || c == '\r') {
             if (!blank) {
                 for (size_t d = 0; d < kDelimiters.size(); ++d)
                     counts[d].push_back(current[d]);
@@ -37,7 +41,7 @@ char DetectDelimiter(std::string_view text) {
             }
             current = {};
             blank = true;
-        } else if (c != '\r') {
+        } else {
             blank = false;
             for (size_t d = 0; d < kDelimiters.size(); ++d)
                 current[d] += c == kDelimiters[d];
@@ -73,6 +77,10 @@ void CCsvReader::OnField(void* data, std::size_t size, void* self) {
     auto* reader = static_cast<CCsvReader*>(self);
     // The strings of an earlier row are written over: most fields fit where one was.
     std::vector<std::string>& fields = reader->m_fields;
+    if (size > kMaxCsvField) {
+        reader->m_bFieldTooLong = true;
+        size = kMaxCsvField + 1;
+    }
     if (reader->m_nFields < fields.size())
         fields[reader->m_nFields].assign(static_cast<const char*>(data), size);
     else
@@ -83,7 +91,9 @@ void CCsvReader::OnField(void* data, std::size_t size, void* self) {
 void CCsvReader::OnRowEnd(int, void* self) {
     auto* reader = static_cast<CCsvReader*>(self);
     reader->m_fields.resize(reader->m_nFields);
-    reader->m_ready.push_back(CsvRow{reader->m_nRowLine, std::move(reader->m_fields)});
+    reader->m_ready.push_back(
+        CsvRow{reader->m_nRowLine, std::move(reader->m_fields), reader->m_bFieldTooLong});
+    reader->m_bFieldTooLong = false;
     reader->m_fields = std::move(reader->m_spare);
     reader->m_spare.clear();
     reader->m_nFields = 0;
@@ -97,18 +107,32 @@ void CCsvReader::Feed() {
         m_bFinished = true;
         return;
     }
-    const size_t newline = m_text.find('\n', m_nOffset);
-    const size_t end = newline == std::string_view::npos ? m_text.size() : newline + 1;
-    ++m_nLine;
-    if (m_parser->pstate == kRowNotBegun)
-        m_nRowLine = m_nLine;
-    const size_t length = end - m_nOffset;
+    if (m_bLineStart) {
+        ++m_nLine;
+        if (m_parser->pstate == kRowNotBegun)
+            m_nRowLine = m_nLine;
+    }
+    // The line ends after its CR, its LF or its CR LF, as every system writes them.
+    size_t end = m_text.find_first_of("\r\n", m_nOffset);
+    if (end == std::string_view::npos)
+        end = m_text.size();
+    else
+        end += m_text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+    const size_t piece = std::min(end, m_nOffset + kPiece);
+    m_bLineStart = piece == end;
+    const size_t length = piece - m_nOffset;
     if (csv_parse(m_parser.get(), m_text.data() + m_nOffset, length, OnField, OnRowEnd, this) !=
         length) {
         m_strError = "第 " + std::to_string(m_nLine) + " 行的引号用法不对";
         m_bFinished = true;
     }
-    m_nOffset = end;
+    // A field still being read that is already too long: what it held so far is dropped
+    // (its trailing blanks' count kept, which libcsv takes off at the field's end).
+    if (m_parser->entry_pos > kMaxCsvField) {
+        m_bFieldTooLong = true;
+        m_parser->entry_pos = m_parser->spaces;
+    }
+    m_nOffset = piece;
 }
 
 bool CCsvReader::Next(CsvRow& row) {
@@ -117,6 +141,7 @@ bool CCsvReader::Next(CsvRow& row) {
     if (m_ready.empty() || !m_strError.empty())
         return false;
     row.nLine = m_ready.front().nLine;
+    row.bFieldTooLong = m_ready.front().bFieldTooLong;
     // The caller's old fields come back for the row after next.
     std::swap(row.fields, m_ready.front().fields);
     m_spare = std::move(m_ready.front().fields);

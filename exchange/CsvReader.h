@@ -9,10 +9,16 @@
 
 struct csv_parser;
 
-/// One row of a CSV file: the fields and the line of the file it starts on (from 1).
+/// The longest field a row may hold (a note of 64 KB); a longer one is cut there and its row
+/// marked, so that a file with a field of hundreds of megabytes is refused without holding it.
+inline constexpr std::size_t kMaxCsvField = 64 * 1024;
+
+/// One row of a CSV file: the fields and the line of the file it starts on (from 1; a CR,
+/// an LF and a CR LF each end a line).
 struct CsvRow {
     std::size_t nLine = 0;
     std::vector<std::string> fields;
+    bool bFieldTooLong = false; // a field was longer than kMaxCsvField and is cut
 };
 
 /// Comma, semicolon or tab: the one that splits the first lines of `text` most evenly
@@ -46,6 +52,8 @@ private:
     std::size_t m_nOffset = 0;
     std::size_t m_nLine = 0;    // lines fed so far
     std::size_t m_nRowLine = 0; // where the row being read began
+    bool m_bLineStart = true;   // the next text fed begins a line
+    bool m_bFieldTooLong = false; // of the row being read
     bool m_bFinished = false;
     std::vector<std::string> m_fields; // of the row being read; the first m_nFields hold it
     std::size_t m_nFields = 0;

@@ -1,6 +1,7 @@
 #include "exchange/ImportChecker.h"
 
 #include "data/ADORecordset.h"
+#include "exchange/CellText.h"
 #include "exchange/CsvReader.h"
 #include "exchange/RecordReader.h"
 #include "exchange/RecordTable.h"
@@ -25,12 +26,8 @@ void ReadList(CADODatabase& db, const char* szTable, std::unordered_set<std::str
     recordset.Close();
 }
 
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
+// A member's or category's name is at most this long; a note is at most kMaxCsvField.
+constexpr std::size_t kMaxNameBytes = 256;
 
 } // namespace
 
@@ -93,10 +90,16 @@ CheckedLine CImportChecker::Check(const CsvRow& row) const {
         line.strReason = std::move(reason);
         return line;
     };
+    if (row.bFieldTooLong)
+        return bad("有一栏超过 64 KB");
     if (m_bCheckUtf8)
         for (const std::string& field : row.fields)
             if (!IsValidUtf8(field))
                 return bad("不是有效的 UTF-8 文本");
+    // The server cuts a text at a NUL and a file ledger keeps it: neither may get one.
+    for (const std::string& field : row.fields)
+        if (field.find('\0') != std::string::npos)
+            return bad("含有空字符（NUL）");
     const auto field = [&row, this](ImportField which) -> const std::string& {
         static const std::string kEmpty;
         const int column = m_mapping[which];
@@ -109,13 +112,17 @@ CheckedLine CImportChecker::Check(const CsvRow& row) const {
         return bad(reason);
     if (std::string reason = ParseAmount(field(FieldAmount), record.dAmount); !reason.empty())
         return bad(reason);
-    record.strMember = Trimmed(field(FieldMember));
-    record.strItem = Trimmed(field(FieldItem));
-    record.strNote = field(FieldNote);
+    record.strMember = CleanName(StripFormulaGuard(field(FieldMember)));
+    record.strItem = CleanName(StripFormulaGuard(field(FieldItem)));
+    record.strNote = StripFormulaGuard(field(FieldNote));
     if (record.strMember.empty())
         return bad("成员为空");
     if (record.strItem.empty())
         return bad("类别为空");
+    if (record.strMember.size() > kMaxNameBytes)
+        return bad("成员名称太长");
+    if (record.strItem.size() > kMaxNameBytes)
+        return bad("类别名称太长");
 
     switch (m_options.nKind) {
     case ImportKind::Income:
@@ -126,7 +133,7 @@ CheckedLine CImportChecker::Check(const CsvRow& row) const {
         break;
     case ImportKind::ByColumn:
         if (m_mapping[FieldKind] >= 0) {
-            const std::string kind = Trimmed(field(FieldKind));
+            const std::string kind = CleanName(StripFormulaGuard(field(FieldKind)));
             if (kind == kIncomeRecords.szKind)
                 line.pTable = &kIncomeRecords;
             else if (kind == kPayRecords.szKind)

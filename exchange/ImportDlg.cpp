@@ -13,12 +13,31 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QSet>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
 namespace {
 
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
+
+constexpr int kReasonColumn = 7;
+
+// Bad lines stand out in red among the 200 shown. A row is known by its 说明: the reasons of
+// bad lines are texts no good line has, and they stay with their row when the list is sorted.
+class BadLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSet<QString> m_reasons;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (m_reasons.contains(index.siblingAtColumn(kReasonColumn).data().toString()))
+            option->palette.setColor(QPalette::Text, QColor(0xC0, 0x00, 0x00));
+    }
+};
 
 // The combos' entries stand in the order of these tables.
 constexpr TextEncoding kEncodings[] = {TextEncoding::Utf8, TextEncoding::Gb18030};
@@ -29,6 +48,7 @@ constexpr ImportKind kKinds[] = {ImportKind::Income, ImportKind::Expense, Import
 CImportDlg::CImportDlg(QWidget* parent)
     : ui::Dialog(IDD, parent), m_listPreview(new CReportCtrl(this)) {
     UseControl(IDC_PREVIEW, m_listPreview);
+    m_listPreview->setItemDelegate(new BadLineDelegate(m_listPreview));
     OnCommand(ui::IDOK, [] {}); // Enter neither imports nor closes
     OnCommand(IDC_CHOOSE_FILE, [this] { OnChooseFile(); });
     OnCommand(IDC_IMPORT, [this] { OnImport(); });
@@ -71,6 +91,7 @@ bool CImportDlg::OnInitDialog() {
         m_listPreview->InsertColumn(static_cast<int>(column), kPreviewHeadings[column],
                                     ui::LVCFMT_LEFT,
                                     static_cast<int>(widths[column] * scale + 0.5));
+    m_nReasonWidth = m_listPreview->columnWidth(kReasonColumn);
     EnableControls(true);
     m_db.SetConnectionString(kConnection);
     m_db.Open();
@@ -183,10 +204,19 @@ void CImportDlg::RefreshPreview() {
         return;
     const ImportPreview preview =
         PreviewImport(m_db, m_file, GetMapping(), GetOptions(), kPreviewLines);
+    auto* delegate = static_cast<BadLineDelegate*>(m_listPreview->itemDelegate());
+    delegate->m_reasons.clear();
     m_listPreview->SetRedraw(false);
-    for (const std::vector<std::string>& row : preview.rows)
-        m_listPreview->InsertItem(m_listPreview->GetItemCount(), row);
+    for (size_t row = 0; row < preview.rows.size(); ++row) {
+        if (preview.bad[row])
+            delegate->m_reasons.insert(QString::fromStdString(preview.rows[row][kReasonColumn]));
+        m_listPreview->InsertItem(m_listPreview->GetItemCount(), preview.rows[row]);
+    }
     m_listPreview->SetRedraw(true);
+    // The reasons are read whole: 说明 is as wide as its longest, never narrower than set.
+    m_listPreview->resizeColumnToContents(kReasonColumn);
+    if (m_listPreview->columnWidth(kReasonColumn) < m_nReasonWidth)
+        m_listPreview->setColumnWidth(kReasonColumn, m_nReasonWidth);
     SetDlgItemText(IDC_STATUS, !preview.strError.empty()
                                    ? preview.strError
                                    : PreviewStatusText(preview.rows.size(), preview.nGood,

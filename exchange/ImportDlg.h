@@ -72,4 +72,5 @@ private:
     void RefreshPreview();
     void EnableControls(bool bEnable);
     bool m_bFilling = false; // combos are being filled: their changes are ours
+    int m_nReasonWidth = 0;  // 说明's width as the window opens
 };

@@ -45,11 +45,17 @@ ImportPreview PreviewImport(CADODatabase& db, const CImportFile& file, const Col
                 if (mapping[field] >= 0 && static_cast<size_t>(mapping[field]) < row.fields.size())
                     cells[static_cast<size_t>(cell)] =
                         row.fields[static_cast<size_t>(mapping[field])];
+            // An amount that reads is shown as a good line's is, whatever else is wrong.
+            double amount = 0;
+            if (ParseAmount(cells[2], amount).empty())
+                cells[2] = FormatCents(amount);
             cells[7] = line.strReason;
+            preview.bad.resize(preview.rows.size() + 1);
+            preview.bad.back() = true;
         } else {
             const ExchangeRecord& record = line.record;
             cells[1] = line.pTable->szKind;
-            cells[2] = FormatAmount(record.dAmount);
+            cells[2] = FormatCents(record.dAmount);
             cells[3] = record.strMember;
             cells[4] = FormatRecordDate(record.dtRecord);
             cells[5] = record.strItem;
@@ -68,6 +74,7 @@ ImportPreview PreviewImport(CADODatabase& db, const CImportFile& file, const Col
         checker.Accept(line);
         preview.rows.push_back(std::move(cells));
     }
+    preview.bad.resize(preview.rows.size());
     if (preview.strError.empty() && !reader.GetLastError().empty())
         preview.strError = reader.GetLastError();
     else if (preview.strError.empty() && preview.rows.empty())

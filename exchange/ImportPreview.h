@@ -14,6 +14,7 @@ class CImportFile;
 struct ImportPreview {
     /// 行号, 收支, 金额, 成员, 日期, 类别, 备注, 说明.
     std::vector<std::vector<std::string>> rows;
+    std::vector<bool> bad; // per row: the line will not be stored
     std::size_t nGood = 0;
     std::size_t nDuplicates = 0;
     std::size_t nBad = 0;

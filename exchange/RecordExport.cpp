@@ -1,5 +1,6 @@
 #include "exchange/RecordExport.h"
 
+#include "exchange/CellText.h"
 #include "exchange/CsvWriter.h"
 #include "exchange/RecordText.h"
 
@@ -47,8 +48,9 @@ bool ExportRecordsCsv(const std::filesystem::path& path, const std::vector<Excha
     writer.WriteRow({kExportHeadings[0], kExportHeadings[1], kExportHeadings[2], kExportHeadings[3],
                      kExportHeadings[4], kExportHeadings[5]});
     for (const ExchangeRecord& record : records)
-        writer.WriteRow({record.strId, FormatAmount(record.dAmount), record.strMember,
-                         FormatRecordDate(record.dtRecord), record.strItem, record.strNote});
+        writer.WriteRow({record.strId, FormatAmount(record.dAmount), GuardFormula(record.strMember),
+                         FormatRecordDate(record.dtRecord), GuardFormula(record.strItem),
+                         GuardFormula(record.strNote)});
     if (!writer.Commit()) {
         strError = writer.GetLastError();
         return false;
@@ -126,9 +128,14 @@ bool ExportRecordsXlsx(const std::filesystem::path& path, const std::vector<Expo
             ++row;
         }
         keep(worksheet_write_string(worksheet, row, 0, "合计", bold));
-        const std::string formula = "=SUM(B2:B" + std::to_string(std::max<lxw_row_t>(row, 2)) + ")";
-        keep(worksheet_write_formula_num(worksheet, row, kAmountColumn, formula.c_str(), boldAmount,
-                                         sum));
+        // An empty list sums nothing: a SUM over its own cell would be circular.
+        if (records.empty()) {
+            keep(worksheet_write_number(worksheet, row, kAmountColumn, 0, boldAmount));
+        } else {
+            const std::string formula = "=SUM(B2:B" + std::to_string(row) + ")";
+            keep(worksheet_write_formula_num(worksheet, row, kAmountColumn, formula.c_str(),
+                                             boldAmount, sum));
+        }
     }
     keep(workbook_close(workbook));
     std::error_code ec;

@@ -39,10 +39,24 @@ bool ReadNumber(std::string_view& text, int maxDigits, int& value) {
 
 } // namespace
 
+std::string FormatCents(double dAmount) {
+    // Fixed notation of the largest double takes 309 digits.
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, dAmount, std::chars_format::fixed, 2);
+    std::string text(buffer, result.ptr);
+    return text == "-0.00" ? "0.00" : text;
+}
+
 std::string FormatAmount(double dAmount) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, dAmount);
-    return std::string(buffer, result.ptr);
+    std::string text = FormatCents(dAmount);
+    if (text.find('.') == std::string::npos)
+        return text; // inf, nan
+    while (text.back() == '0')
+        text.pop_back();
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
 }
 
 std::string FormatRecordDate(const COleDateTime& dtRecord) {
@@ -78,24 +92,32 @@ std::string ParseAmount(std::string_view text, double& dAmount) {
             return "金额格式不对";
     }
     const size_t integerDigits = plain.size() - (negative ? 1 : 0);
+    size_t decimals = 0;
     if (i < text.size() && text[i] == '.') {
         plain.push_back('.');
         const size_t before = plain.size();
         for (++i; i < text.size() && IsDigit(text[i]); ++i)
             plain.push_back(text[i]);
-        if (plain.size() == before)
+        decimals = plain.size() - before;
+        if (decimals == 0)
             return "金额格式不对";
     } else if (integerDigits == 0) {
         return "金额不是数字";
     }
     if (i != text.size())
         return "金额不是数字";
+    // What the amount box takes: cents at most, and no more than it can keep to the cent.
+    if (decimals > 2 && plain.find_first_not_of('0', plain.size() - (decimals - 2)) !=
+                            std::string::npos)
+        return "金额最多两位小数";
     double value = 0.0;
     const auto result = std::from_chars(plain.data(), plain.data() + plain.size(), value);
     if (result.ec != std::errc() || !std::isfinite(value))
         return "金额超出范围";
     if (value == 0.0)
         return "金额不能为0";
+    if (std::abs(value) > kMaxAmount)
+        return "金额太大";
     dAmount = value;
     return {};
 }

@@ -7,10 +7,25 @@
 #include "records/AccountLink.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRegularExpressionValidator>
 
 namespace {
 
 const char* const kConnectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
+
+// An amount is whole yuan with up to two decimals (cents): digits, at most one decimal mark,
+// the point or the locale's own one (a comma in a German or French "Formats" region). Up to
+// 13 digits before it, so that every cent is kept exactly (as the import holds it too).
+QRegularExpression AmountPattern() {
+    QString marks = QStringLiteral(".");
+    const QString own = QLocale().decimalPoint();
+    if (own.size() == 1 && own != marks)
+        marks += own;
+    return QRegularExpression(QStringLiteral("[0-9]{0,13}([%1][0-9]{0,2})?")
+                                  .arg(QRegularExpression::escape(marks)));
+}
 
 } // namespace
 
@@ -24,6 +39,13 @@ bool CRecordDlg::OnInitDialog() {
     m_cbItem = Item<QComboBox>(IDC_ITEM);
     m_dtPicker = Item<ui::DateTimePicker>(IDC_DATE);
     m_cbAccount = Item<QComboBox>(IDC_ACCOUNT);
+    // The template's digits-only box would keep cents out; typing and pasting are both
+    // held to the amount pattern.
+    if (auto* amount = Item<QLineEdit>(m_twin.nAmountId)) {
+        const QValidator* digitsOnly = amount->validator();
+        amount->setValidator(new QRegularExpressionValidator(AmountPattern(), amount));
+        delete digitsOnly;
+    }
     dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
     return true;
 }

@@ -8,15 +8,10 @@
 #include "records/RecordWriter.h"
 
 #include <QComboBox>
-#include <QLineEdit>
-#include <QRegularExpressionValidator>
 
 namespace {
 
 const char* const kMemberTable = "家庭成员";
-
-// An amount is whole yuan with up to two decimals (cents): digits, at most one point.
-const char* const kAmountPattern = "[0-9]*(\\.[0-9]{0,2})?";
 
 } // namespace
 
@@ -35,14 +30,6 @@ void CRecordEntryDlg::SelectLastAccount() {
 
 bool CRecordEntryDlg::OnInitDialog() {
     CRecordDlg::OnInitDialog();
-    // The template's digits-only box would keep cents out; typing and pasting are both
-    // held to the amount pattern.
-    if (auto* amount = Item<QLineEdit>(m_twin.nAmountId)) {
-        const QValidator* digitsOnly = amount->validator();
-        amount->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QString::fromLatin1(kAmountPattern)), amount));
-        delete digitsOnly;
-    }
     if (OpenConnection())
         FillFromLedger();
     return true;

@@ -16,15 +16,18 @@ coffer_install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
 }
 
-# What building and running Coffer needs.
+# What building and running Coffer needs (zlib1g-dev: libxlsxwriter links -lz but does not
+# bring its headers and link file along).
 COFFER_BUILD_PACKAGES="ca-certificates cmake ninja-build g++ qt6-base-dev libsqlite3-dev \
     libgl-dev fonts-wqy-microhei qt6-translations-l10n qt6-charts-dev libqt6opengl6-dev libsodium-dev \
-    libxlsxwriter-dev libcsv-dev libpq-dev pkg-config qt6-httpserver-dev qt6-websockets-dev \
-    libqrencode-dev openssl"
-# What the tests need on top.
+    libxlsxwriter-dev libcsv-dev libpq-dev pkg-config zlib1g-dev qt6-httpserver-dev \
+    qt6-websockets-dev libqrencode-dev openssl"
+# What the tests need on top (locales: the sources localedef makes a decimal-comma locale
+# from; unzip: looking into exported workbooks; chromium and its driver: the phone page in a
+# real browser).
 COFFER_TEST_PACKAGES="libgtest-dev libgmock-dev postgresql clang libfuzzer-14-dev \
     libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian dbus-daemon xvfb \
-    chromium chromium-driver python3-selenium"
+    locales unzip chromium chromium-driver python3-selenium"
 # What making the Debian package needs on top (dpkg-buildflags, dpkg-shlibdeps).
 COFFER_PACKAGE_PACKAGES="dpkg-dev"
 # What checking the package needs: the validators of desktop entries, AppStream metadata,
@@ -32,3 +35,6 @@ COFFER_PACKAGE_PACKAGES="dpkg-dev"
 COFFER_PACKAGE_CHECK_PACKAGES="desktop-file-utils appstream lintian man-db file"
 # What rendering the icons from their drawings needs (scripts/icons only).
 COFFER_ICON_PACKAGES="librsvg2-bin"
+# What scripts/fresh-check needs on the machine that runs it: the minimal Debian root, and
+# an X server outside it with a way to see Coffer's window appear.
+COFFER_FRESH_CHECK_PACKAGES="debootstrap xvfb xdotool"

@@ -3,6 +3,7 @@
 #include "platform/ado/EngineError.h"
 #include "platform/ado/StoredDate.h"
 #include "platform/ole/OleCalendar.h"
+#include "platform/ole/PointNumber.h"
 
 #include <cmath>
 #include <cstdio>
@@ -42,7 +43,7 @@ bool NumberOf(const Variant& value, double& number) {
     case VarKind::Text: {
         const std::string& text = value.TextValue();
         char* end = nullptr;
-        number = std::strtod(text.c_str(), &end);
+        number = ole::PointNumber::Parse(text.c_str(), &end);
         if (text.empty() || end == text.c_str())
             return false;
         while (*end == ' ')
@@ -61,7 +62,6 @@ bool NumberOf(const Variant& value, double& number) {
 }
 
 std::string TextOf(const Variant& value) {
-    char buffer[64];
     switch (value.Kind()) {
     case VarKind::Text:
     case VarKind::Binary:
@@ -77,8 +77,7 @@ std::string TextOf(const Variant& value) {
     default: {
         double number = 0;
         NumberOf(value, number);
-        std::snprintf(buffer, sizeof buffer, "%.15g", number);
-        return buffer;
+        return ole::PointNumber::Format(number, std::chars_format::general, 15);
     }
     }
 }

@@ -1,5 +1,7 @@
 #include "platform/ado/Variant.h"
 
+#include "platform/ole/PointNumber.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,15 +20,14 @@ DecimalValue DecimalValue::FromDouble(double value) {
         return result;
     result.sign = value < 0 ? 0x80 : 0;
     // The shortest of the 15-digit forms, read back digit by digit.
-    char text[64];
-    std::snprintf(text, sizeof text, "%.15e", std::fabs(value));
-    char* exponentMark = std::strchr(text, 'e');
-    const int exponent = std::atoi(exponentMark + 1);
-    *exponentMark = '\0';
+    const std::string text =
+        ole::PointNumber::Format(std::fabs(value), std::chars_format::scientific, 15);
+    const size_t exponentMark = text.find('e');
+    const int exponent = std::atoi(text.c_str() + exponentMark + 1);
     std::string digits;
-    for (const char* p = text; *p; ++p)
-        if (*p != '.')
-            digits += *p;
+    for (const char c : text.substr(0, exponentMark))
+        if (c != '.')
+            digits += c;
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
     // value = 0.digits... * 10^(exponent + 1)

@@ -2,13 +2,16 @@
 
 #include "platform/ui/DateTimePicker.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ole/PointNumber.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -49,11 +52,19 @@ void SetControlText(QWidget* control, const std::string& text) {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // A number is the whole text but for blanks around it; an empty text is not a number.
-bool ParseDouble(const std::string& text, double& value) {
+// The point always reads as the decimal mark, and so does the locale's own one (a comma in
+// a German or French "Formats" region), whatever the C library's locale says.
+bool ParseDouble(std::string text, double& value) {
+    const QString mark = QLocale().decimalPoint();
+    if (mark.size() == 1 && mark != QLatin1String(".") && mark.at(0).unicode() < 0x80) {
+        const char own = static_cast<char>(mark.at(0).unicode());
+        if (text.find('.') == std::string::npos && std::count(text.begin(), text.end(), own) == 1)
+            text[text.find(own)] = '.';
+    }
     const char* begin = text.c_str();
     char* end = nullptr;
     errno = 0;
-    double parsed = std::strtod(begin, &end);
+    double parsed = ole::PointNumber::Parse(begin, &end);
     if (end == begin || errno == ERANGE)
         return false;
     while (*end != '\0' && IsBlank(*end))
@@ -115,9 +126,7 @@ void DDX_Text(DataExchange& dx, int id, double& value) {
     if (control == nullptr)
         return;
     if (!dx.m_bSaveAndValidate) {
-        char text[64];
-        std::snprintf(text, sizeof text, "%.15g", value);
-        SetControlText(control, text);
+        SetControlText(control, ole::PointNumber::Format(value, std::chars_format::general, 15));
         return;
     }
     double parsed = 0.0;

@@ -29,6 +29,13 @@ TEST(AboutDlgTest, ShowsTheProductLineAndTheLink) {
     const std::vector<std::string> texts = LabelTexts(dlg);
     EXPECT_NE(std::find(texts.begin(), texts.end(), "银匣\u3000V1.0"), texts.end());
     EXPECT_EQ(dlg.GetDlgItemText(CAboutDlg::IDC_HOMEPAGE), "岚舟主页");
+    // The licence's line, read whole.
+    const QList<QLabel*> labels = dlg.findChildren<QLabel*>();
+    const auto licence = std::find_if(labels.begin(), labels.end(), [](const QLabel* label) {
+        return label->text() == QStringLiteral("许可：GPL 3.0 或更高版本");
+    });
+    ASSERT_NE(licence, labels.end());
+    EXPECT_LE((*licence)->sizeHint().width(), (*licence)->width());
     EXPECT_EQ(dlg.GetDlgItem(CAboutDlg::IDC_HOMEPAGE)->property("skin").toString(),
               QStringLiteral("linkstatic"));
     EXPECT_EQ(dlg.property("skin").toString(), QStringLiteral("aboutdialog"));

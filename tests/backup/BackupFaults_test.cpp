@@ -6,13 +6,13 @@
 #include "data/ADORecordset.h"
 #include "platform/ado/LedgerCopy.h"
 #include "tests/backup/LedgerFiles.h"
+#include "tests/support/FailingVfs.h"
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
 
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +20,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -27,6 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ado::CopyProblem;
+using testing_support::FailingVfs;
 using testing_support::TestDb;
 
 volatile std::sig_atomic_t g_stop = 0;
@@ -191,7 +193,7 @@ TEST(BackupFaultsTest, KillingARestoreLeavesTheLedgerWhollyOldOrWhollyRestored) 
 }
 
 // A small file system of its own for the backups: a tmpfs mounted in a mount namespace of
-// this process. Where that is not allowed, a limit on file sizes stands in for a full disk.
+// this process, where the machine allows it.
 bool MountSmallFolder(const std::string& folder, const std::string& options, unsigned long flags) {
     static const bool isolated = ::unshare(CLONE_NEWNS) == 0 &&
                                  ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
@@ -199,17 +201,25 @@ bool MountSmallFolder(const std::string& folder, const std::string& options, uns
     return isolated && ::mount("tmpfs", folder.c_str(), "tmpfs", flags, options.c_str()) == 0;
 }
 
+// The disk's fault is real (a small or read-only tmpfs) or, where mounting is not allowed
+// (a chroot, a container without CAP_SYS_ADMIN), made by the test file system for the backup
+// folder alone; the simulated cases run everywhere.
 struct DiskFault {
     const char* name;
     const char* options;
     unsigned long flags;
+    FailingVfs::Fault simulated; // None: a real tmpfs
     CopyProblem problem;
     const char* cause;
 };
 
 const DiskFault kDiskFaults[] = {
-    {"Full", "size=1200k", 0, CopyProblem::DiskFull, "磁盘空间不足"},
-    {"ReadOnly", "size=4m", MS_RDONLY, CopyProblem::NoPermission, "没有写入备份文件夹的权限"},
+    {"Full", "size=1200k", 0, FailingVfs::Fault::None, CopyProblem::DiskFull, "磁盘空间不足"},
+    {"ReadOnly", "size=4m", MS_RDONLY, FailingVfs::Fault::None, CopyProblem::NoPermission,
+     "没有写入备份文件夹的权限"},
+    {"SimulatedFull", "", 0, FailingVfs::Fault::DiskFull, CopyProblem::DiskFull, "磁盘空间不足"},
+    {"SimulatedReadOnly", "", MS_RDONLY, FailingVfs::Fault::ReadOnlyFile,
+     CopyProblem::NoPermission, "没有写入备份文件夹的权限"},
 };
 
 class DiskFaultTest : public testing::TestWithParam<DiskFault> {};
@@ -220,24 +230,27 @@ TEST_P(DiskFaultTest, FailsClearlyAndKeepsEveryEarlierBackup) {
     testing_support::AddRecords(ledger, 2500); // about 500 KB
     CBackupFolder folder(ledger);
     const DiskFault& fault = GetParam();
+    std::optional<FailingVfs> vfs;
+    const bool real = fault.simulated == FailingVfs::Fault::None;
+    if (real && !MountSmallFolder(folder.Folder(), fault.options, 0))
+        GTEST_SKIP() << "no right to mount a tmpfs here (a chroot or a container); the "
+                        "Simulated case stands in for it";
     std::vector<std::string> earlier;
+    ASSERT_TRUE(folder.BackUpNow().Ok());
     if (fault.flags & MS_RDONLY) {
         // Earlier backups on a file system that has since become read-only.
-        ASSERT_TRUE(MountSmallFolder(folder.Folder(), fault.options, 0)) << "cannot mount a tmpfs";
-        ASSERT_TRUE(folder.BackUpNow().Ok());
-        ASSERT_EQ(
-            ::mount(nullptr, folder.Folder().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
-    } else if (MountSmallFolder(folder.Folder(), fault.options, 0)) {
-        ASSERT_TRUE(folder.BackUpNow().Ok());
+        if (real) {
+            ASSERT_EQ(::mount(nullptr, folder.Folder().c_str(), nullptr, MS_REMOUNT | MS_RDONLY,
+                              nullptr),
+                      0);
+        }
+    } else {
         testing_support::AddRecords(ledger, 1); // changed, so the clock gives a new name
         ASSERT_TRUE(folder.BackUpNow().Ok());
-    } else {
-        ASSERT_TRUE(folder.BackUpNow().Ok());
-        struct rlimit limit {};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 100 * 1024;
-        std::signal(SIGXFSZ, SIG_IGN);
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (!real) {
+        vfs.emplace();
+        vfs->Set(fault.simulated, fs::weakly_canonical(folder.Folder()).string() + "/");
     }
     for (const BackupEntry& entry : folder.List())
         earlier.push_back(testing_support::DumpLedger(entry.path));
@@ -247,15 +260,12 @@ TEST_P(DiskFaultTest, FailsClearlyAndKeepsEveryEarlierBackup) {
     testing_support::AddRecords(ledger, 2000);
     const ado::LedgerCopyResult result = folder.BackUpNow();
 
-    struct rlimit unlimited {
-        RLIM_INFINITY, RLIM_INFINITY
-    };
-    ::setrlimit(RLIMIT_FSIZE, &unlimited);
     EXPECT_EQ(result.problem, fault.problem) << result.detail;
     const std::string text = CBackupTexts::BackupFailed(result);
     EXPECT_NE(text.find(fault.cause), std::string::npos) << text;
     EXPECT_NE(text.find("以前的备份都还在"), std::string::npos);
     EXPECT_EQ(testing_support::Names(folder.Folder()), names);
+    vfs.reset();
     std::vector<std::string> after;
     for (const BackupEntry& entry : folder.List()) {
         EXPECT_TRUE(ado::VerifyLedgerFile(entry.path).Ok());
@@ -264,7 +274,8 @@ TEST_P(DiskFaultTest, FailsClearlyAndKeepsEveryEarlierBackup) {
     EXPECT_TRUE(after == earlier);
     EXPECT_EQ(testing_support::ScalarOn(ledger, "PRAGMA integrity_check"), "ok");
     EXPECT_FALSE(testing_support::DumpLedger(ledger) == ledgerBefore); // the new records are there
-    ::umount2(folder.Folder().c_str(), MNT_DETACH);
+    if (real)
+        ::umount2(folder.Folder().c_str(), MNT_DETACH);
 }
 
 INSTANTIATE_TEST_SUITE_P(Disk, DiskFaultTest, testing::ValuesIn(kDiskFaults),

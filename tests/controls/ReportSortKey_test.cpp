@@ -1,4 +1,5 @@
 #include "controls/ReportSortKey.h"
+#include "tests/support/CommaLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,13 @@ TEST(ReportSortKey, NumberValueIsTheDecimalPrefix) {
 
 TEST(ReportSortKey, NumberValueIgnoresTheUserLocale) {
     // A locale with a decimal comma must not change how "12.5" reads.
+    std::string why;
+    const std::string comma = testing_support::CommaLocale(why);
+    if (comma.empty())
+        GTEST_SKIP() << why;
     const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr)
-        GTEST_SKIP() << "no de_DE.UTF-8 locale on this machine";
+    ASSERT_NE(std::setlocale(LC_NUMERIC, comma.c_str()), nullptr);
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     const double value = CReportSortKey::NumberValue("12.5");
     std::setlocale(LC_NUMERIC, previous.c_str());
     EXPECT_DOUBLE_EQ(value, 12.5);

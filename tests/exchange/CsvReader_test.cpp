@@ -41,6 +41,43 @@ TEST(CsvReaderTest, RowsFieldsAndTheLinesTheyStartOn) {
     EXPECT_EQ(result.lines, (std::vector<size_t>{1, 2, 5, 6}));
 }
 
+// Old Mac files end their lines with a CR alone; every line was "第 1 行".
+TEST(CsvReaderTest, LinesEndWithCrLfOrCrLf) {
+    for (const char* end : {"\n", "\r", "\r\n"}) {
+        const std::string e = end;
+        const ReadResult result = ReadAll("a,b" + e + "1,2" + e + e + "\"x" + e + "y\",3" + e + "4,5");
+        EXPECT_EQ(result.rows, (Rows{{"a", "b"}, {"1", "2"}, {"x" + e + "y", "3"}, {"4", "5"}}));
+        EXPECT_EQ(result.lines, (std::vector<size_t>{1, 2, 4, 6})) << "line end " << int(end[0]);
+    }
+}
+
+// A field of 200 MB once took 1.6 GB to read: a field past the limit is cut as it is read,
+// its row marked, and the rows after it read as usual.
+TEST(CsvReaderTest, FieldsPastTheLimitAreCutAndTheirRowMarked) {
+    const std::string huge(3 * kMaxCsvField + 17, 'x');
+    for (const std::string& field : {huge, "\"" + huge + "\"", "\"" + huge + "\n" + huge + "\""}) {
+        const std::string text = "a,b\n1," + field + "\n2,ok\n";
+        CCsvReader reader(text, ',');
+        CsvRow row;
+        ASSERT_TRUE(reader.Next(row));
+        EXPECT_FALSE(row.bFieldTooLong);
+        ASSERT_TRUE(reader.Next(row));
+        EXPECT_TRUE(row.bFieldTooLong);
+        EXPECT_LE(row.fields.at(1).size(), kMaxCsvField + 1);
+        ASSERT_TRUE(reader.Next(row));
+        EXPECT_FALSE(row.bFieldTooLong);
+        EXPECT_EQ(row.fields, (std::vector<std::string>{"2", "ok"}));
+        EXPECT_EQ(row.nLine, field.find('\n') == std::string::npos ? 3u : 4u);
+    }
+    const std::string justFits(kMaxCsvField, 'y');
+    const std::string text = "a\n" + justFits + "\n";
+    CCsvReader reader(text, ',');
+    CsvRow row;
+    ASSERT_TRUE(reader.Next(row) && reader.Next(row));
+    EXPECT_FALSE(row.bFieldTooLong);
+    EXPECT_EQ(row.fields.at(0), justFits);
+}
+
 TEST(CsvReaderTest, BrokenQuotesStopTheReadingWithTheirLine) {
     const struct {
         const char* text;

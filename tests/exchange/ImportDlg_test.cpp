@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -76,10 +77,31 @@ TEST_F(ImportDlgTest, PreviewShowsTheLinesAsTheyWillBeStoredAndMarksBadOnes) {
     Pick(dlg, CImportDlg::IDC_COLUMN_FIRST + int(FieldDate), 1);
     EXPECT_TRUE(Enabled(dlg, CImportDlg::IDC_IMPORT));
     EXPECT_EQ(PreviewRow(dlg, 0),
-              (std::vector<std::string>{"2", "支出", "1234.5", "爸爸", "2024-05-01 08:30:00",
+              (std::vector<std::string>{"2", "支出", "1234.50", "爸爸", "2024-05-01 08:30:00",
                                         "餐饮", "早饭", ""}));
     EXPECT_EQ(PreviewRow(dlg, 1)[7], "金额不是数字");
+    EXPECT_EQ(PreviewRow(dlg, 1)[2], "x");
     EXPECT_EQ(PreviewRow(dlg, 2)[7], "成员“阿姨”不在家庭成员中");
+    EXPECT_EQ(PreviewRow(dlg, 2)[2], "2.00"); // as a good line's amount, though the line is bad
+    // Bad lines are red, good ones are not; 说明 is as wide as its longest reason.
+    CReportCtrl& list = Preview(dlg);
+    list.resize(1400, 300);
+    EXPECT_GE(list.columnWidth(7),
+              list.fontMetrics().horizontalAdvance(QStringLiteral("成员“阿姨”不在家庭成员中")));
+    const QImage image = list.viewport()->grab().toImage();
+    const auto redPixels = [&](int row) {
+        const QRect cell = list.visualRect(list.model()->index(row, 7));
+        int red = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= std::min(cell.right(), image.width() - 1); ++x) {
+                const QColor colour = image.pixelColor(x, y);
+                red += colour.red() > 150 && colour.green() < 90 && colour.blue() < 90;
+            }
+        return red;
+    };
+    EXPECT_EQ(redPixels(0), 0);
+    EXPECT_GT(redPixels(1), 0);
+    EXPECT_GT(redPixels(2), 0);
     EXPECT_EQ(dlg.GetDlgItemText(CImportDlg::IDC_STATUS),
               "前 3 行中：可导入 1 行，重复 0 行，错误 2 行。");
 

@@ -91,6 +91,10 @@ TEST_F(RecordExportTest, WorkbookHasTypedCellsASumAndItsSheets) {
     EXPECT_NE(sheet.find("合计"), std::string::npos);
     EXPECT_NE(sheet.find("say \"hi\", then\nleave"), std::string::npos);
     EXPECT_NE(sheet.find("<col "), std::string::npos);
+    // The empty list's 合计 is a plain 0: a SUM over its own cell would be circular.
+    const std::string empty = ZipMember(path, "xl/worksheets/sheet1.xml");
+    EXPECT_EQ(empty.find("<f>"), std::string::npos) << empty;
+    EXPECT_NE(empty.find("<v>0</v>"), std::string::npos) << empty;
     const std::string styles = ZipMember(path, "xl/styles.xml");
     EXPECT_NE(styles.find("formatCode=\"0.00\""), std::string::npos);
     EXPECT_NE(styles.find("yyyy-mm-dd hh:mm:ss"), std::string::npos);

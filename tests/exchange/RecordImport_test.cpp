@@ -1,18 +1,21 @@
 #include "exchange/RecordImport.h"
 
 #include "data/ADODatabase.h"
+#include "exchange/CsvReader.h"
 #include "exchange/ImportFile.h"
 #include "exchange/LedgerExport.h"
 #include "exchange/LedgerImport.h"
 #include "exchange/RecordExport.h"
 #include "exchange/RecordReader.h"
 #include "exchange/RecordTable.h"
+#include "exchange/RecordText.h"
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
 
 #include <iconv.h>
 
+#include <cmath>
 #include <fstream>
 
 namespace {
@@ -294,6 +297,86 @@ TEST_F(RecordImportTest, ExportThenImportIntoAFreshLedgerGivesEveryRecordBack) {
                 : "select hex(备注), typeof(备注), typeof(" + amount + ") from " + table;
         EXPECT_EQ(fresh.Query(hex), m_db.Query(hex)) << table;
     }
+}
+
+// The import takes what the amount box takes, names without invisible characters, and names
+// the line of every refusal, whatever ends the file's lines.
+TEST_F(RecordImportTest, RefusalsNameTheirLineAndNamesAreMatchedAsSeen) {
+    const std::string longNote(kMaxCsvField + 1, 'n');
+    const std::string longName(300, 'm');
+    for (const char* end : {"\n", "\r", "\r\n"}) {
+        SCOPED_TRACE(int(end[0]) + int(end[1]));
+        const std::string e = end;
+        const ImportSummary summary =
+            Import("日期,金额,成员,类别,备注" + e +              // 1
+                       "2024-01-02,0.005,爸爸,餐饮," + e +         // 2
+                       "2024-01-02,12.345,爸爸,餐饮," + e +        // 3
+                       "2024-01-02,100000000000000000000000,爸爸,餐饮," + e + // 4
+                       "2024-01-02,1,爸爸,餐饮,\"a" + std::string(1, '\0') + "b\"" + e + // 5
+                       "2024-01-02,2,爸爸,餐饮," + longNote + e + // 6
+                       "2024-01-02,3," + longName + ",餐饮," + e + // 7
+                       "2024-01-02,4,爸爸," + longName + "," + e + // 8
+                       "2024-01-02,5,\xEF\xBB\xBF爸爸,餐\xE2\x80\x8B饮,可见" + e + // 9
+                       "2024-01-02,12.50,妈\xE2\x80\x8D妈,交通,\"两" + e + "行\"" + e + // 10-11
+                       "x,1,爸爸,餐饮," + e,                       // 12
+                   ImportOptions{ImportKind::Expense, true, true});
+            EXPECT_EQ(summary.strError, "");
+        EXPECT_EQ(Reasons(summary), (std::vector<std::string>{
+                                        "2 金额最多两位小数",
+                                        "3 金额最多两位小数",
+                                        "4 金额太大",
+                                        "5 含有空字符（NUL）",
+                                        "6 有一栏超过 64 KB",
+                                        "7 成员名称太长",
+                                        "8 类别名称太长",
+                                        "12 日期格式不对",
+                                    }));
+        EXPECT_EQ(Pay(), (Rows{{"爸爸", "5.0", "2024-01-02 00:00:00", "餐饮", "可见"},
+                               {"妈妈", "12.5", "2024-01-02 00:00:00", "交通", "两" + e + "行"}}));
+        EXPECT_EQ(m_db.Scalar("select count(*) from 家庭成员"), "3"); // no second 爸爸
+        EXPECT_EQ(m_db.Scalar("select count(*) from 支出类型 where 类型 like '餐%'"), "1");
+        m_db.Exec("delete from normalPay");
+    }
+}
+
+// 100000 went out as "1e+05", which the import refused; every amount from a cent to a
+// trillion now comes back to the last bit, and a note a spreadsheet would run as a formula
+// goes out guarded and comes back as it was.
+TEST_F(RecordImportTest, ExportedAmountsAndFormulaLikeNotesComeBackExactly) {
+    std::vector<double> amounts;
+    for (double power = 0.01; power <= 1e12; power *= 10)
+        for (const double digit : {1.0, 3.0, 9.99})
+            amounts.push_back(std::round(power * digit * 100) / 100);
+    amounts.insert(amounts.end(), {100000, 300000, 1000000, 123456789.01, 999999999999.99});
+    const char* notes[] = {"=HYPERLINK(\"http://x\",\"点我\")", "+1", "-2", "@A1", "\tx", "'=y", "'"};
+    for (size_t i = 0; i < amounts.size(); ++i) {
+        std::string note = notes[i % std::size(notes)];
+        for (size_t quote = note.find('\''); quote != std::string::npos;
+             quote = note.find('\'', quote + 2))
+            note.insert(quote, "'");
+        m_db.Exec("INSERT INTO normalPay (支出人员, 支出金额, 支出日期, 支出项目, 备注) VALUES "
+                  "('妈妈', " + FormatAmount(amounts[i]) + ", '2023-01-01 00:00:00', '餐饮', '" +
+                  note + "')");
+    }
+    std::string error;
+    ASSERT_TRUE(ExportLedger(TestDb::kConnectionString, m_db.Directory() / "out", false, error))
+        << error;
+    std::ifstream in(m_db.Directory() / "out-支出.csv", std::ios::binary);
+    const std::string csv{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(csv.find("e+"), std::string::npos);
+    EXPECT_NE(csv.find("\"'=HYPERLINK"), std::string::npos) << csv.substr(0, 300);
+    EXPECT_NE(csv.find(",100000,"), std::string::npos);
+
+    TestDb fresh;
+    const std::string connection = LedgerConnectionText(
+        TestDb::OnServer() ? fresh.Uri() : (fresh.Directory() / "data.mdb").string());
+    const ImportSummary summary = ImportLedgerFile(connection, m_db.Directory() / "out-支出.csv",
+                                                   ImportOptions{ImportKind::Expense, false, true});
+    EXPECT_EQ(summary.strError, "");
+    EXPECT_EQ(Reasons(summary), std::vector<std::string>{});
+    const std::string all = "select 支出金额, 备注 from normalPay order by 编号";
+    EXPECT_EQ(fresh.Query(all), m_db.Query(all));
+    EXPECT_EQ(fresh.Scalar("select count(*) from normalPay"), std::to_string(amounts.size()));
 }
 
 } // namespace

@@ -8,17 +8,29 @@
 
 namespace {
 
-TEST(RecordTextTest, AmountsAreWrittenAsStoredAndReadBackTheSame) {
-    const double amounts[] = {1234.56, 12, 0.1, -12.5, 3.14, 1e9 + 0.01, 99.96, -0.07, 1.0 / 3};
-    const char* texts[] = {"1234.56", "12",    "0.1",
-                           "-12.5",   "3.14",  "1000000000.01",
-                           "99.96",   "-0.07", "0.3333333333333333"};
-    for (size_t i = 0; i < std::size(amounts); ++i) {
-        EXPECT_EQ(FormatAmount(amounts[i]), texts[i]);
+// Plain decimals to the cent, never an exponent ("1e+05" was refused by the import).
+TEST(RecordTextTest, AmountsAreWrittenInPlainDecimalsAndReadBackTheSame) {
+    const struct {
+        double amount;
+        const char* text;
+    } cases[] = {
+        {1234.56, "1234.56"}, {12, "12"},           {0.1, "0.1"},
+        {-12.5, "-12.5"},     {3.14, "3.14"},       {1e9 + 0.01, "1000000000.01"},
+        {99.96, "99.96"},     {-0.07, "-0.07"},     {100000, "100000"},
+        {300000, "300000"},   {1000000, "1000000"}, {1e12, "1000000000000"},
+        {0.01, "0.01"},       {120000.5, "120000.5"}, {9999999999999.99, "9999999999999.99"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatAmount(c.amount), c.text);
         double back = 0;
-        EXPECT_EQ(ParseAmount(FormatAmount(amounts[i]), back), "") << texts[i];
-        EXPECT_EQ(back, amounts[i]) << texts[i]; // to the last bit
+        EXPECT_EQ(ParseAmount(FormatAmount(c.amount), back), "") << c.text;
+        EXPECT_EQ(back, c.amount) << c.text; // to the last bit
     }
+    // An older ledger's amount below the cent goes out rounded to the cent.
+    EXPECT_EQ(FormatAmount(1.0 / 3), "0.33");
+    EXPECT_EQ(FormatAmount(-0.001), "0");
+    EXPECT_EQ(FormatCents(8), "8.00");
+    EXPECT_EQ(FormatCents(23.5), "23.50");
 }
 
 TEST(RecordTextTest, AmountTexts) {
@@ -56,6 +68,14 @@ TEST(RecordTextTest, AmountTexts) {
         {"1 234", 0, "金额不是数字"},
         {"NaN", 0, "金额不是数字"},
         {"inf", 0, "金额不是数字"},
+        // What the amount box takes: cents at most, and amounts it keeps to the cent.
+        {"0.005", 0, "金额最多两位小数"},
+        {"12.345", 0, "金额最多两位小数"},
+        {"12.500", 12.5, ""},
+        {"9999999999999.99", 9999999999999.99, ""},
+        {"10000000000000", 0, "金额太大"},
+        {"100000000000000000000000", 0, "金额太大"},
+        {"-100000000000000000000000", 0, "金额太大"},
     };
     for (const auto& c : cases) {
         double amount = -999;

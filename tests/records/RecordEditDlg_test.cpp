@@ -12,11 +12,14 @@
 #include <QComboBox>
 #include <QDate>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -124,6 +127,26 @@ TEST_P(RecordEditDlgTest, AcceptedEditWritesTheRecordAndHandsBackItsValues) {
                                                  GetParam().category, TestDb::kNull}));
     EXPECT_EQ(rows[0][5], "旧");
     EXPECT_TRUE(m_messages.Texts().empty());
+}
+
+// Correcting an amount to the cent: the box takes cents typed key by key, with the point or
+// the locale's own decimal mark, as the entry windows do.
+TEST_P(RecordEditDlgTest, TheAmountBoxTakesCents) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    for (const auto& [typed, stored] : {std::pair{"13.25", "13.25"}, std::pair{"7,5", "7.5"}}) {
+        auto dialog = Open("2");
+        auto* amount = dialog->Item<QLineEdit>(GetParam().amountId);
+        amount->clear();
+        for (const QChar ch : QString::fromUtf8(typed)) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QCoreApplication::sendEvent(amount, &press);
+        }
+        EXPECT_EQ(amount->text().toStdString(), typed);
+        dialog->ClickButton(GetParam().editId);
+        EXPECT_EQ(Records()[1][2], stored);
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_P(RecordEditDlgTest, CloseWritesNothing) {

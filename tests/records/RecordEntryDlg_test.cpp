@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 
 #include <gtest/gtest.h>
 
@@ -155,11 +156,12 @@ TEST_P(RecordEntryDlgTest, TheAmountBoxTakesCentsTypedOrPasted) {
     auto dialog = Open();
     auto* amount = dialog->Item<QLineEdit>(GetParam().amountId);
     ASSERT_NE(amount, nullptr);
-    const struct {
+    struct Case {
         const char* input;
         const char* typed;  // what the box holds after typing it key by key
         const char* pasted; // after pasting it into the empty box
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {"12.50", "12.50", "12.50"},
         {"3.14", "3.14", "3.14"},
         {"0.05", "0.05", "0.05"},
@@ -168,14 +170,17 @@ TEST_P(RecordEntryDlgTest, TheAmountBoxTakesCentsTypedOrPasted) {
         {"12.505", "12.50", ""},
         {"1.2.3", "1.23", ""},
         {"-5", "5", ""},
-        {"1,5", "15", ""},
         {"12元", "12", ""},
         {"1e3", "13", ""},
         {" 7", "7", ""},
         {"abc", "", ""},
         {"１２", "", ""},
+        {"12345678901234", "1234567890123", ""},
     };
-    for (const auto& c : cases) {
+    // The comma is the locale's decimal mark in a comma run, else no mark at all.
+    const bool comma = QLocale().decimalPoint() == QLatin1String(",");
+    cases.push_back(comma ? Case{"1,5", "1,5", "1,5"} : Case{"1,5", "15", ""});
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
         amount->clear();
         Type(amount, c.input);
@@ -193,6 +198,30 @@ TEST_P(RecordEntryDlgTest, TheAmountBoxTakesCentsTypedOrPasted) {
     const Rows rows = Records();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][2], "12.5");
+}
+
+// A "Formats" region with a decimal comma: the box takes the point and the comma alike, and
+// both store the same cents.
+TEST_P(RecordEntryDlgTest, TheAmountBoxTakesTheLocalesDecimalMarkToo) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    auto dialog = Open();
+    auto* amount = dialog->Item<QLineEdit>(GetParam().amountId);
+    for (const char* input : {"12,50", "12.50", "0,05", "1500"}) {
+        amount->clear();
+        Type(amount, input);
+        EXPECT_EQ(amount->text().toStdString(), input);
+        dialog->ClickButton(1016);
+        EXPECT_EQ(m_messages.Take(), std::vector<std::string>{"数据添加成功！"}) << input;
+    }
+    amount->clear();
+    Type(amount, "1,2,3");
+    EXPECT_EQ(amount->text().toStdString(), "1,23");
+    QLocale::setDefault(before);
+    std::vector<std::string> amounts;
+    for (const auto& row : Records())
+        amounts.push_back(row[2]);
+    EXPECT_EQ(amounts, (std::vector<std::string>{"12.5", "12.5", "0.05", "1500.0"}));
 }
 
 TEST_P(RecordEntryDlgTest, EmptyListTableRefusesTheAdd) {

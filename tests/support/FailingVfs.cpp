@@ -11,15 +11,25 @@ namespace {
 sqlite3_vfs* g_real = nullptr;
 sqlite3_vfs g_vfs;
 FailingVfs::Fault g_fault = FailingVfs::Fault::None;
+std::string g_under;
 
 // Our file: the method table first, as SQLite expects, then the real file right after it.
 struct File {
     sqlite3_file base;
     sqlite3_file* real;
+    bool hit; // under the folder the fault is meant for
 };
 
 sqlite3_file* Real(sqlite3_file* file) {
     return reinterpret_cast<File*>(file)->real;
+}
+
+bool Faulty(sqlite3_file* file, FailingVfs::Fault fault) {
+    return g_fault == fault && reinterpret_cast<File*>(file)->hit;
+}
+
+bool Under(const char* name) {
+    return g_under.empty() || (name != nullptr && std::strncmp(name, g_under.c_str(), g_under.size()) == 0);
 }
 
 int Close(sqlite3_file* file) {
@@ -27,12 +37,12 @@ int Close(sqlite3_file* file) {
     return real->pMethods ? real->pMethods->xClose(real) : SQLITE_OK;
 }
 int Read(sqlite3_file* file, void* data, int amount, sqlite3_int64 offset) {
-    if (g_fault == FailingVfs::Fault::ReadsFail)
+    if (Faulty(file, FailingVfs::Fault::ReadsFail))
         return SQLITE_IOERR_READ;
     return Real(file)->pMethods->xRead(Real(file), data, amount, offset);
 }
 int Write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
-    if (g_fault == FailingVfs::Fault::DiskFull)
+    if (Faulty(file, FailingVfs::Fault::DiskFull))
         return SQLITE_FULL;
     return Real(file)->pMethods->xWrite(Real(file), data, amount, offset);
 }
@@ -89,10 +99,12 @@ const sqlite3_io_methods kMethods = {1,
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
     auto* ours = reinterpret_cast<File*>(file);
     file->pMethods = nullptr;
+    ours->hit = Under(name);
     // What the system's file system does when the file or the folder is not writable.
-    if (g_fault == FailingVfs::Fault::ReadOnlyFile && (flags & SQLITE_OPEN_MAIN_DB) != 0)
+    if (ours->hit && g_fault == FailingVfs::Fault::ReadOnlyFile && (flags & SQLITE_OPEN_MAIN_DB) != 0)
         flags = (flags & ~(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) | SQLITE_OPEN_READONLY;
-    if (g_fault == FailingVfs::Fault::ReadOnlyFolder && (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0)
+    if (ours->hit && g_fault == FailingVfs::Fault::ReadOnlyFolder &&
+        (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0)
         return SQLITE_READONLY_DIRECTORY;
     ours->real = reinterpret_cast<sqlite3_file*>(ours + 1);
     std::memset(ours->real, 0, static_cast<size_t>(g_real->szOsFile));
@@ -142,16 +154,19 @@ FailingVfs::FailingVfs() {
     g_vfs.xCurrentTime = &CurrentTime;
     g_vfs.xGetLastError = &GetLastError;
     g_fault = Fault::None;
+    g_under.clear();
     sqlite3_vfs_register(&g_vfs, 1);
 }
 
 FailingVfs::~FailingVfs() {
     g_fault = Fault::None;
+    g_under.clear();
     sqlite3_vfs_unregister(&g_vfs);
 }
 
-void FailingVfs::Set(Fault fault) {
+void FailingVfs::Set(Fault fault, const std::string& under) {
     g_fault = fault;
+    g_under = under;
 }
 
 } // namespace testing_support

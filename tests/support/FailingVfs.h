@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace testing_support {
 
 /// While it lives, every SQLite file opened by any connection goes through a file system
@@ -20,7 +22,9 @@ public:
     FailingVfs(const FailingVfs&) = delete;
     FailingVfs& operator=(const FailingVfs&) = delete;
 
-    void Set(Fault fault);
+    /// The fault hits files opened from now on whose path begins with `under` (every file
+    /// when empty): a full or read-only backup folder beside a ledger that still writes.
+    void Set(Fault fault, const std::string& under = {});
     void SetDiskFull(bool full) { Set(full ? Fault::DiskFull : Fault::None); }
 };
 

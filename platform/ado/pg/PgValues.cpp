@@ -4,6 +4,7 @@
 #include "platform/ado/ValueCodec.h"
 #include "platform/ado/pg/PgTypes.h"
 #include "platform/ole/OleCalendar.h"
+#include "platform/ole/PointNumber.h"
 
 #include <cmath>
 #include <cstdio>
@@ -20,7 +21,7 @@ using namespace pg_types;
 bool ParseDouble(std::string_view text, double& number) {
     // strtod reads "NaN" and "Infinity" as the server writes them.
     char* end = nullptr;
-    number = std::strtod(text.data(), &end);
+    number = ole::PointNumber::Parse(text.data(), &end);
     return !text.empty() && end == text.data() + text.size();
 }
 
@@ -323,8 +324,7 @@ std::optional<std::string> PgValues::TextOf(const Variant& value) {
         if (std::isinf(number))
             return std::string(number > 0 ? "Infinity" : "-Infinity");
         // 17 digits bring every double back exactly.
-        std::snprintf(buffer, sizeof buffer, "%.17g", number);
-        return std::string(buffer);
+        return ole::PointNumber::Format(number, std::chars_format::general, 17);
     }
     default:
         std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(value.IntegerValue()));

@@ -9,6 +9,7 @@
 #include "platform/ado/pg/ServerSnapshot.h"
 #include "platform/ado/sqlite/CopySeal.h"
 #include "platform/ado/sqlite/LedgerCheck.h"
+#include "platform/ole/PointNumber.h"
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -64,7 +65,7 @@ void Bind(sqlite3_stmt* insert, int index, const SnapshotColumn& column, const c
         return;
     case kFloat4:
     case kFloat8:
-        sqlite3_bind_double(insert, index, std::strtod(text, nullptr));
+        sqlite3_bind_double(insert, index, ole::PointNumber::Parse(text));
         return;
     case kBytea: {
         size_t size = 0;

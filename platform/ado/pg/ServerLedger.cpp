@@ -9,6 +9,7 @@
 #include "platform/ado/pg/PgHandles.h"
 #include "platform/ado/pg/ServerDialect.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
+#include "platform/ole/PointNumber.h"
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -105,15 +106,14 @@ void AppendCopyValue(std::string& out, sqlite3_stmt* statement, int index,
         out += "\\N";
         return;
     }
-    char buffer[64];
     std::string text;
     if (column.known && column.kind == VarKind::Date && storage != SQLITE_TEXT) {
         if (!StoredDate::Format(sqlite3_column_double(statement, index), text))
             throw LedgerMoveError("a date in " + column.name + " is out of range");
     } else if (storage == SQLITE_FLOAT) {
         // Every double comes back exactly.
-        std::snprintf(buffer, sizeof buffer, "%.17g", sqlite3_column_double(statement, index));
-        text = buffer;
+        text = ole::PointNumber::Format(sqlite3_column_double(statement, index),
+                                        std::chars_format::general, 17);
     } else if (storage == SQLITE_BLOB) {
         static const char kHex[] = "0123456789abcdef";
         const auto* bytes =
