@@ -4,29 +4,12 @@
 #include "data/ADORecordset.h"
 #include "data/InTransaction.h"
 #include "data/NumberText.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/LedgerLocation.h"
+#include "platform/ado/LedgerSchema.h"
 
-namespace {
-
-// Amounts in whole cents, dates as 'YYYY-MM-DD' text: the same on every engine.
-const std::vector<std::string> kPlanStatements = {
-    "CREATE TABLE IF NOT EXISTS planBudget (ID INTEGER PRIMARY KEY, 支出项目 TEXT NOT NULL, "
-    "预算 INTEGER NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS planRecurring (ID INTEGER PRIMARY KEY, 收支 INTEGER NOT NULL, "
-    "人员 TEXT, 项目 TEXT, 金额 INTEGER NOT NULL, 备注 TEXT, 规则 INTEGER NOT NULL, "
-    "规则日 INTEGER NOT NULL, 首日 TEXT NOT NULL, 末日 TEXT, "
-    "自动 INTEGER NOT NULL)",
-    // One row per occurrence made: its key keeps a second copy of the record out, also
-    // from another process that worked out the same occurrence.
-    "CREATE TABLE IF NOT EXISTS planOccurrence (模板 INTEGER NOT NULL, 日期 TEXT NOT NULL, "
-    "PRIMARY KEY (模板, 日期))",
-};
-
-const std::vector<std::string> kNone;
-
-} // namespace
-
-const std::vector<std::string>& CLedgerAdditions::Statements(int nAddition) {
-    return nAddition == kPlan ? kPlanStatements : kNone;
+const std::vector<std::string>& CLedgerAdditions::Statements(int nAddition, bool bServer) {
+    return ado::ledger_schema::Statements(nAddition, bServer);
 }
 
 int CLedgerAdditions::Read(CADODatabase& db) {
@@ -47,9 +30,11 @@ void CLedgerAdditions::Write(CADODatabase& db, int nCount) {
 void CLedgerAdditions::Add(CADODatabase& db, int nAddition) {
     if (Read(db) >= nAddition)
         return;
-    InTransaction(db, [&db, nAddition] {
+    const auto connection = db.GetActiveConnection();
+    const bool bServer = connection && ado::LedgerLocation::IsServer(connection->FilePath());
+    InTransaction(db, [&db, nAddition, bServer] {
         CADORecordset rs(&db);
-        for (const std::string& statement : Statements(nAddition))
+        for (const std::string& statement : Statements(nAddition, bServer))
             rs.Open(statement, CADORecordset::ModeUnknown);
         // Read again inside the transaction: another copy of Coffer may have been first.
         if (Read(db) < nAddition)

@@ -13,9 +13,11 @@ public:
     /// Budgets and recurring records (planBudget, planRecurring, planOccurrence).
     static constexpr int kPlan = 1;
 
-    /// The statements that create the tables of addition `nAddition`, each safe to run on
-    /// a ledger that has them already.
-    static const std::vector<std::string>& Statements(int nAddition);
+    /// The statements that create the tables of addition `nAddition` (for a server ledger
+    /// when `bServer`), each safe to run on a ledger that has them already. They are kept
+    /// with every other schema object of Coffer's in platform/ado/LedgerSchema.cpp, which
+    /// says how an addition registers its tables, indexes and triggers.
+    static const std::vector<std::string>& Statements(int nAddition, bool bServer = false);
 
     /// How many additions the open ledger holds.
     static int Read(CADODatabase& db);

@@ -19,9 +19,10 @@ bool CPlanTables::Ensure(CADODatabase& db, std::string& strError) {
     const std::string path = db.GetActiveConnection()->FilePath();
     std::error_code error;
     if (std::filesystem::is_regular_file(path, error)) {
-        const ado::LedgerCopyResult result = CBackupFolder(path).BackUpNow();
+        CBackupFolder folder(path);
+        const ado::LedgerCopyResult result = folder.BackUpNow();
         if (!result.Ok()) {
-            strError = CBackupTexts::BackupFailed(result);
+            strError = CBackupTexts::BackupFailed(result, !folder.List().empty());
             return false;
         }
     }

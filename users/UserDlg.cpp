@@ -38,11 +38,14 @@ void CUserDlg::OnOK() {
     if (!rs.Open("select * from tbUser where user = '" + QuoteSql(m_strUserName) + "'",
                  CADORecordset::ModeQuery))
         return;
-    // An unknown user has an empty stored password, which no accepted entry matches.
+    // An unknown user is refused after the same work as a known one, so the time a login
+    // takes does not tell which names exist.
+    const bool bKnown = !(rs.IsEOF() && rs.IsBOF());
     std::string stored;
-    if (!(rs.IsEOF() && rs.IsBOF()))
+    if (bKnown)
         rs.GetFieldValue("password", stored);
-    const PasswordMatch match = PasswordHash::Verify(stored, m_strPassword);
+    const PasswordMatch match = bKnown ? PasswordHash::Verify(stored, m_strPassword)
+                                       : PasswordHash::VerifyUnknownUser(m_strPassword);
     if (match == PasswordMatch::No) {
         ui::MessageBox(this, "密码或者用户名错误！");
         return;
