@@ -20,6 +20,7 @@
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QTreeWidget>
 
 namespace {
@@ -34,7 +35,7 @@ const NavigationItem kNavigation[] = {
     {"日常管理", -1, "tree2.add.all"},     {"日常收入", 0, "tree2.add.income"},
     {"日常支出", 0, "tree2.add.pay"},      {"日常查询", -1, "tree2.search.all"},
     {"收入查询", 3, "tree2.add.income"},   {"支出查询", 3, "tree2.add.pay"},
-    {"收支统计", 3, "tree2.search.stats"},
+    {"收支统计", 3, "tree2.search.stats"}, {"搜索", 3, "tree2.search.find"},
 };
 
 constexpr unsigned kTrayIconId = 100;
@@ -79,6 +80,8 @@ CCofferDlg::CCofferDlg(QWidget* parent)
         return OnTrayNotify(id, mouse);
     });
     setMouseTracking(true); // moves over the window itself drive the edge hiding
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
+            [this] { OnFind(); });
 }
 
 CCofferDlg::~CCofferDlg() {
@@ -149,6 +152,14 @@ void CCofferDlg::OnTreeDblClk(ui::NotifyInfo& info) {
     std::unique_ptr<ui::Dialog> dialog =
         m_treeResponse.CreateDialogForItem(selected->text(0).toStdString());
     if (dialog)
+        dialog->DoModal();
+}
+
+void CCofferDlg::OnFind() {
+    // Only once logged in, when the tree offers 搜索.
+    if (m_navTree == nullptr || m_navTree->topLevelItemCount() == 0)
+        return;
+    if (std::unique_ptr<ui::Dialog> dialog = m_treeResponse.CreateDialogForItem("搜索"))
         dialog->DoModal();
 }
 

@@ -57,6 +57,8 @@ private:
     void OnLogin();
     void OnLogout();
     void OnTreeDblClk(ui::NotifyInfo& info);
+    /// Ctrl+F: the 搜索 window.
+    void OnFind();
     void OnTreeRDblClk(ui::NotifyInfo& info);
     void OnSettingsButton();
     void OnAboutButton();

@@ -5,13 +5,16 @@
 #include "platform/ui/Dialog.h"
 #include "records/NormalIncomeDlg.h"
 #include "records/NormalPayDlg.h"
+#include "search/SearchDlg.h"
 #include "stats/StatisticsDlg.h"
 
 #include <new>
 
 namespace {
 
-template <class Dlg> std::unique_ptr<ui::Dialog> Make() { return std::make_unique<Dlg>(); }
+template <class Dlg> std::unique_ptr<ui::Dialog> Make() {
+    return std::make_unique<Dlg>();
+}
 
 struct TreeItemDialog {
     const char* text;
@@ -20,11 +23,9 @@ struct TreeItemDialog {
 
 // Tested in this order; the first exact match wins.
 const TreeItemDialog kItemDialogs[] = {
-    {"日常收入", &Make<CNormalIncomeDlg>},
-    {"日常支出", &Make<CNormalPayDlg>},
-    {"支出查询", &Make<CPayInquiryDlg>},
-    {"收入查询", &Make<CIncomeInquiryDlg>},
-    {"收支统计", &Make<CStatisticsDlg>},
+    {"日常收入", &Make<CNormalIncomeDlg>}, {"日常支出", &Make<CNormalPayDlg>},
+    {"支出查询", &Make<CPayInquiryDlg>},   {"收入查询", &Make<CIncomeInquiryDlg>},
+    {"收支统计", &Make<CStatisticsDlg>},   {"搜索", &Make<CSearchDlg>},
 };
 
 } // namespace

@@ -57,6 +57,8 @@ bool CreateStarterDatabase(const std::string& path, std::string& error) {
     std::string sql =
         std::string("PRAGMA secure_delete = ON;\nBEGIN;\n") + ado::ledger_schema::ProgramSql();
     for (const ado::ledger_schema::Addition& addition : ado::ledger_schema::Additions()) {
+        if (addition.number == 0)
+            continue; // made by its feature when wanted
         for (const std::string& statement : addition.file)
             sql += statement + ";\n";
     }

@@ -4,18 +4,18 @@
 #include "data/ADORecordset.h"
 #include "data/FieldConversion.h"
 #include "data/FormatDateTime.h"
-#include "data/SqlText.h"
 #include "exchange/ExchangeTexts.h"
 #include "exchange/RecordExport.h"
 #include "exchange/RecordReader.h"
 #include "exchange/RecordTable.h"
+#include "inquiry/ExportTarget.h"
 #include "inquiry/InquiryRowFormatter.h"
 #include "inquiry/InquiryRows.h"
 #include "inquiry/InquiryTwin.h"
+#include "inquiry/ListedRecord.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DialogUnits.h"
-#include "platform/ui/FileDialog.h"
 #include "platform/ui/MenuResource.h"
 
 #include <QComboBox>
@@ -273,23 +273,11 @@ void CInquiryDlg::ListPreset() {
     recordset.Close();
 }
 
-std::string CInquiryDlg::RecordStatement(const std::string& strId) const {
-    std::string statement = m_twin.szRecordStatement;
-    statement.replace(statement.find("%s"), 2, strId);
-    return statement;
-}
-
 std::optional<double> CInquiryDlg::StoredAmount(const std::string& strId) {
     // The totals line keeps nothing per row: an edit asks the store what it replaces.
-    if (!m_bTotals || !m_db.IsOpen() || !IsRecordNumber(strId))
+    if (!m_bTotals)
         return std::nullopt;
-    CADORecordset recordset(&m_db);
-    if (!recordset.Open(RecordStatement(strId), CADORecordset::ModeQuery) || recordset.IsEOF())
-        return std::nullopt;
-    double dAmount = 0.0;
-    recordset.GetFieldValue(2, dAmount);
-    recordset.Close();
-    return dAmount;
+    return CListedRecord(m_db, m_twin, strId).StoredAmount();
 }
 
 void CInquiryDlg::ShowTotals() {
@@ -337,41 +325,21 @@ void CInquiryDlg::OnDeleteRecord() {
         return;
     const std::string strId = m_listResult->GetItemText(nItem, 0);
     ReopenIfClosed();
-    if (!m_db.IsOpen())
-        return;
-    // A record number goes into the statement bare, so anything but digits finds nothing.
-    if (!IsRecordNumber(strId))
-        return;
-    CADORecordset recordset(&m_db);
-    if (!recordset.Open(RecordStatement(strId), CADORecordset::ModeQuery) ||
-        recordset.GetRecordCount() == 0)
-        return;
     double dAmount = 0.0;
-    recordset.GetFieldValue(2, dAmount);
-    if (recordset.Delete()) {
+    if (CListedRecord(m_db, m_twin, strId).DeleteFromList(this, dAmount)) {
         m_listResult->DeleteItem(nItem);
         m_totals.Remove(dAmount);
         ShowTotals();
-    } else
-        ui::MessageBox(this, "delete");
-    recordset.Close();
+    }
 }
 
 void CInquiryDlg::OnExport() {
     const int nCount = m_listResult->GetItemCount();
-    if (nCount == 0) {
-        ui::MessageBox(this, kTextNothingToExport);
+    if (nCount > 0 && !m_db.IsOpen())
         return;
-    }
-    if (!m_db.IsOpen())
-        return;
-    ui::FileDialogRequest request;
-    request.bSave = true;
-    request.strCaption = kTextExportCaption;
-    request.filters = {kFilterCsv, kFilterXlsx};
-    request.strFileName = std::string(m_twin.pRecords->szKind) + ".csv";
-    const std::optional<ui::FileDialogAnswer> answer = ui::GetFileName(this, request);
-    if (!answer)
+    const std::optional<ExportTarget> target =
+        AskExportTarget(this, nCount, m_twin.pRecords->szKind);
+    if (!target)
         return;
 
     // The rows as listed, in the list's current order; the note is read from the store.
@@ -382,10 +350,10 @@ void CInquiryDlg::OnExport() {
     const std::vector<ExchangeRecord> records = ReadRecordsById(m_db, *m_twin.pRecords, ids);
 
     std::string strError;
-    const bool xlsx = answer->nFilter == 1 || answer->strPath.ends_with(".xlsx");
     const bool ok =
-        xlsx ? ExportRecordsXlsx(answer->strPath, {ExportSheet{m_twin.pRecords->szKind, &records}},
-                                 strError)
-             : ExportRecordsCsv(answer->strPath, records, strError);
+        target->bXlsx
+            ? ExportRecordsXlsx(target->strPath, {ExportSheet{m_twin.pRecords->szKind, &records}},
+                                strError)
+            : ExportRecordsCsv(target->strPath, records, strError);
     ui::MessageBox(this, ok ? ExportDoneText(records.size()) : kTextExportFailed + strError);
 }

@@ -88,7 +88,6 @@ private:
     void ListRows(CADORecordset& recordset, const char* szDatePattern);
     void ListPreset();
     void ShowTotals();
-    std::string RecordStatement(const std::string& strId) const;
     /// The record's amount as stored; none when it cannot be read.
     std::optional<double> StoredAmount(const std::string& strId);
 

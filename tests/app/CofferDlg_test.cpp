@@ -69,7 +69,7 @@ TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSevenItems) {
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
         {"日常管理", {"日常收入", "日常支出"}},
-        {"日常查询", {"收入查询", "支出查询", "收支统计"}},
+        {"日常查询", {"收入查询", "支出查询", "收支统计", "搜索"}},
     };
     int total = 0;
     for (int top = 0; top < 2; ++top) {
@@ -86,7 +86,7 @@ TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSevenItems) {
         }
         total += 1 + parent->childCount();
     }
-    EXPECT_EQ(total, 7);
+    EXPECT_EQ(total, 8);
     EXPECT_EQ(tree->selectedItems().size(), 0);
     EXPECT_EQ(tree->property("skin").toString().toStdString(), "TreeCtrlGame");
 }

@@ -8,6 +8,7 @@
 #include "tests/support/TestDb.h"
 #include "users/UserDlg.h"
 
+#include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -59,7 +60,7 @@ protected:
 };
 
 const std::vector<std::string> kTree{"日常管理", "日常收入", "日常支出", "日常查询",
-                                     "收入查询", "支出查询", "收支统计"};
+                                     "收入查询", "支出查询", "收支统计", "搜索"};
 
 TEST_F(LoginTest, PrefilledLoginUnlocksTheMainWindow) {
     ASSERT_EQ(Status(), "请登陆");
@@ -132,6 +133,25 @@ TEST_F(LoginTest, TheStatisticsItemOpensTheStatisticsWindow) {
     tree->setCurrentItem(item);
     m_main.SendNotify(CCofferDlg::IDC_NAV_TREE, ui::Notification::DblClk);
     EXPECT_EQ(script.Runs(), std::vector<int>{140});
+    EXPECT_TRUE(m_messages.Texts().empty());
+}
+
+TEST_F(LoginTest, TheSearchItemAndCtrlFOpenTheSearchWindowOnceLoggedIn) {
+    ui::ModalScript script;
+    m_main.show(); // a window's shortcuts work while it is the active one
+    m_main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m_main));
+    QTest::keyClick(&m_main, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(script.Runs().empty()); // nothing to search before the login
+    Login(ui::IDOK);
+    auto* tree = m_main.Item<QTreeWidget>(CCofferDlg::IDC_NAV_TREE);
+    QTreeWidgetItem* item = tree->topLevelItem(1)->child(3);
+    ASSERT_EQ(item->text(0).toStdString(), "搜索");
+    EXPECT_FALSE(item->icon(0).isNull());
+    tree->setCurrentItem(item);
+    m_main.SendNotify(CCofferDlg::IDC_NAV_TREE, ui::Notification::DblClk);
+    QTest::keyClick(&m_main, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(script.Runs(), (std::vector<int>{160, 160}));
     EXPECT_TRUE(m_messages.Texts().empty());
 }
 

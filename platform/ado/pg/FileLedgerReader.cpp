@@ -54,8 +54,15 @@ std::vector<std::vector<std::string>> FileLedgerReader::Rows(const std::string& 
 
 std::vector<FileTable> FileLedgerReader::Tables() const {
     std::vector<FileTable> tables;
-    for (const auto& row : Rows("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid")) {
+    // A full-text index and the tables it keeps its words in belong to the file: the
+    // server makes its own kind of index.
+    for (const auto& row :
+         Rows("SELECT name FROM sqlite_master t WHERE type = 'table' AND "
+              "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND "
+              "coalesce(sql, '') NOT LIKE 'CREATE VIRTUAL TABLE%' AND NOT EXISTS (SELECT 1 "
+              "FROM sqlite_master v WHERE v.type = 'table' AND v.sql LIKE 'CREATE VIRTUAL "
+              "TABLE%' AND t.name LIKE replace(v.name, '_', '\\_') || '\\_%' ESCAPE '\\') "
+              "ORDER BY rowid")) {
         FileTable table;
         table.name = row[0];
         const std::string quoted = JetSql::QuoteIdentifier(table.name);

@@ -117,8 +117,8 @@ std::vector<SnapshotTable> ServerSnapshot::Tables() {
         }
         table.create =
             "CREATE TABLE " + JetSql::QuoteIdentifier(table.name) + " (" + declared + ")";
-        // Indexes on columns; one on expressions or part of the rows the file could not
-        // say the same way, and the ledger has none.
+        // Plain indexes on columns; one on expressions, part of the rows or of another kind
+        // (the search's trigram ones) the file could not say the same way.
         const PgResultPtr indexes = Exec(
             "SELECT i.relname, x.indisunique, (SELECT pg_catalog.string_agg("
             "pg_catalog.quote_ident(a.attname), ', ' ORDER BY k.n) FROM "
@@ -126,7 +126,8 @@ std::vector<SnapshotTable> ServerSnapshot::Tables() {
             "pg_catalog.pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = k.attnum "
             "WHERE k.n <= x.indnkeyatts) FROM pg_catalog.pg_index x JOIN pg_catalog.pg_class i "
             "ON i.oid = x.indexrelid WHERE x.indrelid = $1::oid AND NOT x.indisprimary AND "
-            "x.indpred IS NULL AND x.indexprs IS NULL ORDER BY i.oid",
+            "x.indpred IS NULL AND x.indexprs IS NULL AND i.relam = (SELECT a.oid FROM "
+            "pg_catalog.pg_am a WHERE a.amname = 'btree') ORDER BY i.oid",
             {oid});
         for (int i = 0; i < PQntuples(indexes.get()); ++i)
             table.indexes.push_back(

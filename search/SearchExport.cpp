@@ -1,0 +1,52 @@
+#include "search/SearchExport.h"
+
+#include "exchange/CsvWriter.h"
+#include "exchange/ExchangeRecord.h"
+#include "exchange/RecordText.h"
+
+std::vector<std::string> SearchCsvHeadings() {
+    std::vector<std::string> headings = {kSearchKindHeading};
+    headings.insert(headings.end(), std::begin(kExportHeadings), std::end(kExportHeadings));
+    return headings;
+}
+
+std::vector<std::string> SearchCsvFields(int nKind, const ExchangeRecord& record) {
+    return {SearchKindText(nKind),
+            record.strId,
+            FormatAmount(record.dAmount),
+            record.strMember,
+            FormatRecordDate(record.dtRecord),
+            record.strItem,
+            record.strNote};
+}
+
+std::vector<std::string> SearchCsvFields(const SearchRow& row) {
+    ExchangeRecord record{std::to_string(row.nId),
+                          row.dAmount,
+                          row.strMember,
+                          row.dtRecord,
+                          row.strItem,
+                          row.strNote};
+    std::vector<std::string> fields = SearchCsvFields(row.nKind, record);
+    if (!row.bDate)
+        fields[4] = row.strStoredDate;
+    return fields;
+}
+
+bool ExportSearchCsv(const std::filesystem::path& path,
+                     const std::vector<std::pair<int, ExchangeRecord>>& records,
+                     std::string& strError) {
+    CCsvWriter writer;
+    if (!writer.Open(path)) {
+        strError = writer.GetLastError();
+        return false;
+    }
+    writer.WriteRow(SearchCsvHeadings());
+    for (const auto& [nKind, record] : records)
+        writer.WriteRow(SearchCsvFields(nKind, record));
+    if (!writer.Commit()) {
+        strError = writer.GetLastError();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,108 @@
+#include "search/SearchQuery.h"
+
+#include "data/FormatDateTime.h"
+#include "data/SqlText.h"
+#include "exchange/RecordTable.h"
+
+namespace {
+
+std::string DateLiteral(const COleDateTime& date) {
+    return "#" + FormatDateTime(date, "%Y-%m-%d") + "#";
+}
+
+std::string AmountText(std::int64_t nCents) {
+    const std::string cents = std::to_string(nCents % 100);
+    return std::to_string(nCents / 100) + "." + (cents.size() == 1 ? "0" + cents : cents);
+}
+
+} // namespace
+
+const char* CSearchQuery::IndexTable(const RecordTable& table) {
+    return &table == &kIncomeRecords ? "searchIncome" : "searchPay";
+}
+
+std::string CSearchQuery::ContainsPattern(const std::string& strText) {
+    std::string pattern = "%";
+    for (const char c : strText) {
+        if (c == '%' || c == '_' || c == '\\')
+            pattern += '\\';
+        pattern += c;
+    }
+    return QuoteSql(pattern + "%");
+}
+
+std::string CSearchQuery::IndexPhrase(const SearchWord& word) {
+    if (word.kind == SearchWord::Date || word.Length() < 3)
+        return "";
+    std::string phrase = "\"";
+    for (const char c : word.strText)
+        phrase += c == '"' ? std::string("\"\"") : std::string(1, c);
+    phrase += "\"";
+    // The index holds each amount as its text with two decimals.
+    if (word.kind == SearchWord::Number)
+        phrase = "(" + phrase + " OR amount : \"" + AmountText(word.nCents) + "\")";
+    return phrase;
+}
+
+std::string CSearchQuery::WordCondition(const RecordTable& table, const SearchWord& word,
+                                        SearchEngine engine) {
+    if (word.kind == SearchWord::Date)
+        return std::string(table.szDateColumn) + " >= " + DateLiteral(word.dtLower) + " and " +
+               table.szDateColumn + " < " + DateLiteral(word.dtUpper);
+    // LIKE on the file ignores the case of ASCII letters only; the server's ILIKE that of
+    // every letter. Either way the index, where used, only narrows what this decides.
+    // The server's escape character is the backslash already; naming it there would hide
+    // the pattern from its trigram index.
+    const std::string like = engine == SearchEngine::File ? " like '" : " ilike '";
+    const std::string escape = engine == SearchEngine::File ? "' escape '\\'" : "'";
+    const std::string pattern = ContainsPattern(word.strText);
+    std::string condition;
+    for (const char* column : {table.szMemberColumn, table.szItemColumn, "备注"})
+        condition +=
+            (condition.empty() ? "(" : " or ") + std::string(column) + like + pattern + escape;
+    if (word.kind == SearchWord::Number)
+        condition += std::string(" or round(") + table.szAmountColumn +
+                     " * 100) = " + std::to_string(word.nCents);
+    return condition + ")";
+}
+
+std::string CSearchQuery::Select(const RecordTable& table, int nKind,
+                                 const std::vector<SearchWord>& words,
+                                 const std::optional<SearchSpan>& span, SearchEngine engine,
+                                 bool bIndex) {
+    std::string select = "select " + std::to_string(nKind) + " as 收支, 编号, " +
+                         table.szMemberColumn + ", " + table.szAmountColumn + ", " +
+                         table.szDateColumn + ", " + table.szItemColumn + ", 备注 from " +
+                         table.szTable;
+    std::string where;
+    const auto add = [&where](const std::string& condition) {
+        where += (where.empty() ? " where " : " and ") + condition;
+    };
+    if (bIndex && engine == SearchEngine::File) {
+        std::string match;
+        for (const SearchWord& word : words) {
+            const std::string phrase = IndexPhrase(word);
+            if (!phrase.empty())
+                match += (match.empty() ? "" : " AND ") + phrase;
+        }
+        if (!match.empty())
+            add(std::string("编号 in (select rowid from ") + IndexTable(table) + " where " +
+                IndexTable(table) + " match '" + QuoteSql(match) + "')");
+    }
+    for (const SearchWord& word : words)
+        add(WordCondition(table, word, engine));
+    if (span)
+        add(std::string(table.szDateColumn) + " >= " + DateLiteral(span->dtLower) + " and " +
+            table.szDateColumn + " < " + DateLiteral(span->dtUpper));
+    return select + where;
+}
+
+std::string CSearchQuery::BuildStatement(const std::vector<SearchWord>& words,
+                                         const std::optional<SearchSpan>& span, SearchEngine engine,
+                                         bool bIndex) {
+    if (words.empty() && !span)
+        return "";
+    // Newest first; the record number keeps records of the same moment in a fixed order.
+    return Select(kIncomeRecords, 0, words, span, engine, bIndex) + " union all " +
+           Select(kPayRecords, 1, words, span, engine, bIndex) + " order by 5 desc, 1, 2 desc";
+}

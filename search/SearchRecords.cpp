@@ -1,0 +1,45 @@
+#include "search/SearchRecords.h"
+
+#include "data/ADODatabase.h"
+#include "data/ADORecordset.h"
+#include "data/FieldConversion.h"
+#include "search/SearchIndex.h"
+
+const char* SearchKindText(int nKind) {
+    return nKind == 0 ? "收入" : "支出";
+}
+
+std::vector<SearchRow> CSearchRecords::Find(CADODatabase& db, const std::string& strText,
+                                            const std::optional<SearchSpan>& span, bool bIndex,
+                                            const Cancelled& cancelled) {
+    std::vector<SearchRow> rows;
+    const SearchEngine engine = CSearchIndex::EngineOf(db);
+    const std::string statement =
+        CSearchQuery::BuildStatement(CSearchText::Parse(strText), span, engine, bIndex);
+    if (statement.empty())
+        return rows;
+    CADORecordset recordset(&db);
+    if (!recordset.Open(statement, CADORecordset::ModeQuery))
+        return rows;
+    while (!recordset.IsEOF()) {
+        if (cancelled && cancelled())
+            return {};
+        SearchRow row;
+        double dValue = 0;
+        recordset.GetFieldValue(0, dValue);
+        row.nKind = dValue != 0 ? 1 : 0;
+        FieldConversion::ToInteger(recordset.GetFieldView(1), row.nId);
+        recordset.GetFieldValue(2, row.strMember);
+        recordset.GetFieldValue(3, row.dAmount);
+        // Another tool may have stored a text that is no date: it is shown as it stands.
+        row.bDate = recordset.GetFieldValue(4, row.dtRecord);
+        if (!row.bDate)
+            recordset.GetFieldValue(4, row.strStoredDate);
+        recordset.GetFieldValue(5, row.strItem);
+        recordset.GetFieldValue(6, row.strNote);
+        rows.push_back(std::move(row));
+        recordset.MoveNext();
+    }
+    recordset.Close();
+    return rows;
+}
