@@ -1,5 +1,7 @@
 #include "app/CofferDlg.h"
 
+#include "accounts/AccountsDlg.h"
+#include "accounts/TransferDlg.h"
 #include "app/AboutDlg.h"
 #include "app/CofferApp.h"
 #include "backup/BackupDlg.h"
@@ -36,6 +38,7 @@ const NavigationItem kNavigation[] = {
     {"日常支出", 0, "tree2.add.pay"},      {"日常查询", -1, "tree2.search.all"},
     {"收入查询", 3, "tree2.add.income"},   {"支出查询", 3, "tree2.add.pay"},
     {"收支统计", 3, "tree2.search.stats"}, {"搜索", 3, "tree2.search.find"},
+    {"账户余额", 3, "tree2.search.stats"},
 };
 
 constexpr unsigned kTrayIconId = 100;
@@ -70,6 +73,14 @@ CCofferDlg::CCofferDlg(QWidget* parent)
         dlg.DoModal();
     });
     OnCommand(ID_LEDGER_LOCATION, [this] { OnLedgerLocation(); });
+    OnCommand(ID_ACCOUNTS, [this] {
+        CAccountsDlg dlg(this);
+        dlg.DoModal();
+    });
+    OnCommand(ID_TRANSFER, [this] {
+        CTransferDlg dlg(this);
+        dlg.DoModal();
+    });
     OnCommand(ID_EXIT, [this] { OnOK(); });
     OnCommand(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
     OnNotify(IDC_NAV_TREE, ui::Notification::DblClk,

@@ -38,6 +38,8 @@ public:
         ID_BUDGETS = 32797,
         ID_RECURRING = 32798,
         ID_LEDGER_LOCATION = 32799,
+        ID_ACCOUNTS = 32820,
+        ID_TRANSFER = 32821,
         IDM_ABOUTBOX = 0x10,
     };
 

@@ -1,5 +1,6 @@
 #include "app/TreeResponse.h"
 
+#include "accounts/BalancesDlg.h"
 #include "inquiry/IncomeInquiryDlg.h"
 #include "inquiry/PayInquiryDlg.h"
 #include "platform/ui/Dialog.h"
@@ -26,6 +27,7 @@ const TreeItemDialog kItemDialogs[] = {
     {"日常收入", &Make<CNormalIncomeDlg>}, {"日常支出", &Make<CNormalPayDlg>},
     {"支出查询", &Make<CPayInquiryDlg>},   {"收入查询", &Make<CIncomeInquiryDlg>},
     {"收支统计", &Make<CStatisticsDlg>},   {"搜索", &Make<CSearchDlg>},
+    {"账户余额", &Make<CBalancesDlg>},
 };
 
 } // namespace

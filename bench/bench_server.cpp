@@ -20,10 +20,10 @@
 // ledger in the database coffer_bench_1m for the next run.
 
 #include "BenchLedger.h"
+#include "BenchServer.h"
 #include "controls/ReportCtrl.h"
 #include "inquiry/IncomeInquiryDlg.h"
 #include "platform/ado/pg/PgHandles.h"
-#include "platform/ado/pg/ServerLedger.h"
 #include "platform/ole/Clock.h"
 
 #include <QApplication>
@@ -44,76 +44,6 @@ constexpr const char* kBenchDatabase = "coffer_bench_1m";
 constexpr const char* kPlainYear =
     "select * from normalincome where 收入日期 > '2010-01-01 00:00:00' and 收入日期 < "
     "'2011-01-01 00:00:00'";
-
-std::string Shell(const std::string& command) {
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        throw std::runtime_error("cannot run " + command);
-    std::string out;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        out += buffer;
-    if (pclose(pipe) != 0)
-        throw std::runtime_error(command + " failed: " + out);
-    while (!out.empty() && out.back() == '\n')
-        out.pop_back();
-    return out;
-}
-
-// The server the bench reads from: the test server if one runs, else a throwaway cluster
-// made by the test command's script and removed again.
-class BenchServer {
-public:
-    BenchServer() {
-        if (const char* host = std::getenv("COFFER_TEST_PGHOST"); host && *host) {
-            m_host = host;
-            return;
-        }
-        m_state = Shell(". " COFFER_SOURCE_DIR "/scripts/pg-cluster.sh && coffer_pg_start >&2 && "
-                        "echo \"coffer_pg_dir='$coffer_pg_dir' "
-                        "COFFER_TEST_PGBIN='$COFFER_TEST_PGBIN' "
-                        "COFFER_TEST_PGDATA='$COFFER_TEST_PGDATA' as_postgres='$as_postgres'\"");
-        m_host = Shell(m_state + "; echo \"$coffer_pg_dir\"");
-    }
-    ~BenchServer() {
-        if (!m_state.empty())
-            std::system(
-                (". " COFFER_SOURCE_DIR "/scripts/pg-cluster.sh; " + m_state + "; coffer_pg_stop")
-                    .c_str());
-    }
-    BenchServer(const BenchServer&) = delete;
-    BenchServer& operator=(const BenchServer&) = delete;
-
-    std::string Uri(const std::string& database) const {
-        return "postgresql:///" + database + "?host=" + m_host + "&user=postgres";
-    }
-
-    /// The bench ledger on the server, moved there the first time.
-    std::string Ledger() const {
-        const std::string uri = Uri(kBenchDatabase);
-        std::string detail;
-        if (ado::ServerLedger::Test(uri, detail) == ado::ServerLedger::Check::Ok)
-            return uri;
-        Run(Uri("postgres"), std::string("CREATE DATABASE ") + kBenchDatabase);
-        std::fprintf(stderr, "moving the bench ledger to the server (once)...\n");
-        std::string error;
-        if (!ado::ServerLedger::CopyFromFile(bench::LedgerFile(), uri, error))
-            throw std::runtime_error(error);
-        Run(uri, "VACUUM ANALYZE");
-        return uri;
-    }
-
-    static void Run(const std::string& uri, const std::string& sql) {
-        const ado::PgConnPtr conn(PQconnectdb(uri.c_str()));
-        const ado::PgResultPtr result(PQexec(conn.get(), sql.c_str()));
-        if (PQresultStatus(result.get()) != PGRES_COMMAND_OK)
-            throw std::runtime_error(sql + ": " + PQerrorMessage(conn.get()));
-    }
-
-private:
-    std::string m_host;
-    std::string m_state; // the script's variables of a cluster of our own
-};
 
 double ThreadCpuSeconds() {
     timespec now{};
@@ -145,14 +75,8 @@ long ReadPlain(PGconn* conn) {
     return rows;
 }
 
-// One server for every repetition, stopped when the program ends.
-const BenchServer& Server() {
-    static const BenchServer server;
-    return server;
-}
-
 void BM_ThisYear100kServer(benchmark::State& state) {
-    static const std::string uri = Server().Ledger();
+    static const std::string uri = bench::Server().Ledger(kBenchDatabase);
     setenv("COFFER_LEDGER", uri.c_str(), 1);
     ole::SetClock([] { return COleDateTime(2010, 6, 15, 12, 0, 0); });
     const ado::PgConnPtr plain(PQconnectdb(uri.c_str()));

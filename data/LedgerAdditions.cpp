@@ -12,6 +12,10 @@ const std::vector<std::string>& CLedgerAdditions::Statements(int nAddition, bool
     return ado::ledger_schema::Statements(nAddition, bServer);
 }
 
+bool CLedgerAdditions::OnServer(CADODatabase& db) {
+    return db.IsOpen() && ado::LedgerLocation::IsServer(db.GetActiveConnection()->FilePath());
+}
+
 int CLedgerAdditions::Read(CADODatabase& db) {
     CADORecordset rs(&db);
     if (!rs.Open("PRAGMA user_version", CADORecordset::ModeQuery) || rs.IsEOF())
@@ -30,14 +34,41 @@ void CLedgerAdditions::Write(CADODatabase& db, int nCount) {
 void CLedgerAdditions::Add(CADODatabase& db, int nAddition) {
     if (Read(db) >= nAddition)
         return;
-    const auto connection = db.GetActiveConnection();
-    const bool bServer = connection && ado::LedgerLocation::IsServer(connection->FilePath());
-    InTransaction(db, [&db, nAddition, bServer] {
+    InTransaction(db, [&db, nAddition] {
         CADORecordset rs(&db);
-        for (const std::string& statement : Statements(nAddition, bServer))
-            rs.Open(statement, CADORecordset::ModeUnknown);
+        // Every addition up to this one: a ledger may skip one no window has asked for yet.
+        for (int nEach = Read(db) + 1; nEach <= nAddition; ++nEach)
+            for (const std::string& statement : Statements(nEach, OnServer(db)))
+                rs.Open(statement, CADORecordset::ModeUnknown);
         // Read again inside the transaction: another copy of Coffer may have been first.
         if (Read(db) < nAddition)
             Write(db, nAddition);
     });
+}
+
+void CLedgerAdditions::Complete(CADODatabase& db) {
+    if (!OnServer(db) || Read(db) < kAccounts)
+        return;
+    InTransaction(db, [&db] {
+        CADORecordset rs(&db);
+        for (const std::string& statement : Statements(kAccounts, true))
+            if (statement.rfind("CREATE OR REPLACE", 0) == 0)
+                rs.Open(statement, CADORecordset::ModeUnknown);
+    });
+}
+
+bool CLedgerAdditions::Complete(const std::string& strLocation, std::string& strError) {
+    try {
+        CADODatabase db;
+        db.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + strLocation);
+        if (!db.Open()) {
+            strError = db.GetErrorDescription();
+            return false;
+        }
+        Complete(db);
+        return true;
+    } catch (const std::exception& error) {
+        strError = error.what();
+        return false;
+    }
 }

@@ -2,7 +2,7 @@
 
 #include "controls/ReportCtrl.h"
 #include "data/ADORecordset.h"
-#include "plan/Cents.h"
+#include "data/Cents.h"
 #include "plan/PlanTexts.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DialogUnits.h"

@@ -2,7 +2,7 @@
 
 #include "controls/ReportCtrl.h"
 #include "plan/BudgetReport.h"
-#include "plan/Cents.h"
+#include "data/Cents.h"
 #include "platform/ui/DateTimePicker.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "plan/PendingDlg.h"
 
 #include "controls/ReportCtrl.h"
-#include "plan/Cents.h"
+#include "data/Cents.h"
 #include "plan/PlanTexts.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DialogUnits.h"

@@ -4,7 +4,7 @@
 #include "plan/BudgetReport.h"
 #include "plan/BudgetStore.h"
 #include "plan/BudgetView.h"
-#include "plan/Cents.h"
+#include "data/Cents.h"
 #include "plan/PlanTexts.h"
 #include "records/ExpenseWatch.h"
 #include "stats/StatisticsDlg.h"

@@ -4,6 +4,7 @@
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DateTimePicker.h"
+#include "records/AccountLink.h"
 
 #include <QComboBox>
 
@@ -14,13 +15,15 @@ const char* const kConnectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Sou
 } // namespace
 
 CRecordDlg::CRecordDlg(const CRecordTwin& twin, int templateId, QWidget* parent)
-    : ui::Dialog(templateId, parent), m_twin(twin) {}
+    : ui::Dialog(templateId, parent), m_twin(twin) {
+}
 
 bool CRecordDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     m_cbMember = Item<QComboBox>(IDC_MEMBER);
     m_cbItem = Item<QComboBox>(IDC_ITEM);
     m_dtPicker = Item<ui::DateTimePicker>(IDC_DATE);
+    m_cbAccount = Item<QComboBox>(IDC_ACCOUNT);
     dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
     return true;
 }
@@ -60,8 +63,8 @@ std::string CRecordDlg::SelectedText(const QComboBox* combo) {
     return selected < 0 ? std::string() : combo->itemText(selected).toStdString();
 }
 
-void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member,
-                             const std::string& item, const COleDateTime& date, int nKeep) const {
+void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member, const std::string& item,
+                             const COleDateTime& date, int nKeep) const {
     rs.SetFieldValue(m_twin.szMemberColumn, member);
     rs.SetFieldValue(m_twin.szItemColumn, item);
     rs.SetFieldValue(m_twin.szAmountColumn, m_dAmount);
@@ -69,4 +72,35 @@ void CRecordDlg::WriteFields(CADORecordset& rs, const std::string& member,
         rs.SetFieldValue(m_twin.szDateColumn, date);
     if ((nKeep & KeepNote) == 0)
         rs.SetFieldValue("备注", m_strNote);
+}
+
+void CRecordDlg::FillAccounts(std::int64_t nKeep) {
+    if (m_cbAccount == nullptr)
+        return;
+    m_cbAccount->clear();
+    m_cbAccount->addItem(QString::fromUtf8(CAccountLink::kNoAccount),
+                         QVariant::fromValue<qlonglong>(0));
+    bool bKept = nKeep == 0;
+    for (const CAccountLink::Choice& choice : CAccountLink::Choices(m_db)) {
+        m_cbAccount->addItem(QString::fromStdString(choice.strName),
+                             QVariant::fromValue<qlonglong>(choice.nId));
+        bKept = bKept || choice.nId == nKeep;
+    }
+    if (!bKept)
+        m_cbAccount->addItem(QString::fromStdString(CAccountLink::Name(m_db, nKeep)),
+                             QVariant::fromValue<qlonglong>(nKeep));
+    m_cbAccount->setCurrentIndex(0);
+}
+
+void CRecordDlg::SelectAccount(std::int64_t nAccount) {
+    if (m_cbAccount == nullptr)
+        return;
+    const int index = m_cbAccount->findData(QVariant::fromValue<qlonglong>(nAccount));
+    m_cbAccount->setCurrentIndex(index < 0 ? 0 : index);
+}
+
+std::int64_t CRecordDlg::SelectedAccount() const {
+    return m_cbAccount == nullptr || m_cbAccount->currentIndex() < 0
+               ? 0
+               : m_cbAccount->currentData().toLongLong();
 }

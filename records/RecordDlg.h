@@ -5,6 +5,7 @@
 #include "platform/ui/Dialog.h"
 #include "records/RecordTwin.h"
 
+#include <cstdint>
 #include <string>
 
 class CADORecordset;
@@ -19,7 +20,13 @@ class DateTimePicker;
 /// from the list tables, and the writing of a record's fields.
 class CRecordDlg : public ui::Dialog {
 public:
-    enum ControlId { IDC_MEMBER = 1018, IDC_ITEM = 1019, IDC_DATE = 1021, IDC_NOTE = 1025 };
+    enum ControlId {
+        IDC_MEMBER = 1018,
+        IDC_ITEM = 1019,
+        IDC_DATE = 1021,
+        IDC_NOTE = 1025,
+        IDC_ACCOUNT = 1090, // in the template's free space, beside the buttons
+    };
 
     double m_dAmount = 0.0;
     std::string m_strNote;
@@ -44,6 +51,13 @@ protected:
     static bool FillList(CADORecordset& rs, const std::string& table, QComboBox* combo);
     /// The text of the selected entry; text typed into the edit part is not used.
     static std::string SelectedText(const QComboBox* combo);
+    /// Fills the account list: "（不指定）" first, then the accounts offered, and `nKeep`
+    /// (a stopped account a record still has) when it is not among them.
+    void FillAccounts(std::int64_t nKeep = 0);
+    /// Selects the account (0: "（不指定）"); an account not in the list selects "（不指定）".
+    void SelectAccount(std::int64_t nAccount);
+    /// The selected account; 0 for "（不指定）".
+    std::int64_t SelectedAccount() const;
     /// Fields WriteFields leaves as they are stored.
     enum KeepField { KeepNone = 0, KeepDate = 1, KeepNote = 2 };
     /// Sets the five record columns by name, in the order the record dialogs always used,
@@ -56,4 +70,5 @@ protected:
     QComboBox* m_cbMember = nullptr;
     QComboBox* m_cbItem = nullptr;
     ui::DateTimePicker* m_dtPicker = nullptr;
+    QComboBox* m_cbAccount = nullptr;
 };

@@ -1,12 +1,17 @@
 #include "records/RecordEditDlg.h"
 
 #include "data/ADORecordset.h"
+#include "data/InTransaction.h"
 #include "data/SqlText.h"
 #include "platform/ui/DateTimePicker.h"
+#include "records/AccountLink.h"
 #include "records/ExpenseWatch.h"
+#include "records/RecordWriter.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
+
+#include <cstdlib>
 
 namespace {
 
@@ -95,6 +100,16 @@ void CRecordEditDlg::FillFromLedger() {
     FillList(rs, m_twin.szCategoryTable, m_cbItem);
     SelectLastEqual(m_cbMember, found, m_strStoredMember);
     SelectLastEqual(m_cbItem, found, m_strStoredItem);
+    const std::int64_t nAccount = found && IsRecordNumber(m_strId)
+                                      ? CAccountLink::Of(m_db, m_twin.szRecordTable, RecordNumber())
+                                      : 0;
+    FillAccounts(nAccount);
+    SelectAccount(nAccount);
+}
+
+std::int64_t CRecordEditDlg::RecordNumber() const {
+    // Saturates on a number too long for any record: it then finds none.
+    return std::strtoll(m_strId.c_str(), nullptr, 10);
 }
 
 void CRecordEditDlg::OnEdit() {
@@ -121,17 +136,32 @@ void CRecordEditDlg::OnEdit() {
 
     if (!m_db.IsOpen())
         return;
+    // A record the bank's statement was checked against changes only when the user says so.
+    if (IsRecordNumber(m_strId) &&
+        !CAccountLink::ReconciledOn(m_db, m_twin.szRecordTable, RecordNumber()).empty() &&
+        ui::AskYesNo(this, CRecordWriter::kReconciledEditQuestion) != ui::IDYES)
+        return;
     CADORecordset rs(&m_db);
-    if (!FindRecord(rs)) {
+    bool found = false;
+    bool written = false;
+    CExpenseWatch::After watch;
+    // The record and its account change together, and only while the record is there.
+    InTransaction(m_db, [&] {
+        found = FindRecord(rs);
+        if (!found)
+            return;
+        watch = m_twin.bWatched ? CExpenseWatch::Start(m_db, m_strItem, m_dtRecord) : nullptr;
+        rs.Edit();
+        WriteFields(rs, m_strMember, m_strItem, m_dtRecord, nKeep);
+        written = rs.Update();
+        if (written)
+            CRecordWriter(m_db).Attach(m_twin, RecordNumber(), SelectedAccount());
+    });
+    if (!found) {
         // Deleted since the dialog opened, or never there: nothing to write.
-        ui::MessageBox(this, "出错！");
+        ui::MessageBox(this, CRecordWriter::kFailedMessage);
         return;
     }
-    const CExpenseWatch::After watch =
-        m_twin.bWatched ? CExpenseWatch::Start(m_db, m_strItem, m_dtRecord) : nullptr;
-    rs.Edit();
-    WriteFields(rs, m_strMember, m_strItem, m_dtRecord, nKeep);
-    const bool written = rs.Update();
     rs.Close();
     // The edit has no message of its own; only a budget just overrun is worth one.
     if (const std::string note = written ? CExpenseWatch::Finish(watch) : ""; !note.empty())
@@ -139,5 +169,5 @@ void CRecordEditDlg::OnEdit() {
     if (written)
         OnOK();
     else
-        ui::MessageBox(this, "出错！");
+        ui::MessageBox(this, CRecordWriter::kFailedMessage);
 }

@@ -26,6 +26,8 @@ private:
     /// Opens the record m_strId on the recordset; false when there is no such record (a
     /// text that is not a record number never reaches the SQL text).
     bool FindRecord(CADORecordset& rs) const;
+    /// m_strId as a number; only for an m_strId that IsRecordNumber accepts.
+    std::int64_t RecordNumber() const;
     /// Shows the dialog's values and remembers the note as the box gives it back.
     void ShowRecord();
 

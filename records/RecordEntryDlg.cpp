@@ -1,8 +1,11 @@
 #include "records/RecordEntryDlg.h"
 
 #include "data/ADORecordset.h"
+#include "data/InTransaction.h"
 #include "platform/ui/DateTimePicker.h"
+#include "records/AccountLink.h"
 #include "records/ExpenseWatch.h"
+#include "records/RecordWriter.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -11,7 +14,6 @@
 namespace {
 
 const char* const kMemberTable = "家庭成员";
-const char* const kNoMemberMessage = "请先在系统设置中添加家庭成员！";
 
 // An amount is whole yuan with up to two decimals (cents): digits, at most one point.
 const char* const kAmountPattern = "[0-9]*(\\.[0-9]{0,2})?";
@@ -22,6 +24,13 @@ CRecordEntryDlg::CRecordEntryDlg(const CRecordTwin& twin, int templateId, QWidge
     : CRecordDlg(twin, templateId, parent) {
     OnCommand(IDC_ADD, [this] { OnAdd(); });
     OnCommand(twin.nEntryCloseId, [this] { OnOK(); });
+    OnNotify(IDC_MEMBER, ui::Notification::SelChange,
+             [this](ui::NotifyInfo&) { SelectLastAccount(); });
+}
+
+void CRecordEntryDlg::SelectLastAccount() {
+    if (m_db.IsOpen())
+        SelectAccount(CAccountLink::LastUsed(m_db, m_twin, SelectedText(m_cbMember)));
 }
 
 bool CRecordEntryDlg::OnInitDialog() {
@@ -45,6 +54,8 @@ void CRecordEntryDlg::FillFromLedger() {
         m_cbMember->setCurrentIndex(0);
     if (FillList(rs, m_twin.szCategoryTable, m_cbItem))
         m_cbItem->setCurrentIndex(0);
+    FillAccounts();
+    SelectLastAccount();
 }
 
 void CRecordEntryDlg::OnAdd() {
@@ -66,7 +77,7 @@ void CRecordEntryDlg::OnAdd() {
     // Only an empty list table leaves nothing selected; a record that belongs to no one
     // and to no category could never be found by member or category.
     if (m_cbMember->currentIndex() < 0) {
-        ui::MessageBox(this, kNoMemberMessage);
+        ui::MessageBox(this, CRecordWriter::kNoMemberMessage);
         return;
     }
     if (m_cbItem->currentIndex() < 0) {
@@ -79,11 +90,26 @@ void CRecordEntryDlg::OnAdd() {
         return;
     const CExpenseWatch::After watch =
         m_twin.bWatched ? CExpenseWatch::Start(m_db, item, date) : nullptr;
-    rs.AddNew();
-    WriteFields(rs, member, item, date);
-    const bool added = rs.Update();
+    // A record and its account land together; without an account, the write is the one it
+    // always was.
+    const std::int64_t nAccount = SelectedAccount();
+    bool added = false;
+    const auto add = [&] {
+        rs.AddNew();
+        WriteFields(rs, member, item, date);
+        added = rs.Update();
+        if (added && nAccount != 0) {
+            double dRecord = 0;
+            rs.GetFieldValue(0, dRecord);
+            CRecordWriter(m_db).Attach(m_twin, static_cast<std::int64_t>(dRecord), nAccount);
+        }
+    };
+    if (nAccount != 0)
+        InTransaction(m_db, add);
+    else
+        add();
     rs.Close();
-    std::string text = added ? "数据添加成功！" : "出错！";
+    std::string text = added ? CRecordWriter::kAddedMessage : CRecordWriter::kFailedMessage;
     if (const std::string note = added ? CExpenseWatch::Finish(watch) : ""; !note.empty())
         text += "\n" + note;
     ui::MessageBox(this, text);

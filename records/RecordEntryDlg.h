@@ -14,4 +14,8 @@ protected:
     bool OnInitDialog() override;
     void FillFromLedger() override;
     void OnAdd();
+
+private:
+    /// Preselects the account of the member's latest record that has one.
+    void SelectLastAccount();
 };

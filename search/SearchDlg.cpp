@@ -28,6 +28,7 @@
 namespace {
 
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
+const char* const kTextIndexing = "正在建立搜索索引，请稍候…";
 
 } // namespace
 
@@ -129,6 +130,10 @@ void CSearchDlg::OnAnswer(SearchAnswer answer) {
     // A text typed since then has its own search coming.
     if (answer.nTicket != m_nTicket)
         return;
+    if (answer.bIndexing) {
+        SetDlgItemText(IDC_TOTALS, kTextIndexing);
+        return;
+    }
     ++m_nAnswers;
     m_listResult->DeleteAllItems();
     m_listed.clear();

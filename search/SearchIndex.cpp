@@ -2,6 +2,7 @@
 
 #include "backup/AdditionBackup.h"
 #include "data/ADODatabase.h"
+#include "data/ADOException.h"
 #include "data/ADORecordset.h"
 #include "data/InTransaction.h"
 #include "data/SqlText.h"
@@ -129,7 +130,7 @@ std::vector<std::string> CSearchIndex::FillStatements() {
 
 bool CSearchIndex::Ensure(CADODatabase& db, std::string& strError) {
     if (EngineOf(db) == SearchEngine::Server)
-        return EnsureOnServer(db, strError);
+        return EnsureOnServer(db);
     const State state = Inspect(db);
     if (state == Ready)
         return true;
@@ -149,11 +150,12 @@ bool CSearchIndex::Ensure(CADODatabase& db, std::string& strError) {
     return true;
 }
 
-bool CSearchIndex::EnsureOnServer(CADODatabase& db, std::string& strError) {
+bool CSearchIndex::EnsureOnServer(CADODatabase& db) {
     if (ServerIndexesPresent(db))
         return true;
-    // The extension belongs to the database, not to one ledger's schema; a server that
-    // does not let this user add it still searches, by reading every record.
+    // The extension belongs to the database, not to one ledger's schema. A server whose
+    // owner does not let this user add it still searches, by reading every record: nothing
+    // to tell the user then.
     std::string strSchema;
     try {
         Run(db, "create extension if not exists pg_trgm schema public");
@@ -163,14 +165,13 @@ bool CSearchIndex::EnsureOnServer(CADODatabase& db, std::string& strError) {
                     CADORecordset::ModeQuery) &&
             !rs.IsEOF())
             rs.GetFieldValue(0, strSchema);
-    } catch (const std::exception& error) {
-        strError = error.what();
+    } catch (const std::exception&) {
+        return false;
+    } catch (const CADOException&) {
         return false;
     }
-    if (strSchema.empty()) {
-        strError = "pg_trgm";
+    if (strSchema.empty())
         return false;
-    }
     const std::string opclass = QuoteIdentifier(strSchema) + ".gin_trgm_ops";
     InTransaction(db, [&db, &opclass] {
         for (const ServerIndex& index : ServerIndexes()) {

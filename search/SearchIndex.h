@@ -19,10 +19,10 @@ public:
     static SearchEngine EngineOf(CADODatabase& db);
     static State Inspect(CADODatabase& db);
     /// Makes sure the index is there and complete: added (after a verified backup of a
-    /// ledger file) when missing, filled again when stale. False, with `strError` saying why
-    /// for the user, when the backup failed or the server cannot make trigram indexes; the
-    /// ledger is unchanged then and searching still works, only slower. Engine errors are
-    /// thrown, nothing half done.
+    /// ledger file) when missing, filled again when stale. False when it could not be: with
+    /// `strError` saying why for the user when the backup failed, without when the server
+    /// does not let this user add trigram indexes. The ledger is unchanged then and
+    /// searching still works, only slower. Engine errors are thrown, nothing half done.
     static bool Ensure(CADODatabase& db, std::string& strError);
     /// Takes the index away (for comparing answers without it).
     static void Drop(CADODatabase& db);
@@ -34,5 +34,5 @@ public:
     static std::vector<std::string> FillStatements();
 
 private:
-    static bool EnsureOnServer(CADODatabase& db, std::string& strError);
+    static bool EnsureOnServer(CADODatabase& db);
 };

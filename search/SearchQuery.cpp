@@ -52,10 +52,12 @@ std::string CSearchQuery::WordCondition(const RecordTable& table, const SearchWo
     // LIKE on the file ignores the case of ASCII letters only; the server's ILIKE that of
     // every letter. Either way the index, where used, only narrows what this decides.
     // The server's escape character is the backslash already; naming it there would hide
-    // the pattern from its trigram index.
+    // the pattern from its trigram index. The file needs it named, but only a pattern that
+    // uses it pays for it.
     const std::string like = engine == SearchEngine::File ? " like '" : " ilike '";
-    const std::string escape = engine == SearchEngine::File ? "' escape '\\'" : "'";
     const std::string pattern = ContainsPattern(word.strText);
+    const bool bEscaped = word.strText.find_first_of("%_\\") != std::string::npos;
+    const std::string escape = engine == SearchEngine::File && bEscaped ? "' escape '\\'" : "'";
     std::string condition;
     for (const char* column : {table.szMemberColumn, table.szItemColumn, "备注"})
         condition +=
@@ -102,7 +104,8 @@ std::string CSearchQuery::BuildStatement(const std::vector<SearchWord>& words,
                                          bool bIndex) {
     if (words.empty() && !span)
         return "";
-    // Newest first; the record number keeps records of the same moment in a fixed order.
+    // No order: sorting by date would lead the file's engine to read every record through
+    // the date index; the rows found are put in order once read.
     return Select(kIncomeRecords, 0, words, span, engine, bIndex) + " union all " +
-           Select(kPayRecords, 1, words, span, engine, bIndex) + " order by 5 desc, 1, 2 desc";
+           Select(kPayRecords, 1, words, span, engine, bIndex);
 }

@@ -17,8 +17,8 @@ struct SearchSpan {
     COleDateTime dtUpper;
 };
 
-/// The statement of one search over income and expense records together. Its rows, newest
-/// first: 收支 (0 income, 1 expense), 编号, member, amount, date, category, note.
+/// The statement of one search over income and expense records together. Its rows, in no
+/// particular order: 收支 (0 income, 1 expense), 编号, member, amount, date, category, note.
 ///
 /// A word matches a record whose member, category or note holds it (Latin letters in either
 /// case); a number word also matches a record of that amount, to the cent; a date word keeps

@@ -5,6 +5,8 @@
 #include "data/FieldConversion.h"
 #include "search/SearchIndex.h"
 
+#include <algorithm>
+
 const char* SearchKindText(int nKind) {
     return nKind == 0 ? "收入" : "支出";
 }
@@ -41,5 +43,17 @@ std::vector<SearchRow> CSearchRecords::Find(CADODatabase& db, const std::string&
         recordset.MoveNext();
     }
     recordset.Close();
+    // Newest first, undated records last; records of the same moment by kind and number.
+    std::sort(rows.begin(), rows.end(), [](const SearchRow& a, const SearchRow& b) {
+        if (a.bDate != b.bDate)
+            return a.bDate;
+        if (a.bDate && a.dtRecord.GetOleDate() != b.dtRecord.GetOleDate())
+            return a.dtRecord.GetOleDate() > b.dtRecord.GetOleDate();
+        if (!a.bDate && a.strStoredDate != b.strStoredDate)
+            return a.strStoredDate > b.strStoredDate;
+        if (a.nKind != b.nKind)
+            return a.nKind < b.nKind;
+        return a.nId > b.nId;
+    });
     return rows;
 }

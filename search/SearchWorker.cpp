@@ -59,6 +59,13 @@ SearchAnswer CSearchWorker::Answer(const SearchRequest& request, CADODatabase& d
         }
         if (!m_bIndexChecked) {
             m_bIndexChecked = true;
+            // Making the index of a large ledger takes a while: the window says so.
+            if (CSearchIndex::Inspect(db) != CSearchIndex::Ready) {
+                SearchAnswer notice;
+                notice.nTicket = request.nTicket;
+                notice.bIndexing = true;
+                m_done(std::move(notice));
+            }
             m_bIndexReady = CSearchIndex::Ensure(db, m_strIndexError) ||
                             CSearchIndex::Inspect(db) == CSearchIndex::Ready;
         }

@@ -21,6 +21,7 @@ struct SearchRequest {
 /// What a search found, or why it found nothing.
 struct SearchAnswer {
     unsigned nTicket = 0;
+    bool bIndexing = false; // not an answer yet: the index is being made first
     std::vector<SearchRow> rows;
     std::string strError;
 };

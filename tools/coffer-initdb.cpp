@@ -3,6 +3,7 @@
 // into the empty database at URI on a PostgreSQL server.
 
 #include "CofferVersion.h"
+#include "data/LedgerAdditions.h"
 #include "data/StarterDatabase.h"
 #include "platform/ado/pg/PgBackend.h"
 #include "platform/ado/pg/ServerLedger.h"
@@ -29,7 +30,8 @@ int ToServer(const std::string& uri, const char* from) {
     std::string error;
     const std::string shown = ado::PgBackend::Describe(uri);
     if (from) {
-        if (!ado::ServerLedger::CopyFromFile(from, uri, error)) {
+        if (!ado::ServerLedger::CopyFromFile(from, uri, error) ||
+            !CLedgerAdditions::Complete(uri, error)) {
             std::fprintf(stderr, "coffer-initdb: %s\n", error.c_str());
             return 1;
         }
@@ -44,7 +46,8 @@ int ToServer(const std::string& uri, const char* from) {
     }
     const std::string starter = std::string(folder) + "/data.mdb";
     const bool made = CreateStarterDatabase(starter, error) &&
-                      ado::ServerLedger::CopyFromFile(starter, uri, error);
+                      ado::ServerLedger::CopyFromFile(starter, uri, error) &&
+                      CLedgerAdditions::Complete(uri, error);
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
     if (!made) {

@@ -27,6 +27,55 @@ const Addition kPlan = {
     {},
 };
 
+// Amounts in whole cents; opening dates 'YYYY-MM-DD', transfer times and reconciliation
+// dates 'YYYY-MM-DD HH:MM:SS' text. A record's account and its reconciliation mark live
+// beside the record, keyed by (table, 编号): the record tables never change.
+const std::vector<std::string> kAccountTables = {
+    "CREATE TABLE IF NOT EXISTS accountList (ID INTEGER PRIMARY KEY, 名称 TEXT NOT NULL, "
+    "种类 TEXT NOT NULL, 所有人 TEXT, 期初余额 INTEGER NOT NULL, 期初日期 TEXT NOT NULL, "
+    "顺序 INTEGER NOT NULL, 停用 INTEGER NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS accountLink (表 TEXT NOT NULL, 编号 INTEGER NOT NULL, "
+    "账户 INTEGER NOT NULL, 对账 TEXT, PRIMARY KEY (表, 编号))",
+    "CREATE INDEX IF NOT EXISTS accountLink_账户 ON accountLink (账户)",
+    "CREATE TABLE IF NOT EXISTS accountTransfer (ID INTEGER PRIMARY KEY, "
+    "转出账户 INTEGER NOT NULL, 转入账户 INTEGER NOT NULL, 金额 INTEGER NOT NULL, "
+    "日期 TEXT NOT NULL, 人员 TEXT, 备注 TEXT, 转出对账 TEXT, 转入对账 TEXT)",
+    "CREATE TABLE IF NOT EXISTS accountReconcile (ID INTEGER PRIMARY KEY, "
+    "账户 INTEGER NOT NULL, 日期 TEXT NOT NULL, 余额 INTEGER NOT NULL)",
+    // Every ledger starts with the cash in the house.
+    "INSERT INTO accountList (名称, 种类, 期初余额, 期初日期, 顺序, 停用) SELECT '现金', '现金', "
+    "0, '1900-01-01', 1, 0 WHERE NOT EXISTS (SELECT 1 FROM accountList)",
+};
+
+std::vector<std::string> AccountTablesAnd(const std::vector<std::string>& triggers) {
+    std::vector<std::string> statements = kAccountTables;
+    statements.insert(statements.end(), triggers.begin(), triggers.end());
+    return statements;
+}
+
+// A record deleted by any window or tool takes its account link with it.
+const std::vector<std::string> kAccountStatements = AccountTablesAnd({
+    "CREATE TRIGGER IF NOT EXISTS accountLink_normalIncome AFTER DELETE ON normalIncome "
+    "BEGIN DELETE FROM accountLink WHERE 表 = 'normalIncome' AND 编号 = OLD.编号; END",
+    "CREATE TRIGGER IF NOT EXISTS accountLink_normalPay AFTER DELETE ON normalPay "
+    "BEGIN DELETE FROM accountLink WHERE 表 = 'normalPay' AND 编号 = OLD.编号; END",
+});
+
+const std::vector<std::string> kServerAccountStatements = AccountTablesAnd({
+    "CREATE OR REPLACE FUNCTION accountlink_normalincome() RETURNS trigger LANGUAGE plpgsql "
+    "AS $$BEGIN DELETE FROM accountLink WHERE 表 = 'normalIncome' AND 编号 = OLD.编号; "
+    "RETURN OLD; END$$",
+    "CREATE OR REPLACE TRIGGER accountlink_normalincome AFTER DELETE ON normalIncome "
+    "FOR EACH ROW EXECUTE FUNCTION accountlink_normalincome()",
+    "CREATE OR REPLACE FUNCTION accountlink_normalpay() RETURNS trigger LANGUAGE plpgsql "
+    "AS $$BEGIN DELETE FROM accountLink WHERE 表 = 'normalPay' AND 编号 = OLD.编号; "
+    "RETURN OLD; END$$",
+    "CREATE OR REPLACE TRIGGER accountlink_normalpay AFTER DELETE ON normalPay "
+    "FOR EACH ROW EXECUTE FUNCTION accountlink_normalpay()",
+});
+
+const Addition kAccounts = {"accounts", 2, kAccountStatements, kServerAccountStatements};
+
 // The search index: a trigram full-text table per record table, kept by triggers in the same
 // transaction as every write. It keeps no copy of the texts (the records are read from their
 // table), and its amount is whole cents written with two decimals. Made by the search when
@@ -88,7 +137,7 @@ const Addition kSearch = {
 };
 
 // The counted additions numbered from 1 without gaps, then those made when wanted.
-const std::vector<Addition> kAdditions = {kPlan, kSearch};
+const std::vector<Addition> kAdditions = {kPlan, kAccounts, kSearch};
 
 const std::vector<std::string> kNone;
 

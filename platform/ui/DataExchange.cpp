@@ -124,7 +124,7 @@ void DDX_Text(DataExchange& dx, int id, double& value) {
     if (ParseDouble(ControlText(control), parsed))
         value = parsed;
     else
-        dx.Fail(control, "请输入一个数字。");
+        dx.Fail(control, kNumberPrompt);
 }
 
 void DDX_Text(DataExchange& dx, int id, int& value) {

@@ -8,6 +8,9 @@ class QWidget;
 
 namespace ui {
 
+/// What the exchange says when a box bound to a number does not hold one.
+inline constexpr const char* kNumberPrompt = "请输入一个数字。";
+
 class Dialog;
 
 /// One pass of data exchange between a dialog's members and its controls. A failed

@@ -60,7 +60,7 @@ TEST(CofferDlgTest, LogoutEmptiesTheTreeAndDisablesTheSettings) {
     ExpectLoggedOut(dlg);
 }
 
-TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSevenItems) {
+TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesNineItems) {
     CCofferDlg dlg;
     ASSERT_TRUE(dlg.Create());
     dlg.BuildNavigationTree();
@@ -69,7 +69,7 @@ TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSevenItems) {
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
         {"日常管理", {"日常收入", "日常支出"}},
-        {"日常查询", {"收入查询", "支出查询", "收支统计", "搜索"}},
+        {"日常查询", {"收入查询", "支出查询", "收支统计", "搜索", "账户余额"}},
     };
     int total = 0;
     for (int top = 0; top < 2; ++top) {
@@ -86,7 +86,7 @@ TEST(CofferDlgTest, BuildingTheTreeTwiceLeavesSevenItems) {
         }
         total += 1 + parent->childCount();
     }
-    EXPECT_EQ(total, 8);
+    EXPECT_EQ(total, 9);
     EXPECT_EQ(tree->selectedItems().size(), 0);
     EXPECT_EQ(tree->property("skin").toString().toStdString(), "TreeCtrlGame");
 }
@@ -141,7 +141,7 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     const int result = dlg.DoModal();
     EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
                                   {"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…",
-                                   "周期记账…", "账本位置…", "退出"}}));
+                                   "周期记账…", "账本位置…", "账户设置…", "转账…", "退出"}}));
     return result;
 }
 

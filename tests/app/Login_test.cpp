@@ -60,7 +60,7 @@ protected:
 };
 
 const std::vector<std::string> kTree{"日常管理", "日常收入", "日常支出", "日常查询",
-                                     "收入查询", "支出查询", "收支统计", "搜索"};
+                                     "收入查询", "支出查询", "收支统计", "搜索", "账户余额"};
 
 TEST_F(LoginTest, PrefilledLoginUnlocksTheMainWindow) {
     ASSERT_EQ(Status(), "请登陆");
@@ -119,20 +119,27 @@ TEST_F(LoginTest, DoubleClickOnATreeItemOpensItsDialog) {
     }
     tree->setCurrentItem(tree->topLevelItem(0));
     m_main.SendNotify(CCofferDlg::IDC_NAV_TREE, ui::Notification::DblClk);
-    EXPECT_EQ(script.Runs(), (std::vector<int>{CNormalPayDlg::IDD, CNormalIncomeDlg::IDD,
-                                               CNormalPayDlg::IDD}));
+    EXPECT_EQ(script.Runs(),
+              (std::vector<int>{CNormalPayDlg::IDD, CNormalIncomeDlg::IDD, CNormalPayDlg::IDD}));
 }
 
-TEST_F(LoginTest, TheStatisticsItemOpensTheStatisticsWindow) {
+TEST_F(LoginTest, TheInquiryTreeItemsOpenTheirWindows) {
     Login(ui::IDOK);
     auto* tree = m_main.Item<QTreeWidget>(CCofferDlg::IDC_NAV_TREE);
-    QTreeWidgetItem* item = tree->topLevelItem(1)->child(2);
-    ASSERT_EQ(item->text(0).toStdString(), "收支统计");
-    EXPECT_FALSE(item->icon(0).isNull());
-    ui::ModalScript script;
-    tree->setCurrentItem(item);
-    m_main.SendNotify(CCofferDlg::IDC_NAV_TREE, ui::Notification::DblClk);
-    EXPECT_EQ(script.Runs(), std::vector<int>{140});
+    const struct {
+        int child;
+        const char* text;
+        int idd;
+    } items[] = {{2, "收支统计", 140}, {4, "账户余额", 232}};
+    for (const auto& each : items) {
+        QTreeWidgetItem* item = tree->topLevelItem(1)->child(each.child);
+        ASSERT_EQ(item->text(0).toStdString(), each.text);
+        EXPECT_FALSE(item->icon(0).isNull());
+        ui::ModalScript script;
+        tree->setCurrentItem(item);
+        m_main.SendNotify(CCofferDlg::IDC_NAV_TREE, ui::Notification::DblClk);
+        EXPECT_EQ(script.Runs(), std::vector<int>{each.idd});
+    }
     EXPECT_TRUE(m_messages.Texts().empty());
 }
 

@@ -24,7 +24,7 @@ TEST(LedgerAdditionsTest, AnOlderLedgerGainsTheTablesAndTheCountOnce) {
     CADODatabase db;
     db.SetConnectionString(TestDb::kConnectionString);
     ASSERT_TRUE(db.Open());
-    EXPECT_EQ(CLedgerAdditions::Read(db), CLedgerAdditions::kPlan);
+    EXPECT_EQ(CLedgerAdditions::Read(db), CLedgerAdditions::kLatest);
 
     // Back to a ledger of before the plan tables.
     for (const char* table : {"planBudget", "planRecurring", "planOccurrence"})

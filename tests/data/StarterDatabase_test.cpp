@@ -36,9 +36,13 @@ TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
                     {"tbUser"},
                     {"planBudget"},
                     {"planRecurring"},
-                    {"planOccurrence"}}));
+                    {"planOccurrence"},
+                    {"accountList"},
+                    {"accountLink"},
+                    {"accountTransfer"},
+                    {"accountReconcile"}}));
     // The later tables are there from the start, and the count says so.
-    EXPECT_EQ(db.Scalar("PRAGMA user_version"), "1");
+    EXPECT_EQ(db.Scalar("PRAGMA user_version"), "2");
     EXPECT_EQ(
         Columns(db, "normalIncome"),
         "编号 INTEGER pk;收入人员 TEXT;收入金额 DOUBLE;收入日期 DATETIME;收入项目 TEXT;备注 TEXT;");

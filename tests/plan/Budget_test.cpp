@@ -2,7 +2,7 @@
 #include "plan/BudgetReport.h"
 #include "plan/BudgetStore.h"
 #include "plan/BudgetView.h"
-#include "plan/Cents.h"
+#include "data/Cents.h"
 #include "plan/PlanHooks.h"
 
 #include "controls/ReportCtrl.h"

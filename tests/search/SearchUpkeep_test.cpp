@@ -158,7 +158,9 @@ TEST_F(SearchUpkeepTest, AFileMovingToAServerLeavesItsIndexBehind) {
         names.push_back(table.name);
     EXPECT_EQ(names, (std::vector<std::string>{"normalIncome", "normalPay", "家庭成员", "收入类型",
                                                "支出类型", "baseData", "tbUser", "planBudget",
-                                               "planRecurring", "planOccurrence"}));
+                                               "planRecurring", "planOccurrence", "accountList",
+                                               "accountLink", "accountTransfer",
+                                               "accountReconcile"}));
 }
 
 } // namespace

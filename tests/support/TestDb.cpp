@@ -1,5 +1,6 @@
 #include "tests/support/TestDb.h"
 
+#include "data/LedgerAdditions.h"
 #include "data/StarterDatabase.h"
 #include "platform/ado/JetSql.h"
 #include "platform/ado/pg/PgHandles.h"
@@ -108,7 +109,8 @@ TestDb::TestDb() {
     }
     ServerExec(ServerUri(kTestDatabase), "CREATE SCHEMA " + m_schema);
     m_uri = ServerUri(kTestDatabase) + "&options=-csearch_path%3D" + m_schema;
-    if (!ado::ServerLedger::CopyFromFile(FilePath().string(), m_uri, error))
+    if (!ado::ServerLedger::CopyFromFile(FilePath().string(), m_uri, error) ||
+        !CLedgerAdditions::Complete(m_uri, error))
         throw std::runtime_error(error);
     setenv("COFFER_LEDGER", m_uri.c_str(), 1);
     // A server ledger's backups go to the data folder: the test's own.

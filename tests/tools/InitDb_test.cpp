@@ -43,7 +43,8 @@ TEST(InitDbTest, MakesDataMdbInTheCurrentDirectory) {
     EXPECT_NE(run.output.find((dir.Path() / "data.mdb").string()), std::string::npos);
     EXPECT_EQ(Tables("data.mdb"),
               "normalIncome normalPay 家庭成员 收入类型 支出类型 baseData tbUser planBudget "
-              "planRecurring planOccurrence ");
+              "planRecurring planOccurrence accountList accountLink accountTransfer "
+              "accountReconcile ");
 }
 
 TEST(InitDbTest, MakesAGivenPathAndNeverOverwrites) {

@@ -35,6 +35,9 @@ const Program kPrograms[] = {
 #ifdef COFFER_BACKUP
     {"coffer-backup", COFFER_BACKUP},
 #endif
+#ifdef COFFER_ACCOUNTS
+    {"coffer-accounts", COFFER_ACCOUNTS},
+#endif
 #ifdef COFFER_SEARCH
     {"coffer-search", COFFER_SEARCH},
 #endif

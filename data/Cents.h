@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-/// Amounts the plans keep, in whole cents, and their texts.
+/// Amounts kept in whole cents (budgets, templates, accounts), and their texts.
 class CCents {
 public:
     /// "2000", "12.3", "0.05" to cents, exactly (no binary fraction on the way). False for

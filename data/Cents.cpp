@@ -1,4 +1,4 @@
-#include "plan/Cents.h"
+#include "data/Cents.h"
 
 #include <cstdlib>
 
