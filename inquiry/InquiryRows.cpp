@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -30,24 +31,33 @@ void CInquiryRows::Clear(const std::string& strDatePattern) {
     m_rows.clear();
     m_texts.clear();
     m_textIndex.clear();
+    for (std::vector<Known>& known : m_known)
+        known.clear();
     m_formatter = CInquiryRowFormatter(strDatePattern);
 }
 
-std::uint32_t CInquiryRows::Keep(std::string_view text) {
-    const std::size_t nFirst = std::min(m_texts.size(), kFirstTexts);
-    for (std::size_t i = 0; i < nFirst; ++i) {
-        if (m_texts[i] == text)
-            return static_cast<std::uint32_t>(i);
+std::uint32_t CInquiryRows::Keep(std::string_view text, Column column) {
+    std::uint64_t nHead = 0;
+    std::memcpy(&nHead, text.data(), std::min(text.size(), sizeof nHead));
+    const auto nLength = static_cast<std::uint32_t>(text.size());
+    std::vector<Known>& known = m_known[column];
+    for (const Known& entry : known) {
+        if (entry.nHead == nHead && entry.nLength == nLength &&
+            (nLength <= sizeof nHead ||
+             std::memcmp(m_texts[entry.nIndex].data() + sizeof nHead, text.data() + sizeof nHead,
+                         nLength - sizeof nHead) == 0))
+            return entry.nIndex;
     }
-    if (m_texts.size() > kFirstTexts) {
-        const auto found = m_textIndex.find(std::string(text));
-        if (found != m_textIndex.end())
-            return found->second;
-    }
-    const auto nIndex = static_cast<std::uint32_t>(m_texts.size());
-    m_texts.emplace_back(text);
-    if (nIndex >= kFirstTexts)
+    std::uint32_t nIndex = 0;
+    if (const auto found = m_textIndex.find(std::string(text)); found != m_textIndex.end()) {
+        nIndex = found->second;
+    } else {
+        nIndex = static_cast<std::uint32_t>(m_texts.size());
+        m_texts.emplace_back(text);
         m_textIndex.emplace(m_texts.back(), nIndex);
+    }
+    if (known.size() < kFirstTexts)
+        known.push_back(Known{nHead, nLength, nIndex});
     return nIndex;
 }
 
@@ -59,7 +69,7 @@ void CInquiryRows::KeepId(std::int64_t nId, Row& row) {
         return;
     }
     NumberText::Itoa(nId, m_strIdText);
-    row.nIdText = Keep(m_strIdText);
+    row.nIdText = Keep(m_strIdText, ColumnId);
 }
 
 std::uint32_t CInquiryRows::Add(const InquiryRecord& record) {
@@ -69,10 +79,10 @@ std::uint32_t CInquiryRows::Add(const InquiryRecord& record) {
     if (record.bNumberId)
         KeepId(record.nId, row);
     else
-        row.nIdText = IsPlainNumber(record.strId, row.nId) ? kNone : Keep(record.strId);
-    row.nMember = Keep(record.strMember);
-    row.nItem = Keep(record.strItem);
-    row.nDateText = record.bDate ? kNone : Keep(record.strStoredDate);
+        row.nIdText = IsPlainNumber(record.strId, row.nId) ? kNone : Keep(record.strId, ColumnId);
+    row.nMember = Keep(record.strMember, ColumnMember);
+    row.nItem = Keep(record.strItem, ColumnItem);
+    row.nDateText = record.bDate ? kNone : Keep(record.strStoredDate, ColumnDate);
     m_rows.push_back(row);
     return static_cast<std::uint32_t>(m_rows.size() - 1);
 }

@@ -55,16 +55,23 @@ private:
         std::uint32_t nDateText; // a stored date that is no date, else kNone
     };
 
-    // A listing's members and categories are a handful of names met on every row: the
-    // first texts kept are compared directly, and only the texts after them are hashed.
+    // A listing's members and categories are a handful of names met on every row: each
+    // column compares with the first texts it kept by their length and first eight bytes,
+    // and only texts after them are hashed.
     static constexpr std::size_t kFirstTexts = 8;
+    struct Known {
+        std::uint64_t nHead; // the first eight bytes, zero-padded
+        std::uint32_t nLength;
+        std::uint32_t nIndex;
+    };
 
-    std::uint32_t Keep(std::string_view text);
+    std::uint32_t Keep(std::string_view text, Column column);
     void KeepId(std::int64_t nId, Row& row);
 
     std::vector<Row> m_rows;
     std::vector<std::string> m_texts;                           // each distinct text once
-    std::unordered_map<std::string, std::uint32_t> m_textIndex; // those after the first
+    std::unordered_map<std::string, std::uint32_t> m_textIndex; // every text kept
+    std::vector<Known> m_known[ColumnItem + 1];                 // each column's first texts
     std::string m_strIdText; // room for writing a record number that is kept as text
     // Writing dates is stateful: the formatter keeps the last text of an hour.
     mutable CInquiryRowFormatter m_formatter{""};

@@ -22,6 +22,14 @@ enum class CopyProblem {
     DestinationTaken,  ///< another program wrote a file under the destination's name meanwhile
 };
 
+/// How long the parts of a file ledger's backup took, in seconds, for measuring: the pages
+/// copied, the check of the copy, and its flush to disk (which runs beside the check).
+struct CopyTimes {
+    double copy = 0;
+    double check = 0;
+    double flush = 0;
+};
+
 /// What a check or copy found. On failure `detail` holds the engine's own words and
 /// `file` names the file the problem is about.
 struct LedgerCopyResult {
@@ -31,6 +39,7 @@ struct LedgerCopyResult {
     /// Records in normalIncome and normalPay of the checked or written file; −1 unknown.
     long long incomeRecords = -1;
     long long payRecords = -1;
+    CopyTimes times; ///< filled by a backup of a file ledger
 
     bool Ok() const { return problem == CopyProblem::None; }
 };

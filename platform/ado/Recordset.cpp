@@ -261,7 +261,7 @@ long Recordset::FieldIndex(std::string_view name) const {
                                                     std::string(name) + "'.");
 }
 
-ValueView Recordset::GetValueView(long index) {
+ValueView Recordset::GetValueViewSlowly(long index) {
     CheckIndex(index);
     const auto column = static_cast<size_t>(index);
     if (m_edit != Edit::None && m_changes[column])

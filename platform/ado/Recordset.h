@@ -57,7 +57,16 @@ public:
     Variant GetValue(std::string_view name) { return GetValue(FieldIndex(name)); }
     /// The value as GetValue gives it, its text left where the cursor keeps it: valid until
     /// the cursor moves, changes a value or closes.
-    ValueView GetValueView(long index);
+    ValueView GetValueView(long index) {
+        // A walk's case, inline: an open cursor on a row it has read, nothing being edited.
+        if (m_open && m_edit == Edit::None && index >= 0 &&
+            static_cast<size_t>(index) < m_columns.size() && m_position < m_rows.Rows()) {
+            const size_t row = RowAt(m_position);
+            if (!m_rows.IsDeleted(row))
+                return m_rows.View(row, static_cast<size_t>(index));
+        }
+        return GetValueViewSlowly(index);
+    }
     ValueView GetValueView(std::string_view name) { return GetValueView(FieldIndex(name)); }
     /// Sets a field of the row being added, or of the current row (starting its edit).
     HRESULT PutValue(long index, const Variant& value);
@@ -108,6 +117,7 @@ private:
             CheckCurrentRowSlowly();
     }
     void CheckCurrentRowSlowly();
+    ValueView GetValueViewSlowly(long index);
     /// The columns set since AddNew or the edit began, with their values.
     void PendingChanges(std::vector<std::string>& names, std::vector<Variant>& values) const;
     void Insert();

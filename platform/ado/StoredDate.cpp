@@ -3,6 +3,8 @@
 #include "platform/ole/DateTimeParser.h"
 #include "platform/ole/OleCalendar.h"
 
+#include <cstring>
+
 namespace ado {
 
 bool StoredDate::Format(double oleDate, std::string& text) {
@@ -25,31 +27,54 @@ bool StoredDate::Format(double oleDate, std::string& text) {
     return true;
 }
 
+namespace {
+
+// The days of the last date read, by its "YYYY-MM-DD": a cursor reads rows in date order,
+// so most dates fall on the day before them.
+struct LastDay {
+    char text[10] = {};
+    long long days = 0;
+    bool known = false;
+};
+
+// The value of the digits text[at, at + width); false when one is not a digit.
+bool Digits(std::string_view text, size_t at, size_t width, int& value) {
+    value = 0;
+    for (size_t k = at; k < at + width; ++k) {
+        const unsigned digit = static_cast<unsigned char>(text[k]) - '0';
+        if (digit > 9)
+            return false;
+        value = value * 10 + static_cast<int>(digit);
+    }
+    return true;
+}
+
+} // namespace
+
 bool StoredDate::Parse(std::string_view text, double& oleDate) {
     // The stored form itself is read directly: it is what every date column holds.
     if (text.size() == 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' &&
         text[13] == ':' && text[16] == ':') {
-        bool digits = true;
-        auto number = [&](size_t at, size_t width) {
-            int value = 0;
-            for (size_t k = at; k < at + width; ++k) {
-                const unsigned digit = static_cast<unsigned char>(text[k]) - '0';
-                digits = digits && digit <= 9;
-                value = value * 10 + static_cast<int>(digit);
-            }
-            return value;
-        };
-        const int year = number(0, 4);
-        const int month = number(5, 2);
-        const int day = number(8, 2);
-        const int hour = number(11, 2);
-        const int minute = number(14, 2);
-        const int second = number(17, 2);
-        if (digits) {
-            const auto value = ole::OleCalendar::Join(year, month, day, hour, minute, second);
-            if (!value)
+        thread_local LastDay last;
+        int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+        const bool sameDay =
+            last.known && std::memcmp(last.text, text.data(), sizeof last.text) == 0;
+        if ((sameDay || (Digits(text, 0, 4, year) && Digits(text, 5, 2, month) &&
+                         Digits(text, 8, 2, day))) &&
+            Digits(text, 11, 2, hour) && Digits(text, 14, 2, minute) &&
+            Digits(text, 17, 2, second)) {
+            if (hour > 23 || minute > 59 || second > 59)
                 return false;
-            oleDate = *value;
+            if (!sameDay) {
+                const auto midnight = ole::OleCalendar::Join(year, month, day, 0, 0, 0);
+                if (!midnight)
+                    return false;
+                std::memcpy(last.text, text.data(), sizeof last.text);
+                last.days = static_cast<long long>(*midnight);
+                last.known = true;
+            }
+            oleDate = ole::OleCalendar::FromDayAndSeconds(last.days,
+                                                          hour * 3600 + minute * 60 + second);
             return true;
         }
     }

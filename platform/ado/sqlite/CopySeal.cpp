@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -54,11 +55,19 @@ LedgerCopyResult CopySeal::Seal(long long modified) {
         return Failure(WriteProblem(rc, m_db.get()), m_path, sqlite3_errstr(rc));
     // The copy's pages are all written: the disk takes them while the check reads them
     // back, through a mapping of the copy rather than one system call per page.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
     int syncError = 0;
-    std::jthread flush([&] { syncError = durable::SyncFile(m_path); });
+    double flushSeconds = 0;
+    std::jthread flush([&] {
+        syncError = durable::SyncFile(m_path);
+        flushSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    });
     sqlite3_exec(m_db.get(), "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
     LedgerCopyResult result = CheckOpenLedger(m_db.get(), m_path);
+    result.times.check = std::chrono::duration<double>(Clock::now() - start).count();
     flush.join();
+    result.times.flush = flushSeconds;
     if (!result.Ok())
         return result;
     if (sqlite3_close(m_db.release()) != SQLITE_OK)

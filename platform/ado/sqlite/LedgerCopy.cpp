@@ -174,8 +174,10 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
     if (!copy.Opened().Ok())
         return copy.Opened();
     bool cancelled = false;
-    rc = CopyPages(copy.Db(), src.get(), kPagesPerStep, progress, std::chrono::steady_clock::now(),
-                   cancelled);
+    const auto copyStart = std::chrono::steady_clock::now();
+    rc = CopyPages(copy.Db(), src.get(), kPagesPerStep, progress, copyStart, cancelled);
+    const double copySeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - copyStart).count();
     Exec(src.get(), "COMMIT");
     if (cancelled)
         return Failure(CopyProblem::Cancelled, dest, "The backup was cancelled.");
@@ -184,7 +186,8 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
         const std::string about = problem == CopyProblem::LedgerDamaged ? source : dest;
         return Failure(problem, about, sqlite3_errmsg(copy.Db()));
     }
-    const LedgerCopyResult result = copy.Seal(modified);
+    LedgerCopyResult result = copy.Seal(modified);
+    result.times.copy = copySeconds;
     if (!result.Ok() && result.file == copy.TemporaryPath()) {
         // A copy that does not verify: the ledger's fault when it fails the same check.
         const LedgerCopyResult original = CheckOpenLedger(src.get(), source);
