@@ -12,9 +12,10 @@ bool BackUpBeforeAddition(CADODatabase& db, std::string& strError) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return true;
-    const ado::LedgerCopyResult result = CBackupFolder(path).BackUpNow();
+    CBackupFolder folder(path);
+    const ado::LedgerCopyResult result = folder.BackUpNow();
     if (!result.Ok()) {
-        strError = CBackupTexts::BackupFailed(result);
+        strError = CBackupTexts::BackupFailed(result, !folder.List().empty());
         return false;
     }
     return true;

@@ -79,7 +79,8 @@ void CBackupDlg::OnBackupNow() {
         .Run([&](const ado::CopyProgress& progress) { result = m_folder.BackUpNow({}, progress); });
     FillList();
     ui::MessageBox(this,
-                   result.Ok() ? CBackupTexts::BackupDone() : CBackupTexts::BackupFailed(result));
+                   result.Ok() ? CBackupTexts::BackupDone()
+                               : CBackupTexts::BackupFailed(result, !m_folder.List().empty()));
 }
 
 void CBackupDlg::OnRestore() {

@@ -152,7 +152,7 @@ bool CBackupFolder::LedgerChangedSinceBackup() const {
 
 bool CBackupFolder::FindNewestGood(BackupEntry& entry) const {
     for (const BackupEntry& candidate : List()) {
-        if (ado::VerifyLedgerFile(candidate.path).Ok()) {
+        if (ado::VerifyRestorableBackup(candidate.path).Ok()) {
             entry = candidate;
             return true;
         }
@@ -181,6 +181,10 @@ ado::LedgerCopyResult CBackupFolder::BackUpNow(const std::vector<std::string>& k
     RemoveLeftovers();
     const std::string dest = FreePathIn(Folder(), COleDateTime::GetCurrentTime());
     ado::LedgerCopyResult result = ado::BackupLedger(m_strLedger, dest, false, progress);
+    // Another copy of Coffer that started in the same second took the name first: its
+    // backup is of the same moment, so it stands for both.
+    if (result.problem == ado::CopyProblem::DestinationTaken)
+        result = ado::VerifyLedgerFile(dest);
     if (result.Ok()) {
         std::vector<std::string> kept = keep;
         kept.push_back(dest);
@@ -225,7 +229,7 @@ bool CBackupFolder::KeepDamagedLedger(std::string& copy) const {
 
 RestoreOutcome CBackupFolder::Restore(const BackupEntry& entry, const ado::CopyProgress& progress) {
     RestoreOutcome outcome;
-    outcome.result = ado::VerifyLedgerFile(entry.path);
+    outcome.result = ado::VerifyRestorableBackup(entry.path);
     if (!outcome.result.Ok()) {
         outcome.step = RestoreOutcome::BackupRefused;
         return outcome;

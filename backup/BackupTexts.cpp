@@ -8,15 +8,21 @@
 using ado::CopyProblem;
 
 std::string CBackupTexts::Cause(const ado::LedgerCopyResult& result) {
+    // A server ledger is no file: its problems are the server's, in the words the 账本位置
+    // window uses for them.
+    const bool server = ado::IsServerLedger(result.file);
     switch (result.problem) {
     case CopyProblem::None:
         return "";
     case CopyProblem::LedgerMissing:
-        return "找不到文件 " + result.file;
+        return server ? "服务器上没有这个数据库（" + result.file + "）"
+                      : "找不到文件 " + result.file;
     case CopyProblem::LedgerUnreadable:
-        return "没有读取文件 " + result.file + " 的权限";
+        return server ? "服务器拒绝登录，用户名或者密码错误（" + result.file + "）"
+                      : "没有读取文件 " + result.file + " 的权限";
     case CopyProblem::NotALedger:
-        return result.file + " 不是银匣的账本";
+        return server ? "这个数据库里没有银匣账本（" + result.file + "）"
+                      : result.file + " 不是银匣的账本";
     case CopyProblem::LedgerDamaged:
         return result.file + " 已损坏";
     case CopyProblem::LedgerBusy:
@@ -29,14 +35,18 @@ std::string CBackupTexts::Cause(const ado::LedgerCopyResult& result) {
         return "已取消";
     case CopyProblem::ServerUnreachable:
         return "连不上账本所在的服务器 " + result.file;
+    case CopyProblem::ForeignSchema:
+        return result.file + " " + result.detail;
+    case CopyProblem::DestinationTaken:
+        return "备份文件夹里已有同名的文件 " + result.file;
     case CopyProblem::WriteFailed:
         break;
     }
     return "写入备份时出错（" + result.detail + "）";
 }
 
-std::string CBackupTexts::BackupFailed(const ado::LedgerCopyResult& result) {
-    return "备份没有做成：" + Cause(result) + "。以前的备份都还在！";
+std::string CBackupTexts::BackupFailed(const ado::LedgerCopyResult& result, bool bEarlierKept) {
+    return "备份没有做成：" + Cause(result) + (bEarlierKept ? "。以前的备份都还在！" : "！");
 }
 
 std::string CBackupTexts::BackupDone() {

@@ -10,8 +10,9 @@ class CBackupTexts {
 public:
     /// Why a backup was not made, in a few words ("磁盘空间不足").
     static std::string Cause(const ado::LedgerCopyResult& result);
-    /// A backup that was not made: the cause, and that earlier backups are kept.
-    static std::string BackupFailed(const ado::LedgerCopyResult& result);
+    /// A backup that was not made: the cause, and, when there are any, that the earlier
+    /// backups are kept.
+    static std::string BackupFailed(const ado::LedgerCopyResult& result, bool bEarlierKept);
     static std::string BackupDone();
     /// The ledger itself is damaged: says so, names the newest good backup (or that there is
     /// none) and asks whether to open the backup window.

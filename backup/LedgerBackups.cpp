@@ -6,33 +6,38 @@
 #include "backup/BackupTexts.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/LedgerLocation.h"
-#include "platform/ui/MenuResource.h"
 #include "platform/ui/MessageBox.h"
 
 #include <filesystem>
 
 namespace {
 
-constexpr int kConnectionString = 102;
+// Opening a ledger hashes the passwords an older one keeps as plain text; done before the
+// backup, no backup of the ledger holds them, even when no one logs in. What keeps the
+// ledger from opening is the main window's to report.
+void HashPlainPasswords(const std::string& ledgerPath) {
+    try {
+        ado::Connection connection;
+        connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + ledgerPath, "", "", 0);
+    } catch (const std::exception&) {
+    }
+}
 
 } // namespace
 
 std::string CLedgerBackups::LedgerPath() {
     // The household ledger is wherever the setting says, as the connection finds it.
-    const std::string setting = ado::LedgerLocation::Current();
-    if (ado::LedgerLocation::IsServer(setting))
-        return setting;
-    if (!setting.empty())
-        return std::filesystem::absolute(setting).lexically_normal().string();
-    return ado::Connection::DataSourcePath(ui::LoadResourceString(kConnectionString));
+    return ado::LedgerLocation::Resolve(ado::LedgerLocation::kHouseholdName);
 }
 
 void CLedgerBackups::AtStartup(QWidget* owner, const std::string& ledgerPath) {
     CBackupFolder folder(ledgerPath);
     std::error_code ec;
     // A missing or foreign file is the main window's to report, as it always has been.
-    if ((!ado::IsServerLedger(ledgerPath) && !std::filesystem::exists(ledgerPath, ec)) ||
-        !folder.LedgerChangedSinceBackup())
+    if (!ado::IsServerLedger(ledgerPath) && !std::filesystem::exists(ledgerPath, ec))
+        return;
+    HashPlainPasswords(ledgerPath);
+    if (!folder.LedgerChangedSinceBackup())
         return;
     ado::LedgerCopyResult result;
     CBackupProgress(owner, CBackupTexts::BackingUp(), true)
@@ -42,7 +47,7 @@ void CLedgerBackups::AtStartup(QWidget* owner, const std::string& ledgerPath) {
         result.problem == ado::CopyProblem::ServerUnreachable)
         return;
     if (result.problem != ado::CopyProblem::LedgerDamaged || result.file != ledgerPath) {
-        ui::MessageBox(owner, CBackupTexts::BackupFailed(result));
+        ui::MessageBox(owner, CBackupTexts::BackupFailed(result, !folder.List().empty()));
         return;
     }
     BackupEntry newestGood;
@@ -55,8 +60,9 @@ void CLedgerBackups::AtStartup(QWidget* owner, const std::string& ledgerPath) {
 }
 
 bool CLedgerBackups::BeforeLedgerChange(QWidget* owner, const std::string& ledgerPath) {
-    const ado::LedgerCopyResult result = CBackupFolder(ledgerPath).BackUpNow();
+    CBackupFolder folder(ledgerPath);
+    const ado::LedgerCopyResult result = folder.BackUpNow();
     if (!result.Ok())
-        ui::MessageBox(owner, CBackupTexts::BackupFailed(result));
+        ui::MessageBox(owner, CBackupTexts::BackupFailed(result, !folder.List().empty()));
     return result.Ok();
 }

@@ -21,9 +21,10 @@ public:
     /// The additions this Coffer knows.
     static constexpr int kLatest = kPhone;
 
-    /// The statements that create the tables (and triggers) of addition `nAddition`, each
-    /// safe to run on a ledger that has them already. A server says triggers in its own
-    /// words, so `bServer` picks the server's texts.
+    /// The statements that create the tables of addition `nAddition` (for a server ledger
+    /// when `bServer`), each safe to run on a ledger that has them already. They are kept
+    /// with every other schema object of Coffer's in platform/ado/LedgerSchema.cpp, which
+    /// says how an addition registers its tables, indexes and triggers.
     static const std::vector<std::string>& Statements(int nAddition, bool bServer = false);
     /// True when the open ledger lives on a server.
     static bool OnServer(CADODatabase& db);

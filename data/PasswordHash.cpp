@@ -1,6 +1,7 @@
 #include "data/PasswordHash.h"
 
 #include "data/ADORecordset.h"
+#include "platform/ado/PasswordStore.h"
 
 #include <sodium.h>
 
@@ -9,9 +10,10 @@
 
 namespace {
 
-// Any Argon2 string libsodium can verify. A stored value with this prefix is checked only as
-// a hash: typing the hash string itself must never log in.
-constexpr std::string_view kHashPrefix = "$argon2";
+// A hash of 32 random bytes that were thrown away, made with the same limits as every
+// password's: nothing verifies against it, and trying takes as long as a real user's check.
+constexpr const char* kUnknownUserHash =
+    "$argon2id$v=19$m=65536,t=2,p=1$BYg6Vpv3iXbjvM7x81BLsg$yCregkLvvahMRM/8y8ibpnYaR0Lt97PTFqvKGYXoKhI";
 
 void InitSodium() {
     // Safe to call again and from any thread; fails only when the system has no source of
@@ -23,16 +25,11 @@ void InitSodium() {
 } // namespace
 
 std::string PasswordHash::Hash(const std::string& password) {
-    InitSodium();
-    char out[crypto_pwhash_STRBYTES];
-    if (crypto_pwhash_str(out, password.data(), password.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
-                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
-        throw std::runtime_error("not enough memory to hash a password");
-    return out;
+    return ado::password_store::Hash(password);
 }
 
 bool PasswordHash::IsHash(const std::string& stored) {
-    return stored.starts_with(kHashPrefix);
+    return ado::password_store::IsHash(stored);
 }
 
 PasswordMatch PasswordHash::Verify(const std::string& stored, const std::string& typed) {
@@ -44,6 +41,15 @@ PasswordMatch PasswordHash::Verify(const std::string& stored, const std::string&
     const int outdated = crypto_pwhash_str_needs_rehash(
         stored.c_str(), crypto_pwhash_OPSLIMIT_INTERACTIVE, crypto_pwhash_MEMLIMIT_INTERACTIVE);
     return outdated == 0 ? PasswordMatch::Yes : PasswordMatch::YesRehash;
+}
+
+PasswordMatch PasswordHash::VerifyUnknownUser(const std::string& typed) {
+    Verify(kUnknownUserHash, typed);
+    return PasswordMatch::No;
+}
+
+const char* PasswordHash::UnknownUserHash() {
+    return kUnknownUserHash;
 }
 
 bool PasswordHash::SetField(CADORecordset& rs, int nIndex, const std::string& password) {

@@ -28,6 +28,12 @@ public:
     static bool SetField(CADORecordset& rs, int nIndex, const std::string& password);
     static bool SetField(CADORecordset& rs, const std::string& strFieldName,
                          const std::string& password);
+    /// The verdict for a user name the ledger does not hold: always No, after the same work
+    /// as verifying a real user's password (against a fixed hash of a password nobody
+    /// knows), so the time a login takes does not tell which names exist.
+    static PasswordMatch VerifyUnknownUser(const std::string& typed);
+    /// The fixed hash VerifyUnknownUser verifies against.
+    static const char* UnknownUserHash();
     /// Whether a stored value is one of our hash strings (never the password itself).
     static bool IsHash(const std::string& stored);
 };

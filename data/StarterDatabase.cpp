@@ -1,56 +1,22 @@
 #include "data/StarterDatabase.h"
 
-#include "data/LedgerAdditions.h"
 #include "data/NumberText.h"
-#include "data/PasswordHash.h"
 #include "data/PrivateFile.h"
-#include "data/SchemaSql.h"
+#include "platform/ado/LedgerSchema.h"
+#include "platform/ado/PasswordStore.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <utility>
-#include <vector>
 
 namespace {
 
-// The schema text names the starter passwords; the file gets their hashes, in the same
-// transaction, so a plain password never reaches the disk.
 bool HashStarterPasswords(sqlite3* db, std::string& why) {
-    std::vector<std::pair<sqlite3_int64, std::string>> rows;
-    {
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(db, "select ID, password from tbUser", -1, &raw, nullptr) !=
-            SQLITE_OK) {
-            why = sqlite3_errmsg(db);
-            return false;
-        }
-        const ado::StatementPtr select(raw);
-        while (sqlite3_step(raw) == SQLITE_ROW) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
-            if (text != nullptr && !PasswordHash::IsHash(text))
-                rows.emplace_back(sqlite3_column_int64(raw, 0), text);
-        }
-    }
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, "update tbUser set password = ?1 where ID = ?2", -1, &raw,
-                           nullptr) != SQLITE_OK) {
-        why = sqlite3_errmsg(db);
-        return false;
-    }
-    const ado::StatementPtr update(raw);
-    for (const auto& [id, password] : rows) {
-        const std::string hash = PasswordHash::Hash(password);
-        sqlite3_reset(raw);
-        sqlite3_bind_text(raw, 1, hash.c_str(), static_cast<int>(hash.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int64(raw, 2, id);
-        if (sqlite3_step(raw) != SQLITE_DONE) {
-            why = sqlite3_errmsg(db);
-            return false;
-        }
-    }
-    return true;
+    const int rc = ado::password_store::HashPlainRows(db);
+    if (rc != SQLITE_OK)
+        why = sqlite3_errstr(rc);
+    return rc == SQLITE_OK;
 }
 
 bool Exec(sqlite3* db, const std::string& sql, std::string& why) {
@@ -65,7 +31,7 @@ bool Exec(sqlite3* db, const std::string& sql, std::string& why) {
 } // namespace
 
 const char* StarterSchemaSql() {
-    return kSchemaSql;
+    return ado::ledger_schema::ProgramSql();
 }
 
 bool CreateStarterDatabase(const std::string& path, std::string& error) {
@@ -88,15 +54,19 @@ bool CreateStarterDatabase(const std::string& path, std::string& error) {
         return fail("cannot open " + path + ": " +
                     (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
     // A new ledger holds the later tables from the start.
-    std::string sql = std::string("PRAGMA secure_delete = ON;\nBEGIN;\n") + kSchemaSql;
-    for (int nAddition = 1; nAddition <= CLedgerAdditions::kLatest; ++nAddition) {
-        for (const std::string& statement : CLedgerAdditions::Statements(nAddition))
+    std::string sql =
+        std::string("PRAGMA secure_delete = ON;\nBEGIN;\n") + ado::ledger_schema::ProgramSql();
+    for (const ado::ledger_schema::Addition& addition : ado::ledger_schema::Additions()) {
+        if (addition.number == 0)
+            continue; // made by its feature when wanted
+        for (const std::string& statement : addition.file)
             sql += statement + ";\n";
     }
-    sql += "PRAGMA user_version = " + NumberText::Itoa(CLedgerAdditions::kLatest) + ";\n";
+    sql += "PRAGMA user_version = " + NumberText::Itoa(ado::ledger_schema::Latest()) + ";\n";
     std::string why;
     try {
-        // Freed space is zeroed, so the plain text a hash replaces leaves no trace in the file.
+        // The schema text names the starter passwords; the file gets their hashes, in the same
+        // transaction, so a plain password never reaches the disk.
         if (!Exec(raw, sql, why) || !HashStarterPasswords(raw, why) || !Exec(raw, "COMMIT;", why)) {
             db.reset();
             return fail("cannot create the tables in " + path + ": " + why);

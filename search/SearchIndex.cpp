@@ -10,6 +10,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerLocation.h"
+#include "platform/ado/LedgerSchema.h"
 
 namespace {
 
@@ -29,30 +30,6 @@ std::string IndexValues(const RecordTable& table, const std::string& row) {
            row + "备注, " + AmountExpression(row + table.szAmountColumn);
 }
 
-std::vector<std::string> MakeFileStatements() {
-    std::vector<std::string> statements;
-    for (const RecordTable* table : kTables) {
-        const std::string index = CSearchQuery::IndexTable(*table);
-        const std::string columns = "(rowid, member, item, note, amount)";
-        const std::string remove = "insert into " + index + "(" + index +
-                                   ", rowid, member, item, note, amount) values ('delete', " +
-                                   IndexValues(*table, "old.") + ");";
-        const std::string add =
-            "insert into " + index + columns + " values (" + IndexValues(*table, "new.") + ");";
-        // The index keeps no copy of the texts: the records are read from their table.
-        statements.push_back("create virtual table if not exists " + index +
-                             " using fts5(member, item, note, amount, content='', "
-                             "tokenize='trigram')");
-        const std::string on = std::string(" on ") + table->szTable + " begin ";
-        statements.push_back("create trigger if not exists " + index + "_insert after insert" + on +
-                             add + " end");
-        statements.push_back("create trigger if not exists " + index + "_delete after delete" + on +
-                             remove + " end");
-        statements.push_back("create trigger if not exists " + index + "_update after update" + on +
-                             remove + " " + add + " end");
-    }
-    return statements;
-}
 
 double Scalar(CADODatabase& db, const std::string& sql) {
     CADORecordset rs(&db);
@@ -105,8 +82,8 @@ bool ServerIndexesPresent(CADODatabase& db) {
 } // namespace
 
 const std::vector<std::string>& CSearchIndex::FileStatements() {
-    static const std::vector<std::string> statements = MakeFileStatements();
-    return statements;
+    // Kept with every other schema object of Coffer's, which the ledger checks know as ours.
+    return ado::ledger_schema::Named("search").file;
 }
 
 SearchEngine CSearchIndex::EngineOf(CADODatabase& db) {

@@ -5,6 +5,7 @@
 #include "CofferVersion.h"
 #include "backup/BackupFolder.h"
 #include "platform/ado/LedgerCopy.h"
+#include "platform/ado/LedgerLocation.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,8 +15,10 @@
 namespace {
 
 const char* const kUsage = "usage: coffer-backup [LEDGER] DEST\n"
-                           "Writes a verified backup of LEDGER (default ./data.mdb, or a "
-                           "postgresql:// URI) to DEST, a file name or a folder.\n"
+                           "Writes a verified backup of LEDGER (a ledger file or a "
+                           "postgresql:// URI; default: the household\nledger, ./data.mdb "
+                           "unless COFFER_LEDGER or the settings name another) to DEST,\n"
+                           "a file name or a folder.\n"
                            "Exit status 0 only when the backup is complete and verified.\n";
 
 const char* ProblemName(ado::CopyProblem problem) {
@@ -38,6 +41,10 @@ const char* ProblemName(ado::CopyProblem problem) {
         return "cancelled";
     case ado::CopyProblem::ServerUnreachable:
         return "server unreachable";
+    case ado::CopyProblem::DestinationTaken:
+        return "destination exists";
+    case ado::CopyProblem::ForeignSchema:
+        return "holds schema objects Coffer does not make";
     case ado::CopyProblem::None:
     case ado::CopyProblem::WriteFailed:
         break;
@@ -62,9 +69,9 @@ int main(int argc, char** argv) {
     }
     namespace fs = std::filesystem;
     std::error_code ec;
-    const std::string given = argc == 3 ? argv[1] : "data.mdb";
+    // The same ledger as every other tool and window: without LEDGER, the household's.
     const std::string ledger =
-        ado::IsServerLedger(given) ? given : fs::absolute(given, ec).string();
+        ado::LedgerLocation::Resolve(argc == 3 ? argv[1] : ado::LedgerLocation::kHouseholdName);
     std::string dest = fs::absolute(argv[argc - 1], ec).string();
     if (fs::is_directory(dest, ec))
         dest = CBackupFolder::FreePathIn(dest, COleDateTime::GetCurrentTime());

@@ -14,11 +14,14 @@ CUserLogin::Outcome CUserLogin::Check(CADODatabase& db, const std::string& strUs
     if (!rs.Open("select * from tbUser where user = '" + QuoteSql(strUser) + "'",
                  CADORecordset::ModeQuery))
         return Outcome::Wrong;
-    // An unknown user has an empty stored password, which no accepted entry matches.
+    // An unknown user is refused after the same work as a known one, so the time a login
+    // takes does not tell which names exist.
+    const bool bKnown = !(rs.IsEOF() && rs.IsBOF());
     std::string stored;
-    if (!(rs.IsEOF() && rs.IsBOF()))
+    if (bKnown)
         rs.GetFieldValue("password", stored);
-    const PasswordMatch match = PasswordHash::Verify(stored, strPassword);
+    const PasswordMatch match = bKnown ? PasswordHash::Verify(stored, strPassword)
+                                       : PasswordHash::VerifyUnknownUser(strPassword);
     if (match == PasswordMatch::No)
         return Outcome::Wrong;
     if (onRight)

@@ -71,20 +71,13 @@ HRESULT Connection::Open(const std::string& connectionText, const std::string& /
         throw EngineError::Make(E_FAIL, "The connection text names no data source.");
     // The household ledger is wherever the setting says; a server URI is that server's
     // ledger; any other name is that file.
-    std::string file = source;
-    if (LedgerLocation::IsServer(source) ||
-        JetSql::SameName(source, LedgerLocation::kHouseholdName)) {
-        const std::string setting =
-            LedgerLocation::IsServer(source) ? source : LedgerLocation::Current();
-        if (LedgerLocation::IsServer(setting)) {
-            m_location = PgBackend::Describe(setting);
-            m_backend = std::make_unique<PgBackend>(setting);
-            return S_OK;
-        }
-        if (!setting.empty())
-            file = setting;
+    const std::string ledger = LedgerLocation::Resolve(source);
+    if (LedgerLocation::IsServer(ledger)) {
+        m_location = PgBackend::Describe(ledger);
+        m_backend = std::make_unique<PgBackend>(ledger);
+        return S_OK;
     }
-    m_location = std::filesystem::absolute(file).lexically_normal().string();
+    m_location = ledger;
     m_backend = std::make_unique<SqliteBackend>(m_location);
     return S_OK;
 }

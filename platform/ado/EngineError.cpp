@@ -26,6 +26,10 @@ Explanation ExplanationOf(EngineError::Trouble trouble) {
         return {"账本文件“", "”已损坏，无法读取。请先不要再往里记账，用最近的备份恢复账本。"};
     case EngineError::Trouble::Missing:
         return {"找不到账本文件“", "”。请确认它没有被移动、改名或删除，然后再试一次。"};
+    case EngineError::Trouble::ForeignTrigger:
+        return {"账本文件“", "”里有一个不是银匣建的触发器，它会在每次记账时暗中改动记录，"
+                             "所以没有打开这个账本。请用 SQLite 工具删掉这个触发器，"
+                             "或从备份恢复账本。"};
     case EngineError::Trouble::DiskError:
         break;
     }

@@ -20,7 +20,8 @@ public:
         DiskFull,
         Damaged,
         Missing,
-        DiskError
+        DiskError,
+        ForeignTrigger
     };
 
     /// An error with our own code and description.

@@ -18,6 +18,8 @@ enum class CopyProblem {
     WriteFailed,       ///< any other failure writing the copy
     Cancelled,         ///< the progress callback asked to stop
     ServerUnreachable, ///< no server answers where the ledger is said to be
+    ForeignSchema,     ///< lacks a table of the ledger, or holds an object Coffer does not make
+    DestinationTaken,  ///< another program wrote a file under the destination's name meanwhile
 };
 
 /// How long the parts of a file ledger's backup took, in seconds, for measuring: the pages
@@ -50,6 +52,11 @@ using CopyProgress = std::function<bool(long long done, long long total)>;
 /// a ledger (our id, or the ledger's tables). Fills the record counts. Writes nothing.
 LedgerCopyResult VerifyLedgerFile(const std::string& path);
 
+/// VerifyLedgerFile for a backup about to replace the ledger: it must also hold the
+/// ledger's tables and no schema object Coffer does not make itself (no one else's trigger,
+/// view, table or index). Refused with ForeignSchema, `detail` saying in plain words which.
+LedgerCopyResult VerifyRestorableBackup(const std::string& path);
+
 /// The record counts of a ledger file, read-only and without the full check (for
 /// listing backups); −1 where they cannot be read.
 LedgerCopyResult ReadLedgerCounts(const std::string& path);
@@ -69,6 +76,7 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
 /// one that carries our id included). Waits up to `waitMs` for another program's lock, then
 /// gives up with LedgerBusy and nothing changed. The ledger is verified afterwards.
 /// `progress` is told of the pages; the transaction stays open from the first to the last.
+/// The backup is checked as VerifyRestorableBackup does.
 LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string& ledger,
                                    int waitMs = 3000, const CopyProgress& progress = {});
 

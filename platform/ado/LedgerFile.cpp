@@ -1,5 +1,6 @@
 #include "platform/ado/LedgerFile.h"
 
+#include "platform/ado/LedgerSchema.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
@@ -9,10 +10,6 @@
 
 namespace ado {
 namespace {
-
-// The tables that make a file without our id a ledger all the same.
-const char* const kLedgerTables[] = {"normalIncome", "normalPay", "家庭成员", "收入类型",
-                                     "支出类型",     "baseData",  "tbUser"};
 
 int ReadInt(sqlite3* db, const char* sql, long long& value) {
     sqlite3_stmt* raw = nullptr;
@@ -39,7 +36,8 @@ bool HoldsLedgerTables(sqlite3* db) {
         if (text)
             names.insert(text);
     }
-    for (const char* table : kLedgerTables)
+    // The tables that make a file without our id a ledger all the same.
+    for (const std::string& table : ledger_schema::ProgramTables())
         if (!names.count(table))
             return false;
     return true;

@@ -1,5 +1,7 @@
 #include "platform/ado/LedgerLocation.h"
 
+#include "platform/ado/JetSql.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +35,18 @@ std::string LedgerLocation::Current() {
     if (const char* set = std::getenv("COFFER_LEDGER"); set && *set)
         return Trim(set);
     return Read(ConfigFile());
+}
+
+std::string LedgerLocation::Resolve(const std::string& source) {
+    std::string ledger = source;
+    if (!IsServer(source) && JetSql::SameName(source, kHouseholdName)) {
+        const std::string setting = Current();
+        if (!setting.empty())
+            ledger = setting;
+    }
+    if (IsServer(ledger))
+        return ledger;
+    return std::filesystem::absolute(ledger).lexically_normal().string();
 }
 
 bool LedgerLocation::IsServer(std::string_view location) {

@@ -16,6 +16,10 @@ public:
 
     /// The setting as it stands now; empty for the file in the current directory.
     static std::string Current();
+    /// The ledger a data source names, as every connection and tool finds it: for the
+    /// household name ("data.mdb", in any case) the setting's ledger, else the source
+    /// itself; a server's URI as it is, a file as its absolute path.
+    static std::string Resolve(const std::string& source);
     /// True for a server connection URI (postgresql:// or postgres://).
     static bool IsServer(std::string_view location);
     /// The settings file: $XDG_CONFIG_HOME/coffer/coffer.conf, or under ~/.config.

@@ -261,7 +261,7 @@ TEST_P(DiskFaultTest, FailsClearlyAndKeepsEveryEarlierBackup) {
     const ado::LedgerCopyResult result = folder.BackUpNow();
 
     EXPECT_EQ(result.problem, fault.problem) << result.detail;
-    const std::string text = CBackupTexts::BackupFailed(result);
+    const std::string text = CBackupTexts::BackupFailed(result, !folder.List().empty());
     EXPECT_NE(text.find(fault.cause), std::string::npos) << text;
     EXPECT_NE(text.find("以前的备份都还在"), std::string::npos);
     EXPECT_EQ(testing_support::Names(folder.Folder()), names);

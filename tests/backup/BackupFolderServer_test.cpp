@@ -145,6 +145,13 @@ const BadBackup kBadBackups[] = {
      RestoreOutcome::BackupRefused},
     {"NotSqlite", [](const std::string& p) { std::ofstream(p) << "not a ledger at all"; },
      RestoreOutcome::BackupRefused},
+    // Sound and ours, but made to delete the other records at the next add.
+    {"Trigger",
+     [](const std::string& p) {
+         testing_support::ExecOn(p, "CREATE TRIGGER wipe AFTER INSERT ON normalpay BEGIN "
+                                    "DELETE FROM normalpay WHERE 编号 <> new.编号; END");
+     },
+     RestoreOutcome::BackupRefused},
     // Sound and ours, but its rows do not fit the server's table: found halfway, undone.
     {"RowsThatDoNotFit",
      [](const std::string& p) {

@@ -1,6 +1,7 @@
 // The engine's verified copies of the ledger: backup, verification and restore.
 #include "platform/ado/DurableFile.h"
 #include "platform/ado/LedgerCopy.h"
+#include "platform/ado/LedgerSchema.h"
 #include "tests/backup/LedgerFiles.h"
 #include "tests/support/TestDb.h"
 
@@ -13,6 +14,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -63,7 +65,7 @@ TEST(LedgerCopyTest, AnExistingDestinationIsKeptUnlessReplacing) {
     WriteText(dest, "keep me");
 
     const ado::LedgerCopyResult kept = ado::BackupLedgerFile(db.FilePath().string(), dest, false);
-    EXPECT_EQ(kept.problem, CopyProblem::WriteFailed);
+    EXPECT_EQ(kept.problem, CopyProblem::DestinationTaken);
     std::ifstream in(dest);
     std::string text;
     std::getline(in, text);
@@ -212,6 +214,95 @@ TEST(LedgerCopyTest, RestoreNeverOverwritesAFileThatIsNotALedger) {
     EXPECT_EQ(result.problem, CopyProblem::NotALedger);
     EXPECT_EQ(result.file, other);
     EXPECT_TRUE(testing_support::DumpLedger(other) == before);
+}
+
+// A backup that passes the integrity check and carries our id may still have been made to
+// act on the ledger, or hold nothing of it: a restore takes only the ledger's tables and
+// what Coffer makes itself, and names what it refused.
+struct SpoiledBackup {
+    const char* name;
+    const char* sql;
+    const char* named; // what the refusal names
+};
+
+const SpoiledBackup kSpoiledBackups[] = {
+    {"Trigger",
+     "CREATE TRIGGER wipe AFTER INSERT ON normalPay BEGIN "
+     "DELETE FROM normalPay WHERE 编号 <> new.编号; END",
+     "触发器“wipe”"},
+    {"View", "CREATE VIEW 全部 AS SELECT * FROM normalPay", "视图“全部”"},
+    {"Table", "CREATE TABLE extra (x)", "表“extra”"},
+    {"Index", "CREATE INDEX 备注 ON normalPay (备注)", "索引“备注”"},
+    {"OurIndexNameOnAnotherColumn",
+     "DROP INDEX normalPay_支出日期; CREATE INDEX normalPay_支出日期 ON normalPay (备注)",
+     "索引“normalPay_支出日期”"},
+    {"NoLedgerTables",
+     "DROP TABLE normalIncome; DROP TABLE normalPay; DROP TABLE 家庭成员; DROP TABLE 收入类型; "
+     "DROP TABLE 支出类型; DROP TABLE baseData; DROP TABLE tbUser",
+     "缺少账本的表“normalIncome”"},
+};
+
+class SpoiledBackupTest : public testing::TestWithParam<SpoiledBackup> {};
+
+TEST_P(SpoiledBackupTest, IsRefusedForRestoreNamingWhatAndTheLedgerStaysAsItWas) {
+    TestDb db;
+    const std::string ledger = db.FilePath().string();
+    testing_support::AddRecords(ledger, 20);
+    const std::string backup = Path(db, "backup.mdb");
+    ASSERT_TRUE(ado::BackupLedgerFile(ledger, backup).Ok());
+    testing_support::ExecOn(backup, GetParam().sql);
+    ASSERT_TRUE(ado::VerifyLedgerFile(backup).Ok()); // sound and ours all the same
+    testing_support::ExecOn(ledger, "DELETE FROM normalPay WHERE 编号 < 5");
+    const std::string before = testing_support::DumpLedger(ledger);
+
+    const ado::LedgerCopyResult result = ado::RestoreLedgerFile(backup, ledger);
+
+    EXPECT_EQ(result.problem, CopyProblem::ForeignSchema);
+    EXPECT_EQ(result.file, backup);
+    EXPECT_NE(result.detail.find(GetParam().named), std::string::npos) << result.detail;
+    EXPECT_TRUE(testing_support::DumpLedger(ledger) == before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backups, SpoiledBackupTest, testing::ValuesIn(kSpoiledBackups),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// What SQLite, Coffer or an older Coffer leaves in a sound backup is no reason to refuse
+// it: the planner's statistics, the search index with its triggers and the tables its
+// full-text table keeps its words in, and a ledger from before the later tables.
+TEST(LedgerCopyTest, RestoreTakesABackupWithStatisticsTheSearchIndexOrWithoutTheLaterTables) {
+    std::string search;
+    for (const std::string& statement : ado::ledger_schema::Named("search").file)
+        search += statement + ";";
+    for (const std::string& sql :
+         {std::string("ANALYZE"), search,
+          std::string("DROP TABLE planBudget; DROP TABLE planRecurring; "
+                      "DROP TABLE planOccurrence; PRAGMA user_version = 0")}) {
+        TestDb db;
+        const std::string ledger = db.FilePath().string();
+        const std::string backup = Path(db, "backup.mdb");
+        testing_support::AddRecords(ledger, 20);
+        ASSERT_TRUE(ado::BackupLedgerFile(ledger, backup).Ok());
+        testing_support::ExecOn(backup, sql);
+        const ado::LedgerCopyResult result = ado::RestoreLedgerFile(backup, ledger);
+        EXPECT_TRUE(result.Ok()) << sql.substr(0, 60) << ": " << result.detail;
+    }
+}
+
+// A ledger made by an older Coffer keeps its passwords as plain text until it is opened; a
+// copy of it never does, not even in its free pages.
+TEST(LedgerCopyTest, ACopyOfAnOlderLedgerHoldsNoPlainPassword) {
+    TestDb db;
+    const std::string ledger = db.FilePath().string();
+    testing_support::ExecOn(ledger, "UPDATE tbUser SET password = 'plain-73950-secret'");
+    const std::string backup = Path(db, "backup.mdb");
+
+    ASSERT_TRUE(ado::BackupLedgerFile(ledger, backup).Ok());
+
+    std::ifstream in(backup, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(bytes.find("plain-73950-secret"), std::string::npos);
+    EXPECT_EQ(testing_support::ScalarOn(backup, "SELECT substr(password, 1, 7) FROM tbUser"),
+              "$argon2");
 }
 
 // Another running copy of Coffer in the middle of a write holds the ledger's lock.

@@ -124,4 +124,47 @@ TEST_F(StartupBackupTest, AMissingLedgerIsLeftToTheMainWindow) {
     EXPECT_FALSE(fs::exists(m_folder.Folder()));
 }
 
+// Users who never log in again keep no plain password in the ledger an older Coffer made,
+// and the start-up backup never held one.
+TEST_F(StartupBackupTest, PlainPasswordsAreHashedBeforeTheBackupIsTaken) {
+    testing_support::ExecOn(Ledger(), "UPDATE tbUser SET password = 'plain-73950'");
+    CLedgerBackups::AtStartup(nullptr, Ledger());
+    ASSERT_EQ(m_folder.List().size(), 1u);
+    for (const std::string& file : {Ledger(), m_folder.List()[0].path})
+        EXPECT_EQ(testing_support::ScalarOn(file, "SELECT substr(password, 1, 7) FROM tbUser"),
+                  "$argon2")
+            << file;
+}
+
+// A start-up backup of a server ledger that fails says what the server said, of the server,
+// and claims no earlier backups where there are none.
+TEST_F(StartupBackupTest, AServerLedgerThatRefusesIsNamedAsAServer) {
+    if (!std::getenv("COFFER_TEST_PGHOST"))
+        GTEST_SKIP() << "no test server (COFFER_TEST_PGHOST); scripts/test starts one";
+    const std::string noDatabase = testing_support::TestDb::ServerUri("coffer_no_such_database");
+    std::string noRole = noDatabase;
+    noRole.replace(noRole.find("user=postgres"), 13, "user=coffer_no_such_role");
+    const std::pair<std::string, const char*> cases[] = {
+        {noDatabase, "服务器上没有这个数据库"},
+        {noRole, "服务器拒绝登录"},
+    };
+    // A server ledger's backups go to the data folder: the test's own.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const std::string previous = data ? data : "";
+    ::setenv("XDG_DATA_HOME", m_db.Directory().c_str(), 1);
+    for (const auto& [uri, said] : cases) {
+        CLedgerBackups::AtStartup(nullptr, uri);
+        const std::vector<std::string> texts = m_messages.Take();
+        ASSERT_EQ(texts.size(), 1u) << uri;
+        const std::string& text = texts[0];
+        EXPECT_NE(text.find(said), std::string::npos) << text;
+        EXPECT_EQ(text.find("文件"), std::string::npos) << text;
+        EXPECT_EQ(text.find("以前的备份都还在"), std::string::npos) << text;
+    }
+    if (data)
+        ::setenv("XDG_DATA_HOME", previous.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -73,6 +74,25 @@ TEST(CofferBackupTest, BacksUpDataMdbIntoAFolderUnderATimedName) {
     ::stat(("nas/" + names[0]).c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_NE(run.out.find(names[0]), std::string::npos);
+}
+
+// The README's cron line runs in the data folder; after the ledger moved (a setting, or a
+// server), a stale data.mdb left there must not be what is backed up.
+TEST(CofferBackupTest, WithoutALedgerTheHouseholdLedgerIsBackedUpWhereverItLives) {
+    testing_support::TempDir dir;
+    MakeLedger("data.mdb"); // stale: no records
+    fs::create_directory("moved");
+    MakeLedger("moved/ledger.mdb");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open("moved/ledger.mdb", &db), SQLITE_OK);
+    sqlite3_exec(db, "INSERT INTO normalIncome (收入人员, 收入金额) VALUES ('爸爸', 1)", nullptr,
+                 nullptr, nullptr);
+    sqlite3_close(db);
+    ::setenv("COFFER_LEDGER", (dir.Path() / "moved/ledger.mdb").c_str(), 1);
+    const BackupRun run = RunBackup("out.mdb");
+    ::unsetenv("COFFER_LEDGER");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ado::VerifyLedgerFile("out.mdb").incomeRecords, 1);
 }
 
 TEST(CofferBackupTest, AFileNameIsWrittenAndReplacedWhole) {
@@ -161,6 +181,14 @@ TEST_F(CofferBackupServerTest, WritesAFileLedgerOfAServerLedger) {
     EXPECT_TRUE(verified.Ok()) << verified.detail;
     EXPECT_EQ(verified.incomeRecords, 25);
     EXPECT_EQ(verified.payRecords, 0);
+}
+
+TEST_F(CofferBackupServerTest, WithoutALedgerTheServerLedgerOfTheSettingIsBackedUp) {
+    m_db->Exec("INSERT INTO normalIncome (收入人员, 收入金额) SELECT '爸爸', i FROM "
+               "generate_series(1, 7) i");
+    const BackupRun run = RunBackup("out.mdb");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ado::VerifyLedgerFile("out.mdb").incomeRecords, 7);
 }
 
 TEST_F(CofferBackupServerTest, AServerThatDoesNotAnswerIsOneLineWithoutThePassword) {

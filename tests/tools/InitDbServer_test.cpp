@@ -140,4 +140,65 @@ TEST_F(InitDbServerTest, AFailedMoveLeavesNothingOnTheServer) {
               (Rows{{"0"}}));
 }
 
+// The SQL text a file keeps for its indexes can be edited (writable_schema) into anything
+// SQLite still reads: the move builds each index from what SQLite says it is, so the text
+// never reaches the server.
+TEST_F(InitDbServerTest, AnIndexsStoredTextNeverReachesTheServer) {
+    testing_support::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(CreateStarterDatabase("data.mdb", error)) << error;
+    FileRows("data.mdb", "create index 人员 on normalPay (支出人员 desc, 支出项目)");
+    FileRows("data.mdb",
+             "pragma writable_schema = on; update sqlite_master set sql = 'CREATE INDEX 人员 "
+             "ON normalPay (支出人员 desc, 支出项目); CREATE TABLE planted (x integer)' "
+             "where name = '人员'");
+    ASSERT_EQ(FileRows("data.mdb", "pragma integrity_check"), (Rows{{"ok"}}));
+    ServerDatabase database;
+
+    const ToolRun moved = RunCommand(std::string(COFFER_INITDB) + " --server '" +
+                                     database.Uri() + "' --from data.mdb");
+
+    ASSERT_EQ(moved.exitCode, 0) << moved.output;
+    EXPECT_EQ(database.Query("select count(*) from pg_class where relname = 'planted'"),
+              (Rows{{"0"}}));
+    EXPECT_EQ(database.Query("select indexdef like '%(\"支出人员\" DESC, \"支出项目\")' "
+                             "from pg_indexes where indexname = '人员'"),
+              (Rows{{"t"}}));
+}
+
+// A trigger Coffer does not make would act on the shared ledger for every member: the
+// move refuses the file and leaves the database empty.
+TEST_F(InitDbServerTest, AFileWithATriggerOfSomeoneElsesIsNotMoved) {
+    testing_support::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(CreateStarterDatabase("data.mdb", error)) << error;
+    FileRows("data.mdb", "create trigger wipe after insert on normalPay begin "
+                         "delete from normalPay where 编号 <> new.编号; end");
+    ServerDatabase database;
+
+    const ToolRun moved = RunCommand(std::string(COFFER_INITDB) + " --server '" +
+                                     database.Uri() + "' --from data.mdb");
+
+    EXPECT_EQ(moved.exitCode, 1);
+    EXPECT_NE(moved.output.find("wipe"), std::string::npos) << moved.output;
+    EXPECT_EQ(database.Query("select count(*) from pg_class where relname = 'normalpay'"),
+              (Rows{{"0"}}));
+}
+
+// Every member can read the server's tables: a password an older file kept as plain text
+// arrives there as its hash.
+TEST_F(InitDbServerTest, APlainPasswordOfAnOlderFileArrivesHashed) {
+    testing_support::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(CreateStarterDatabase("data.mdb", error)) << error;
+    FileRows("data.mdb", "update tbUser set password = 'plain-73950'");
+    ServerDatabase database;
+
+    const ToolRun moved = RunCommand(std::string(COFFER_INITDB) + " --server '" +
+                                     database.Uri() + "' --from data.mdb");
+
+    ASSERT_EQ(moved.exitCode, 0) << moved.output;
+    EXPECT_EQ(database.Query("select substr(password, 1, 7) from tbUser"), (Rows{{"$argon2"}}));
+}
+
 } // namespace

@@ -107,7 +107,9 @@ TEST_F(UserAddDlgTest, AnOlderLedgersPlainRootPasswordIsCheckedAndReplacedByAHas
     m_db.Exec("update tbUser set password = 'Old''pw' where user = 'root'");
     m_dialog.ClickButton(CUserAddDlg::IDC_PASSWORD_MODE);
     EXPECT_EQ(Press("old'pw", "n", "n"), Messages{"与旧密码不一致！"});
-    EXPECT_EQ(m_db.Scalar("select password from tbUser"), "Old'pw"); // untouched
+    // Hashed as the ledger was opened, and still only the old password's.
+    const std::string stored = m_db.Scalar("select password from tbUser");
+    EXPECT_EQ(PasswordHash::Verify(stored, "Old'pw"), PasswordMatch::Yes) << stored;
     EXPECT_EQ(Press("Old'pw", "新密码", "新密码"), Messages{"更改成功！"});
     EXPECT_TRUE(Holds("root", "新密码"));
 }

@@ -3,6 +3,7 @@
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerFile.h"
+#include "platform/ado/sqlite/SchemaCheck.h"
 
 #include <sqlite3.h>
 
@@ -21,6 +22,14 @@ FileLedgerReader::FileLedgerReader(const std::string& path) {
     sqlite3_busy_timeout(raw, 5000);
     // One read transaction: the copy is of one moment of the file.
     sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
+    int schemaRc = SQLITE_OK;
+    const ledger_check::SchemaFinding finding =
+        ledger_check::CheckSchema(raw, ledger_check::SchemaRule::Open, schemaRc);
+    if (schemaRc != SQLITE_OK)
+        throw LedgerMoveError("cannot read " + path + ": " + sqlite3_errmsg(raw));
+    if (!finding.Ok())
+        throw LedgerMoveError(path + " holds a trigger Coffer does not make (" + finding.name +
+                              "); it was not moved");
 }
 
 std::vector<std::vector<std::string>> FileLedgerReader::Rows(const std::string& sql) const {
@@ -83,11 +92,24 @@ std::vector<FileTable> FileLedgerReader::Tables() const {
             table.constraints.push_back((index[3] == "pk" ? "PRIMARY KEY (" : "UNIQUE (") + names +
                                         ")");
         }
-        for (const auto& index :
-             Rows("SELECT sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL "
-                  "AND tbl_name = '" +
-                  Escaped(table.name) + "'"))
-            table.indexes.push_back(index[0]);
+        // Indexes made with CREATE INDEX on plain columns, described by SQLite; one on
+        // expressions or on part of the rows the server could not be told safely, and the
+        // ledger has none.
+        for (const auto& index : Rows("PRAGMA index_list(" + quoted + ")")) {
+            if (index[3] != "c" || index[4] != "0")
+                continue;
+            FileIndex made{index[1], index[2] != "0", {}};
+            bool plain = true;
+            for (const auto& column :
+                 Rows("PRAGMA index_xinfo(" + JetSql::QuoteIdentifier(index[1]) + ")")) {
+                if (column[5] == "0")
+                    continue; // the rowid every entry carries
+                plain = plain && column[1] != "-2" && column[1] != "-1";
+                made.columns.push_back({column[2], column[3] != "0"});
+            }
+            if (plain && !made.columns.empty())
+                table.indexes.push_back(std::move(made));
+        }
         tables.push_back(std::move(table));
     }
     if (!Rows("SELECT 1 FROM sqlite_master WHERE name = 'sqlite_sequence'").empty())

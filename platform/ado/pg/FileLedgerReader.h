@@ -20,19 +20,32 @@ struct FileColumn {
     VarKind kind = VarKind::Empty;
     bool known = false;
     bool key = false;
+    bool password = false; ///< tbUser's password: never moved as plain text
+};
+
+/// An index of a file ledger's table, as SQLite describes it (never its stored SQL text,
+/// which a crafted file may have changed into anything).
+struct FileIndex {
+    struct Column {
+        std::string name;
+        bool descending = false;
+    };
+    std::string name;
+    bool unique = false;
+    std::vector<Column> columns;
 };
 
 /// One table of a file ledger, with what a server needs to make it again.
 struct FileTable {
     std::string name;
     std::vector<FileColumn> columns;
-    std::vector<std::string> indexes;     // their CREATE INDEX texts
+    std::vector<FileIndex> indexes;       // made with CREATE INDEX, on plain columns
     std::vector<std::string> constraints; // a key of several columns, UNIQUE columns
     long long sequence = 0;               // the highest id the file ever gave
 };
 
-/// Reads a file ledger as it is at one moment, for moving it to a server. Throws
-/// LedgerMoveError.
+/// Reads a file ledger as it is at one moment, for moving it to a server. A file holding a
+/// trigger Coffer does not make is refused. Throws LedgerMoveError.
 class FileLedgerReader {
 public:
     explicit FileLedgerReader(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerFile.h"
+#include "platform/ado/PasswordStore.h"
 #include "platform/ado/pg/PgError.h"
 #include "platform/ado/pg/PgInserter.h"
 #include "platform/ado/pg/PgRows.h"
@@ -62,6 +63,24 @@ PgBackend::PgBackend(const std::string& uri)
         throw PgError::Make(E_FAIL, "The database " + m_location +
                                         " holds no Coffer ledger, so it cannot be opened as "
                                         "the data file.");
+    if (tables.count("tbuser"))
+        HashPlainPasswords();
+}
+
+void PgBackend::HashPlainPasswords() {
+    // Every member can read the table on a shared server. A server that refuses the change
+    // (a member without the right to write) still opens; the next open tries again.
+    try {
+        const PgResultPtr plain =
+            Query("SELECT id, password FROM tbuser WHERE password NOT LIKE '$argon2%'");
+        for (int row = 0; row < PQntuples(plain.get()); ++row) {
+            const std::string password = PQgetvalue(plain.get(), row, 1);
+            Query("UPDATE tbuser SET password = $1 WHERE id = $2 AND password = $3",
+                  {password_store::Hash(password), std::string(PQgetvalue(plain.get(), row, 0)),
+                   password});
+        }
+    } catch (const std::exception&) {
+    }
 }
 
 PgBackend::~PgBackend() {

@@ -63,6 +63,8 @@ public:
     static std::string Describe(const std::string& uri);
 
 private:
+    /// Replaces the plain passwords a ledger moved from an older file may hold by hashes.
+    void HashPlainPasswords();
     /// Reads or sets the ledger's count of later tables, kept in the marker table.
     std::unique_ptr<BackendRows> RunCount(const ServerDialect::CountText& count,
                                           const BeforeWrite& beforeWrite);

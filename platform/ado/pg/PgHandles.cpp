@@ -15,7 +15,15 @@ void PgResultClearer::operator()(pg_result* result) const {
 PgConnPtr ConnectTo(const std::string& uri) {
     const char* const keywords[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
     const char* const values[] = {"10", uri.c_str(), "UTF8", nullptr};
-    return PgConnPtr(PQconnectdbParams(keywords, values, 1));
+    PgConnPtr conn(PQconnectdbParams(keywords, values, 1));
+    // Whatever the server, the database, the role or PGOPTIONS set as their defaults: a
+    // backslash is an ordinary character in quoted text (so doubled quotes are all the
+    // escaping a text needs), text travels as UTF-8 and dates as the program reads them.
+    if (conn && PQstatus(conn.get()) == CONNECTION_OK)
+        PgResultPtr(PQexec(conn.get(), "SET standard_conforming_strings = on; "
+                                       "SET client_encoding = 'UTF8'; "
+                                       "SET DateStyle = 'ISO, YMD'"));
+    return conn;
 }
 
 } // namespace ado

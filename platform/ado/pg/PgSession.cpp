@@ -34,9 +34,7 @@ void PgSession::Connect() {
     // The server's notices are for a person at a console; the program has none.
     PQsetNoticeProcessor(
         m_conn.get(), [](void*, const char*) {}, nullptr);
-    // Dates as the program reads them; a table another copy holds locked for long is
-    // reported instead of freezing the window.
-    Query("SET datestyle TO ISO, YMD");
+    // A table another copy holds locked for long is reported instead of freezing the window.
     Query("SET lock_timeout TO '20s'");
 }
 

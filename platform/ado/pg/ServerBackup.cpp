@@ -220,7 +220,7 @@ LedgerCopyResult BackupServerLedger(const std::string& uri, const std::string& d
 
 LedgerCopyResult RestoreServerLedger(const std::string& backup, const std::string& uri, int waitMs,
                                      const CopyProgress& progress) {
-    const LedgerCopyResult checked = VerifyLedgerFile(backup);
+    const LedgerCopyResult checked = VerifyRestorableBackup(backup);
     if (!checked.Ok())
         return checked;
     std::string error;

@@ -3,6 +3,7 @@
 #include "platform/ado/ComError.h"
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerFile.h"
+#include "platform/ado/PasswordStore.h"
 #include "platform/ado/StoredDate.h"
 #include "platform/ado/pg/FileLedgerReader.h"
 #include "platform/ado/pg/PgBackend.h"
@@ -127,6 +128,15 @@ void AppendCopyValue(std::string& out, sqlite3_stmt* statement, int index,
         const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
         text.assign(chars ? chars : "",
                     static_cast<size_t>(sqlite3_column_bytes(statement, index)));
+        // Every member can read the server's tables: a password an older file kept as
+        // plain text arrives as its hash.
+        if (column.password && !password_store::IsHash(text)) {
+            try {
+                text = password_store::Hash(text);
+            } catch (const std::exception& e) {
+                throw LedgerMoveError(e.what());
+            }
+        }
     }
     for (char c : text) {
         switch (c) {
@@ -148,7 +158,10 @@ void AppendCopyValue(std::string& out, sqlite3_stmt* statement, int index,
     }
 }
 
-void CopyRows(FileLedgerReader& file, ServerWriter& server, const FileTable& table) {
+void CopyRows(FileLedgerReader& file, ServerWriter& server, FileTable table) {
+    if (JetSql::FoldAscii(table.name) == "tbuser")
+        for (FileColumn& column : table.columns)
+            column.password = JetSql::FoldAscii(column.name) == "password";
     std::string names;
     std::string selected;
     for (const FileColumn& column : table.columns) {
@@ -194,8 +207,16 @@ void CreateTable(ServerWriter& server, const FileTable& table) {
     for (const std::string& constraint : table.constraints)
         columns += ", " + constraint;
     server.Exec("CREATE TABLE " + JetSql::QuoteFolded(table.name) + " (" + columns + ")");
-    for (const std::string& index : table.indexes)
-        server.Exec(JetSql::ForServer(index, {}));
+    // Built from the names SQLite gives, each quoted: no SQL text of the file reaches the server.
+    for (const FileIndex& index : table.indexes) {
+        std::string keys;
+        for (const FileIndex::Column& column : index.columns)
+            keys += (keys.empty() ? "" : ", ") + JetSql::QuoteFolded(column.name) +
+                    (column.descending ? " DESC" : "");
+        server.Exec(std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
+                    JetSql::QuoteFolded(index.name) + " ON " + JetSql::QuoteFolded(table.name) +
+                    " (" + keys + ")");
+    }
 }
 
 // The next id follows the highest one ever given, also by rows since deleted, and never

@@ -1,6 +1,7 @@
 #include "platform/ado/sqlite/CopySeal.h"
 
 #include "platform/ado/DurableFile.h"
+#include "platform/ado/PasswordStore.h"
 #include "platform/ado/sqlite/LedgerCheck.h"
 
 #include <sqlite3.h>
@@ -49,6 +50,9 @@ void CopySeal::Remove() {
 }
 
 LedgerCopyResult CopySeal::Seal(long long modified) {
+    // A copy of an older ledger never keeps a password as plain text.
+    if (const int rc = password_store::HashPlainRows(m_db.get()); rc != SQLITE_OK)
+        return Failure(WriteProblem(rc, m_db.get()), m_path, sqlite3_errstr(rc));
     // The copy's pages are all written: the disk takes them while the check reads them
     // back, through a mapping of the copy rather than one system call per page.
     using Clock = std::chrono::steady_clock;
@@ -73,7 +77,7 @@ LedgerCopyResult CopySeal::Seal(long long modified) {
     if (modified != 0)
         durable::SetModificationTime(m_path, modified);
     if (const int error = durable::Rename(m_path, m_dest, m_bReplace))
-        return Failure(error == EEXIST ? CopyProblem::WriteFailed : ErrnoProblem(error), m_dest,
+        return Failure(error == EEXIST ? CopyProblem::DestinationTaken : ErrnoProblem(error), m_dest,
                        m_dest + ": " + std::strerror(error));
     m_bKept = true;
     durable::SyncFolder(std::filesystem::path(m_dest).parent_path().string());

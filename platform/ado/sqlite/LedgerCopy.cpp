@@ -4,6 +4,7 @@
 #include "platform/ado/LedgerFile.h"
 #include "platform/ado/sqlite/CopySeal.h"
 #include "platform/ado/sqlite/LedgerCheck.h"
+#include "platform/ado/sqlite/SchemaCheck.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
@@ -115,6 +116,23 @@ LedgerCopyResult VerifyLedgerFile(const std::string& path) {
     return CheckOpenLedger(db.get(), path);
 }
 
+LedgerCopyResult VerifyRestorableBackup(const std::string& path) {
+    LedgerCopyResult result = VerifyLedgerFile(path);
+    if (!result.Ok())
+        return result;
+    DatabasePtr db;
+    int rc = OpenDatabase(path, SQLITE_OPEN_READONLY, db);
+    if (rc != SQLITE_OK)
+        return Failure(ReadProblem(rc, path), path, sqlite3_errstr(rc));
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    const SchemaFinding finding = CheckSchema(db.get(), SchemaRule::Restore, rc);
+    if (rc != SQLITE_OK)
+        return Failure(ReadProblem(rc, path), path, sqlite3_errmsg(db.get()));
+    if (!finding.Ok())
+        return Failure(CopyProblem::ForeignSchema, path, finding.Describe());
+    return result;
+}
+
 LedgerCopyResult ReadLedgerCounts(const std::string& path) {
     LedgerCopyResult result;
     result.file = path;
@@ -182,7 +200,7 @@ LedgerCopyResult BackupLedgerFile(const std::string& source, const std::string& 
 
 LedgerCopyResult RestoreLedgerFile(const std::string& backup, const std::string& ledger, int waitMs,
                                    const CopyProgress& progress) {
-    const LedgerCopyResult checked = VerifyLedgerFile(backup);
+    const LedgerCopyResult checked = VerifyRestorableBackup(backup);
     if (!checked.Ok())
         return checked;
     std::string detail;

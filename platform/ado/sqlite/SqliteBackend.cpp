@@ -3,6 +3,8 @@
 #include "platform/ado/EngineError.h"
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerFile.h"
+#include "platform/ado/PasswordStore.h"
+#include "platform/ado/sqlite/SchemaCheck.h"
 #include "platform/ado/sqlite/SqliteError.h"
 #include "platform/ado/sqlite/SqliteInserter.h"
 #include "platform/ado/sqlite/SqliteRows.h"
@@ -55,6 +57,16 @@ SqliteBackend::SqliteBackend(const std::string& path) : m_path(path) {
         throw EngineError::Make(E_FAIL, "The file '" + m_path +
                                             "' is not a Coffer data file, so it cannot be "
                                             "opened as the data file.");
+    // Users may add a view or an index with an SQLite tool, but a trigger acts on every write
+    // and only Coffer's own are let run.
+    int schemaRc = SQLITE_OK;
+    const ledger_check::SchemaFinding finding =
+        ledger_check::CheckSchema(raw, ledger_check::SchemaRule::Open, schemaRc);
+    if (schemaRc != SQLITE_OK)
+        throw SqliteError(schemaRc, raw, m_path);
+    if (!finding.Ok())
+        throw EngineError::Explain(E_FAIL, EngineError::Trouble::ForeignTrigger, m_path,
+                                   "trigger " + finding.name);
     // The rollback journal with full syncs: a power cut or a killed process loses at most
     // the change that was being written. Only our own file is switched to it.
     if (kind == LedgerKind::Ours) {
@@ -69,6 +81,10 @@ SqliteBackend::SqliteBackend(const std::string& path) : m_path(path) {
         if (prc != SQLITE_OK)
             throw SqliteError(prc, raw, m_path);
     }
+    // A password an older ledger keeps as plain text is hashed before anything can copy it
+    // (the start-up backup opens the ledger first). A ledger that cannot be written now
+    // still opens; the next open tries again.
+    password_store::HashPlainRows(raw);
     m_db = std::move(db);
 }
 

@@ -212,4 +212,44 @@ TEST(ConnectionTest, TransactionsCommitAndRollBack) {
     EXPECT_EQ(rs.GetValue(0).TextValue(), "kept");
 }
 
+// Users may add views, indexes and tables of their own with an SQLite tool, and the ledger
+// still opens; a trigger acts on every write, so one Coffer does not make is refused, in
+// plain words, and the file stays as it was.
+struct AddedObject {
+    const char* sql;
+    bool opens;
+};
+
+const AddedObject kAddedObjects[] = {
+    {"CREATE VIEW 本月 AS SELECT * FROM normalPay", true},
+    {"CREATE INDEX 人员 ON normalPay (支出人员)", true},
+    {"CREATE TABLE 笔记 (x TEXT)", true},
+    {"CREATE TRIGGER wipe AFTER INSERT ON normalPay BEGIN "
+     "DELETE FROM normalPay WHERE 编号 <> new.编号; END",
+     false},
+    {"CREATE TRIGGER keep BEFORE DELETE ON normalIncome BEGIN SELECT 1; END", false},
+    {"CREATE VIEW v AS SELECT 1; CREATE TRIGGER t INSTEAD OF INSERT ON v BEGIN "
+     "DELETE FROM normalPay; END",
+     false},
+};
+
+TEST(ConnectionTest, OnlyATriggerCofferDidNotMakeKeepsALedgerFromOpening) {
+    for (const AddedObject& added : kAddedObjects) {
+        testing_support::TempDir dir;
+        MakeDatabase("data.mdb", std::string(kLedgerTables) + added.sql);
+        const std::string before = ReadFile("data.mdb");
+        Connection connection;
+        const ComError error = OpenError(connection);
+        if (added.opens) {
+            EXPECT_EQ(error.Error(), S_OK) << added.sql;
+            continue;
+        }
+        EXPECT_EQ(error.Error(), E_FAIL) << added.sql;
+        ASSERT_TRUE(error.Description());
+        EXPECT_NE(error.Description()->find("不是银匣建的触发器"), std::string::npos)
+            << *error.Description();
+        EXPECT_EQ(ReadFile("data.mdb"), before) << added.sql;
+    }
+}
+
 } // namespace
