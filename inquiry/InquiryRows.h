@@ -22,6 +22,7 @@ struct InquiryRecord {
     COleDateTime dtRecord;     // when bDate
     std::string strStoredDate; // when not: the text stored
     std::string strItem;
+    std::string strAccount; // the account's name, "" for none
 };
 
 /// The records of an inquiry listing as their values, for the result list's value rows: a
@@ -31,7 +32,7 @@ struct InquiryRecord {
 /// pattern (a stored text that is no date as it stands), the names as stored.
 class CInquiryRows : public ui::ListCells {
 public:
-    enum Column { ColumnId, ColumnAmount, ColumnMember, ColumnDate, ColumnItem };
+    enum Column { ColumnId, ColumnAmount, ColumnMember, ColumnDate, ColumnItem, ColumnAccount };
 
     /// Forgets every record; the dates of the next ones are written by `strDatePattern`.
     void Clear(const std::string& strDatePattern);
@@ -53,6 +54,7 @@ private:
         std::uint32_t nMember;
         std::uint32_t nItem;
         std::uint32_t nDateText; // a stored date that is no date, else kNone
+        std::uint32_t nAccount;
     };
 
     // A listing's members and categories are a handful of names met on every row: the
