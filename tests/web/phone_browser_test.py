@@ -13,6 +13,7 @@ import subprocess
 import sys
 import tempfile
 
+from selenium.common.exceptions import WebDriverException
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.common.exceptions import StaleElementReferenceException, TimeoutException
@@ -31,6 +32,16 @@ TEXT_WRONG_LOGIN = "密码或者用户名错误！"
 TEXT_LOCKED = "登录失败次数太多，请15分钟后再试！"
 TEXT_EXPIRED = "页面已过期，请重新打开！"
 
+
+
+def replaced(element):
+    """True once the page holding element is gone: chromium may answer a question about a node
+    of a page being replaced with an inspector error instead of calling it stale."""
+    try:
+        element.is_enabled()
+        return False
+    except WebDriverException:
+        return True
 
 class Server:
     """The test server: its commands go in on stdin, answers come back one line each."""
@@ -102,7 +113,7 @@ class Phone:
         # this one.
         page = self.driver.find_element(By.TAG_NAME, "html")
         self.driver.find_element(By.ID, element_id).click()
-        WebDriverWait(self.driver, 30).until(expected_conditions.staleness_of(page))
+        WebDriverWait(self.driver, 30).until(lambda driver: replaced(page))
 
     def pair(self, user="root", password="73950", device="测试手机", url=None):
         self.open(url or self.server.ask("pair"))
