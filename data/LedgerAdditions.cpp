@@ -47,13 +47,15 @@ void CLedgerAdditions::Add(CADODatabase& db, int nAddition) {
 }
 
 void CLedgerAdditions::Complete(CADODatabase& db) {
-    if (!OnServer(db) || Read(db) < kAccounts)
+    if (!OnServer(db))
         return;
-    InTransaction(db, [&db] {
+    const int nHeld = Read(db);
+    InTransaction(db, [&db, nHeld] {
         CADORecordset rs(&db);
-        for (const std::string& statement : Statements(kAccounts, true))
-            if (statement.rfind("CREATE OR REPLACE", 0) == 0)
-                rs.Open(statement, CADORecordset::ModeUnknown);
+        for (int nEach = 1; nEach <= nHeld; ++nEach)
+            for (const std::string& statement : Statements(nEach, true))
+                if (statement.rfind("CREATE OR REPLACE", 0) == 0)
+                    rs.Open(statement, CADORecordset::ModeUnknown);
     });
 }
 

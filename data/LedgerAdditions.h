@@ -18,8 +18,11 @@ public:
     static constexpr int kAccounts = 2;
     /// The phone page's submissions (phoneSubmission): a retried submission writes nothing.
     static constexpr int kPhone = 3;
+    /// Receipts (pictureStore, pictureLink), with the triggers that take a deleted record's
+    /// pictures with it.
+    static constexpr int kPictures = 5;
     /// The additions this Coffer knows.
-    static constexpr int kLatest = kPhone;
+    static constexpr int kLatest = kPictures;
 
     /// The statements that create the tables of addition `nAddition` (for a server ledger
     /// when `bServer`), each safe to run on a ledger that has them already. They are kept

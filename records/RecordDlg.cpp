@@ -1,6 +1,7 @@
 #include "records/RecordDlg.h"
 
 #include "data/ADORecordset.h"
+#include "pictures/PictureStrip.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DateTimePicker.h"
@@ -30,7 +31,10 @@ QRegularExpression AmountPattern() {
 } // namespace
 
 CRecordDlg::CRecordDlg(const CRecordTwin& twin, int templateId, QWidget* parent)
-    : ui::Dialog(templateId, parent), m_twin(twin) {
+    : ui::Dialog(templateId, parent), m_twin(twin), m_stripPictures(new CPictureStrip(this)) {
+    UseControl(IDC_PICTURES, m_stripPictures);
+    OnCommand(IDC_ADD_PICTURE, [this] { m_stripPictures->AddChosenFiles(); });
+    OnCommand(IDC_DELETE_PICTURE, [this] { m_stripPictures->DeleteSelected(); });
 }
 
 bool CRecordDlg::OnInitDialog() {

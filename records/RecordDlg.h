@@ -9,6 +9,7 @@
 #include <string>
 
 class CADORecordset;
+class CPictureStrip;
 class QComboBox;
 
 namespace ui {
@@ -26,6 +27,9 @@ public:
         IDC_DATE = 1021,
         IDC_NOTE = 1025,
         IDC_ACCOUNT = 1090, // in the template's free space, beside the buttons
+        IDC_PICTURES = 1091, // the 凭证 strip, below them
+        IDC_ADD_PICTURE = 1092,
+        IDC_DELETE_PICTURE = 1093,
     };
 
     double m_dAmount = 0.0;
@@ -71,4 +75,5 @@ protected:
     QComboBox* m_cbItem = nullptr;
     ui::DateTimePicker* m_dtPicker = nullptr;
     QComboBox* m_cbAccount = nullptr;
+    CPictureStrip* m_stripPictures;
 };

@@ -3,6 +3,7 @@
 #include "data/ADORecordset.h"
 #include "data/InTransaction.h"
 #include "data/SqlText.h"
+#include "pictures/PictureStrip.h"
 #include "platform/ui/DateTimePicker.h"
 #include "records/AccountLink.h"
 #include "records/ExpenseWatch.h"
@@ -105,6 +106,7 @@ void CRecordEditDlg::FillFromLedger() {
                                       : 0;
     FillAccounts(nAccount);
     SelectAccount(nAccount);
+    m_stripPictures->ShowRecord(&m_db, m_twin.szRecordTable, found ? RecordNumber() : 0);
 }
 
 std::int64_t CRecordEditDlg::RecordNumber() const {

@@ -2,6 +2,8 @@
 
 #include "data/ADORecordset.h"
 #include "data/InTransaction.h"
+#include "pictures/PictureStore.h"
+#include "pictures/PictureStrip.h"
 #include "platform/ui/DateTimePicker.h"
 #include "records/AccountLink.h"
 #include "records/ExpenseWatch.h"
@@ -43,6 +45,7 @@ void CRecordEntryDlg::FillFromLedger() {
         m_cbItem->setCurrentIndex(0);
     FillAccounts();
     SelectLastAccount();
+    m_stripPictures->HoldForNewRecord(&m_db);
 }
 
 void CRecordEntryDlg::OnAdd() {
@@ -72,6 +75,12 @@ void CRecordEntryDlg::OnAdd() {
         return;
     }
 
+    // The picture tables come after their backup, before the record's transaction.
+    const std::vector<CPreparedPicture>& pictures = m_stripPictures->Pending();
+    if (std::string error; !pictures.empty() && !CPictureStore(m_db).Ensure(error)) {
+        ui::MessageBox(this, error);
+        return;
+    }
     CADORecordset rs(&m_db);
     if (!rs.Open(m_twin.szRecordTable, CADORecordset::ModeTable))
         return;
@@ -85,17 +94,24 @@ void CRecordEntryDlg::OnAdd() {
         rs.AddNew();
         WriteFields(rs, member, item, date);
         added = rs.Update();
-        if (added && nAccount != 0) {
+        if (added && (nAccount != 0 || !pictures.empty())) {
             double dRecord = 0;
             rs.GetFieldValue(0, dRecord);
-            CRecordWriter(m_db).Attach(m_twin, static_cast<std::int64_t>(dRecord), nAccount);
+            const auto nRecord = static_cast<std::int64_t>(dRecord);
+            if (nAccount != 0)
+                CRecordWriter(m_db).Attach(m_twin, nRecord, nAccount);
+            for (const CPreparedPicture& picture : pictures)
+                CPictureStore(m_db).Attach(m_twin.szRecordTable, nRecord, picture);
         }
     };
-    if (nAccount != 0)
+    if (nAccount != 0 || !pictures.empty())
         InTransaction(m_db, add);
     else
         add();
     rs.Close();
+    // The receipts went with this record; the next one starts without them.
+    if (added)
+        m_stripPictures->ClearPending();
     std::string text = added ? CRecordWriter::kAddedMessage : CRecordWriter::kFailedMessage;
     if (const std::string note = added ? CExpenseWatch::Finish(watch) : ""; !note.empty())
         text += "\n" + note;

@@ -90,6 +90,68 @@ const Addition kPhone = {
     {},
 };
 
+// Receipts: each picture once, by the hash of its bytes, its thumbnail beside it, and a link
+// per record keyed by (table, 编号). A deleted record takes its links with it, and the last
+// link of a picture takes the picture, whoever deletes (another copy of Coffer, a tool).
+// On the server a link can only name a stored picture, so a record deleted while another
+// copy links its picture elsewhere fails rather than leave a link to nothing.
+const std::vector<std::string> kPictureTables = {
+    "CREATE TABLE IF NOT EXISTS pictureStore (ID INTEGER PRIMARY KEY, 摘要 TEXT NOT NULL UNIQUE, "
+    "宽 INTEGER NOT NULL, 高 INTEGER NOT NULL, 图片 BLOB NOT NULL, 缩略图 BLOB NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS pictureLink (表 TEXT NOT NULL, 编号 INTEGER NOT NULL, "
+    "图片 INTEGER NOT NULL REFERENCES pictureStore (ID), 顺序 INTEGER NOT NULL, "
+    "PRIMARY KEY (表, 编号, 图片))",
+    "CREATE INDEX IF NOT EXISTS pictureLink_图片 ON pictureLink (图片)",
+};
+
+std::vector<std::string> PictureStatements(const std::vector<std::string>& tables,
+                                           const std::vector<std::string>& triggers) {
+    std::vector<std::string> statements = tables;
+    statements.insert(statements.end(), triggers.begin(), triggers.end());
+    return statements;
+}
+
+const Addition kPictures = {
+    "pictures",
+    5,
+    PictureStatements(
+        kPictureTables,
+        {
+            "CREATE TRIGGER IF NOT EXISTS pictureLink_normalIncome AFTER DELETE ON normalIncome "
+            "BEGIN DELETE FROM pictureLink WHERE 表 = 'normalIncome' AND 编号 = OLD.编号; END",
+            "CREATE TRIGGER IF NOT EXISTS pictureLink_normalPay AFTER DELETE ON normalPay "
+            "BEGIN DELETE FROM pictureLink WHERE 表 = 'normalPay' AND 编号 = OLD.编号; END",
+            "CREATE TRIGGER IF NOT EXISTS pictureStore_unlinked AFTER DELETE ON pictureLink "
+            "BEGIN DELETE FROM pictureStore WHERE ID = OLD.图片 AND NOT EXISTS (SELECT 1 FROM "
+            "pictureLink WHERE 图片 = OLD.图片); END",
+        }),
+    PictureStatements(
+        {
+            "CREATE TABLE IF NOT EXISTS pictureStore (ID INTEGER PRIMARY KEY, 摘要 TEXT NOT NULL "
+            "UNIQUE, 宽 INTEGER NOT NULL, 高 INTEGER NOT NULL, 图片 bytea NOT NULL, 缩略图 bytea "
+            "NOT NULL)",
+            kPictureTables[1],
+            kPictureTables[2],
+        },
+        {
+            "CREATE OR REPLACE FUNCTION picturelink_normalincome() RETURNS trigger LANGUAGE "
+            "plpgsql AS $$BEGIN DELETE FROM pictureLink WHERE 表 = 'normalIncome' AND 编号 = "
+            "OLD.编号; RETURN OLD; END$$",
+            "CREATE OR REPLACE TRIGGER picturelink_normalincome AFTER DELETE ON normalIncome "
+            "FOR EACH ROW EXECUTE FUNCTION picturelink_normalincome()",
+            "CREATE OR REPLACE FUNCTION picturelink_normalpay() RETURNS trigger LANGUAGE "
+            "plpgsql AS $$BEGIN DELETE FROM pictureLink WHERE 表 = 'normalPay' AND 编号 = "
+            "OLD.编号; RETURN OLD; END$$",
+            "CREATE OR REPLACE TRIGGER picturelink_normalpay AFTER DELETE ON normalPay "
+            "FOR EACH ROW EXECUTE FUNCTION picturelink_normalpay()",
+            "CREATE OR REPLACE FUNCTION picturestore_unlinked() RETURNS trigger LANGUAGE "
+            "plpgsql AS $$BEGIN DELETE FROM pictureStore WHERE ID = OLD.图片 AND NOT EXISTS "
+            "(SELECT 1 FROM pictureLink WHERE 图片 = OLD.图片); RETURN OLD; END$$",
+            "CREATE OR REPLACE TRIGGER picturestore_unlinked AFTER DELETE ON pictureLink "
+            "FOR EACH ROW EXECUTE FUNCTION picturestore_unlinked()",
+        }),
+};
+
 // The search index: a trigram full-text table per record table, kept by triggers in the same
 // transaction as every write. It keeps no copy of the texts (the records are read from their
 // table), and its amount is whole cents written with two decimals. Made by the search when
@@ -151,7 +213,7 @@ const Addition kSearch = {
 };
 
 // The counted additions numbered from 1 without gaps, then those made when wanted.
-const std::vector<Addition> kAdditions = {kPlan, kAccounts, kPhone, kSearch};
+const std::vector<Addition> kAdditions = {kPlan, kAccounts, kPhone, kPictures, kSearch};
 
 const std::vector<std::string> kNone;
 

@@ -1,5 +1,6 @@
 // coffer-initdb --server: a starter ledger in an empty database, never over a ledger; and
 // --from: a file ledger moved over with every row and id, the ids going on past the highest.
+#include "data/LedgerAdditions.h"
 #include "data/StarterDatabase.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDb.h"
@@ -51,10 +52,14 @@ TEST_F(InitDbServerTest, MakesAStarterLedgerOnceAndNeverOverALedger) {
                              "indexdef like '%支出日期%'"),
               (Rows{{"2"}}));
     // The later tables are there from the start, numbering their rows, and the count says so.
-    EXPECT_EQ(database.Query("select user_version from coffer_ledger"), (Rows{{"3"}}));
-    // A record deleted on the server takes its account link along, as on a file.
+    EXPECT_EQ(database.Query("select user_version from coffer_ledger"),
+              (Rows{{std::to_string(CLedgerAdditions::kLatest)}}));
+    // A record deleted on the server takes its account link along, as on a file, and its
+    // pictures.
     EXPECT_EQ(database.Query("select count(*) from pg_trigger where tgname like 'accountlink_%'"),
               (Rows{{"2"}}));
+    EXPECT_EQ(database.Query("select count(*) from pg_trigger where tgname like 'picture%'"),
+              (Rows{{"3"}}));
     EXPECT_EQ(database.Query("insert into planRecurring (收支, 金额, 规则, 规则日, 首日, 自动) "
                              "values (1, 100, 0, 1, '2010-11-01', 1) returning ID"),
               (Rows{{"1"}}));
