@@ -63,7 +63,7 @@ PgBackend::PgBackend(const std::string& uri)
     if (!ledger)
         throw PgError::Make(E_FAIL, std::string(ServerLedger::Explain(
                                         ServerLedger::Check::NotLedger)) +
-                                        "\n（" + m_location + "）");
+                                        "（" + m_location + "）");
     if (tables.count("tbuser"))
         HashPlainPasswords();
 }

@@ -49,7 +49,7 @@ ComError PgError::FromResult(pg_result* result, pg_conn* connection) {
     if (state == "55P03" || state == "40001" || state == "40P01")
         return Make(E_FAIL, "The ledger is busy with another user's change (" + message + ").");
     if (state == "57014")
-        return Make(E_FAIL, "账本服务器做这件事用的时间太长，已经取消，什么都没有改动！\n（" +
+        return Make(E_FAIL, "账本服务器做这件事用的时间太长，已经取消，什么都没有改动！（" +
                                 message + "）");
     return Make(E_FAIL, message);
 }
@@ -73,11 +73,11 @@ ComError PgError::FromConnect(pg_conn* connection, const std::string& location) 
     const std::string message =
         OneLine(Trimmed(connection ? PQerrorMessage(connection) : "out of memory"));
     return Make(E_FAIL, std::string(ServerLedger::Explain(ServerLedger::Classify(message))) +
-                            "\n（" + location + "：" + message + "）");
+                            "（" + location + "：" + message + "）");
 }
 
 ComError PgError::Lost(pg_conn* connection, const std::string& location) {
-    return Make(E_FAIL, "与账本服务器的连接断了，这次的操作没有完成！下一次操作会重新连接。\n（" +
+    return Make(E_FAIL, "与账本服务器的连接断了，这次的操作没有完成！下一次操作会重新连接。（" +
                             location + "：" +
                             OneLine(Trimmed(connection ? PQerrorMessage(connection) : "")) + "）");
 }
@@ -86,7 +86,7 @@ ComError PgError::Timeout(const std::string& location, int seconds) {
     return Make(E_FAIL, "账本服务器 " + std::to_string(seconds) +
                             " 秒没有回答，不再等它了！几笔一起的改动不会只记下一半；"
                             "单笔的改动也许在服务器恢复后才记下，请稍后查看。"
-                            "下一次操作会重新连接。\n（" +
+                            "下一次操作会重新连接。（" +
                             location + "）");
 }
 

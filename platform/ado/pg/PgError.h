@@ -10,7 +10,8 @@ struct pg_result;
 namespace ado {
 
 /// The engine errors of the server engine: what happened in the plain words every window
-/// uses, then the server's own message for those who need it.
+/// uses, then the server's own message for those who need it, on the same line (the
+/// command-line tools print an error as one line).
 class PgError {
 public:
     /// The error source the server engine's errors carry.
