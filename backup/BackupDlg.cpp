@@ -24,6 +24,7 @@ const Column kColumns[] = {
     {"大小", ui::LVCFMT_RIGHT, 96},
     {"收入记录", ui::LVCFMT_RIGHT, 96},
     {"支出记录", ui::LVCFMT_RIGHT, 96},
+    {"凭证", ui::LVCFMT_RIGHT, 110},
 };
 
 } // namespace
@@ -67,7 +68,8 @@ void CBackupDlg::FillList() {
         m_listBackups->InsertItem(static_cast<int>(row),
                                   {CBackupTexts::Time(entry), CBackupTexts::Size(entry.size),
                                    CBackupTexts::Count(counts.incomeRecords),
-                                   CBackupTexts::Count(counts.payRecords)},
+                                   CBackupTexts::Count(counts.payRecords),
+                                   CBackupTexts::Pictures(counts.pictures, counts.pictureBytes)},
                                   static_cast<std::uint32_t>(row));
     }
     m_listBackups->SetRedraw(true);

@@ -80,6 +80,12 @@ std::string CBackupTexts::Count(long long records) {
     return records < 0 ? "?" : std::to_string(records);
 }
 
+std::string CBackupTexts::Pictures(long long pictures, long long bytes) {
+    if (pictures <= 0 || bytes < 0)
+        return Count(pictures);
+    return Count(pictures) + "（" + Size(static_cast<std::uintmax_t>(bytes)) + "）";
+}
+
 std::string CBackupTexts::AskRestore(const BackupEntry& entry) {
     return "要用 " + Time(entry) + " 的备份替换现在的账本吗？\n替换前会先把现在的账本备份一份。";
 }

@@ -23,6 +23,8 @@ public:
     static std::string Size(std::uintmax_t bytes);
     /// A record count, "?" when it could not be read.
     static std::string Count(long long records);
+    /// The receipts a backup keeps: "3（1.2 MB）", "0", "?" when they could not be read.
+    static std::string Pictures(long long pictures, long long bytes);
     static std::string AskRestore(const BackupEntry& entry);
     static std::string Restored(const BackupEntry& entry, const RestoreOutcome& outcome);
     static std::string RestoreFailed(const RestoreOutcome& outcome);

@@ -12,7 +12,11 @@ struct ExchangeRecord {
     COleDateTime dtRecord;
     std::string strItem;
     std::string strNote;
+    int nPictures = 0; ///< the receipts the record has, where they are counted
 };
 
 /// The headings of an exported table, in column order; the import knows them too.
 inline constexpr const char* kExportHeadings[] = {"编号", "金额", "成员", "日期", "类别", "备注"};
+/// The heading of the receipts' count, added after them when some exported record has
+/// receipts (an import does not read it).
+inline constexpr const char* kPicturesHeading = "凭证";

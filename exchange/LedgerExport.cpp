@@ -51,6 +51,8 @@ bool ExportLedger(const std::string& strConnection, const std::filesystem::path&
         }
         income = ReadAllRecords(db, kIncomeRecords);
         pay = ReadAllRecords(db, kPayRecords);
+        CountPictures(db, kIncomeRecords, income);
+        CountPictures(db, kPayRecords, pay);
     } catch (...) {
         strError = DescribeExchangeError(std::current_exception());
         return false;

@@ -40,17 +40,27 @@ double DisplayWidth(const std::string& text) {
 
 bool ExportRecordsCsv(const std::filesystem::path& path, const std::vector<ExchangeRecord>& records,
                       std::string& strError) {
+    // The receipts' column comes only with records that have receipts: a ledger that keeps
+    // none exports what it always did.
+    const bool bPictures = std::any_of(records.begin(), records.end(),
+                                       [](const ExchangeRecord& record) { return record.nPictures > 0; });
     CCsvWriter writer;
     if (!writer.Open(path)) {
         strError = writer.GetLastError();
         return false;
     }
-    writer.WriteRow({kExportHeadings[0], kExportHeadings[1], kExportHeadings[2], kExportHeadings[3],
-                     kExportHeadings[4], kExportHeadings[5]});
-    for (const ExchangeRecord& record : records)
-        writer.WriteRow({record.strId, FormatAmount(record.dAmount), GuardFormula(record.strMember),
-                         FormatRecordDate(record.dtRecord), GuardFormula(record.strItem),
-                         GuardFormula(record.strNote)});
+    std::vector<std::string> row(std::begin(kExportHeadings), std::end(kExportHeadings));
+    if (bPictures)
+        row.emplace_back(kPicturesHeading);
+    writer.WriteRow(row);
+    for (const ExchangeRecord& record : records) {
+        row = {record.strId, FormatAmount(record.dAmount), GuardFormula(record.strMember),
+               FormatRecordDate(record.dtRecord), GuardFormula(record.strItem),
+               GuardFormula(record.strNote)};
+        if (bPictures)
+            row.push_back(std::to_string(record.nPictures));
+        writer.WriteRow(row);
+    }
     if (!writer.Commit()) {
         strError = writer.GetLastError();
         return false;

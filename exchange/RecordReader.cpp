@@ -2,6 +2,7 @@
 
 #include "data/ADODatabase.h"
 #include "data/ADORecordset.h"
+#include "data/LedgerAdditions.h"
 #include "data/SqlText.h"
 #include "exchange/RecordTable.h"
 
@@ -70,4 +71,26 @@ std::vector<ExchangeRecord> ReadAllRecords(CADODatabase& db, const RecordTable& 
     if (recordset.Open(table.szTable, CADORecordset::ModeTable))
         ReadInto(recordset, records);
     return records;
+}
+
+bool CountPictures(CADODatabase& db, const RecordTable& table, std::vector<ExchangeRecord>& records) {
+    if (CLedgerAdditions::Read(db) < CLedgerAdditions::kPictures)
+        return false;
+    std::unordered_map<std::string, int> counts;
+    CADORecordset recordset(&db);
+    if (recordset.Open(std::string("SELECT 编号, COUNT(*) FROM pictureLink WHERE 表 = '") +
+                           table.szTable + "' GROUP BY 编号",
+                       CADORecordset::ModeQuery))
+        for (; !recordset.IsEOF(); recordset.MoveNext()) {
+            std::string id;
+            double dCount = 0;
+            recordset.GetFieldValue(0, id);
+            recordset.GetFieldValue(1, dCount);
+            counts[id] = static_cast<int>(dCount);
+        }
+    for (ExchangeRecord& record : records) {
+        const auto it = counts.find(record.strId);
+        record.nPictures = it == counts.end() ? 0 : it->second;
+    }
+    return true;
 }

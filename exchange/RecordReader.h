@@ -15,3 +15,7 @@ std::vector<ExchangeRecord> ReadRecordsById(CADODatabase& db, const RecordTable&
                                             const std::vector<std::string>& ids);
 /// Every stored record of the table, in the order they were added.
 std::vector<ExchangeRecord> ReadAllRecords(CADODatabase& db, const RecordTable& table);
+
+/// Fills in how many receipts each record has; false, leaving them, when the ledger keeps
+/// no receipts.
+bool CountPictures(CADODatabase& db, const RecordTable& table, std::vector<ExchangeRecord>& records);

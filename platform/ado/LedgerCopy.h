@@ -39,6 +39,10 @@ struct LedgerCopyResult {
     /// Records in normalIncome and normalPay of the checked or written file; −1 unknown.
     long long incomeRecords = -1;
     long long payRecords = -1;
+    /// The receipts the file keeps and their bytes (thumbnails included); 0 in a ledger from
+    /// before receipts, −1 unknown.
+    long long pictures = -1;
+    long long pictureBytes = -1;
     CopyTimes times; ///< filled by a backup of a file ledger
 
     bool Ok() const { return problem == CopyProblem::None; }

@@ -52,8 +52,8 @@ TEST_F(BackupDlgTest, ListsTheBackupsNewestFirstWithTimeSizeAndCounts) {
     std::ofstream(m_folder.Folder() + "/notes.txt") << "not a backup";
     CBackupDlg& dlg = Open();
     EXPECT_EQ(Rows(), (std::vector<std::vector<std::string>>{
-                          {"2026-11-03 09:00:00", "size", "150", "150"},
-                          {"2026-11-01 09:00:00", "size", "100", "100"}}));
+                          {"2026-11-03 09:00:00", "size", "150", "150", "0"},
+                          {"2026-11-01 09:00:00", "size", "100", "100", "0"}}));
     auto* list = dlg.Item<ui::ListCtrl>(CBackupDlg::IDC_BACKUP_LIST);
     EXPECT_EQ(list->GetItemText(0, 1), CBackupTexts::Size(fs::file_size(dlg.Entries()[0].path)));
     EXPECT_EQ(dlg.GetDlgItemText(CBackupDlg::IDC_BACKUP_FOLDER),
@@ -75,7 +75,7 @@ TEST_F(BackupDlgTest, BackUpNowAddsTheNewestAndSaysSo) {
     EXPECT_TRUE(dlg.ClickButton(CBackupDlg::IDC_BACKUP_NOW));
     EXPECT_EQ(m_messages.Take(), Messages{"备份完成！"});
     ASSERT_EQ(Rows().size(), 2u);
-    EXPECT_EQ(Rows()[0], (std::vector<std::string>{"2026-11-05 20:15:00", "size", "15", "15"}));
+    EXPECT_EQ(Rows()[0], (std::vector<std::string>{"2026-11-05 20:15:00", "size", "15", "15", "0"}));
 }
 
 TEST_F(BackupDlgTest, RestoreAsksFirstAndNoLeavesEverythingAsItWas) {
@@ -109,7 +109,7 @@ TEST_F(BackupDlgTest, RestoreSavesTheLedgerThenBringsTheChosenBackupBack) {
     EXPECT_TRUE(testing_support::DumpLedger(Ledger()) == testing_support::DumpLedger(chosen.path));
     // The ledger as it was is the newest backup now, and the list shows it.
     ASSERT_EQ(Rows().size(), 3u);
-    EXPECT_EQ(Rows()[0], (std::vector<std::string>{"2026-11-04 09:00:00", "size", "35", "35"}));
+    EXPECT_EQ(Rows()[0], (std::vector<std::string>{"2026-11-04 09:00:00", "size", "35", "35", "0"}));
     EXPECT_TRUE(testing_support::DumpLedger(dlg.Entries()[0].path) == current);
 }
 

@@ -132,6 +132,16 @@ CopyProblem WriteProblem(int rc, sqlite3* db) {
 void ReadCounts(sqlite3* db, LedgerCopyResult& result) {
     result.incomeRecords = Count(db, "SELECT count(*) FROM normalIncome");
     result.payRecords = Count(db, "SELECT count(*) FROM normalPay");
+    // A backup taken of a server ledger names its tables as the server folds them.
+    if (Count(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND lower(name) = "
+                  "'picturestore'") == 0) {
+        result.pictures = 0;
+        result.pictureBytes = 0;
+        return;
+    }
+    result.pictures = Count(db, "SELECT count(*) FROM pictureStore");
+    result.pictureBytes =
+        Count(db, "SELECT coalesce(sum(length(图片) + length(缩略图)), 0) FROM pictureStore");
 }
 
 LedgerCopyResult CheckOpenLedger(sqlite3* db, const std::string& path) {
