@@ -18,6 +18,9 @@ public:
     static constexpr int kAccounts = 2;
     /// The phone page's submissions (phoneSubmission): a retried submission writes nothing.
     static constexpr int kPhone = 3;
+    /// Where imported bill rows came from, and the choices remembered for bills (billOrder,
+    /// billChoice).
+    static constexpr int kBills = 4;
     /// Receipts (pictureStore, pictureLink), with the triggers that take a deleted record's
     /// pictures with it.
     static constexpr int kPictures = 5;

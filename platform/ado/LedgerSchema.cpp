@@ -90,6 +90,21 @@ const Addition kPhone = {
     {},
 };
 
+// Bills read in: which row of which bill each stored record or transfer came from, so a
+// bill read again adds nothing; and what the user chose once for a bill's texts (a source's
+// account, a counterparty's category), used for the next bill.
+const Addition kBills = {
+    "bills",
+    4,
+    {
+        "CREATE TABLE IF NOT EXISTS billOrder (来源 TEXT NOT NULL, 单号 TEXT NOT NULL, "
+        "表 TEXT NOT NULL, 编号 INTEGER NOT NULL, PRIMARY KEY (来源, 单号))",
+        "CREATE TABLE IF NOT EXISTS billChoice (种类 TEXT NOT NULL, 文字 TEXT NOT NULL, "
+        "选择 TEXT NOT NULL, PRIMARY KEY (种类, 文字))",
+    },
+    {},
+};
+
 // Receipts: each picture once, by the hash of its bytes, its thumbnail beside it, and a link
 // per record keyed by (table, 编号). A deleted record takes its links with it, and the last
 // link of a picture takes the picture, whoever deletes (another copy of Coffer, a tool).
@@ -213,7 +228,7 @@ const Addition kSearch = {
 };
 
 // The counted additions numbered from 1 without gaps, then those made when wanted.
-const std::vector<Addition> kAdditions = {kPlan, kAccounts, kPhone, kPictures, kSearch};
+const std::vector<Addition> kAdditions = {kPlan, kAccounts, kPhone, kBills, kPictures, kSearch};
 
 const std::vector<std::string> kNone;
 

@@ -43,6 +43,8 @@ TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
                     {"accountTransfer"},
                     {"accountReconcile"},
                     {"phoneSubmission"},
+                    {"billOrder"},
+                    {"billChoice"},
                     {"pictureStore"},
                     {"pictureLink"}}));
     // The later tables are there from the start, and the count says so.
