@@ -11,10 +11,12 @@
 #include "platform/ui/MessageBox.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QImage>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPixmap>
@@ -75,10 +77,17 @@ void CPictureStrip::ClearPending() {
 }
 
 void CPictureStrip::AppendThumbnail(const std::string& strThumbnail, const QVariant& key) {
-    QPixmap pixmap;
-    pixmap.loadFromData(reinterpret_cast<const uchar*>(strThumbnail.data()),
-                        static_cast<uint>(strThumbnail.size()), "JPEG");
-    auto* item = new QListWidgetItem(QIcon(pixmap), QString(), this);
+    // Decoded straight at the strip's size: the decoder then skips most of the work.
+    QBuffer buffer;
+    buffer.setData(QByteArray::fromRawData(strThumbnail.data(),
+                                           static_cast<qsizetype>(strThumbnail.size())));
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    const QSize size = reader.size();
+    if (size.isValid())
+        reader.setScaledSize(size.scaled(iconSize(), Qt::KeepAspectRatio));
+    auto* item =
+        new QListWidgetItem(QIcon(QPixmap::fromImage(reader.read())), QString(), this);
     item->setData(Qt::UserRole, key);
     item->setToolTip(QString::fromUtf8(CPictureTexts::kLabel) + QString::number(count()));
     item->setData(Qt::AccessibleTextRole, item->toolTip());

@@ -109,10 +109,12 @@ const Addition kBills = {
 // per record keyed by (table, 编号). A deleted record takes its links with it, and the last
 // link of a picture takes the picture, whoever deletes (another copy of Coffer, a tool).
 // On the server a link can only name a stored picture, so a record deleted while another
-// copy links its picture elsewhere fails rather than leave a link to nothing.
+// copy links its picture elsewhere fails rather than leave a link to nothing. The thumbnail
+// comes before the picture: a row's later columns are read past its earlier ones, and the
+// strips read thumbnails only.
 const std::vector<std::string> kPictureTables = {
     "CREATE TABLE IF NOT EXISTS pictureStore (ID INTEGER PRIMARY KEY, 摘要 TEXT NOT NULL UNIQUE, "
-    "宽 INTEGER NOT NULL, 高 INTEGER NOT NULL, 图片 BLOB NOT NULL, 缩略图 BLOB NOT NULL)",
+    "宽 INTEGER NOT NULL, 高 INTEGER NOT NULL, 缩略图 BLOB NOT NULL, 图片 BLOB NOT NULL)",
     "CREATE TABLE IF NOT EXISTS pictureLink (表 TEXT NOT NULL, 编号 INTEGER NOT NULL, "
     "图片 INTEGER NOT NULL REFERENCES pictureStore (ID), 顺序 INTEGER NOT NULL, "
     "PRIMARY KEY (表, 编号, 图片))",
@@ -143,7 +145,7 @@ const Addition kPictures = {
     PictureStatements(
         {
             "CREATE TABLE IF NOT EXISTS pictureStore (ID INTEGER PRIMARY KEY, 摘要 TEXT NOT NULL "
-            "UNIQUE, 宽 INTEGER NOT NULL, 高 INTEGER NOT NULL, 图片 bytea NOT NULL, 缩略图 bytea "
+            "UNIQUE, 宽 INTEGER NOT NULL, 高 INTEGER NOT NULL, 缩略图 bytea NOT NULL, 图片 bytea "
             "NOT NULL)",
             kPictureTables[1],
             kPictureTables[2],
