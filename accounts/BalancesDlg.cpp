@@ -87,15 +87,19 @@ void CBalancesDlg::DrawChart() {
     chart->setTitle(QStringLiteral("月末余额"));
     chart->legend()->setAlignment(Qt::AlignBottom);
     const COleDateTime now = COleDateTime::GetCurrentTime();
-    // From the earliest opening date, but not further back than the chart covers.
-    std::string first = MonthsBefore(now, kChartMonths - 1);
-    std::string earliest = first;
-    for (const CAccount& account : m_accounts)
-        earliest = std::min(earliest, account.strOpeningDate);
-    first = std::max(first, earliest);
+    const std::string first = MonthsBefore(now, kChartMonths - 1);
     const std::vector<std::string> bounds =
         CAccountBalances::MonthBounds(first, FormatDateTime(now, "%Y-%m-%d"));
-    const auto months = CAccountBalances(m_db).MonthEnds(m_accounts, bounds);
+    std::vector<CAccountBalances::MonthEnd> months =
+        CAccountBalances(m_db).MonthEnds(m_accounts, bounds);
+    // The chart starts where the ledger's money does: months with every balance 0 (before
+    // any account held anything) say nothing.
+    const auto firstHeld =
+        std::find_if(months.begin(), months.end(), [](const CAccountBalances::MonthEnd& month) {
+            return std::any_of(month.balances.begin(), month.balances.end(),
+                               [](const auto& balance) { return balance.second != 0; });
+        });
+    months.erase(months.begin(), std::min(firstHeld, months.end() - (months.empty() ? 0 : 1)));
     auto* axisX = new QDateTimeAxis;
     axisX->setFormat(QStringLiteral("yyyy-MM"));
     auto* axisY = new QValueAxis;
@@ -108,10 +112,11 @@ void CBalancesDlg::DrawChart() {
         for (const CAccountBalances::MonthEnd& month : months)
             series->append(MonthEndX(month.strNextMonth),
                            static_cast<qreal>(valueOf(month)) / 100.0);
+        chart->addSeries(series);
+        // After it joins the chart, which gives it the theme's colour.
         QPen pen = series->pen();
         pen.setWidth(width);
         series->setPen(pen);
-        chart->addSeries(series);
         series->attachAxis(axisX);
         series->attachAxis(axisY);
     };

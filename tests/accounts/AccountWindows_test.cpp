@@ -89,8 +89,9 @@ TEST_F(AccountWindowsTest, AccountsWindowAddsAndRefusesToDeleteAnAccountInUse) {
     EXPECT_EQ(dialog.GetDlgItemText(CAccountsDlg::IDC_NAME), "工资卡");
     m_messages.Answer(ui::IDYES);
     dialog.ClickButton(CAccountsDlg::IDC_DELETE);
-    EXPECT_EQ(m_messages.Take(), (std::vector<std::string>{"确定要删除这个账户吗？",
-                                                           "有记录或转账用到这个账户，不能删除，只能停用！"}));
+    EXPECT_EQ(m_messages.Take(),
+              (std::vector<std::string>{"确定要删除这个账户吗？",
+                                        "有记录或转账用到这个账户，不能删除，只能停用！"}));
 }
 
 TEST_F(AccountWindowsTest, TransferWindowSavesAndRefusesOneAccountOnBothSides) {
@@ -148,7 +149,8 @@ TEST_F(AccountWindowsTest, ReconcileWindowFollowsTheTicksAndFinishesAtZero) {
     CReconcileDlg dialog;
     dialog.m_nAccountId = 2;
     ASSERT_TRUE(dialog.Create());
-    dialog.Item<ui::DateTimePicker>(CReconcileDlg::IDC_DATE)->SetTime(COleDateTime(2024, 3, 31, 0, 0, 0));
+    dialog.Item<ui::DateTimePicker>(CReconcileDlg::IDC_DATE)
+        ->SetTime(COleDateTime(2024, 3, 31, 0, 0, 0));
     dialog.SetDlgItemText(CReconcileDlg::IDC_BALANCE, "930");
     dialog.ClickButton(CReconcileDlg::IDC_LIST_ITEMS);
     auto* list = dialog.Item<CReportCtrl>(CReconcileDlg::IDC_ITEMS);
