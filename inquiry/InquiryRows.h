@@ -73,7 +73,7 @@ private:
     std::vector<Row> m_rows;
     std::vector<std::string> m_texts;                           // each distinct text once
     std::unordered_map<std::string, std::uint32_t> m_textIndex; // every text kept
-    std::vector<Known> m_known[ColumnAccount + 1];                 // each column's first texts
+    std::vector<Known> m_known[ColumnAccount + 1];              // each column's first texts
     std::string m_strIdText; // room for writing a record number that is kept as text
     // Writing dates is stateful: the formatter keeps the last text of an hour.
     mutable CInquiryRowFormatter m_formatter{""};

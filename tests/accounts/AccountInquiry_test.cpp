@@ -1,6 +1,7 @@
 #include "inquiry/InquiryQuery.h"
 #include "inquiry/InquiryTwin.h"
 #include "inquiry/PayInquiryDlg.h"
+#include "stats/StatisticsDlg.h"
 #include "stats/StatisticsQuery.h"
 
 #include "controls/ReportCtrl.h"
@@ -11,11 +12,15 @@
 #include "platform/ui/MessageRecorder.h"
 #include "tests/support/TestDb.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QPixmap>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -48,6 +53,14 @@ protected:
         return rows;
     }
 
+    // With COFFER_SCREENSHOTS set, the window is saved there to be looked at.
+    static void Shoot(ui::Dialog& dialog, const char* file) {
+        if (const char* folder = std::getenv("COFFER_SCREENSHOTS")) {
+            dialog.show();
+            dialog.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(file));
+        }
+    }
+
     TestDb m_db;
     ui::MessageRecorder m_messages;
 };
@@ -62,6 +75,7 @@ TEST_F(AccountInquiryTest, TheAccountColumnAndConditionLeaveTheOtherListingsAlon
     EXPECT_EQ(account->itemText(2).toStdString(), "工资卡");
     dlg.ClickButton(CInquiryDlg::IDC_THIS_MONTH);
     EXPECT_EQ(Listed(dlg), (Rows{{"20.0", "工资卡"}, {"30.5", "工资卡"}, {"7.0", ""}}));
+    Shoot(dlg, "pay-inquiry.png");
 
     dlg.Item<QCheckBox>(CInquiryDlg::IDC_ACCOUNT_CHECK)->setChecked(true);
     account->setCurrentIndex(2);
@@ -98,6 +112,20 @@ TEST_F(AccountInquiryTest, StatisticsGroupByAccountAndListEachGroupsRecords) {
     ASSERT_TRUE(listed.Open(CInquiryQuery::BuildPresetStatement(kPayInquiry, *rows[1].preset),
                             CADORecordset::ModeQuery));
     EXPECT_EQ(listed.GetRecordCount(), 1);
+}
+
+// 按账户 in the window counts again as soon as it is chosen, as the other groupings do.
+TEST_F(AccountInquiryTest, StatisticsWindowCountsByAccountWhenChosen) {
+    CStatisticsDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.Item<QAbstractButton>(CStatisticsDlg::IDC_BY_ACCOUNT)->setChecked(true);
+    dlg.ClickButton(CStatisticsDlg::IDC_BY_ACCOUNT);
+    const auto* list = dlg.Item<CReportCtrl>(CStatisticsDlg::IDC_RESULT);
+    Rows table;
+    for (int i = 0; i < list->GetItemCount(); ++i)
+        table.push_back({list->GetItemText(i, 0), list->GetItemText(i, 2)});
+    EXPECT_EQ(table, (Rows{{"工资卡", "50.50"}, {"（不指定）", "7.00"}, {"合计", "57.50"}}));
+    Shoot(dlg, "statistics-by-account.png");
 }
 
 } // namespace
