@@ -6,6 +6,7 @@
 #include "app/CofferApp.h"
 #include "backup/BackupDlg.h"
 #include "backup/LedgerBackups.h"
+#include "data/ADODatabase.h"
 #include "basedata/BaseDataDlg.h"
 #include "exchange/ImportDlg.h"
 #include "ledger/LedgerLocationDlg.h"
@@ -14,6 +15,8 @@
 #include "plan/RecurringWatch.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
+#include "platform/ui/MenuResource.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/MessageMap.h"
 #include "platform/ui/ScaledIcon.h"
 #include "platform/ui/WindowHost.h"
@@ -137,7 +140,25 @@ void CCofferDlg::BuildNavigationTree() {
     }
 }
 
+// A ledger that does not open (a server's password changed, a file moved) is said with the
+// way to mend it: 账本位置, which the settings menu offers only after a login.
+bool CCofferDlg::LedgerOpensOrOfferLocation() {
+    CADODatabase db;
+    db.SetConnectionString(ui::LoadResourceString(102));
+    try {
+        db.Open();
+        return true;
+    } catch (const CADOException& error) {
+        if (ui::AskYesNo(this, "打不开账本：" + error.GetErrorMessage() +
+                                   "\n\n要打开“账本位置”重新选择账本吗？") == ui::IDYES)
+            OnLedgerLocation();
+    }
+    return false;
+}
+
 void CCofferDlg::OnLogin() {
+    if (!LedgerOpensOrOfferLocation())
+        return;
     CUserDlg dlg(this);
     dlg.m_strUserName = "root";
     dlg.m_strPassword = "73950";

@@ -58,6 +58,7 @@ protected:
 
 private:
     void OnLogin();
+    bool LedgerOpensOrOfferLocation();
     void OnLogout();
     void OnTreeDblClk(ui::NotifyInfo& info);
     /// Ctrl+F: the 搜索 window.

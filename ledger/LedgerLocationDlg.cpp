@@ -8,28 +8,6 @@
 
 #include <QRadioButton>
 
-namespace {
-
-// What a connection test found, in the words the user reads.
-const char* TestText(ado::ServerLedger::Check check) {
-    switch (check) {
-    case ado::ServerLedger::Check::Ok:
-        return "连接成功，账本可以使用！";
-    case ado::ServerLedger::Check::Unreachable:
-        return "连不上服务器，请检查主机、端口和网络，并确认服务器已经开机！";
-    case ado::ServerLedger::Check::WrongPassword:
-        return "服务器拒绝登录，用户名或者密码错误！";
-    case ado::ServerLedger::Check::NoDatabase:
-        return "服务器上没有这个数据库，请检查数据库名称！";
-    case ado::ServerLedger::Check::NotLedger:
-        return "这个数据库里没有银匣账本，请先用 coffer-initdb --server 建立账本！";
-    default:
-        return "连接失败！";
-    }
-}
-
-} // namespace
-
 CLedgerLocationDlg::CLedgerLocationDlg(QWidget* parent) : ui::Dialog(IDD, parent) {
     OnCommand(IDC_FILE, [this] { ShowChoice(); });
     OnCommand(IDC_SERVER, [this] { ShowChoice(); });
@@ -39,9 +17,11 @@ CLedgerLocationDlg::CLedgerLocationDlg(QWidget* parent) : ui::Dialog(IDD, parent
 bool CLedgerLocationDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     dsSkinWindow(this, SkinDialog, "nomaxdialog", 1);
-    CServerAddress address;
+    CServerAddress& address = m_stored;
     const bool bServer = CServerAddress::FromUri(
         ado::LedgerLocation::Read(ado::LedgerLocation::ConfigFile()), address);
+    // A password written into the address goes to the password file at 确定.
+    SetDlgItemText(IDC_PASSWORD, address.m_strPassword);
     SetDlgItemText(IDC_HOST, address.m_strHost);
     SetDlgItemText(IDC_PORT, address.m_strPort.empty() ? "5432" : address.m_strPort);
     SetDlgItemText(IDC_DATABASE, address.m_strDatabase.empty() ? "coffer" : address.m_strDatabase);
@@ -67,6 +47,7 @@ CServerAddress CLedgerLocationDlg::Address() const {
     address.m_strPort = GetDlgItemText(IDC_PORT);
     address.m_strDatabase = GetDlgItemText(IDC_DATABASE);
     address.m_strUser = GetDlgItemText(IDC_USER);
+    address.m_strOptions = m_stored.m_strOptions;
     return address;
 }
 
@@ -78,7 +59,7 @@ std::string CLedgerLocationDlg::TestUri() const {
 void CLedgerLocationDlg::OnTest() {
     std::string detail;
     const ado::ServerLedger::Check check = ado::ServerLedger::Test(TestUri(), detail);
-    std::string text = TestText(check);
+    std::string text = ado::ServerLedger::Explain(check);
     if (check == ado::ServerLedger::Check::Failed && !detail.empty())
         text += "\n" + detail;
     ui::MessageBox(this, text);

@@ -35,4 +35,7 @@ private:
     /// The URI to connect with now: with the typed password, when there is one.
     std::string TestUri() const;
     void OnTest();
+
+    /// The address as stored when the window opened: its options go back with the new one.
+    CServerAddress m_stored;
 };

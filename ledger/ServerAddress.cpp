@@ -51,9 +51,10 @@ std::string CServerAddress::ToUri(const std::string& strPassword) const {
     if (!m_strPort.empty())
         uri += ":" + m_strPort;
     uri += "/" + Encoded(m_strDatabase);
-    if (bSocket)
-        uri += "?host=" + Encoded(m_strHost);
-    return uri;
+    std::string query = bSocket ? "host=" + Encoded(m_strHost) : "";
+    if (!m_strOptions.empty())
+        query += (query.empty() ? "" : "&") + m_strOptions;
+    return query.empty() ? uri : uri + "?" + query;
 }
 
 bool CServerAddress::FromUri(const std::string& uri, CServerAddress& address) {
@@ -73,8 +74,10 @@ bool CServerAddress::FromUri(const std::string& uri, CServerAddress& address) {
     if (const size_t slash = rest.find('/'); slash != std::string::npos)
         address.m_strDatabase = Decoded(rest.substr(slash + 1));
     if (const size_t at = authority.rfind('@'); at != std::string::npos) {
-        address.m_strUser =
-            Decoded(authority.substr(0, authority.find(':') < at ? authority.find(':') : at));
+        const size_t colon = authority.find(':');
+        address.m_strUser = Decoded(authority.substr(0, colon < at ? colon : at));
+        if (colon < at)
+            address.m_strPassword = Decoded(authority.substr(colon + 1, at - colon - 1));
         authority.erase(0, at + 1);
     }
     if (const size_t colon = authority.rfind(':'); colon != std::string::npos) {
@@ -97,6 +100,10 @@ bool CServerAddress::FromUri(const std::string& uri, CServerAddress& address) {
             address.m_strUser = value;
         else if (key == "dbname")
             address.m_strDatabase = value;
+        else if (key == "password")
+            address.m_strPassword = value;
+        else if (!part.empty())
+            address.m_strOptions += (address.m_strOptions.empty() ? "" : "&") + part;
         start = end + 1;
     }
     return true;

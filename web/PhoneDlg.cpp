@@ -96,13 +96,13 @@ bool CPhoneDlg::OnInitDialog() {
     for (const auto& [heading, width] : {std::pair{"成员", 90}, {"手机名称", 120},
                                          {"配对时间", 130}, {"最后使用", 130}})
         m_listPhones->InsertColumn(column++, heading, ui::LVCFMT_LEFT, width);
-    if (auto* label = Item<QLabel>(IDC_PAIRING)) {
-        label->setWordWrap(true);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    }
-    if (auto* label = Item<QLabel>(IDC_FINGERPRINT)) {
-        label->setWordWrap(true);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Several home-network addresses, a long pairing address and the fingerprint wrap
+    // inside their boxes instead of running past the window's edge.
+    for (const int id : {IDC_ADDRESSES, IDC_PAIRING, IDC_FINGERPRINT}) {
+        if (auto* label = Item<QLabel>(id)) {
+            label->setWordWrap(true);
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        }
     }
     if (auto* qr = Item<QLabel>(IDC_QR))
         qr->setAlignment(Qt::AlignCenter);

@@ -6,6 +6,7 @@
 #include "data/LedgerAdditions.h"
 #include "data/NumberText.h"
 #include "data/SqlText.h"
+#include "records/AccountLink.h"
 #include "records/RecordTwin.h"
 #include "web/PhoneTexts.h"
 
@@ -77,6 +78,23 @@ std::vector<std::string> CPhoneLedger::Categories(bool bPay) {
     return List((bPay ? CRecordTwin::Pay : CRecordTwin::Income).szCategoryTable);
 }
 
+std::vector<std::string> CPhoneLedger::Accounts() {
+    std::vector<std::string> names;
+    const std::vector<CAccountLink::Choice> choices = CAccountLink::Choices(m_db);
+    if (choices.empty())
+        return names;
+    names.push_back(CAccountLink::kNoAccount);
+    for (const CAccountLink::Choice& choice : choices)
+        names.push_back(choice.strName);
+    return names;
+}
+
+std::string CPhoneLedger::LastAccount(const std::string& strMember, bool bPay) {
+    const std::int64_t nAccount =
+        CAccountLink::LastUsed(m_db, bPay ? CRecordTwin::Pay : CRecordTwin::Income, strMember);
+    return nAccount == 0 ? CAccountLink::kNoAccount : CAccountLink::Name(m_db, nAccount);
+}
+
 bool CPhoneLedger::EnsureTables(std::string& strError) {
     if (m_bTables || CLedgerAdditions::Read(m_db) >= CLedgerAdditions::kPhone)
         return m_bTables = true;
@@ -93,6 +111,7 @@ std::string CPhoneLedger::Read(const Entry& entry, PhoneRecordFields& fields) co
         return PhoneTexts::kNotNumber;
     fields.strMember = entry.strMember;
     fields.strItem = entry.strItem;
+    fields.strAccount = entry.strAccount;
     if (web::CharacterCount(entry.strNote) > kMaxNoteCharacters)
         return PhoneTexts::kNoteTooLong;
     fields.strNote = entry.strNote;
@@ -190,7 +209,10 @@ std::optional<CPhoneLedger::Record> CPhoneLedger::LastRecord(const std::string& 
                  CADORecordset::ModeQuery) ||
         rs.IsEOF())
         return std::nullopt;
-    return ReadRecord(rs, dKind != 0);
+    Record record = ReadRecord(rs, dKind != 0);
+    const std::int64_t nAccount = CAccountLink::Of(m_db, twin.szRecordTable, record.nId);
+    record.strAccount = nAccount == 0 ? CAccountLink::kNoAccount : CAccountLink::Name(m_db, nAccount);
+    return record;
 }
 
 PhoneWriteResult CPhoneLedger::Correct(const std::string& strDeviceId, const Entry& entry,

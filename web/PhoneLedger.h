@@ -21,6 +21,7 @@ public:
         bool bPay = true;
         long nId = 0;
         std::string strMember, strItem, strNote;
+        std::string strAccount; ///< "（不指定）" when it has none
         std::int64_t nCents = 0;
         COleDateTime date;
     };
@@ -28,6 +29,7 @@ public:
     struct Entry {
         bool bPay = true;
         std::string strAmount, strMember, strItem, strWhen, strNote;
+        std::string strAccount; ///< "" or "（不指定）" for none
     };
 
     static constexpr qint64 kCorrectSeconds = 10 * 60;
@@ -41,6 +43,10 @@ public:
 
     std::vector<std::string> Members();
     std::vector<std::string> Categories(bool bPay);
+    /// The accounts a record may be given, "（不指定）" first; empty without accounts.
+    std::vector<std::string> Accounts();
+    /// The account the member's last record of this kind had, if it is still offered.
+    std::string LastAccount(const std::string& strMember, bool bPay);
 
     /// Checks and writes one submission; a submission id seen before returns the outcome
     /// it had and writes nothing. `nNow` (seconds since the epoch) dates the submission.

@@ -73,6 +73,10 @@ std::string RecordFields(const EntryView& view, const CPhoneLedger::Entry& entry
         html += "<div class=\"income-only\"><label for=\"" + prefix + "income-item\">收入项目</label><select id=\"" +
                 prefix + "income-item\" name=\"incomeItem\">" +
                 Options(view.incomeItems, entry.strItem) + "</select></div>";
+    if (!view.accounts.empty())
+        html += "<label for=\"" + prefix + "account\">账户</label><select id=\"" + prefix +
+                "account\" name=\"account\">" + Options(view.accounts, entry.strAccount) +
+                "</select>";
     html += "<label for=\"" + prefix + "when\">日期</label><input id=\"" + prefix +
             "when\" name=\"when\" type=\"datetime-local\" value=\"" +
             Escape(entry.strWhen.empty() ? view.strNow : entry.strWhen) + "\">";
@@ -149,6 +153,7 @@ std::string Entry(const EntryView& view) {
         last.strAmount = Money(view.last->nCents);
         last.strMember = view.last->strMember;
         last.strItem = view.last->strItem;
+        last.strAccount = view.last->strAccount;
         last.strWhen = DateTimeBox(view.last->date);
         last.strNote = view.last->strNote;
         html += "<section class=\"card\" id=\"last\"><h2>刚记的一笔（10分钟内可更正）</h2>"

@@ -22,6 +22,9 @@ struct EntryView {
     bool bError = false;
     CPhoneLedger::Entry entry; // what the form shows (kept after a refusal)
     std::vector<std::string> members, payItems, incomeItems;
+    /// The accounts a record may be given, "（不指定）" first; empty when the ledger has none,
+    /// and then the page asks for no account.
+    std::vector<std::string> accounts;
     std::string strNow; // "YYYY-MM-DDTHH:MM"
     std::string strToday; // "YYYY-MM-DD"
     std::vector<CPhoneLedger::Record> month;

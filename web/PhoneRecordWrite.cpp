@@ -4,8 +4,10 @@
 #include "data/ADORecordset.h"
 #include "data/InTransaction.h"
 #include "data/NumberText.h"
+#include "records/AccountLink.h"
 #include "records/ExpenseWatch.h"
 #include "records/RecordTwin.h"
+#include "records/RecordWriter.h"
 #include "web/PhoneTexts.h"
 
 #include <algorithm>
@@ -30,8 +32,10 @@ bool InList(CADODatabase& db, const char* szTable, const std::string& strEntry, 
     return bFound;
 }
 
-// The checks of the entry window, on what the ledger holds at this moment.
-std::string Check(CADODatabase& db, const CRecordTwin& twin, const PhoneRecordFields& fields) {
+// The checks of the entry window, on what the ledger holds at this moment; `nAccount` is
+// the named account's id (0 for none).
+std::string Check(CADODatabase& db, const CRecordTwin& twin, const PhoneRecordFields& fields,
+                  std::int64_t& nAccount) {
     if (fields.nCents == 0)
         return twin.szZeroAmountMessage;
     bool bEmpty = false;
@@ -39,6 +43,15 @@ std::string Check(CADODatabase& db, const CRecordTwin& twin, const PhoneRecordFi
         return bEmpty ? PhoneTexts::kNoMember : PhoneTexts::kMemberGone;
     if (!InList(db, twin.szCategoryTable, fields.strItem, bEmpty))
         return bEmpty ? twin.szNoCategoryMessage : PhoneTexts::kItemGone;
+    nAccount = 0;
+    if (fields.strAccount.empty() || fields.strAccount == CAccountLink::kNoAccount)
+        return {};
+    bool bStopped = false;
+    nAccount = CAccountLink::Find(db, fields.strAccount, bStopped);
+    if (nAccount == 0)
+        return CRecordWriter::kUnknownAccountMessage;
+    if (bStopped)
+        return CRecordWriter::kStoppedAccountMessage;
     return {};
 }
 
@@ -62,7 +75,8 @@ PhoneWriteResult WritePhoneRecord(
     const CRecordTwin& twin = fields.bPay ? CRecordTwin::Pay : CRecordTwin::Income;
     PhoneWriteResult result;
     InTransaction(db, [&] {
-        result.strMessage = Check(db, twin, fields);
+        std::int64_t nAccount = 0;
+        result.strMessage = Check(db, twin, fields, nAccount);
         if (!result.strMessage.empty())
             return;
         const CExpenseWatch::After watch =
@@ -81,6 +95,7 @@ PhoneWriteResult WritePhoneRecord(
         rs.GetFieldValue(0, dRecord);
         rs.Close();
         result.nRecord = static_cast<long>(dRecord);
+        CAccountLink::Set(db, twin.szRecordTable, result.nRecord, nAccount);
         result.strMessage = WithLine(PhoneTexts::kAdded, CExpenseWatch::Finish(watch));
         if (alsoWrite)
             alsoWrite(result.nRecord, result.strMessage);
@@ -93,7 +108,8 @@ PhoneWriteResult RewritePhoneRecord(CADODatabase& db, long nRecord, const PhoneR
     const CRecordTwin& twin = fields.bPay ? CRecordTwin::Pay : CRecordTwin::Income;
     PhoneWriteResult result;
     InTransaction(db, [&] {
-        result.strMessage = Check(db, twin, fields);
+        std::int64_t nAccount = 0;
+        result.strMessage = Check(db, twin, fields, nAccount);
         if (!result.strMessage.empty())
             return;
         CADORecordset rs(&db);
@@ -113,6 +129,7 @@ PhoneWriteResult RewritePhoneRecord(CADODatabase& db, long nRecord, const PhoneR
             return;
         }
         rs.Close();
+        CAccountLink::Set(db, twin.szRecordTable, nRecord, nAccount);
         result.nRecord = nRecord;
         result.bWritten = true;
         result.strMessage = WithLine(PhoneTexts::kCorrected, CExpenseWatch::Finish(watch));

@@ -16,6 +16,7 @@ struct PhoneRecordFields {
     std::string strItem;
     COleDateTime date;
     std::string strNote;
+    std::string strAccount; ///< an account's name; "" or "（不指定）" for none
 };
 
 /// What a write says, in the entry window's words.
@@ -26,8 +27,8 @@ struct PhoneWriteResult {
 };
 
 /// Writes one new record with the entry window's rules and outcomes (zero amount refused,
-/// member and category must be in their lists as the ledger holds them now, the budget's
-/// line after an expense), then runs `alsoWrite` with the new record's number, all in one
+/// member and category must be in their lists as the ledger holds them now, a named account
+/// must exist and not be stopped, the budget's line after an expense), then runs `alsoWrite` with the new record's number, all in one
 /// transaction. The one place the phone page writes a record: when records gain a shared
 /// writer, only this function changes.
 PhoneWriteResult WritePhoneRecord(CADODatabase& db, const PhoneRecordFields& fields,

@@ -213,6 +213,7 @@ WebResponse CPhoneSite::EntryPage(Visit& visit, const std::string& strMessage, b
     view.members = m_ledger.Members();
     view.payItems = m_ledger.Categories(true);
     view.incomeItems = m_ledger.Categories(false);
+    view.accounts = m_ledger.Accounts();
     const COleDateTime now = COleDateTime::GetCurrentTime();
     view.strNow = PhonePage::DateTimeBox(now);
     view.strToday = view.strNow.substr(0, 10);
@@ -220,6 +221,8 @@ WebResponse CPhoneSite::EntryPage(Visit& visit, const std::string& strMessage, b
         view.entry = *kept;
     } else {
         view.entry.strMember = PreselectedMember(visit.device, view.members);
+        if (!view.accounts.empty())
+            view.entry.strAccount = m_ledger.LastAccount(view.entry.strMember, view.entry.bPay);
     }
     view.month = m_ledger.MonthRecords(view.entry.strMember, now);
     view.last = m_ledger.LastRecord(visit.device.strId, visit.nNow);
@@ -238,6 +241,7 @@ CPhoneLedger::Entry ReadEntry(const web::Fields& form, bool bPay) {
     entry.strItem = Field(form, bPay ? "payItem" : "incomeItem");
     entry.strWhen = Field(form, "when");
     entry.strNote = Field(form, "note");
+    entry.strAccount = Field(form, "account");
     return entry;
 }
 
@@ -262,6 +266,7 @@ WebResponse CPhoneSite::OnAdd(Visit& visit, const web::Fields& form) {
     next.bPay = entry.bPay;
     next.strMember = entry.strMember;
     next.strItem = entry.strItem;
+    next.strAccount = entry.strAccount;
     return EntryPage(visit, result.strMessage, false, &next);
 }
 

@@ -126,6 +126,11 @@ class CWebServer::Listener : public QTcpServer {
 public:
     Listener(CWebServer& owner, QObject* parent) : QTcpServer(parent), m_owner(owner) {}
 
+    ~Listener() override {
+        // The sockets' goodbyes touch this listener's table, so they go while it is whole.
+        qDeleteAll(findChildren<QSslSocket*>(Qt::FindDirectChildrenOnly));
+    }
+
 protected:
     void incomingConnection(qintptr handle) override {
         auto* socket = new QSslSocket(this);

@@ -3,6 +3,9 @@
 
 #include "platform/ui/MessageRecorder.h"
 #include "platform/ui/ModalScript.h"
+#include "inquiry/PayInquiryDlg.h"
+#include "ledger/LedgerLocationDlg.h"
+#include "platform/ado/pg/ServerLedger.h"
 #include "records/NormalIncomeDlg.h"
 #include "records/NormalPayDlg.h"
 #include "tests/support/TestDb.h"
@@ -14,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -70,6 +75,69 @@ TEST_F(LoginTest, PrefilledLoginUnlocksTheMainWindow) {
     EXPECT_EQ(TreeTexts(), kTree);
     EXPECT_TRUE(SettingsEnabled());
     EXPECT_TRUE(m_messages.Texts().empty());
+}
+
+// Before a login the settings menu is out of reach; a ledger that does not open offers the
+// window that mends where it is.
+TEST_F(LoginTest, ALedgerThatDoesNotOpenOffersTheLedgerLocationWindow) {
+    COFFER_FILE_LEDGER_ONLY();
+    std::filesystem::remove(m_db.FilePath());
+    m_messages.Answer(ui::IDYES);
+    ui::ModalScript script;
+    script.Then([](ui::Dialog&) { return ui::IDCANCEL; });
+    m_main.ClickButton(CCofferDlg::IDC_LOGIN);
+    EXPECT_EQ(script.Runs(), std::vector<int>{CLedgerLocationDlg::IDD});
+    ASSERT_EQ(m_messages.Questions().size(), 1u);
+    EXPECT_NE(m_messages.Questions()[0].find("找不到账本文件"), std::string::npos)
+        << m_messages.Questions()[0];
+    EXPECT_NE(m_messages.Questions()[0].find("账本位置"), std::string::npos);
+    EXPECT_EQ(Status(), "请登陆");
+}
+
+// Whatever is wrong with a server ledger, every window says it in the words of the
+// 账本位置 window first; the server's own (English, "FATAL:", socket paths) come after.
+TEST_F(LoginTest, ServerTroubleIsSaidPlainlyAtLoginAddAndTheInquiries) {
+    if (!TestDb::OnServer())
+        GTEST_SKIP() << "about a server ledger";
+    using Check = ado::ServerLedger::Check;
+    m_db.Exec("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'coffer_pw') "
+              "THEN CREATE ROLE coffer_pw LOGIN PASSWORD 'right'; END IF; END $$");
+    const std::string host = std::getenv("COFFER_TEST_PGHOST");
+    const struct {
+        std::string uri;
+        Check check;
+    } cases[] = {
+        {"postgresql:///coffer_tests?host=/nonexistent&user=postgres", Check::Unreachable},
+        {"postgresql://coffer_pw:wrong@/postgres?host=" + host, Check::WrongPassword},
+        {TestDb::ServerUri("no_such_database"), Check::NoDatabase},
+        {TestDb::ServerUri("postgres"), Check::NotLedger},
+    };
+    for (const auto& c : cases) {
+        setenv("COFFER_LEDGER", c.uri.c_str(), 1);
+        const std::string plain = ado::ServerLedger::Explain(c.check);
+
+        const size_t asked = m_messages.Questions().size();
+        m_messages.Answer(ui::IDNO);
+        m_main.ClickButton(CCofferDlg::IDC_LOGIN);
+        ASSERT_EQ(m_messages.Questions().size(), asked + 1) << c.uri;
+        EXPECT_EQ(m_messages.Questions().back().rfind("打不开账本：" + plain, 0), 0u)
+            << m_messages.Questions().back();
+        EXPECT_EQ(Status(), "请登陆");
+        m_messages.Take();
+
+        CNormalPayDlg add;
+        add.Create();
+        add.SetDlgItemText(1026, "30");
+        add.ClickButton(1016);
+        CPayInquiryDlg inquiry;
+        inquiry.Create();
+        inquiry.ClickButton(CInquiryDlg::IDC_THIS_YEAR);
+        const std::vector<std::string> shown = m_messages.Take();
+        EXPECT_FALSE(shown.empty()) << c.uri;
+        for (const std::string& text : shown)
+            EXPECT_EQ(text.rfind(plain, 0), 0u) << text;
+    }
+    setenv("COFFER_LEDGER", m_db.Uri().c_str(), 1);
 }
 
 TEST_F(LoginTest, LoggingInTwiceLeavesSevenItems) {

@@ -2,12 +2,17 @@
 // the database or the role were set to by their owner.
 #include "data/ADODatabase.h"
 #include "data/ADORecordset.h"
+#include "platform/ado/ComError.h"
+#include "platform/ado/pg/PgSession.h"
 #include "platform/ole/OleDateTime.h"
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -41,6 +46,61 @@ TEST(ServerSessionTest, TextsAndDatesSurviveAServerSetUpOtherwise) {
     ::unsetenv("PGOPTIONS");
     EXPECT_EQ(ledger.Query("select 备注 from normalPay order by 编号"),
               (Rows{{"C:\\"}, {"a\\' or '1'='1"}}));
+}
+
+// A server that stops answering (its process stalled, a NAS gone from the network) holds
+// the window only as long as the statement limit; a transaction it was in is dropped whole.
+// The stall is real: the server process serving the connection is stopped.
+TEST(ServerSessionTest, AServerThatStopsAnsweringIsGivenUpAndNothingIsHalfWritten) {
+    if (!TestDb::OnServer())
+        GTEST_SKIP() << "about the server's connection";
+    TestDb ledger;
+    ado::PgSession::SetStatementTimeout(std::chrono::milliseconds(1000));
+    CADODatabase db;
+    db.SetConnectionString(TestDb::kConnectionString);
+    ASSERT_TRUE(db.Open());
+    CADORecordset rs(&db);
+    ASSERT_TRUE(rs.Open("select pg_backend_pid()", CADORecordset::ModeQuery));
+    double pid = 0;
+    rs.GetFieldValue(0, pid);
+    rs.Close();
+    ASSERT_TRUE(db.BeginTrans());
+    rs.Open("insert into normalPay (支出人员, 支出金额) values ('爸爸', 1)",
+            CADORecordset::ModeUnknown);
+    ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGSTOP), 0);
+    std::string said;
+    try {
+        rs.Open("insert into normalPay (支出人员, 支出金额) values ('爸爸', 2)",
+                CADORecordset::ModeUnknown);
+    } catch (const CADOException& e) {
+        said = e.GetErrorMessage();
+    } catch (const ado::ComError& e) {
+        said = e.Description().value_or("");
+    }
+    ::kill(static_cast<pid_t>(pid), SIGCONT);
+    EXPECT_NE(said.find("没有回答"), std::string::npos) << said;
+    db.RollbackTrans();
+
+    // A statement that runs too long is cancelled by the server itself.
+    try {
+        said.clear();
+        // Rows are read when first wanted.
+        if (rs.Open("select pg_sleep(5)", CADORecordset::ModeQuery))
+            rs.GetRecordCount();
+    } catch (const CADOException& e) {
+        said = e.GetErrorMessage();
+    } catch (const ado::ComError& e) {
+        said = e.Description().value_or("");
+    }
+    EXPECT_NE(said.find("已经取消"), std::string::npos) << said;
+    ado::PgSession::SetStatementTimeout(std::chrono::milliseconds(30000));
+    db.Close();
+    // The stopped server process ends its transaction once it runs again.
+    for (int i = 0; i < 100 && ledger.Scalar("select count(*) from pg_stat_activity where pid = " +
+                                             std::to_string(pid)) != "0";
+         ++i)
+        ::usleep(50000);
+    EXPECT_EQ(ledger.Scalar("select count(*) from normalPay"), "0");
 }
 
 } // namespace

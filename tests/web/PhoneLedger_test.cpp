@@ -127,6 +127,40 @@ TEST_F(PhoneLedgerTest, TheLastRecordCanBeCorrectedOrDeletedForTenMinutesFromIts
     EXPECT_EQ(Count(), "0");
 }
 
+TEST_F(PhoneLedgerTest, ARecordTakesItsAccountAndAStoppedOrUnknownOneIsRefused) {
+    db.Exec("INSERT INTO accountList (名称, 种类, 期初余额, 期初日期, 顺序, 停用) VALUES "
+            "('招行卡', '储蓄卡', 0, '2026-01-01 00:00:00', 2, 0), "
+            "('旧卡', '储蓄卡', 0, '2026-01-01 00:00:00', 3, 1)");
+    EXPECT_EQ(m_ledger.Accounts(), (std::vector<std::string>{"（不指定）", "现金", "招行卡"}));
+    struct Case {
+        const char* account;
+        std::string message;
+    };
+    const Case refused[] = {{"旧卡", "这个账户已停用！"}, {"没有的卡", "没有这个账户！"}};
+    int n = 0;
+    for (const Case& c : refused) {
+        CPhoneLedger::Entry entry = Pay("5");
+        entry.strAccount = c.account;
+        const PhoneWriteResult result =
+            m_ledger.Submit("account-refused-" + std::to_string(++n), "phone1", entry, kNow);
+        EXPECT_FALSE(result.bWritten) << c.account;
+        EXPECT_EQ(result.strMessage, c.message);
+    }
+    EXPECT_EQ(Count(), "0");
+
+    CPhoneLedger::Entry card = Pay("20");
+    card.strAccount = "招行卡";
+    ASSERT_TRUE(m_ledger.Submit("account-submission-1", "phone1", card, kNow).bWritten);
+    const std::string linked = "select a.名称 from accountLink l join accountList a on a.ID = l.账户";
+    EXPECT_EQ(db.Query(linked), (Rows{{"招行卡"}}));
+    EXPECT_EQ(m_ledger.LastRecord("phone1", kNow + 1)->strAccount, "招行卡");
+    EXPECT_EQ(m_ledger.LastAccount("妈妈", true), "招行卡");
+    // A correction may take the account away again.
+    card.strAccount = "（不指定）";
+    EXPECT_TRUE(m_ledger.Correct("phone1", card, kNow + 60).bWritten);
+    EXPECT_EQ(db.Scalar("select count(*) from accountLink"), "0");
+}
+
 TEST_F(PhoneLedgerTest, MonthRecordsAreTheMembersOfThatMonthNewestFirst) {
     CPhoneLedger::Entry salary = Pay("8000", "工资");
     salary.bPay = false;

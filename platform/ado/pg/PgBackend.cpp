@@ -9,6 +9,7 @@
 #include "platform/ado/pg/PgTypes.h"
 #include "platform/ado/pg/PgValues.h"
 #include "platform/ado/pg/ServerDialect.h"
+#include "platform/ado/pg/ServerLedger.h"
 
 #include <libpq-fe.h>
 
@@ -60,9 +61,9 @@ PgBackend::PgBackend(const std::string& uri)
             ledger = ledger && tables.count(table);
     }
     if (!ledger)
-        throw PgError::Make(E_FAIL, "The database " + m_location +
-                                        " holds no Coffer ledger, so it cannot be opened as "
-                                        "the data file.");
+        throw PgError::Make(E_FAIL, std::string(ServerLedger::Explain(
+                                        ServerLedger::Check::NotLedger)) +
+                                        "（" + m_location + "）");
     if (tables.count("tbuser"))
         HashPlainPasswords();
 }

@@ -1,5 +1,7 @@
 #include "platform/ado/pg/PgError.h"
 
+#include "platform/ado/pg/ServerLedger.h"
+
 #include <libpq-fe.h>
 
 namespace ado {
@@ -46,19 +48,46 @@ ComError PgError::FromResult(pg_result* result, pg_conn* connection) {
         return Make(DISP_E_TYPEMISMATCH, "Data type mismatch (" + message + ").");
     if (state == "55P03" || state == "40001" || state == "40P01")
         return Make(E_FAIL, "The ledger is busy with another user's change (" + message + ").");
+    if (state == "57014")
+        return Make(E_FAIL, "账本服务器做这件事用的时间太长，已经取消，什么都没有改动！（" +
+                                message + "）");
     return Make(E_FAIL, message);
 }
 
+std::string PgError::OneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\n' || c == '\t' || c == '\r') {
+            if (!line.empty() && line.back() != ' ')
+                line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
 ComError PgError::FromConnect(pg_conn* connection, const std::string& location) {
-    return Make(E_FAIL, "Could not connect to the ledger server " + location + " (" +
-                            Trimmed(connection ? PQerrorMessage(connection) : "out of memory") +
-                            ").");
+    const std::string message =
+        OneLine(Trimmed(connection ? PQerrorMessage(connection) : "out of memory"));
+    return Make(E_FAIL, std::string(ServerLedger::Explain(ServerLedger::Classify(message))) +
+                            "（" + location + "：" + message + "）");
 }
 
 ComError PgError::Lost(pg_conn* connection, const std::string& location) {
-    return Make(E_FAIL, "The connection to the ledger server " + location +
-                            " was lost; the next action connects again (" +
-                            Trimmed(connection ? PQerrorMessage(connection) : "") + ").");
+    return Make(E_FAIL, "与账本服务器的连接断了，这次的操作没有完成！下一次操作会重新连接。（" +
+                            location + "：" +
+                            OneLine(Trimmed(connection ? PQerrorMessage(connection) : "")) + "）");
+}
+
+ComError PgError::Timeout(const std::string& location, int seconds) {
+    return Make(E_FAIL, "账本服务器 " + std::to_string(seconds) +
+                            " 秒没有回答，不再等它了！几笔一起的改动不会只记下一半；"
+                            "单笔的改动也许在服务器恢复后才记下，请稍后查看。"
+                            "下一次操作会重新连接。（" +
+                            location + "）");
 }
 
 } // namespace ado

@@ -13,8 +13,12 @@ void PgResultClearer::operator()(pg_result* result) const {
 }
 
 PgConnPtr ConnectTo(const std::string& uri) {
-    const char* const keywords[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
-    const char* const values[] = {"10", uri.c_str(), "UTF8", nullptr};
+    // A server that goes away without a word (a NAS off the network) is noticed within a
+    // minute; the address may set these otherwise, the encoding it may not.
+    const char* const keywords[] = {"connect_timeout",   "keepalives",          "keepalives_idle",
+                                    "keepalives_interval", "keepalives_count", "tcp_user_timeout",
+                                    "dbname",            "client_encoding",     nullptr};
+    const char* const values[] = {"10", "1", "20", "5", "4", "40000", uri.c_str(), "UTF8", nullptr};
     PgConnPtr conn(PQconnectdbParams(keywords, values, 1));
     // Whatever the server, the database, the role or PGOPTIONS set as their defaults: a
     // backslash is an ordinary character in quoted text (so doubled quotes are all the

@@ -5,7 +5,10 @@
 
 #include <libpq-fe.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <poll.h>
 #include <thread>
 
 namespace ado {
@@ -13,7 +16,19 @@ namespace {
 
 constexpr int kRetries = 4;
 
+std::atomic<long long> g_statementMs{30000};
+
+// The server reports its own cancellation first; the session waits that much longer.
+std::chrono::milliseconds AnswerLimit() {
+    const long long limit = g_statementMs.load();
+    return std::chrono::milliseconds(limit + limit / 4 + 1000);
+}
+
 } // namespace
+
+void PgSession::SetStatementTimeout(std::chrono::milliseconds limit) {
+    g_statementMs = limit.count();
+}
 
 PgSession::PgSession(std::string uri, std::string location)
     : m_uri(std::move(uri)), m_location(std::move(location)) {
@@ -34,8 +49,10 @@ void PgSession::Connect() {
     // The server's notices are for a person at a console; the program has none.
     PQsetNoticeProcessor(
         m_conn.get(), [](void*, const char*) {}, nullptr);
-    // A table another copy holds locked for long is reported instead of freezing the window.
+    // A table another copy holds locked for long, and a statement that takes too long, are
+    // reported instead of freezing the window; a cancelled statement leaves nothing behind.
     Query("SET lock_timeout TO '20s'");
+    Query("SET statement_timeout TO " + std::to_string(g_statementMs.load()));
 }
 
 void PgSession::EnsureConnected() {
@@ -46,8 +63,8 @@ void PgSession::EnsureConnected() {
 void PgSession::Close() {
     if (!m_conn)
         return;
-    if (m_inTransaction && PQstatus(m_conn.get()) == CONNECTION_OK)
-        PgResultPtr(PQexec(m_conn.get(), "ROLLBACK"));
+    // An open transaction ends with the connection: the server rolls it back, also one that
+    // no longer answers.
     m_inTransaction = false;
     m_prepared.clear();
     m_conn.reset();
@@ -81,22 +98,64 @@ PgResultPtr PgSession::Retrying(const Params& params, const Send& send) {
     for (int attempt = 0;; ++attempt) {
         EnsureConnected();
         bool retry = false;
-        PgResultPtr result = Finish(
-            PgResultPtr(send(values.data(), static_cast<int>(values.size()))), retry, attempt);
+        PgResultPtr result =
+            Finish(Await(send(values.data(), static_cast<int>(values.size()))), retry, attempt);
         if (!retry)
             return result;
     }
 }
 
+PgResultPtr PgSession::Await(bool sent) {
+    pg_conn* conn = m_conn.get();
+    if (!sent)
+        return PgResultPtr(PQgetResult(conn));
+    const auto deadline = std::chrono::steady_clock::now() + AnswerLimit();
+    PgResultPtr answer;
+    for (;;) {
+        while (PQisBusy(conn)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                Abandon();
+            pollfd socket{PQsocket(conn), POLLIN, 0};
+            const int ready = ::poll(&socket, 1, static_cast<int>(left.count()));
+            if ((ready < 0 && errno != EINTR) || (ready > 0 && !PQconsumeInput(conn)))
+                return answer; // the connection broke: Finish reports it lost
+        }
+        PgResultPtr next(PQgetResult(conn));
+        if (!next)
+            return answer;
+        const ExecStatusType status = PQresultStatus(next.get());
+        if (!answer || (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) ||
+            PQresultStatus(answer.get()) == PGRES_COMMAND_OK ||
+            PQresultStatus(answer.get()) == PGRES_TUPLES_OK)
+            answer = std::move(next);
+    }
+}
+
+void PgSession::Abandon() {
+    // Dropping the connection ends whatever the server was doing for it: an open transaction
+    // is rolled back whole, and a statement the server runs past its limit it cancels itself,
+    // so nothing is left half-written.
+    m_conn.reset();
+    m_lost = true;
+    m_inTransaction = false;
+    m_locked.clear();
+    m_prepared.clear();
+    throw PgError::Timeout(m_location, static_cast<int>((AnswerLimit().count() + 999) / 1000));
+}
+
 PgResultPtr PgSession::Query(const std::string& sql, const Params& params) {
     return Retrying(params, [&](const char* const* values, int count) {
-        return PQexecParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr, nullptr, 0);
+        return PQsendQueryParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr,
+                                 nullptr, 0) == 1;
     });
 }
 
 PgResultPtr PgSession::QueryBinary(const std::string& sql) {
     return Retrying({}, [&](const char* const* values, int count) {
-        return PQexecParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr, nullptr, 1);
+        return PQsendQueryParams(m_conn.get(), sql.c_str(), count, nullptr, values, nullptr,
+                                 nullptr, 1) == 1;
     });
 }
 
@@ -106,20 +165,20 @@ PgResultPtr PgSession::Prepared(const std::string& sql, const Params& params) {
         if (found == m_prepared.end()) {
             const std::string name = "coffer_" + std::to_string(m_prepared.size() + 1);
             bool retry = false;
-            Finish(PgResultPtr(PQprepare(m_conn.get(), name.c_str(), sql.c_str(), 0, nullptr)),
+            Finish(Await(PQsendPrepare(m_conn.get(), name.c_str(), sql.c_str(), 0, nullptr) == 1),
                    retry, kRetries);
             found = m_prepared.emplace(sql, name).first;
         }
-        return PQexecPrepared(m_conn.get(), found->second.c_str(), count, values, nullptr, nullptr,
-                              0);
+        return PQsendQueryPrepared(m_conn.get(), found->second.c_str(), count, values, nullptr,
+                                   nullptr, 0) == 1;
     });
 }
 
 PgResultPtr PgSession::DescribeStatement(const std::string& sql) {
     EnsureConnected();
     bool retry = false;
-    Finish(PgResultPtr(PQprepare(m_conn.get(), "", sql.c_str(), 0, nullptr)), retry, kRetries);
-    return Finish(PgResultPtr(PQdescribePrepared(m_conn.get(), "")), retry, kRetries);
+    Finish(Await(PQsendPrepare(m_conn.get(), "", sql.c_str(), 0, nullptr) == 1), retry, kRetries);
+    return Finish(Await(PQsendDescribePrepared(m_conn.get(), "") == 1), retry, kRetries);
 }
 
 void PgSession::LockForTransaction(const std::string& table) {
@@ -156,7 +215,14 @@ void PgSession::Rollback() {
     m_inTransaction = false;
     m_locked.clear();
     // A server that cannot be reached has dropped the transaction with the connection.
-    PgResultPtr result(PQexec(m_conn.get(), "ROLLBACK"));
+    if (!m_conn)
+        return;
+    PgResultPtr result;
+    try {
+        result = Await(PQsendQuery(m_conn.get(), "ROLLBACK") == 1);
+    } catch (const ComError&) {
+        return; // not answering: dropped, and the transaction with it
+    }
     if (PQstatus(m_conn.get()) != CONNECTION_OK) {
         m_lost = true;
         return;

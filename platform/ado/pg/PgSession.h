@@ -2,6 +2,7 @@
 
 #include "platform/ado/pg/PgHandles.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
@@ -39,11 +40,21 @@ public:
     void Commit();
     void Rollback();
 
+    /// How long a statement may take: the server cancels it after this, and the session
+    /// stops waiting for an answer a little later (a server that stalled, a NAS gone from the
+    /// network), drops the connection and says so; the next statement connects again.
+    static void SetStatementTimeout(std::chrono::milliseconds limit);
+
 private:
+    /// Waits for the answer to what was just sent (`sent` false: sending failed), up to the
+    /// limit; the last result, or the first that failed.
+    PgResultPtr Await(bool sent);
+    /// Gives up a connection whose server does not answer.
+    [[noreturn]] void Abandon();
     void Connect();
     void EnsureConnected();
     /// Sends a statement with the parameter values, and again after a serialization failure.
-    using Send = std::function<pg_result*(const char* const* values, int count)>;
+    using Send = std::function<bool(const char* const* values, int count)>;
     PgResultPtr Retrying(const Params& params, const Send& send);
     PgResultPtr Finish(PgResultPtr result, bool& retry, int attempt);
 

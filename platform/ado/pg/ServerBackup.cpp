@@ -3,6 +3,7 @@
 #include "platform/ado/JetSql.h"
 #include "platform/ado/LedgerFile.h"
 #include "platform/ado/pg/PgBackend.h"
+#include "platform/ado/pg/PgError.h"
 #include "platform/ado/pg/PgHandles.h"
 #include "platform/ado/pg/PgTypes.h"
 #include "platform/ado/pg/ServerLedger.h"
@@ -23,26 +24,10 @@ namespace {
 using namespace ledger_check;
 using namespace pg_types;
 
-// The server's words on one line: libpq adds hints on lines of their own.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    for (char c : text) {
-        if (c == '\n' || c == '\t' || c == '\r') {
-            if (!line.empty() && line.back() != ' ')
-                line += ' ';
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    return line;
-}
-
 // A failure about the server, named without its password.
 LedgerCopyResult ServerFailure(CopyProblem problem, const std::string& uri,
                                const std::string& detail) {
-    return Failure(problem, PgBackend::Describe(uri), OneLine(detail));
+    return Failure(problem, PgBackend::Describe(uri), PgError::OneLine(detail));
 }
 
 void ExecFile(sqlite3* db, const std::string& sql) {
@@ -210,7 +195,7 @@ LedgerCopyResult BackupServerLedger(const std::string& uri, const std::string& d
         if (e.problem == CopyProblem::ServerUnreachable ||
             e.problem == CopyProblem::LedgerUnreadable)
             return ServerFailure(e.problem, uri, e.what());
-        return Failure(e.problem, dest, OneLine(e.what()));
+        return Failure(e.problem, dest, PgError::OneLine(e.what()));
     }
     const LedgerCopyResult result = copy.Seal(0);
     if (!result.Ok() && result.file == copy.TemporaryPath())

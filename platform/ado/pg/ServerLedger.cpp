@@ -278,26 +278,48 @@ bool ServerLedger::CopyFromFile(const std::string& file, const std::string& uri,
     }
 }
 
+ServerLedger::Check ServerLedger::Classify(const std::string& detail) {
+    if (detail.find("password authentication failed") != std::string::npos ||
+        detail.find("no password supplied") != std::string::npos ||
+        detail.find("authentication failed") != std::string::npos ||
+        (detail.find("role \"") != std::string::npos &&
+         detail.find("does not exist") != std::string::npos))
+        return Check::WrongPassword;
+    if (detail.find("database \"") != std::string::npos &&
+        detail.find("does not exist") != std::string::npos)
+        return Check::NoDatabase;
+    if (detail.find("could not connect") != std::string::npos ||
+        detail.find("Connection refused") != std::string::npos ||
+        detail.find("No such file or directory") != std::string::npos ||
+        detail.find("could not translate host name") != std::string::npos ||
+        detail.find("timeout expired") != std::string::npos)
+        return Check::Unreachable;
+    return Check::Failed;
+}
+
+const char* ServerLedger::Explain(Check check) {
+    switch (check) {
+    case Check::Ok:
+        return "连接成功，账本可以使用！";
+    case Check::Unreachable:
+        return "连不上服务器，请检查主机、端口和网络，并确认服务器已经开机！";
+    case Check::WrongPassword:
+        return "服务器拒绝登录，用户名或者密码错误！";
+    case Check::NoDatabase:
+        return "服务器上没有这个数据库，请检查数据库名称！";
+    case Check::NotLedger:
+        return "这个数据库里没有银匣账本，请先用 coffer-initdb --server 建立账本！";
+    case Check::Failed:
+        break;
+    }
+    return "连接失败！";
+}
+
 ServerLedger::Check ServerLedger::Test(const std::string& uri, std::string& detail) {
     const PgConnPtr conn = ConnectTo(uri);
     if (!conn || PQstatus(conn.get()) != CONNECTION_OK) {
         detail = WithoutLineEnds(conn ? PQerrorMessage(conn.get()) : "out of memory");
-        if (detail.find("password authentication failed") != std::string::npos ||
-            detail.find("no password supplied") != std::string::npos ||
-            detail.find("authentication failed") != std::string::npos ||
-            (detail.find("role \"") != std::string::npos &&
-             detail.find("does not exist") != std::string::npos))
-            return Check::WrongPassword;
-        if (detail.find("database \"") != std::string::npos &&
-            detail.find("does not exist") != std::string::npos)
-            return Check::NoDatabase;
-        if (detail.find("could not connect") != std::string::npos ||
-            detail.find("Connection refused") != std::string::npos ||
-            detail.find("No such file or directory") != std::string::npos ||
-            detail.find("could not translate host name") != std::string::npos ||
-            detail.find("timeout expired") != std::string::npos)
-            return Check::Unreachable;
-        return Check::Failed;
+        return Classify(detail);
     }
     try {
         PgBackend ledger(uri);
@@ -305,9 +327,8 @@ ServerLedger::Check ServerLedger::Test(const std::string& uri, std::string& deta
         return Check::Ok;
     } catch (const ComError& e) {
         detail = e.Description().value_or("");
-        return e.Description() && e.Description()->find("no Coffer ledger") != std::string::npos
-                   ? Check::NotLedger
-                   : Check::Failed;
+        return detail.rfind(Explain(Check::NotLedger), 0) == 0 ? Check::NotLedger
+                                                               : Check::Failed;
     }
 }
 

@@ -19,6 +19,10 @@ public:
 
     /// Connects to `uri` and looks for a ledger there; `detail` gets the server's words.
     static Check Test(const std::string& uri, std::string& detail);
+    /// What a failed connection's message (libpq's words) says went wrong.
+    static Check Classify(const std::string& message);
+    /// A check's outcome in the plain words every window uses for it.
+    static const char* Explain(Check check);
 
     /// Moves the file ledger at `file` into the empty database at `uri`: every table of the
     /// file with its indexes and every row with its ids, in one transaction; the key

@@ -1,5 +1,6 @@
 #include "platform/ado/sqlite/LedgerIntegrity.h"
 
+#include "platform/ado/sqlite/SchemaRows.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
@@ -68,30 +69,6 @@ void DigestStep(sqlite3_context* context, int count, sqlite3_value** values) {
 void DigestFinal(sqlite3_context* context) {
     auto* sum = static_cast<std::uint64_t*>(sqlite3_aggregate_context(context, 0));
     sqlite3_result_int64(context, static_cast<sqlite3_int64>(sum ? *sum : 0));
-}
-
-std::string Quoted(const std::string& name) {
-    std::string text = "\"";
-    for (char c : name)
-        text += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return text + "\"";
-}
-
-// Runs a query and hands each row to `row`; SQLite's code.
-template <typename Row> int EachRow(sqlite3* db, const std::string& sql, Row row) {
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
-    if (rc != SQLITE_OK)
-        return rc;
-    const StatementPtr statement(raw);
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
-        row(raw);
-    return rc == SQLITE_DONE ? SQLITE_OK : rc;
-}
-
-std::string Text(sqlite3_stmt* statement, int column) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return text ? text : "";
 }
 
 // The first line of a check pragma ("ok" for a sound file), or SQLite's message.

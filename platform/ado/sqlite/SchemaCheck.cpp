@@ -1,6 +1,7 @@
 #include "platform/ado/sqlite/SchemaCheck.h"
 
 #include "platform/ado/LedgerSchema.h"
+#include "platform/ado/sqlite/SchemaRows.h"
 #include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <sqlite3.h>
@@ -65,29 +66,6 @@ std::string Normalised(const std::string& sql) {
     while (!out.empty() && out.back() == ';')
         out.pop_back();
     return out;
-}
-
-std::string Text(sqlite3_stmt* statement, int column) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return text ? text : "";
-}
-
-template <typename Row> int EachRow(sqlite3* db, const std::string& sql, Row row) {
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
-    if (rc != SQLITE_OK)
-        return rc;
-    const StatementPtr statement(raw);
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
-        row(raw);
-    return rc == SQLITE_DONE ? SQLITE_OK : rc;
-}
-
-std::string Quoted(const std::string& name) {
-    std::string text = "\"";
-    for (char c : name)
-        text += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return text + "\"";
 }
 
 // An index as what it does, not how it is named or spelled: a copy made through the server
