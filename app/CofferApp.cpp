@@ -1,6 +1,7 @@
 #include "app/CofferApp.h"
 
 #include "app/CofferDlg.h"
+#include "app/ServerWaitWindow.h"
 #include "backup/LedgerBackups.h"
 #include "data/EngineErrorText.h"
 #include "plan/PlanHooks.h"
@@ -54,6 +55,8 @@ int CCofferApp::Run(int argc, char** argv) {
     // An engine error that escapes a handler is shown with the engine's description.
     ui::AddErrorTranslator(&DescribeEngineError);
     CPlanHooks::Install();
+    // A ledger server slow to answer leaves the windows drawn, with a way to give up.
+    const CServerWaitWindow serverWait;
     // The main window's run is the program's life; a hidden main window with no other
     // window left open is not the end of it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -5,6 +5,7 @@
 #include "platform/ado/ComError.h"
 #include "platform/ado/pg/PgSession.h"
 #include "platform/ole/OleDateTime.h"
+#include "tests/support/ServerProcess.h"
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -59,15 +60,13 @@ TEST(ServerSessionTest, AServerThatStopsAnsweringIsGivenUpAndNothingIsHalfWritte
     CADODatabase db;
     db.SetConnectionString(TestDb::kConnectionString);
     ASSERT_TRUE(db.Open());
+    const pid_t pid = testing_support::ServerProcessOf(db);
+    ASSERT_GT(pid, 0);
     CADORecordset rs(&db);
-    ASSERT_TRUE(rs.Open("select pg_backend_pid()", CADORecordset::ModeQuery));
-    double pid = 0;
-    rs.GetFieldValue(0, pid);
-    rs.Close();
     ASSERT_TRUE(db.BeginTrans());
     rs.Open("insert into normalPay (支出人员, 支出金额) values ('爸爸', 1)",
             CADORecordset::ModeUnknown);
-    ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGSTOP), 0);
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
     std::string said;
     try {
         rs.Open("insert into normalPay (支出人员, 支出金额) values ('爸爸', 2)",
@@ -77,7 +76,7 @@ TEST(ServerSessionTest, AServerThatStopsAnsweringIsGivenUpAndNothingIsHalfWritte
     } catch (const ado::ComError& e) {
         said = e.Description().value_or("");
     }
-    ::kill(static_cast<pid_t>(pid), SIGCONT);
+    ::kill(pid, SIGCONT);
     EXPECT_NE(said.find("没有回答"), std::string::npos) << said;
     db.RollbackTrans();
 

@@ -1,10 +1,12 @@
 #include "platform/ado/pg/PgSession.h"
 
 #include "platform/ado/JetSql.h"
+#include "platform/ado/ServerWait.h"
 #include "platform/ado/pg/PgError.h"
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -17,6 +19,22 @@ namespace {
 constexpr int kRetries = 4;
 
 std::atomic<long long> g_statementMs{30000};
+std::atomic<ServerWait*> g_wait{nullptr};
+
+// How long a cancelled statement's server may take to say so before it is given up.
+constexpr std::chrono::milliseconds kCancelGrace{2000};
+// How often the one waiting is told.
+constexpr int kWaitSliceMs = 100;
+
+// Tells the one waiting that the wait is over, however it ends.
+class WaitEnd {
+public:
+    ~WaitEnd() {
+        if (m_told)
+            m_told->Done();
+    }
+    ServerWait* m_told = nullptr;
+};
 
 // The server reports its own cancellation first; the session waits that much longer.
 std::chrono::milliseconds AnswerLimit() {
@@ -25,6 +43,10 @@ std::chrono::milliseconds AnswerLimit() {
 }
 
 } // namespace
+
+void SetServerWait(ServerWait* wait) {
+    g_wait = wait;
+}
 
 void PgSession::SetStatementTimeout(std::chrono::milliseconds limit) {
     g_statementMs = limit.count();
@@ -56,6 +78,10 @@ void PgSession::Connect() {
 }
 
 void PgSession::EnsureConnected() {
+    // While a statement waits, the windows are served: one of them may try this connection
+    // again, which cannot take a second statement before the first is answered.
+    if (m_waiting)
+        throw PgError::Make(E_FAIL, "账本服务器还在做上一件事，请等它做完再试！");
     if (m_lost || !m_conn || PQstatus(m_conn.get()) != CONNECTION_OK)
         Connect();
 }
@@ -109,18 +135,45 @@ PgResultPtr PgSession::Await(bool sent) {
     pg_conn* conn = m_conn.get();
     if (!sent)
         return PgResultPtr(PQgetResult(conn));
-    const auto deadline = std::chrono::steady_clock::now() + AnswerLimit();
+    const auto start = std::chrono::steady_clock::now();
+    auto deadline = start + AnswerLimit();
+    WaitEnd end;
+    m_waiting = true;
+    struct Unmark {
+        bool& flag;
+        ~Unmark() { flag = false; }
+    } unmark{m_waiting};
+    bool cancelled = false;
     PgResultPtr answer;
     for (;;) {
         while (PQisBusy(conn)) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto now = std::chrono::steady_clock::now();
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
             if (left.count() <= 0)
                 Abandon();
+            ServerWait* wait = g_wait.load();
+            const int slice = wait ? std::min<int>(kWaitSliceMs, static_cast<int>(left.count()))
+                                   : static_cast<int>(left.count());
             pollfd socket{PQsocket(conn), POLLIN, 0};
-            const int ready = ::poll(&socket, 1, static_cast<int>(left.count()));
+            const int ready = ::poll(&socket, 1, slice);
             if ((ready < 0 && errno != EINTR) || (ready > 0 && !PQconsumeInput(conn)))
                 return answer; // the connection broke: Finish reports it lost
+            if (ready != 0 || !wait)
+                continue;
+            end.m_told = wait;
+            const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start);
+            if (!wait->Waiting(waited) && !cancelled) {
+                // The server cancels the statement and says so (nothing of it is kept); one
+                // that does not answer that either is given up soon.
+                cancelled = true;
+                if (PGcancel* cancel = PQgetCancel(conn)) {
+                    char error[256];
+                    PQcancel(cancel, error, sizeof error);
+                    PQfreeCancel(cancel);
+                }
+                deadline = std::min(deadline, std::chrono::steady_clock::now() + kCancelGrace);
+            }
         }
         PgResultPtr next(PQgetResult(conn));
         if (!next)

@@ -63,6 +63,8 @@ private:
     PgConnPtr m_conn;
     bool m_lost = false;
     bool m_inTransaction = false;
+    /// A statement of this connection waits for its answer.
+    bool m_waiting = false;
     std::set<std::string> m_locked;
     std::map<std::string, std::string> m_prepared;
 };
