@@ -18,8 +18,11 @@ public:
     static constexpr int kAccounts = 2;
     /// The phone page's submissions (phoneSubmission): a retried submission writes nothing.
     static constexpr int kPhone = 3;
+    /// Where imported bill rows came from, and the choices remembered for bills (billOrder,
+    /// billChoice).
+    static constexpr int kBills = 4;
     /// The additions this Coffer knows.
-    static constexpr int kLatest = kPhone;
+    static constexpr int kLatest = kBills;
 
     /// The statements that create the tables of addition `nAddition` (for a server ledger
     /// when `bServer`), each safe to run on a ledger that has them already. They are kept

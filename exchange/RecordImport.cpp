@@ -166,11 +166,18 @@ ImportSummary ImportRecords(CADODatabase& db, const CImportFile& file, const Col
     return summary;
 }
 
-std::string ImportSummaryText(const ImportSummary& summary) {
-    if (!summary.strError.empty())
-        return "导入失败！" + summary.strError + "，没有导入任何记录。";
-    if (summary.bCancelled)
+std::string ImportNothingText(const std::string& strError, bool bCancelled) {
+    if (!strError.empty())
+        return "导入失败！" + strError + "，没有导入任何记录。";
+    if (bCancelled)
         return "导入已取消，没有导入任何记录。";
+    return {};
+}
+
+std::string ImportSummaryText(const ImportSummary& summary) {
+    if (std::string nothing = ImportNothingText(summary.strError, summary.bCancelled);
+        !nothing.empty())
+        return nothing;
     return "导入完成！导入 " + std::to_string(summary.nImported) + " 条记录，跳过重复 " +
            std::to_string(summary.nDuplicates) + " 条，错误 " +
            std::to_string(summary.badLines.size()) + " 行。";

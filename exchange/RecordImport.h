@@ -36,6 +36,10 @@ using ImportProgress = std::function<bool(double)>;
 ImportSummary ImportRecords(CADODatabase& db, const CImportFile& file, const ColumnMapping& mapping,
                             const ImportOptions& options, const ImportProgress& progress);
 
+/// What an import that wrote nothing says: failed with `strError`, or cancelled; "" when
+/// it did neither.
+std::string ImportNothingText(const std::string& strError, bool bCancelled);
+
 /// The summary in one message.
 std::string ImportSummaryText(const ImportSummary& summary);
 

@@ -6,6 +6,7 @@
 #include "platform/ui/DataExchange.h"
 #include "records/AccountLink.h"
 #include "records/ExpenseWatch.h"
+#include "records/RecordSource.h"
 #include "records/RecordTwin.h"
 
 namespace {
@@ -151,29 +152,46 @@ CRecordWriter::Result CRecordWriter::Add(const CNewRecord& record) {
     const CExpenseWatch::After watch =
         twin.bWatched ? CExpenseWatch::Start(m_db, record.strItem, record.dtRecord) : nullptr;
     bool bAdded = false;
-    InTransaction(m_db, [&] {
-        CADORecordset rs(&m_db);
-        if (!rs.Open(twin.szRecordTable, CADORecordset::ModeTable) || !rs.AddNew())
-            return;
-        // The columns in the order the entry windows set them.
-        rs.SetFieldValue(twin.szMemberColumn, record.strMember);
-        rs.SetFieldValue(twin.szItemColumn, record.strItem);
-        rs.SetFieldValue(twin.szAmountColumn, static_cast<double>(nCents) / 100.0);
-        rs.SetFieldValue(twin.szDateColumn, record.dtRecord);
-        rs.SetFieldValue("备注", record.strNote);
-        if (!rs.Update())
-            return;
-        double dRecord = 0;
-        rs.GetFieldValue(0, dRecord);
-        result.nRecord = static_cast<std::int64_t>(dRecord);
-        Attach(twin, result.nRecord, nAccount);
-        bAdded = true;
-    });
+    InTransaction(m_db, [&] { bAdded = Write(record, twin, nCents, nAccount, result.nRecord); });
     result.nOutcome = bAdded ? Added : Failed;
     result.strMessage = MessageOf(result.nOutcome, twin);
     if (const std::string note = bAdded ? CExpenseWatch::Finish(watch) : ""; !note.empty())
         result.strMessage += "\n" + note;
     return result;
+}
+
+CRecordWriter::Result CRecordWriter::AddWithin(const CNewRecord& record) {
+    const CRecordTwin& twin = record.bIncome ? CRecordTwin::Income : CRecordTwin::Pay;
+    Result result;
+    std::int64_t nCents = 0;
+    std::int64_t nAccount = 0;
+    result.nOutcome = Check(record, twin, nCents, nAccount);
+    if (result.nOutcome == Added && !Write(record, twin, nCents, nAccount, result.nRecord))
+        result.nOutcome = Failed;
+    result.strMessage = MessageOf(result.nOutcome, twin);
+    return result;
+}
+
+bool CRecordWriter::Write(const CNewRecord& record, const CRecordTwin& twin, std::int64_t nCents,
+                          std::int64_t nAccount, std::int64_t& nRecord) {
+    CADORecordset rs(&m_db);
+    if (!rs.Open(twin.szRecordTable, CADORecordset::ModeTable) || !rs.AddNew())
+        return false;
+    // The columns in the order the entry windows set them.
+    rs.SetFieldValue(twin.szMemberColumn, record.strMember);
+    rs.SetFieldValue(twin.szItemColumn, record.strItem);
+    rs.SetFieldValue(twin.szAmountColumn, static_cast<double>(nCents) / 100.0);
+    rs.SetFieldValue(twin.szDateColumn, record.dtRecord);
+    rs.SetFieldValue("备注", record.strNote);
+    if (!rs.Update())
+        return false;
+    double dRecord = 0;
+    rs.GetFieldValue(0, dRecord);
+    nRecord = static_cast<std::int64_t>(dRecord);
+    Attach(twin, nRecord, nAccount);
+    if (!record.strOrder.empty())
+        CRecordSource::Set(m_db, record.strSource, record.strOrder, twin.szRecordTable, nRecord);
+    return true;
 }
 
 void CRecordWriter::Attach(const CRecordTwin& twin, std::int64_t nRecord, std::int64_t nAccount) {

@@ -20,6 +20,8 @@ struct CNewRecord {
     COleDateTime dtRecord;  ///< date and time of day
     std::string strNote;    ///< "" is stored as NULL
     std::string strAccount; ///< an account's name; "" (or "（不指定）") for none
+    std::string strSource;  ///< the bill it came from ("支付宝", "微信", …); "" for none
+    std::string strOrder;   ///< the bill row's order number, kept with strSource
 };
 
 /// Checks and writes one record together with everything attached to it (today: its
@@ -69,6 +71,10 @@ public:
     /// Checks the record and, when it passes, writes it and its account in one transaction.
     Result Add(const CNewRecord& record);
 
+    /// The same inside the caller's transaction, for a writer that stores many records at
+    /// once or none (a bill): no transaction of its own and no budget line.
+    Result AddWithin(const CNewRecord& record);
+
     /// For a window that wrote record `nRecord` of the twin's table itself: attaches the
     /// account `nAccount` (0: none), inside the caller's transaction.
     void Attach(const CRecordTwin& twin, std::int64_t nRecord, std::int64_t nAccount);
@@ -83,6 +89,9 @@ public:
 private:
     Outcome Check(const CNewRecord& record, const CRecordTwin& twin, std::int64_t& nCents,
                   std::int64_t& nAccount);
+    /// Writes a checked record and what is attached to it; false when the engine stored no row.
+    bool Write(const CNewRecord& record, const CRecordTwin& twin, std::int64_t nCents,
+               std::int64_t nAccount, std::int64_t& nRecord);
     bool InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty);
 
     CADODatabase& m_db;

@@ -90,6 +90,21 @@ const Addition kPhone = {
     {},
 };
 
+// Bills read in: which row of which bill each stored record or transfer came from, so a
+// bill read again adds nothing; and what the user chose once for a bill's texts (a source's
+// account, a counterparty's category), used for the next bill.
+const Addition kBills = {
+    "bills",
+    4,
+    {
+        "CREATE TABLE IF NOT EXISTS billOrder (来源 TEXT NOT NULL, 单号 TEXT NOT NULL, "
+        "表 TEXT NOT NULL, 编号 INTEGER NOT NULL, PRIMARY KEY (来源, 单号))",
+        "CREATE TABLE IF NOT EXISTS billChoice (种类 TEXT NOT NULL, 文字 TEXT NOT NULL, "
+        "选择 TEXT NOT NULL, PRIMARY KEY (种类, 文字))",
+    },
+    {},
+};
+
 // The search index: a trigram full-text table per record table, kept by triggers in the same
 // transaction as every write. It keeps no copy of the texts (the records are read from their
 // table), and its amount is whole cents written with two decimals. Made by the search when
@@ -151,7 +166,7 @@ const Addition kSearch = {
 };
 
 // The counted additions numbered from 1 without gaps, then those made when wanted.
-const std::vector<Addition> kAdditions = {kPlan, kAccounts, kPhone, kSearch};
+const std::vector<Addition> kAdditions = {kPlan, kAccounts, kPhone, kBills, kSearch};
 
 const std::vector<std::string> kNone;
 

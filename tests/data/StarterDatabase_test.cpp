@@ -42,7 +42,9 @@ TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
                     {"accountLink"},
                     {"accountTransfer"},
                     {"accountReconcile"},
-                    {"phoneSubmission"}}));
+                    {"phoneSubmission"},
+                    {"billOrder"},
+                    {"billChoice"}}));
     // The later tables are there from the start, and the count says so.
     EXPECT_EQ(db.Scalar("PRAGMA user_version"), std::to_string(CLedgerAdditions::kLatest));
     EXPECT_EQ(

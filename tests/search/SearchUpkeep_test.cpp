@@ -160,7 +160,8 @@ TEST_F(SearchUpkeepTest, AFileMovingToAServerLeavesItsIndexBehind) {
                                                "支出类型", "baseData", "tbUser", "planBudget",
                                                "planRecurring", "planOccurrence", "accountList",
                                                "accountLink", "accountTransfer",
-                                               "accountReconcile", "phoneSubmission"}));
+                                               "accountReconcile", "phoneSubmission", "billOrder",
+                                               "billChoice"}));
 }
 
 } // namespace

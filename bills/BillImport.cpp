@@ -1,0 +1,208 @@
+#include "bills/BillImport.h"
+
+#include "accounts/TransferStore.h"
+#include "backup/AdditionBackup.h"
+#include "bills/BillReader.h"
+#include "data/ADODatabase.h"
+#include "data/ADORecordset.h"
+#include "data/LedgerAdditions.h"
+#include "data/NumberText.h"
+#include "data/SqlText.h"
+#include "exchange/LedgerExport.h"
+#include "exchange/RecordImport.h"
+#include "records/AccountLink.h"
+#include "records/RecordSource.h"
+#include "records/RecordWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+// The list's catch-all entry ("其他支出"), else its first.
+std::string FallbackCategory(CADODatabase& db, bool bIncome) {
+    const std::vector<std::string> items = ListEntries(db, bIncome ? "收入类型" : "支出类型");
+    for (const std::string& item : items)
+        if (item.rfind("其他", 0) == 0)
+            return item;
+    return items.empty() ? std::string() : items.front();
+}
+
+std::string TimeText(const COleDateTime& when) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.GetYear(),
+                  when.GetMonth(), when.GetDay(), when.GetHour(), when.GetMinute(),
+                  when.GetSecond());
+    return text;
+}
+
+void Remember(CADODatabase& db, const std::string& strKind, const std::string& strText,
+              const std::string& strChoice) {
+    CADORecordset rs(&db);
+    const std::string key = "种类 = '" + QuoteSql(strKind) + "' AND 文字 = '" + QuoteSql(strText) + "'";
+    rs.Open("DELETE FROM billChoice WHERE " + key, CADORecordset::ModeUnknown);
+    rs.Open("INSERT INTO billChoice (种类, 文字, 选择) VALUES ('" + QuoteSql(strKind) + "', '" +
+                QuoteSql(strText) + "', '" + QuoteSql(strChoice) + "')",
+            CADORecordset::ModeUnknown);
+}
+
+} // namespace
+
+std::string BillCentsText(std::int64_t nCents) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%lld.%02lld", nCents < 0 ? "-" : "",
+                  static_cast<long long>(std::llabs(nCents) / 100),
+                  static_cast<long long>(std::llabs(nCents) % 100));
+    return text;
+}
+
+BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLine>& lines,
+                      const BillOptions& options, const BillProgress& progress) {
+    BillSummary summary;
+    if (!CRecordSource::Present(db)) {
+        if (!BackUpBeforeAddition(db, summary.strError))
+            return summary;
+        CLedgerAdditions::Add(db, CLedgerAdditions::kBills);
+    }
+    const std::string strSource = BillSourceName(kind);
+    std::map<bool, std::string> fallback;
+    std::map<std::int64_t, std::string> names;
+    auto NameOf = [&](std::int64_t nId) -> std::string {
+        if (nId == 0)
+            return {};
+        auto found = names.find(nId);
+        if (found == names.end())
+            found = names.emplace(nId, CAccountLink::Name(db, nId)).first;
+        return found->second;
+    };
+    if (!db.BeginTrans()) {
+        summary.strError = "账本没有打开";
+        return summary;
+    }
+    try {
+        CRecordWriter writer(db);
+        CTransferStore transfers(db);
+        for (std::size_t n = 0; n < lines.size(); ++n) {
+            const BillLine& line = lines[n];
+            if (n % 200 == 199 && progress &&
+                !progress(static_cast<double>(n) / static_cast<double>(lines.size()))) {
+                summary.bCancelled = true;
+                break;
+            }
+            if (!line.Stored()) {
+                ++summary.nSkipped;
+                continue;
+            }
+            if (line.nKind == BillLine::Transfer) {
+                CTransfer transfer;
+                transfer.nFrom = line.nAccount;
+                transfer.nTo = line.nToAccount;
+                transfer.nAmount = line.nCents;
+                transfer.strDate = TimeText(line.row.dtWhen);
+                transfer.strMember = options.strMember;
+                transfer.strNote = line.strNote;
+                if (std::string wrong = transfers.AddWithin(transfer); !wrong.empty()) {
+                    summary.refused.emplace_back(line.row.nLine, wrong);
+                    continue;
+                }
+                if (!line.row.strOrder.empty())
+                    CRecordSource::Set(db, strSource, line.row.strOrder, "accountTransfer",
+                                       transfer.nId);
+                ++summary.nTransfers;
+                continue;
+            }
+            const bool bIncome = line.nKind == BillLine::Income;
+            CNewRecord record;
+            record.bIncome = bIncome;
+            record.strAmount = BillCentsText(line.nCents);
+            record.strMember = options.strMember;
+            record.strItem = line.strCategory;
+            if (record.strItem.empty()) {
+                if (!fallback.count(bIncome))
+                    fallback[bIncome] = FallbackCategory(db, bIncome);
+                record.strItem = fallback[bIncome];
+            }
+            record.dtRecord = line.row.dtWhen;
+            record.strNote = line.strNote;
+            record.strAccount = NameOf(line.nAccount);
+            record.strSource = strSource;
+            record.strOrder = line.row.strOrder;
+            const CRecordWriter::Result result = writer.AddWithin(record);
+            if (!result.Ok()) {
+                summary.refused.emplace_back(line.row.nLine, result.strMessage);
+                continue;
+            }
+            ++(bIncome ? summary.nIncome : summary.nExpense);
+        }
+        if (summary.bCancelled) {
+            db.RollbackTrans();
+            summary = BillSummary{};
+            summary.bCancelled = true;
+            return summary;
+        }
+        for (const auto& [strText, nAccount] : options.accounts)
+            Remember(db, "账户", strText, NumberText::Itoa(nAccount));
+        for (const auto& [strKey, strCategory] : options.categories)
+            Remember(db, "类别", strKey, strCategory);
+        db.CommitTrans();
+    } catch (...) {
+        db.RollbackTrans();
+        throw;
+    }
+    if (progress)
+        progress(1.0);
+    return summary;
+}
+
+std::string BillSummaryText(const BillSummary& summary) {
+    if (std::string nothing = ImportNothingText(summary.strError, summary.bCancelled);
+        !nothing.empty())
+        return nothing;
+    return "导入完成！收入 " + std::to_string(summary.nIncome) + " 笔，支出 " +
+           std::to_string(summary.nExpense) + " 笔，转账 " + std::to_string(summary.nTransfers) +
+           " 笔，不记 " + std::to_string(summary.nSkipped) + " 笔，出错 " +
+           std::to_string(summary.refused.size()) + " 笔。";
+}
+
+BillSummary ImportBillFile(const std::string& strConnection, const std::string& strPath,
+                           BillOptions options, std::vector<BillLine>& lines) {
+    BillSummary summary;
+    BillFile bill;
+    if (!ReadBillFile(strPath, bill, summary.strError))
+        return summary;
+    try {
+        CADODatabase db;
+        db.SetConnectionString(strConnection);
+        if (!db.Open()) {
+            summary.strError =
+                db.GetErrorDescription().empty() ? "账本打不开" : db.GetErrorDescription();
+            return summary;
+        }
+        const std::vector<std::string> members = ListEntries(db, "家庭成员");
+        if (options.strMember.empty() && members.size() == 1)
+            options.strMember = members[0];
+        if (options.strMember.empty()) {
+            summary.strError = "账单是谁的？请用 --member 说明";
+            return summary;
+        }
+        if (std::find(members.begin(), members.end(), options.strMember) == members.end()) {
+            summary.strError = "没有这个家庭成员：" + options.strMember;
+            return summary;
+        }
+        bool bStopped = false;
+        if (!options.strAccount.empty() && CAccountLink::Find(db, options.strAccount, bStopped) == 0) {
+            summary.strError = "没有这个账户：" + options.strAccount;
+            return summary;
+        }
+        CBillPlanner planner;
+        planner.Load(db, bill.nKind, options.strMember);
+        lines = planner.Plan(bill, options);
+        return WriteBill(db, bill.nKind, lines, options, nullptr);
+    } catch (...) {
+        summary = BillSummary();
+        summary.strError = DescribeExchangeError(std::current_exception());
+        return summary;
+    }
+}

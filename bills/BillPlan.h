@@ -1,0 +1,100 @@
+#pragma once
+
+#include "accounts/Account.h"
+#include "bills/BillRow.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+class CADODatabase;
+
+/// One bill row as it will be stored, or why it will not.
+struct BillLine {
+    enum Kind { Income, Expense, Transfer, Skipped };
+    BillRow row;
+    Kind nKind = Skipped;
+    std::string strReason;     ///< why it is stored so, or skipped
+    std::string strCategory;   ///< income and expense: "" while none is known
+    std::int64_t nCents = 0;   ///< what is stored; a refund is a negative expense
+    std::int64_t nAccount = 0; ///< income and expense: its account; a transfer: from
+    std::int64_t nToAccount = 0; ///< a transfer: to
+    std::string strSource;     ///< the source as the bill names it when no account is known
+    std::string strNote;
+    bool bPossibleDuplicate = false; ///< like a record typed by hand; stored only if ticked
+    bool bChecked = true;            ///< stored (income, expense and transfer lines)
+
+    bool Stored() const { return nKind != Skipped && bChecked; }
+};
+
+/// What the user says about a bill: whose it is and the choices made in the preview.
+struct BillOptions {
+    std::string strMember;
+    /// The account for sources no rule and no earlier choice knows; "" for none.
+    std::string strAccount;
+    /// Accounts chosen for sources (收/付款方式 texts), by the text.
+    std::map<std::string, std::int64_t> accounts;
+    /// Categories chosen for counterparties, by CategoryKey.
+    std::map<std::string, std::string> categories;
+    /// The lines (BillRow::nLine) ticked although they look like records typed by hand.
+    std::set<std::size_t> ticked;
+};
+
+/// The entries of a list table (家庭成员, 收入类型, 支出类型) in their order.
+std::vector<std::string> ListEntries(CADODatabase& db, const char* szTable);
+
+/// What a counterparty's category is remembered under: the direction and the name.
+std::string CategoryKey(bool bIncome, const std::string& strCounterparty);
+
+/// Works out, for each row of a bill, what it becomes in the ledger: income, expense (a
+/// refund lowering it), a transfer between two of the household's accounts, or nothing and
+/// why. Load reads what it needs from the ledger once; Plan can then be asked again and
+/// again as the user chooses in the preview.
+class CBillPlanner {
+public:
+    /// Reads the accounts, the lists, the rows stored from earlier bills of this kind, the
+    /// choices remembered and the member's records.
+    void Load(CADODatabase& db, BillKind kind, const std::string& strMember);
+    std::vector<BillLine> Plan(const BillFile& bill, const BillOptions& options) const;
+
+    const std::vector<CAccount>& Accounts() const { return m_accounts; }
+    const std::vector<std::string>& Categories(bool bIncome) const {
+        return bIncome ? m_incomeItems : m_payItems;
+    }
+    /// The account of `nId`'s name; "" for 0 or an unknown one.
+    std::string AccountName(std::int64_t nId) const;
+
+private:
+    struct Stored {
+        std::string strTable;
+        std::string strCategory;
+    };
+    struct Typed {
+        bool bIncome = false;
+        std::int64_t nCents = 0;
+        double dWhen = 0;
+    };
+
+    std::int64_t SourceAccount(const std::string& strMethod, const BillOptions& options,
+                               bool bAsk) const;
+    std::int64_t WalletAccount() const;
+    std::int64_t Mentioned(const std::string& strText) const;
+    std::int64_t ByTail(const std::string& strText) const;
+    std::string CategoryOf(const BillRow& row, bool bIncome, const BillOptions& options) const;
+    bool TypedByHand(bool bIncome, const BillRow& row) const;
+    void Refund(std::vector<BillLine>& lines, std::size_t nAt,
+                const BillOptions& options) const;
+    void Neutral(BillLine& line, const BillOptions& options) const;
+
+    BillKind m_nKind = BillKind::Alipay;
+    std::string m_strMember;
+    std::vector<CAccount> m_accounts; // those still in use
+    std::vector<std::string> m_incomeItems, m_payItems;
+    std::map<std::string, Stored> m_stored;           // by order number
+    std::map<std::string, std::string> m_rememberedCategories;
+    std::map<std::string, std::int64_t> m_rememberedAccounts;
+    std::vector<Typed> m_typed;
+};
