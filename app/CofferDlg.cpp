@@ -2,6 +2,7 @@
 
 #include "accounts/AccountsDlg.h"
 #include "accounts/TransferDlg.h"
+#include "bills/BillDlg.h"
 #include "app/AboutDlg.h"
 #include "app/CofferApp.h"
 #include "backup/BackupDlg.h"
@@ -87,6 +88,10 @@ CCofferDlg::CCofferDlg(QWidget* parent)
     });
     OnCommand(ID_PHONE, [this] {
         CPhoneDlg dlg(this);
+        dlg.DoModal();
+    });
+    OnCommand(ID_IMPORT_BILL, [this] {
+        CBillDlg dlg(this);
         dlg.DoModal();
     });
     OnCommand(ID_EXIT, [this] { OnOK(); });

@@ -41,6 +41,7 @@ public:
         ID_ACCOUNTS = 32820,
         ID_TRANSFER = 32821,
         ID_PHONE = 32818,
+        ID_IMPORT_BILL = 32830,
         IDM_ABOUTBOX = 0x10,
     };
 

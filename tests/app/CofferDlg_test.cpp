@@ -141,7 +141,7 @@ int ChooseFromSettings(int command, ui::ModalScript& script) {
     const int result = dlg.DoModal();
     EXPECT_EQ(popups.Shown(), (std::vector<std::vector<std::string>>{
                                   {"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…",
-                                   "周期记账…", "账本位置…", "账户设置…", "转账…", "手机记账…", "退出"}}));
+                                   "周期记账…", "账本位置…", "账户设置…", "转账…", "手机记账…", "导入账单…", "退出"}}));
     return result;
 }
 

@@ -232,7 +232,7 @@ TEST(TrayIconTest, TheRightButtonOpensTheSettingsMenuAtTheCursor) {
     EXPECT_EQ(dlg.DoModal(), ui::IDOK); // 退出 ended it
     ASSERT_EQ(popups.Shown().size(), 1u);
     EXPECT_EQ(popups.Shown()[0],
-              (std::vector<std::string>{"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…", "周期记账…", "账本位置…", "账户设置…", "转账…", "手机记账…", "退出"}));
+              (std::vector<std::string>{"用户设置", "系统设置", "备份与恢复…", "导入记录…", "预算设置…", "周期记账…", "账本位置…", "账户设置…", "转账…", "手机记账…", "导入账单…", "退出"}));
     EXPECT_EQ(popups.Positions()[0], QPoint(1500, 1070));
 }
 
