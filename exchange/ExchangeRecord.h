@@ -12,7 +12,10 @@ struct ExchangeRecord {
     COleDateTime dtRecord;
     std::string strItem;
     std::string strNote;
+    std::string strAccount; // the account's name, kept beside the record; "" for none
 };
 
 /// The headings of an exported table, in column order; the import knows them too.
 inline constexpr const char* kExportHeadings[] = {"编号", "金额", "成员", "日期", "类别", "备注"};
+/// The heading of the column added after them when some exported record has an account.
+inline constexpr const char* kAccountHeading = "账户";
