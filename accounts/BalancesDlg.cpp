@@ -19,6 +19,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -37,6 +38,24 @@ qreal MonthEndX(const std::string& nextMonth) {
 }
 
 } // namespace
+
+QPen CBalancesDlg::LinePen(int nLine) {
+    // Ten colours told apart at a glance, none of them near black; after ten the colours
+    // come round again dashed, so no two lines look alike.
+    static const QColor kColours[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xff, 0x7f, 0x0e),
+                                      QColor(0x2c, 0xa0, 0x2c), QColor(0xd6, 0x27, 0x28),
+                                      QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
+                                      QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf),
+                                      QColor(0xbc, 0xbd, 0x22), QColor(0x7f, 0x7f, 0x7f)};
+    constexpr int kCount = static_cast<int>(std::size(kColours));
+    if (nLine < 0) // 净资产: the one black line, drawn thicker
+        return QPen(QBrush(Qt::black), 3);
+    static const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine,
+                                           Qt::DashDotLine, Qt::DashDotDotLine};
+    QPen pen(QBrush(kColours[nLine % kCount]), 1.5);
+    pen.setStyle(kStyles[(nLine / kCount) % std::size(kStyles)]);
+    return pen;
+}
 
 CBalancesDlg::CBalancesDlg(QWidget* parent)
     : ui::Dialog(IDD, parent), m_listBalances(new CReportCtrl(this)),
@@ -87,37 +106,47 @@ void CBalancesDlg::DrawChart() {
     chart->setTitle(QStringLiteral("月末余额"));
     chart->legend()->setAlignment(Qt::AlignBottom);
     const COleDateTime now = COleDateTime::GetCurrentTime();
-    // From the earliest opening date, but not further back than the chart covers.
-    std::string first = MonthsBefore(now, kChartMonths - 1);
-    std::string earliest = first;
-    for (const CAccount& account : m_accounts)
-        earliest = std::min(earliest, account.strOpeningDate);
-    first = std::max(first, earliest);
+    const std::string first = MonthsBefore(now, kChartMonths - 1);
     const std::vector<std::string> bounds =
         CAccountBalances::MonthBounds(first, FormatDateTime(now, "%Y-%m-%d"));
-    const auto months = CAccountBalances(m_db).MonthEnds(m_accounts, bounds);
+    std::vector<CAccountBalances::MonthEnd> months =
+        CAccountBalances(m_db).MonthEnds(m_accounts, bounds);
+    // The chart starts where the ledger's money does: months with every balance 0 (before
+    // any account held anything) say nothing.
+    const auto firstHeld =
+        std::find_if(months.begin(), months.end(), [](const CAccountBalances::MonthEnd& month) {
+            return std::any_of(month.balances.begin(), month.balances.end(),
+                               [](const auto& balance) { return balance.second != 0; });
+        });
+    months.erase(months.begin(), std::min(firstHeld, months.end() - (months.empty() ? 0 : 1)));
     auto* axisX = new QDateTimeAxis;
     axisX->setFormat(QStringLiteral("yyyy-MM"));
     auto* axisY = new QValueAxis;
     axisY->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
-    const auto addSeries = [&](const QString& name, const auto& valueOf, int width) {
+    // The axis spans every line, not only the first one attached to it.
+    qreal dLowest = 0, dHighest = 0;
+    const auto addSeries = [&](const QString& name, const auto& valueOf, int nLine) {
         auto* series = new QLineSeries;
         series->setName(name);
         for (const CAccountBalances::MonthEnd& month : months)
             series->append(MonthEndX(month.strNextMonth),
                            static_cast<qreal>(valueOf(month)) / 100.0);
-        QPen pen = series->pen();
-        pen.setWidth(width);
-        series->setPen(pen);
         chart->addSeries(series);
+        // Set after it joins the chart, whose theme would otherwise paint over it.
+        series->setPen(LinePen(nLine));
         series->attachAxis(axisX);
         series->attachAxis(axisY);
+        for (const QPointF& point : series->points()) {
+            dLowest = std::min(dLowest, point.y());
+            dHighest = std::max(dHighest, point.y());
+        }
     };
     addSeries(
         QString::fromUtf8(AccountTexts::kNetWorth),
-        [](const CAccountBalances::MonthEnd& month) { return month.nNet; }, 3);
+        [](const CAccountBalances::MonthEnd& month) { return month.nNet; }, -1);
+    int nLine = 0;
     for (const CAccount& account : m_accounts)
         if (!account.bStopped)
             addSeries(
@@ -125,7 +154,9 @@ void CBalancesDlg::DrawChart() {
                 [&account](const CAccountBalances::MonthEnd& month) {
                     return month.balances.at(account.nId);
                 },
-                1);
+                nLine++);
+    axisY->setRange(dLowest, dHighest > dLowest ? dHighest : dLowest + 1);
+    axisY->applyNiceNumbers();
     QChart* previous = m_chart->chart();
     m_chart->setChart(chart);
     delete previous;

@@ -4,6 +4,8 @@
 #include "data/ADODatabase.h"
 #include "platform/ui/Dialog.h"
 
+#include <QPen>
+
 #include <vector>
 
 class CReportCtrl;
@@ -29,6 +31,9 @@ public:
     ~CBalancesDlg() override;
 
     QChartView* Chart() const { return m_chart; }
+    /// The pen of the chart's line `nLine`: −1 for 净资产, then 0, 1, … for the accounts.
+    /// Every line looks different from every other.
+    static QPen LinePen(int nLine);
 
 protected:
     bool OnInitDialog() override;

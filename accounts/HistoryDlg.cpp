@@ -12,6 +12,7 @@
 #include "data/NumberText.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/ListCells.h"
 #include "platform/ui/MessageBox.h"
 #include "records/NormalIncomEditDlg.h"
 #include "records/PayEditDlg.h"
@@ -26,8 +27,57 @@ const char* const kDeleteRecordQuestion = "确定要删除这条记录吗？";
 
 } // namespace
 
+// Row 0 is the opening balance, row n the n-th item.
+class CHistoryDlg::CHistoryCells : public ui::ListCells {
+public:
+    CHistoryCells(const CAccount& account, const std::vector<CHistoryItem>& items)
+        : m_account(account), m_items(items) {}
+
+    std::string Text(std::uint32_t nRow, int nColumn) const override {
+        if (nRow == 0) {
+            switch (nColumn) {
+            case 0:
+                return m_account.strOpeningDate;
+            case 1:
+                return AccountTexts::kOpening;
+            case 4:
+                return CCents::Text(m_account.nOpening);
+            default:
+                return {};
+            }
+        }
+        if (nRow > m_items.size())
+            return {};
+        const CHistoryItem& item = m_items[nRow - 1];
+        switch (nColumn) {
+        case 0:
+            return item.strDate;
+        case 1:
+            return item.strWhat;
+        case 2:
+            return item.strMember;
+        case 3:
+            return CCents::Text(item.nAmount);
+        case 4:
+            return CCents::Text(item.nBalance);
+        case 5:
+            return item.strReconciled.substr(0, 10);
+        case 6:
+            return item.strNote;
+        default:
+            return {};
+        }
+    }
+
+private:
+    const CAccount& m_account;
+    const std::vector<CHistoryItem>& m_items;
+};
+
 CHistoryDlg::CHistoryDlg(QWidget* parent)
-    : ui::Dialog(IDD, parent), m_listHistory(new CReportCtrl(this)) {
+    : ui::Dialog(IDD, parent), m_listHistory(new CReportCtrl(this)),
+      m_cells(std::make_shared<CHistoryCells>(m_account, m_items)) {
+    m_listHistory->SetCells(m_cells);
     UseControl(IDC_LIST, m_listHistory);
     OnNotify(IDC_LIST, ui::Notification::DblClk, [this](ui::NotifyInfo&) { OnEdit(); });
     OnCommand(IDC_TRANSFER, [this] { OnTransfer(); });
@@ -70,17 +120,9 @@ void CHistoryDlg::Reload() {
     if (m_account.nId == 0)
         return;
     setWindowTitle(QString::fromStdString("账户明细 - " + m_account.strName));
-    m_items = CAccountHistory(m_db).Load(m_account, m_names);
-    m_listHistory->SetRedraw(false);
     m_listHistory->DeleteAllItems();
-    m_listHistory->InsertItem(0, m_account.strOpeningDate, AccountTexts::kOpening, "", "",
-                              CCents::Text(m_account.nOpening));
-    for (const CHistoryItem& item : m_items)
-        m_listHistory->InsertItem(m_listHistory->GetItemCount(), item.strDate, item.strWhat,
-                                  item.strMember, CCents::Text(item.nAmount),
-                                  CCents::Text(item.nBalance), item.strReconciled.substr(0, 10),
-                                  item.strNote);
-    m_listHistory->SetRedraw(true);
+    m_items = CAccountHistory(m_db).Load(m_account, m_names);
+    m_listHistory->AppendItemsFromCells(0, static_cast<std::uint32_t>(m_items.size() + 1));
     const std::int64_t nBalance = m_items.empty() ? m_account.nOpening : m_items.back().nBalance;
     std::string summary =
         m_account.strName + "（" + m_account.strKind + "）  余额：" + CCents::Text(nBalance);
@@ -91,11 +133,15 @@ void CHistoryDlg::Reload() {
 }
 
 const CHistoryItem* CHistoryDlg::Selected() const {
-    // Row 0 is the opening balance.
+    // The row's item is found through its cells row, whatever order a sort put it in; row 0
+    // is the opening balance.
     const int nRow = m_listHistory->GetFirstSelectedItem();
-    if (nRow < 1 || nRow > static_cast<int>(m_items.size()))
+    if (nRow < 0)
         return nullptr;
-    return &m_items[static_cast<size_t>(nRow - 1)];
+    const long nCells = m_listHistory->GetCellsRow(nRow);
+    if (nCells < 1 || nCells > static_cast<long>(m_items.size()))
+        return nullptr;
+    return &m_items[static_cast<size_t>(nCells - 1)];
 }
 
 void CHistoryDlg::OnTransfer() {

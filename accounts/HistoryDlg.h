@@ -6,6 +6,7 @@
 #include "platform/ui/Dialog.h"
 
 #include <map>
+#include <memory>
 #include <vector>
 
 class CReportCtrl;
@@ -42,8 +43,13 @@ private:
     const CHistoryItem* Selected() const;
 
     CADODatabase m_db;
+    class CHistoryCells;
+
     CReportCtrl* m_listHistory;
     CAccount m_account;
     std::map<std::int64_t, std::string> m_names;
     std::vector<CHistoryItem> m_items;
+    // The list's rows are written from the items when they are shown: a history of a
+    // hundred thousand items keeps no texts of its own.
+    std::shared_ptr<CHistoryCells> m_cells;
 };

@@ -89,6 +89,11 @@ int CReportCtrl::InsertItemFromCells(int nIndex, std::uint32_t nCellsRow) {
     return ui::ListCtrl::InsertItemFromCells(nIndex, nCellsRow, kValueRow | nCellsRow);
 }
 
+long CReportCtrl::GetCellsRow(int nItem) const {
+    const std::uint32_t handle = GetItemData(nItem);
+    return IsValueHandle(handle) ? static_cast<long>(handle & ~kValueRow) : -1;
+}
+
 int CReportCtrl::AppendItemsFromCells(std::uint32_t nFirstCellsRow, std::uint32_t nCount) {
     // The model takes only cells' rows below kNoCells, which lie under the value-row mark:
     // the handle of each next row is one more.

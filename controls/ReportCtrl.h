@@ -40,6 +40,8 @@ public:
     /// The same for the cells' rows `nFirstCellsRow` … `nFirstCellsRow + nCount − 1`, appended
     /// in that order in one step; returns the index of the first, or −1 (nothing added).
     int AppendItemsFromCells(std::uint32_t nFirstCellsRow, std::uint32_t nCount);
+    /// The cells row a value row shows, wherever a sort moved it; −1 for a row of texts.
+    long GetCellsRow(int nItem) const;
     bool SetItemText(int nItem, int nSubItem, const std::string& text);
     /// A number of the caller's (a record's key) that stays with the row wherever a sort or
     /// a move takes it; 0 until set.

@@ -46,6 +46,8 @@ ColumnMapping MapHeader(const std::vector<std::string>& header) {
     ColumnMapping mapping;
     for (size_t column = 0; column < header.size(); ++column) {
         const std::string heading = Normalise(header[column]);
+        if (mapping.nAccount < 0 && (heading == "账户" || heading == "account"))
+            mapping.nAccount = static_cast<int>(column);
         for (const FieldNames& names : kNames) {
             if (mapping[names.field] >= 0)
                 continue;

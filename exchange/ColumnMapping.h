@@ -18,6 +18,9 @@ enum ImportField {
 /// Which column (from 0) holds each field; -1 for none.
 struct ColumnMapping {
     std::array<int, FieldCount> columns;
+    /// The column of the records' account (账户/account), found by its heading only; -1
+    /// for none.
+    int nAccount = -1;
     ColumnMapping() { columns.fill(-1); }
     int operator[](ImportField field) const { return columns[field]; }
     int& operator[](ImportField field) { return columns[field]; }

@@ -8,6 +8,7 @@
 #include "exchange/RecordText.h"
 #include "exchange/TextEncoding.h"
 #include "platform/ole/OleCalendar.h"
+#include "records/AccountLink.h"
 
 #include <cstring>
 
@@ -71,6 +72,10 @@ const std::string& CImportChecker::KeyOf(const ExchangeRecord& record) const {
 
 void CImportChecker::Load(CADODatabase& db) {
     ReadList(db, kMemberTable, m_members);
+    // Stopped accounts too: an imported record may be an old one.
+    if (m_mapping.nAccount >= 0)
+        for (const CAccountLink::Choice& account : CAccountLink::Choices(db, true))
+            m_accounts.emplace(account.strName, account.nId);
     for (const RecordTable* table : {&kIncomeRecords, &kPayRecords}) {
         if ((table == &kIncomeRecords && m_options.nKind == ImportKind::Expense) ||
             (table == &kPayRecords && m_options.nKind == ImportKind::Income))
@@ -119,6 +124,20 @@ CheckedLine CImportChecker::Check(const CsvRow& row) const {
         return bad("成员为空");
     if (record.strItem.empty())
         return bad("类别为空");
+    if (m_mapping.nAccount >= 0 && static_cast<size_t>(m_mapping.nAccount) < row.fields.size()) {
+        record.strAccount =
+            CleanName(StripFormulaGuard(row.fields[static_cast<size_t>(m_mapping.nAccount)]));
+        if (record.strAccount == CAccountLink::kNoAccount)
+            record.strAccount.clear();
+        if (!record.strAccount.empty()) {
+            // Accounts are not made up by an import: their kind and opening balance are the
+            // family's to say.
+            const auto account = m_accounts.find(record.strAccount);
+            if (account == m_accounts.end())
+                return bad("账户“" + record.strAccount + "”不存在");
+            line.nAccount = account->second;
+        }
+    }
     if (record.strMember.size() > kMaxNameBytes)
         return bad("成员名称太长");
     if (record.strItem.size() > kMaxNameBytes)

@@ -4,7 +4,9 @@
 #include "exchange/ExchangeRecord.h"
 #include "exchange/KeySet.h"
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -31,6 +33,7 @@ struct CheckedLine {
     ExchangeRecord record;
     bool bNewMember = false;
     bool bNewItem = false;
+    std::int64_t nAccount = 0; // the account the record gets; 0 for none
 };
 
 /// Checks the lines of an import against the ledger: the texts must read as a date and an
@@ -63,6 +66,7 @@ private:
     ColumnMapping m_mapping;
     bool m_bCheckUtf8;
     std::unordered_set<std::string> m_members;
+    std::unordered_map<std::string, std::int64_t> m_accounts; // every account, by name
     Lists m_income;
     Lists m_pay;
     mutable std::string m_strKey; // the last key made, its buffer reused line after line

@@ -163,6 +163,7 @@ ColumnMapping CImportDlg::GetMapping() const {
     for (int field = 0; field < FieldCount; ++field)
         mapping[static_cast<ImportField>(field)] =
             Combo(IDC_COLUMN_FIRST + field)->currentIndex() - 1;
+    mapping.nAccount = MapHeader(m_header).nAccount;
     return mapping;
 }
 

@@ -36,6 +36,13 @@ double DisplayWidth(const std::string& text) {
     return std::max(widest, width);
 }
 
+// The account column comes only with records that have accounts: a ledger that keeps none
+// exports what it always did.
+bool AnyAccount(const std::vector<ExchangeRecord>& records) {
+    return std::any_of(records.begin(), records.end(),
+                       [](const ExchangeRecord& record) { return !record.strAccount.empty(); });
+}
+
 } // namespace
 
 bool ExportRecordsCsv(const std::filesystem::path& path, const std::vector<ExchangeRecord>& records,
@@ -49,17 +56,26 @@ bool ExportRecordsCsv(const std::filesystem::path& path, const std::vector<Excha
         strError = writer.GetLastError();
         return false;
     }
-    std::vector<std::string> row(std::begin(kExportHeadings), std::end(kExportHeadings));
+    const bool bAccounts = AnyAccount(records);
+    std::vector<std::string> headings(std::begin(kExportHeadings), std::end(kExportHeadings));
+    if (bAccounts)
+        headings.push_back(kAccountHeading);
     if (bPictures)
-        row.emplace_back(kPicturesHeading);
-    writer.WriteRow(row);
+        headings.push_back(kPicturesHeading);
+    writer.WriteRow(headings);
+    std::vector<std::string> fields;
     for (const ExchangeRecord& record : records) {
-        row = {record.strId, FormatAmount(record.dAmount), GuardFormula(record.strMember),
-               FormatRecordDate(record.dtRecord), GuardFormula(record.strItem),
-               GuardFormula(record.strNote)};
+        fields = {record.strId,
+                  FormatAmount(record.dAmount),
+                  GuardFormula(record.strMember),
+                  FormatRecordDate(record.dtRecord),
+                  GuardFormula(record.strItem),
+                  GuardFormula(record.strNote)};
+        if (bAccounts)
+            fields.push_back(GuardFormula(record.strAccount));
         if (bPictures)
-            row.push_back(std::to_string(record.nPictures));
-        writer.WriteRow(row);
+            fields.push_back(std::to_string(record.nPictures));
+        writer.WriteRow(fields);
     }
     if (!writer.Commit()) {
         strError = writer.GetLastError();
@@ -103,9 +119,13 @@ bool ExportRecordsXlsx(const std::filesystem::path& path, const std::vector<Expo
             break;
         }
         const std::vector<ExchangeRecord>& records = *sheet.pRecords;
-        std::array<double, kColumns> widths = {};
-        for (int c = 0; c < kColumns; ++c)
-            widths[c] = DisplayWidth(kExportHeadings[c]);
+        const int nColumns = AnyAccount(records) ? kColumns + 1 : kColumns;
+        const auto heading = [](int c) {
+            return c < kColumns ? kExportHeadings[c] : kAccountHeading;
+        };
+        std::array<double, kColumns + 1> widths = {};
+        for (int c = 0; c < nColumns; ++c)
+            widths[c] = DisplayWidth(heading(c));
         widths[kDateColumn] = 19;
         for (const ExchangeRecord& record : records) {
             widths[0] = std::max(widths[0], DisplayWidth(record.strId));
@@ -114,13 +134,14 @@ bool ExportRecordsXlsx(const std::filesystem::path& path, const std::vector<Expo
             widths[2] = std::max(widths[2], DisplayWidth(record.strMember));
             widths[4] = std::max(widths[4], DisplayWidth(record.strItem));
             widths[5] = std::max(widths[5], DisplayWidth(record.strNote));
+            widths[kColumns] = std::max(widths[kColumns], DisplayWidth(record.strAccount));
         }
-        for (int c = 0; c < kColumns; ++c)
+        for (int c = 0; c < nColumns; ++c)
             keep(worksheet_set_column(worksheet, lxw_col_t(c), lxw_col_t(c),
                                       std::min(widths[c], 60.0) + 2, nullptr));
 
-        for (int c = 0; c < kColumns; ++c)
-            keep(worksheet_write_string(worksheet, 0, lxw_col_t(c), kExportHeadings[c], bold));
+        for (int c = 0; c < nColumns; ++c)
+            keep(worksheet_write_string(worksheet, 0, lxw_col_t(c), heading(c), bold));
         worksheet_freeze_panes(worksheet, 1, 0);
         lxw_row_t row = 1;
         double sum = 0;
@@ -134,6 +155,9 @@ bool ExportRecordsXlsx(const std::filesystem::path& path, const std::vector<Expo
             keep(worksheet_write_string(worksheet, row, 4, record.strItem.c_str(), nullptr));
             if (!record.strNote.empty())
                 keep(worksheet_write_string(worksheet, row, 5, record.strNote.c_str(), nullptr));
+            if (!record.strAccount.empty())
+                keep(worksheet_write_string(worksheet, row, kColumns, record.strAccount.c_str(),
+                                            nullptr));
             sum += record.dAmount;
             ++row;
         }

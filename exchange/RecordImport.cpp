@@ -7,6 +7,7 @@
 #include "exchange/CsvWriter.h"
 #include "exchange/ImportFile.h"
 #include "exchange/RecordTable.h"
+#include "records/AccountLink.h"
 
 #include <memory>
 
@@ -25,6 +26,10 @@ public:
             AddEntry(line.pTable == &kIncomeRecords ? m_incomeItems : m_payItems,
                      line.pTable->szItemTable, line.record.strItem);
         const RecordTable& table = *line.pTable;
+        if (line.nAccount != 0) {
+            WriteWithAccount(line);
+            return;
+        }
         std::unique_ptr<CADOInserter>& inserter = &table == &kIncomeRecords ? m_income : m_pay;
         if (!inserter)
             inserter = std::make_unique<CADOInserter>(
@@ -47,6 +52,32 @@ public:
     }
 
 private:
+    // A record with an account is written on its own: its link needs the number it gets.
+    void WriteWithAccount(const CheckedLine& line) {
+        const RecordTable& table = *line.pTable;
+        std::unique_ptr<CADORecordset>& recordset =
+            &table == &kIncomeRecords ? m_incomeLinked : m_payLinked;
+        if (!recordset) {
+            recordset = std::make_unique<CADORecordset>(&m_db);
+            if (!recordset->Open(table.szTable, CADORecordset::ModeTable))
+                throw CADOException(recordset->GetLastError(),
+                                    std::string("表打不开：") + table.szTable);
+        }
+        CADORecordset& records = *recordset;
+        records.AddNew();
+        records.SetFieldValue(table.szMemberColumn, line.record.strMember);
+        records.SetFieldValue(table.szItemColumn, line.record.strItem);
+        records.SetFieldValue(table.szAmountColumn, line.record.dAmount);
+        records.SetFieldValue(table.szDateColumn, line.record.dtRecord);
+        if (!line.record.strNote.empty()) // left null, as the inserter leaves it
+            records.SetFieldValue("备注", line.record.strNote);
+        if (!records.Update())
+            throw CADOException(records.GetLastError(), records.GetLastErrorString());
+        double dRecord = 0;
+        records.GetFieldValue(0, dRecord);
+        CAccountLink::Set(m_db, table.szTable, static_cast<std::int64_t>(dRecord), line.nAccount);
+    }
+
     void AddEntry(std::unique_ptr<CADORecordset>& recordset, const char* szTable,
                   const std::string& entry) {
         if (!recordset) {
@@ -64,6 +95,7 @@ private:
     CADODatabase& m_db;
     std::unique_ptr<CADOInserter> m_income, m_pay;
     std::unique_ptr<CADORecordset> m_members, m_incomeItems, m_payItems;
+    std::unique_ptr<CADORecordset> m_incomeLinked, m_payLinked;
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "data/LedgerAdditions.h"
 #include "data/SqlText.h"
 #include "exchange/RecordTable.h"
+#include "records/AccountLink.h"
 
 #include <unordered_map>
 
@@ -28,6 +29,31 @@ void ReadInto(CADORecordset& recordset, std::vector<ExchangeRecord>& records) {
         recordset.MoveNext();
     }
     recordset.Close();
+}
+
+// The accounts of the records of `table`, by name, from the links beside them.
+void ReadAccounts(CADODatabase& db, const RecordTable& table,
+                  std::vector<ExchangeRecord>& records) {
+    if (records.empty() || !CAccountLink::Present(db))
+        return;
+    CADORecordset recordset(&db);
+    if (!recordset.Open(std::string("select l.编号, a.名称 from accountLink l, accountList a "
+                                    "where l.表 = '") +
+                            table.szTable + "' and a.ID = l.账户",
+                        CADORecordset::ModeQuery))
+        return;
+    std::unordered_map<std::string, std::string> names;
+    for (; !recordset.IsEOF(); recordset.MoveNext()) {
+        std::string strId;
+        recordset.GetFieldValue(0, strId);
+        recordset.GetFieldValue(1, names[strId]);
+    }
+    recordset.Close();
+    if (names.empty())
+        return;
+    for (ExchangeRecord& record : records)
+        if (const auto found = names.find(record.strId); found != names.end())
+            record.strAccount = found->second;
 }
 
 } // namespace
@@ -62,6 +88,7 @@ std::vector<ExchangeRecord> ReadRecordsById(CADODatabase& db, const RecordTable&
         if (it != byId.end())
             records.push_back(found[it->second]);
     }
+    ReadAccounts(db, table, records);
     return records;
 }
 
@@ -70,6 +97,7 @@ std::vector<ExchangeRecord> ReadAllRecords(CADODatabase& db, const RecordTable& 
     CADORecordset recordset(&db);
     if (recordset.Open(table.szTable, CADORecordset::ModeTable))
         ReadInto(recordset, records);
+    ReadAccounts(db, table, records);
     return records;
 }
 

@@ -4,6 +4,7 @@
 #include "data/ADORecordset.h"
 #include "data/FieldConversion.h"
 #include "data/FormatDateTime.h"
+#include "data/SqlText.h"
 #include "exchange/ExchangeTexts.h"
 #include "exchange/RecordExport.h"
 #include "exchange/RecordReader.h"
@@ -17,11 +18,13 @@
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/MenuResource.h"
+#include "records/AccountLink.h"
 
 #include <QComboBox>
 #include <QCursor>
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <utility>
 
@@ -91,6 +94,7 @@ void CInquiryDlg::DoDataExchange(ui::DataExchange& dx) {
     ui::DDX_DateTimeCtrl(dx, IDC_TO, m_dtTo);
     ui::DDX_Check(dx, IDC_MEMBER_CHECK, m_bMember);
     ui::DDX_Check(dx, IDC_ITEM_CHECK, m_bItem);
+    ui::DDX_Check(dx, IDC_ACCOUNT_CHECK, m_bAccount);
 }
 
 bool CInquiryDlg::OnInitDialog() {
@@ -118,6 +122,7 @@ bool CInquiryDlg::OnInitDialog() {
                         error = std::current_exception();
                 }
             }
+            FillAccounts();
         }
     } catch (...) {
         error = std::current_exception();
@@ -178,6 +183,40 @@ void CInquiryDlg::InsertColumns() {
     m_listResult->InsertColumn(2, m_twin.szMemberHeading, ui::LVCFMT_LEFT, width(100));
     m_listResult->InsertColumn(3, m_twin.szDateHeading, ui::LVCFMT_LEFT, width(100));
     m_listResult->InsertColumn(4, m_twin.szItemHeading, ui::LVCFMT_LEFT, width(100));
+    m_listResult->InsertColumn(5, "账户", ui::LVCFMT_LEFT, width(80));
+}
+
+void CInquiryDlg::FillAccounts() {
+    auto* combo = Item<QComboBox>(IDC_ACCOUNT);
+    if (combo == nullptr)
+        return;
+    combo->clear();
+    combo->addItem(QString::fromUtf8(CAccountLink::kNoAccount), QVariant::fromValue<qlonglong>(0));
+    for (const CAccountLink::Choice& choice : CAccountLink::Choices(m_db, true))
+        combo->addItem(QString::fromStdString(choice.strName),
+                       QVariant::fromValue<qlonglong>(choice.nId));
+}
+
+std::unordered_map<std::int64_t, std::string>
+CInquiryDlg::AccountNames(const std::string& statement) {
+    std::unordered_map<std::int64_t, std::string> names;
+    // The listing's own statement picks the records, its columns narrowed to the number.
+    const std::string head = "select * from ";
+    if (!CAccountLink::Present(m_db) || statement.compare(0, head.size(), head) != 0)
+        return names;
+    CADORecordset recordset(&m_db);
+    if (!recordset.Open(std::string("select l.编号, a.名称 from accountLink l, accountList a "
+                                    "where l.表 = '") +
+                            m_twin.szTable + "' and a.ID = l.账户 and l.编号 in (select 编号 " +
+                            statement.substr(std::string("select * ").size()) + ")",
+                        CADORecordset::ModeQuery))
+        return names;
+    for (; !recordset.IsEOF(); recordset.MoveNext()) {
+        std::int64_t nId = 0;
+        if (FieldConversion::ToInteger(recordset.GetFieldView(0), nId))
+            recordset.GetFieldValue(1, names[nId]);
+    }
+    return names;
 }
 
 void CInquiryDlg::RunInquiry(InquiryKind kind) {
@@ -192,18 +231,23 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
     if (!m_db.IsOpen())
         return;
 
-    const std::string statement =
-        query.BuildStatement(InquiryConditions{m_bMember, m_strMember, m_bItem, m_strItem});
+    auto* account = Item<QComboBox>(IDC_ACCOUNT);
+    const std::int64_t nAccount = account != nullptr && account->currentIndex() >= 0
+                                      ? account->currentData().toLongLong()
+                                      : 0;
+    const std::string statement = query.BuildStatement(
+        InquiryConditions{m_bMember, m_strMember, m_bItem, m_strItem, m_bAccount, nAccount});
     CADORecordset recordset(&m_db);
     if (!recordset.Open(statement, CADORecordset::ModeQuery))
         return;
-    ListRecords(recordset, query.GetDatePattern());
+    ListRecords(recordset, query.GetDatePattern(), statement);
     recordset.Close();
 }
 
-void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePattern) {
+void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePattern,
+                              const std::string& statement) {
     try {
-        ListRows(recordset, szDatePattern);
+        ListRows(recordset, szDatePattern, statement);
     } catch (...) {
         // Rows read before a read error are not the answer to the query.
         m_listResult->DeleteAllItems();
@@ -212,9 +256,11 @@ void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePatter
     }
 }
 
-void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) {
+void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern,
+                           const std::string& statement) {
     // The list keeps each row as its values; the cells are written when they are shown.
     m_rows->Clear(szDatePattern);
+    const std::unordered_map<std::int64_t, std::string> accounts = AccountNames(statement);
     const RedrawOff redrawOff(m_listResult);
     InquiryRecord record; // its texts keep their room from row to row
     while (!recordset.IsEOF()) {
@@ -233,6 +279,10 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) 
         if (!record.bDate)
             recordset.GetFieldValue(3, record.strStoredDate);
         recordset.GetFieldValue(4, record.strItem);
+        record.strAccount.clear();
+        if (!accounts.empty() && record.bNumberId)
+            if (const auto found = accounts.find(record.nId); found != accounts.end())
+                record.strAccount = found->second;
         if (m_bTotals)
             m_totals.Add(record.dAmount);
         m_rows->Add(record);
@@ -266,10 +316,10 @@ void CInquiryDlg::ListPreset() {
     if (!m_db.IsOpen())
         return;
     CADORecordset recordset(&m_db);
-    if (!recordset.Open(CInquiryQuery::BuildPresetStatement(m_twin, preset),
-                        CADORecordset::ModeQuery))
+    const std::string statement = CInquiryQuery::BuildPresetStatement(m_twin, preset);
+    if (!recordset.Open(statement, CADORecordset::ModeQuery))
         return;
-    ListRecords(recordset, m_twin.szQuickDatePattern);
+    ListRecords(recordset, m_twin.szQuickDatePattern, statement);
     recordset.Close();
 }
 
@@ -313,6 +363,11 @@ void CInquiryDlg::OnEditRecord() {
         m_listResult->SetItemText(nItem, 3,
                                   FormatDateTime(edited->dtRecord, m_twin.szEditedDatePattern));
     m_listResult->SetItemText(nItem, 4, edited->strItem);
+    if (IsRecordNumber(strId))
+        m_listResult->SetItemText(
+            nItem, 5,
+            CAccountLink::Name(m_db, CAccountLink::Of(m_db, m_twin.szTable,
+                                                      std::strtoll(strId.c_str(), nullptr, 10))));
     if (stored) {
         m_totals.Replace(*stored, edited->dAmount);
         ShowTotals();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 class CADORecordset;
 class CInquiryRows;
@@ -33,6 +34,8 @@ public:
         IDC_MEMBER_CHECK = 1052,
         IDC_MEMBER = 1018,
         IDC_ITEM_CHECK = 1053,
+        IDC_ACCOUNT_CHECK = 1091, // below the conditions, in the room the window grew by
+        IDC_ACCOUNT = 1092,
         IDC_ITEM = 1019,
         IDC_EXPORT = 1060,
         IDC_TOTALS = 1070,
@@ -73,6 +76,7 @@ protected:
     COleDateTime m_dtTo;
     int m_bMember = 0;
     int m_bItem = 0;
+    int m_bAccount = 0;
     std::string m_strMember;
     std::string m_strItem;
 
@@ -83,9 +87,15 @@ private:
     /// Engine errors reach the caller.
     void ReopenIfClosed();
     void InsertColumns();
+    /// Fills the account condition: "（不指定）", then every account, stopped ones too.
+    void FillAccounts();
+    /// The account names of the records `statement` lists, by record number.
+    std::unordered_map<std::int64_t, std::string> AccountNames(const std::string& statement);
     /// Lists the rows; a read error part-way leaves the list and the totals empty.
-    void ListRecords(CADORecordset& recordset, const char* szDatePattern);
-    void ListRows(CADORecordset& recordset, const char* szDatePattern);
+    void ListRecords(CADORecordset& recordset, const char* szDatePattern,
+                     const std::string& statement);
+    void ListRows(CADORecordset& recordset, const char* szDatePattern,
+                  const std::string& statement);
     void ListPreset();
     void ShowTotals();
     /// The record's amount as stored; none when it cannot be read.

@@ -1,6 +1,7 @@
 #include "inquiry/InquiryQuery.h"
 
 #include "data/FormatDateTime.h"
+#include "data/NumberText.h"
 #include "data/SqlText.h"
 #include "inquiry/InquiryTwin.h"
 
@@ -35,8 +36,9 @@ void CInquiryQuery::ComputeBounds(const COleDateTime& now, const COleDateTime& f
         break;
     case InquiryKind::ThisMonth:
         m_dtLower = FirstOfMonth(now.GetYear(), now.GetMonth());
-        m_dtUpper = m_dtLower.GetMonth() == 12 ? FirstOfMonth(m_dtLower.GetYear() + 1, 1)
-                                               : FirstOfMonth(m_dtLower.GetYear(), m_dtLower.GetMonth() + 1);
+        m_dtUpper = m_dtLower.GetMonth() == 12
+                        ? FirstOfMonth(m_dtLower.GetYear() + 1, 1)
+                        : FirstOfMonth(m_dtLower.GetYear(), m_dtLower.GetMonth() + 1);
         break;
     case InquiryKind::ThisYear:
         m_dtLower = FirstOfMonth(now.GetYear(), 1);
@@ -60,7 +62,18 @@ std::string CInquiryQuery::BuildStatement(const InquiryConditions& conditions) c
         statement += m_twin.szMemberCondition + QuoteSql(conditions.strMember) + "'";
     if (conditions.bItem != 0 && !conditions.strItem.empty())
         statement += m_twin.szItemCondition + QuoteSql(conditions.strItem) + "'";
+    // Beyond the dialog's own conditions: without it, the statement is the one it always was.
+    if (conditions.bAccount != 0)
+        statement += AccountCondition(m_twin, conditions.nAccount);
     return statement;
+}
+
+std::string CInquiryQuery::AccountCondition(const InquiryTwin& twin, std::int64_t nAccount) {
+    const std::string links =
+        std::string("select 编号 from accountLink where 表 = '") + twin.szTable + "'";
+    return nAccount == 0
+               ? " and 编号 not in (" + links + ")"
+               : " and 编号 in (" + links + " and 账户 = " + NumberText::Itoa(nAccount) + ")";
 }
 
 std::string CInquiryQuery::BuildPresetStatement(const InquiryTwin& twin,
@@ -81,6 +94,8 @@ std::string CInquiryQuery::BuildPresetConditions(const InquiryTwin& twin,
         conditions.push_back(ExactCondition(twin.szMemberColumn, *preset.member));
     if (preset.item)
         conditions.push_back(ExactCondition(twin.szItemColumn, *preset.item));
+    if (preset.account)
+        conditions.push_back(AccountCondition(twin, *preset.account).substr(5));
 
     std::string text;
     for (size_t n = 0; n < conditions.size(); ++n)

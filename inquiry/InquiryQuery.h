@@ -2,6 +2,7 @@
 
 #include "platform/ole/OleDateTime.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,8 @@ struct InquiryConditions {
     std::string strMember;
     int bItem = 0;
     std::string strItem;
+    int bAccount = 0;
+    std::int64_t nAccount = 0; // 0: the records without an account
 };
 
 /// A listing asked for from outside the dialog, as the statistics count: the records of
@@ -29,6 +32,7 @@ struct InquiryPreset {
     COleDateTime dtUpper;
     std::optional<std::string> member;
     std::optional<std::string> item;
+    std::optional<std::int64_t> account; // 0: the records without an account
 };
 
 /// One query of an inquiry dialog: its two bound dates, its SQL text and the pattern of
@@ -49,6 +53,9 @@ public:
     static std::string BuildPresetConditions(const InquiryTwin& twin, const InquiryPreset& preset);
     /// The statement of a preset listing.
     static std::string BuildPresetStatement(const InquiryTwin& twin, const InquiryPreset& preset);
+    /// " and …" keeping the records of the twin's table linked to `nAccount` (0: those
+    /// linked to none).
+    static std::string AccountCondition(const InquiryTwin& twin, std::int64_t nAccount);
     /// The strftime pattern of this query's date cells.
     const char* GetDatePattern() const;
 

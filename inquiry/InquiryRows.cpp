@@ -83,6 +83,7 @@ std::uint32_t CInquiryRows::Add(const InquiryRecord& record) {
     row.nMember = Keep(record.strMember, ColumnMember);
     row.nItem = Keep(record.strItem, ColumnItem);
     row.nDateText = record.bDate ? kNone : Keep(record.strStoredDate, ColumnDate);
+    row.nAccount = Keep(record.strAccount, ColumnAccount);
     m_rows.push_back(row);
     return static_cast<std::uint32_t>(m_rows.size() - 1);
 }
@@ -107,6 +108,8 @@ std::string CInquiryRows::Text(std::uint32_t nRow, int nColumn) const {
         return row.nDateText != kNone ? m_texts[row.nDateText] : m_formatter.Date(row.dtRecord);
     case ColumnItem:
         return m_texts[row.nItem];
+    case ColumnAccount:
+        return m_texts[row.nAccount];
     default:
         return {};
     }

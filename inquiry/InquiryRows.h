@@ -22,6 +22,7 @@ struct InquiryRecord {
     COleDateTime dtRecord;     // when bDate
     std::string strStoredDate; // when not: the text stored
     std::string strItem;
+    std::string strAccount; // the account's name, "" for none
 };
 
 /// The records of an inquiry listing as their values, for the result list's value rows: a
@@ -31,7 +32,7 @@ struct InquiryRecord {
 /// pattern (a stored text that is no date as it stands), the names as stored.
 class CInquiryRows : public ui::ListCells {
 public:
-    enum Column { ColumnId, ColumnAmount, ColumnMember, ColumnDate, ColumnItem };
+    enum Column { ColumnId, ColumnAmount, ColumnMember, ColumnDate, ColumnItem, ColumnAccount };
 
     /// Forgets every record; the dates of the next ones are written by `strDatePattern`.
     void Clear(const std::string& strDatePattern);
@@ -53,6 +54,7 @@ private:
         std::uint32_t nMember;
         std::uint32_t nItem;
         std::uint32_t nDateText; // a stored date that is no date, else kNone
+        std::uint32_t nAccount;
     };
 
     // A listing's members and categories are a handful of names met on every row: each
@@ -71,7 +73,7 @@ private:
     std::vector<Row> m_rows;
     std::vector<std::string> m_texts;                           // each distinct text once
     std::unordered_map<std::string, std::uint32_t> m_textIndex; // every text kept
-    std::vector<Known> m_known[ColumnItem + 1];                 // each column's first texts
+    std::vector<Known> m_known[ColumnAccount + 1];              // each column's first texts
     std::string m_strIdText; // room for writing a record number that is kept as text
     // Writing dates is stateful: the formatter keeps the last text of an hour.
     mutable CInquiryRowFormatter m_formatter{""};

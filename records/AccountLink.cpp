@@ -24,12 +24,13 @@ bool CAccountLink::Present(CADODatabase& db) {
     return CLedgerAdditions::Read(db) >= CLedgerAdditions::kAccounts;
 }
 
-std::vector<CAccountLink::Choice> CAccountLink::Choices(CADODatabase& db) {
+std::vector<CAccountLink::Choice> CAccountLink::Choices(CADODatabase& db, bool bStoppedToo) {
     std::vector<Choice> choices;
     if (!Present(db))
         return choices;
     CADORecordset rs(&db);
-    if (!rs.Open("SELECT ID, 名称 FROM accountList WHERE 停用 = 0 ORDER BY 顺序, ID",
+    if (!rs.Open(std::string("SELECT ID, 名称 FROM accountList") +
+                     (bStoppedToo ? "" : " WHERE 停用 = 0") + " ORDER BY 顺序, ID",
                  CADORecordset::ModeQuery))
         return choices;
     for (; !rs.IsEOF(); rs.MoveNext()) {

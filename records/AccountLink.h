@@ -25,8 +25,9 @@ public:
     /// True when the open ledger holds the account tables.
     static bool Present(CADODatabase& db);
     /// The accounts a record may be given now (stopped ones are offered nowhere), in the
-    /// accounts' order; empty when the ledger has no accounts.
-    static std::vector<Choice> Choices(CADODatabase& db);
+    /// accounts' order; empty when the ledger has no accounts. `bStoppedToo` for looking
+    /// back (the inquiries), where stopped accounts still count.
+    static std::vector<Choice> Choices(CADODatabase& db, bool bStoppedToo = false);
     /// The account named `strName`: its id, 0 when there is none. `bStopped` tells a stopped
     /// one (its id is still given).
     static std::int64_t Find(CADODatabase& db, const std::string& strName, bool& bStopped);

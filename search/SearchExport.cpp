@@ -26,7 +26,8 @@ std::vector<std::string> SearchCsvFields(const SearchRow& row) {
                           row.strMember,
                           row.dtRecord,
                           row.strItem,
-                          row.strNote};
+                          row.strNote,
+                          {}};
     std::vector<std::string> fields = SearchCsvFields(row.nKind, record);
     if (!row.bDate)
         fields[4] = row.strStoredDate;

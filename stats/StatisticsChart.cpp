@@ -228,6 +228,8 @@ void CStatisticsChart::ShowShares(const std::vector<StatisticsRow>& rows) {
         chart->addSeries(bars);
         auto* axisY = new QBarCategoryAxis;
         axisY->append(names);
+        // A name with its share is read whole; the bars give up the width it needs.
+        axisY->setTruncateLabels(false);
         auto* axisX = new QValueAxis;
         axisX->setTickCount(3); // room for the widest amounts under a narrow chart
         ScaleAmounts(axisX, 0, shares.empty() ? 0 : shares.front().second);

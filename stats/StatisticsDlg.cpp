@@ -64,7 +64,7 @@ CStatisticsDlg::CStatisticsDlg(QWidget* parent)
     UseControl(IDC_RESULT, m_listResult);
     UseControl(IDC_CHART, m_chart);
     for (int id : {IDC_THIS_MONTH, IDC_THIS_YEAR, IDC_ALL, IDC_INTERVAL, IDC_BY_MONTH,
-                   IDC_BY_CATEGORY, IDC_BY_MEMBER, IDC_MEMBER_CHECK, IDC_COUNT})
+                   IDC_BY_CATEGORY, IDC_BY_MEMBER, IDC_BY_ACCOUNT, IDC_MEMBER_CHECK, IDC_COUNT})
         OnCommand(id, [this] { OnCount(); });
     OnCommand(IDC_BUDGET, [this] { OnBudget(); });
     OnCommand(IDC_SAVE_CHART, [this] { OnSaveChart(); });

@@ -29,6 +29,7 @@ public:
         IDC_BY_MONTH = 1111, // the grouping's, in StatisticsGrouping order
         IDC_BY_CATEGORY = 1112,
         IDC_BY_MEMBER = 1113,
+        IDC_BY_ACCOUNT = 1114,
         IDC_MEMBER_CHECK = 1052,
         IDC_MEMBER = 1018,
         IDC_COUNT = 1042,

@@ -1,5 +1,7 @@
 #include "stats/StatisticsQuery.h"
 
+#include "records/AccountLink.h"
+
 #include "data/ADODatabase.h"
 #include "data/ADORecordset.h"
 #include "data/FormatDateTime.h"
@@ -34,6 +36,12 @@ std::string MonthIndex(const char* szDate, const std::vector<COleDateTime>& boun
     return std::string("case when ") + szDate + " < " + DateLiteral(bounds[nMiddle]) + " then " +
            MonthIndex(szDate, bounds, nLow, nMiddle) + " else " +
            MonthIndex(szDate, bounds, nMiddle, nHigh) + " end";
+}
+
+// Bounds for a grouping that puts every record in one group (0, or −1 for the undated):
+// for counting by account on a ledger that has no accounts yet.
+std::vector<COleDateTime> AllInOne() {
+    return {COleDateTime(100, 1, 1, 0, 0, 0), COleDateTime(9999, 12, 31, 0, 0, 0)};
 }
 
 // Bigger first; the group of records without a value last.
@@ -93,6 +101,11 @@ std::string CStatisticsQuery::BuildStatement(const StatisticsSource& source,
         break;
     case StatisticsGrouping::ByMember:
         key = std::string("coalesce(") + twin.szMemberColumn + ", '')";
+        break;
+    case StatisticsGrouping::ByAccount:
+        // A record's account lives beside it; 0 for a record without one.
+        key = std::string("coalesce((select 账户 from accountLink where accountLink.表 = '") +
+              twin.szTable + "' and accountLink.编号 = " + twin.szTable + ".编号), 0)";
         break;
     }
     const std::string cents = std::string("round(") + source.szAmountColumn + " * 100)";
@@ -175,7 +188,8 @@ std::vector<StatisticsRow> CStatisticsQuery::Run(StatisticsGrouping grouping,
     case StatisticsGrouping::ByCategory:
         return ByCategory(scope);
     case StatisticsGrouping::ByMember:
-        return ByMember(scope);
+    case StatisticsGrouping::ByAccount:
+        return ByName(grouping, scope);
     }
     return {};
 }
@@ -244,18 +258,35 @@ std::vector<StatisticsRow> CStatisticsQuery::ByCategory(const InquiryPreset& sco
     return all;
 }
 
-std::vector<StatisticsRow> CStatisticsQuery::ByMember(const InquiryPreset& scope) {
+std::vector<StatisticsRow> CStatisticsQuery::ByName(StatisticsGrouping grouping,
+                                                    const InquiryPreset& scope) {
+    const bool bAccount = grouping == StatisticsGrouping::ByAccount;
+    // A ledger without accounts has every record in "（不指定）".
+    const bool bLinks = !bAccount || CAccountLink::Present(m_db);
+    std::map<std::int64_t, std::string> accounts;
+    for (const CAccountLink::Choice& choice :
+         bAccount ? CAccountLink::Choices(m_db, true) : std::vector<CAccountLink::Choice>{})
+        accounts[choice.nId] = choice.strName;
     std::vector<StatisticsRow> rows;
     std::map<std::string, size_t> rowOfKey;
     for (const StatisticsSource* source : {&kIncomeSource, &kPaySource}) {
         const bool bIncome = source == &kIncomeSource;
-        for (const Group& group : ReadGroups(*source, StatisticsGrouping::ByMember, scope, {})) {
-            auto [found, bNew] = rowOfKey.emplace(group.strKey, rows.size());
+        for (const Group& group :
+             ReadGroups(*source, bLinks ? grouping : StatisticsGrouping::ByMonth, scope,
+                        bLinks ? std::vector<COleDateTime>{} : AllInOne())) {
+            auto [found, bNew] = rowOfKey.emplace(bLinks ? group.strKey : "0", rows.size());
             if (bNew) {
                 StatisticsRow row;
-                row.strGroup = GroupName(group.strKey);
                 row.preset = scope;
-                row.preset->member = group.strKey;
+                if (bAccount) {
+                    const std::int64_t nAccount = bLinks ? std::stoll(group.strKey) : 0;
+                    const auto name = accounts.find(nAccount);
+                    row.strGroup = name != accounts.end() ? name->second : CAccountLink::kNoAccount;
+                    row.preset->account = nAccount;
+                } else {
+                    row.strGroup = GroupName(group.strKey);
+                    row.preset->member = group.strKey;
+                }
                 rows.push_back(std::move(row));
             }
             StatisticsRow& row = rows[found->second];

@@ -12,7 +12,7 @@ class CADODatabase;
 struct InquiryTwin;
 
 /// How the statistics group the records of their period.
-enum class StatisticsGrouping { ByMonth, ByCategory, ByMember };
+enum class StatisticsGrouping { ByMonth, ByCategory, ByMember, ByAccount };
 
 /// One row of the statistics: a group's income and expense, and which records it counted,
 /// so that an inquiry can list exactly those.
@@ -83,7 +83,8 @@ private:
 
     std::vector<StatisticsRow> ByMonth(const InquiryPreset& scope);
     std::vector<StatisticsRow> ByCategory(const InquiryPreset& scope);
-    std::vector<StatisticsRow> ByMember(const InquiryPreset& scope);
+    /// By member or by account: one row per name over both tables.
+    std::vector<StatisticsRow> ByName(StatisticsGrouping grouping, const InquiryPreset& scope);
 
     CADODatabase& m_db;
 };

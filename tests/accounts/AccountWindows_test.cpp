@@ -13,6 +13,8 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QLineSeries>
+#include <QValueAxis>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -22,6 +24,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -89,8 +92,9 @@ TEST_F(AccountWindowsTest, AccountsWindowAddsAndRefusesToDeleteAnAccountInUse) {
     EXPECT_EQ(dialog.GetDlgItemText(CAccountsDlg::IDC_NAME), "工资卡");
     m_messages.Answer(ui::IDYES);
     dialog.ClickButton(CAccountsDlg::IDC_DELETE);
-    EXPECT_EQ(m_messages.Take(), (std::vector<std::string>{"确定要删除这个账户吗？",
-                                                           "有记录或转账用到这个账户，不能删除，只能停用！"}));
+    EXPECT_EQ(m_messages.Take(),
+              (std::vector<std::string>{"确定要删除这个账户吗？",
+                                        "有记录或转账用到这个账户，不能删除，只能停用！"}));
 }
 
 TEST_F(AccountWindowsTest, TransferWindowSavesAndRefusesOneAccountOnBothSides) {
@@ -121,6 +125,30 @@ TEST_F(AccountWindowsTest, BalancesWindowShowsBalancesTotalsAndAChartLinePerAcco
     EXPECT_EQ(dialog.GetDlgItemText(CBalancesDlg::IDC_TOTALS),
               "资产：949.75    负债：0.00\n净资产：949.75");
     EXPECT_EQ(dialog.Chart()->chart()->series().size(), 4); // 净资产 and three accounts
+    // Each line can be told from every other: its colour or its dashes differ.
+    std::vector<std::pair<QRgb, Qt::PenStyle>> looks;
+    for (QAbstractSeries* series : dialog.Chart()->chart()->series()) {
+        const QPen pen = static_cast<QLineSeries*>(series)->pen();
+        looks.emplace_back(pen.color().rgb(), pen.style());
+    }
+    for (int nLine = 0; nLine < 30; ++nLine) {
+        const QPen pen = CBalancesDlg::LinePen(nLine);
+        looks.emplace_back(pen.color().rgb(), pen.style());
+    }
+    for (size_t i = 0; i < looks.size(); ++i) {
+        for (size_t j = i + 1; j < looks.size(); ++j) {
+            if (i >= 1 && i < 4 && j == i + 3) // series n is LinePen(n − 1)
+                EXPECT_EQ(looks[i], looks[j]) << "line " << i;
+            else
+                EXPECT_NE(looks[i], looks[j]) << "lines " << i << " and " << j;
+        }
+    }
+    // The scale takes in every line: 现金 at 0 as well as the 1000 净资产 starts from.
+    const auto* axis = qobject_cast<QValueAxis*>(
+        dialog.Chart()->chart()->axes(Qt::Vertical).value(0));
+    ASSERT_NE(axis, nullptr);
+    EXPECT_LE(axis->min(), 0.0);
+    EXPECT_GE(axis->max(), 1000.0);
     ExpectNamedAndShoot(dialog, "balances.png");
 }
 
@@ -148,7 +176,8 @@ TEST_F(AccountWindowsTest, ReconcileWindowFollowsTheTicksAndFinishesAtZero) {
     CReconcileDlg dialog;
     dialog.m_nAccountId = 2;
     ASSERT_TRUE(dialog.Create());
-    dialog.Item<ui::DateTimePicker>(CReconcileDlg::IDC_DATE)->SetTime(COleDateTime(2024, 3, 31, 0, 0, 0));
+    dialog.Item<ui::DateTimePicker>(CReconcileDlg::IDC_DATE)
+        ->SetTime(COleDateTime(2024, 3, 31, 0, 0, 0));
     dialog.SetDlgItemText(CReconcileDlg::IDC_BALANCE, "930");
     dialog.ClickButton(CReconcileDlg::IDC_LIST_ITEMS);
     auto* list = dialog.Item<CReportCtrl>(CReconcileDlg::IDC_ITEMS);

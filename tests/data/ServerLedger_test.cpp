@@ -3,6 +3,7 @@
 // tells about a wrong password, a missing database or a database without a ledger.
 #include "data/ADODatabase.h"
 #include "data/ADORecordset.h"
+#include "platform/ado/LedgerSchema.h"
 #include "platform/ado/pg/ServerLedger.h"
 #include "platform/ole/OleDateTime.h"
 #include "tests/support/TestCluster.h"
@@ -223,6 +224,48 @@ TEST_F(ServerLedgerTest, AConnectionTestTellsWhatIsWrong) {
         ado::ServerLedger::Test("postgresql://coffer_pw:right@/postgres?host=" + host, detail),
         Check::NotLedger)
         << detail;
+}
+
+// As a ledger file's: Coffer's own triggers run, any other (a new one, or one of ours with
+// another body) keeps the ledger from opening, said plainly.
+TEST_F(ServerLedgerTest, OnlyTriggersCofferMadeLetTheLedgerOpen) {
+    for (const std::string& statement : ado::ledger_schema::Named("accounts").server)
+        m_db->Exec(statement);
+    const struct {
+        const char* what;
+        const char* plant; // "" plants nothing
+        const char* refused; // the trigger named, "" when the ledger opens
+    } cases[] = {
+        {"ours", "", ""},
+        {"another", "CREATE FUNCTION wipe() RETURNS trigger LANGUAGE plpgsql AS "
+                    "$$BEGIN DELETE FROM normalPay; RETURN NULL; END$$; "
+                    "CREATE TRIGGER wipe_pay AFTER INSERT ON normalPay "
+                    "FOR EACH STATEMENT EXECUTE FUNCTION wipe()",
+         "wipe_pay"},
+        {"ours changed", "DROP TRIGGER wipe_pay ON normalPay; "
+                         "CREATE OR REPLACE FUNCTION accountlink_normalpay() RETURNS trigger "
+                         "LANGUAGE plpgsql AS $$BEGIN DELETE FROM normalPay; RETURN OLD; END$$",
+         "accountlink_normalpay"},
+    };
+    for (const auto& c : cases) {
+        if (*c.plant != '\0')
+            m_db->Exec(c.plant);
+        CADODatabase db;
+        db.SetConnectionString(kHousehold);
+        std::string said;
+        try {
+            db.Open();
+        } catch (const CADOException& e) {
+            said = e.GetErrorMessage();
+        }
+        if (*c.refused == '\0') {
+            EXPECT_TRUE(db.IsOpen()) << c.what << ": " << said;
+        } else {
+            EXPECT_FALSE(db.IsOpen()) << c.what;
+            EXPECT_NE(said.find(std::string("不是银匣建的触发器“") + c.refused), std::string::npos)
+                << c.what << ": " << said;
+        }
+    }
 }
 
 } // namespace

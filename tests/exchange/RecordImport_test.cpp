@@ -299,6 +299,54 @@ TEST_F(RecordImportTest, ExportThenImportIntoAFreshLedgerGivesEveryRecordBack) {
     }
 }
 
+// A record's account goes out in the 账户 column and comes back as the account of that name,
+// stopped ones too; a name the ledger has no account for is refused, not made up.
+TEST_F(RecordImportTest, ExportThenImportKeepsEachRecordsAccount) {
+    const char* const accounts = "INSERT INTO accountList (名称, 种类, 期初余额, 期初日期, 顺序, 停用) "
+                                 "VALUES ('工资卡', '储蓄卡', 0, '2024-01-01', 2, 0), "
+                                 "('旧卡', '储蓄卡', 0, '2024-01-01', 3, 1)";
+    m_db.Exec(accounts);
+    m_db.Exec("INSERT INTO normalPay (支出人员, 支出金额, 支出日期, 支出项目) VALUES "
+              "('爸爸', 20, '2024-03-02 10:00:00', '餐饮'), "
+              "('妈妈', 30.25, '2024-03-03 10:00:00', '交通'), "
+              "('爸爸', 7, '2024-03-04 10:00:00', '餐饮')");
+    m_db.Exec("INSERT INTO accountLink (表, 编号, 账户) SELECT 'normalPay', 编号, "
+              "CASE WHEN 支出金额 = 20 THEN 2 ELSE 3 END FROM normalPay WHERE 支出金额 <> 7");
+    std::string error;
+    ASSERT_TRUE(ExportLedger(TestDb::kConnectionString, m_db.Directory() / "out", false, error))
+        << error;
+    // The income file has no account to carry, so it is what it always was.
+    std::ifstream income(m_db.Directory() / "out-收入.csv", std::ios::binary);
+    std::string incomeHeading;
+    std::getline(income, incomeHeading);
+    EXPECT_EQ(incomeHeading, "\xEF\xBB\xBF编号,金额,成员,日期,类别,备注\r");
+
+    TestDb fresh;
+    fresh.Exec(accounts);
+    const std::string connection = LedgerConnectionText(
+        TestDb::OnServer() ? fresh.Uri() : (fresh.Directory() / "data.mdb").string());
+    const ImportSummary summary = ImportLedgerFile(connection, m_db.Directory() / "out-支出.csv",
+                                                   ImportOptions{ImportKind::Expense, false, false});
+    EXPECT_EQ(summary.strError, "");
+    EXPECT_EQ(summary.nImported, 3u);
+    const std::string linked = "SELECT p.支出金额, a.名称 FROM normalPay p "
+                               "LEFT JOIN accountLink l ON l.表 = 'normalPay' AND l.编号 = p.编号 "
+                               "LEFT JOIN accountList a ON a.ID = l.账户 ORDER BY p.支出日期";
+    EXPECT_EQ(fresh.Query(linked), (Rows{{"20.0", "工资卡"}, {"30.25", "旧卡"},
+                                         {"7.0", TestDb::kNull}}));
+    EXPECT_EQ(fresh.Query(linked), m_db.Query(linked));
+
+    const ImportSummary refused = Import("日期,金额,成员,类别,账户\n"
+                                         "2024-05-01,1,爸爸,餐饮,没有的卡\n"
+                                         "2024-05-02,2,爸爸,餐饮,（不指定）\n"
+                                         "2024-05-03,3,爸爸,餐饮,工资卡\n",
+                                         kExpense);
+    EXPECT_EQ(Reasons(refused), (std::vector<std::string>{"2 账户“没有的卡”不存在"}));
+    EXPECT_EQ(m_db.Scalar("SELECT count(*) FROM accountLink l, normalPay p WHERE l.表 = "
+                          "'normalPay' AND l.编号 = p.编号 AND p.支出金额 > 1"),
+              "3"); // the two exported links and 工资卡's new one; （不指定） links nothing
+}
+
 // The import takes what the amount box takes, names without invisible characters, and names
 // the line of every refusal, whatever ends the file's lines.
 TEST_F(RecordImportTest, RefusalsNameTheirLineAndNamesAreMatchedAsSeen) {

@@ -85,7 +85,8 @@ TEST_F(StatisticsQueryTest, AllIsEveryStoredAmountUndatedIncluded) {
 
     // The other groupings count the same records.
     for (StatisticsGrouping grouping :
-         {StatisticsGrouping::ByCategory, StatisticsGrouping::ByMember}) {
+         {StatisticsGrouping::ByCategory, StatisticsGrouping::ByMember,
+          StatisticsGrouping::ByAccount}) {
         const StatisticsRow other = CStatisticsQuery::Total(Run(grouping, InquiryPreset{}), {});
         EXPECT_EQ(other.income.Text(), "30.75");
         EXPECT_EQ(other.expense.Text(), "8.75");

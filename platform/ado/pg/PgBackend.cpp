@@ -10,6 +10,7 @@
 #include "platform/ado/pg/PgValues.h"
 #include "platform/ado/pg/ServerDialect.h"
 #include "platform/ado/pg/ServerLedger.h"
+#include "platform/ado/pg/ServerTriggers.h"
 
 #include <libpq-fe.h>
 
@@ -64,8 +65,27 @@ PgBackend::PgBackend(const std::string& uri)
         throw PgError::Make(E_FAIL, std::string(ServerLedger::Explain(
                                         ServerLedger::Check::NotLedger)) +
                                         "（" + m_location + "）");
+    CheckTriggers();
     if (tables.count("tbuser"))
         HashPlainPasswords();
+}
+
+void PgBackend::CheckTriggers() {
+    // As with a ledger file: a trigger acts on every write, and only Coffer's own are let run.
+    const PgResultPtr result =
+        Query("SELECT t.tgname, c.relname, p.proname, p.prosrc FROM pg_catalog.pg_trigger t "
+              "JOIN pg_catalog.pg_class c ON c.oid = t.tgrelid "
+              "JOIN pg_catalog.pg_proc p ON p.oid = t.tgfoid "
+              "WHERE NOT t.tgisinternal AND pg_catalog.pg_table_is_visible(c.oid)");
+    std::vector<ServerTrigger> found;
+    for (int row = 0; row < PQntuples(result.get()); ++row)
+        found.push_back({PQgetvalue(result.get(), row, 0), PQgetvalue(result.get(), row, 1),
+                         PQgetvalue(result.get(), row, 2), PQgetvalue(result.get(), row, 3)});
+    if (const std::string name = ForeignServerTrigger(found); !name.empty())
+        throw PgError::Make(E_FAIL, "账本服务器上的账本里有一个不是银匣建的触发器“" + name +
+                                        "”，它会在每次记账时暗中改动记录，所以没有打开这个账本。"
+                                        "请让管理服务器的人删掉这个触发器。（" +
+                                        m_location + "）");
 }
 
 void PgBackend::HashPlainPasswords() {

@@ -65,6 +65,8 @@ public:
 private:
     /// Replaces the plain passwords a ledger moved from an older file may hold by hashes.
     void HashPlainPasswords();
+    /// Refuses a ledger carrying a trigger Coffer did not make.
+    void CheckTriggers();
     /// Reads or sets the ledger's count of later tables, kept in the marker table.
     std::unique_ptr<BackendRows> RunCount(const ServerDialect::CountText& count,
                                           const BeforeWrite& beforeWrite);
