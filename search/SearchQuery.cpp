@@ -4,6 +4,9 @@
 #include "data/SqlText.h"
 #include "exchange/RecordTable.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 std::string DateLiteral(const COleDateTime& date) {
@@ -15,7 +18,22 @@ std::string AmountText(std::int64_t nCents) {
     return std::to_string(nCents / 100) + "." + (cents.size() == 1 ? "0" + cents : cents);
 }
 
+std::string AsciiLower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 } // namespace
+
+bool CSearchQuery::NamesAnAccount(const SearchWord& word, const std::vector<std::string>& accounts) {
+    if (word.kind == SearchWord::Date)
+        return false;
+    const std::string wanted = AsciiLower(word.strText);
+    return std::any_of(accounts.begin(), accounts.end(), [&](const std::string& name) {
+        return AsciiLower(name).find(wanted) != std::string::npos;
+    });
+}
 
 const char* CSearchQuery::IndexTable(const RecordTable& table) {
     return &table == &kIncomeRecords ? "searchIncome" : "searchPay";
@@ -45,7 +63,7 @@ std::string CSearchQuery::IndexPhrase(const SearchWord& word) {
 }
 
 std::string CSearchQuery::WordCondition(const RecordTable& table, const SearchWord& word,
-                                        SearchEngine engine) {
+                                        SearchEngine engine, bool bAccount) {
     if (word.kind == SearchWord::Date)
         return std::string(table.szDateColumn) + " >= " + DateLiteral(word.dtLower) + " and " +
                table.szDateColumn + " < " + DateLiteral(word.dtUpper);
@@ -65,13 +83,18 @@ std::string CSearchQuery::WordCondition(const RecordTable& table, const SearchWo
     if (word.kind == SearchWord::Number)
         condition += std::string(" or round(") + table.szAmountColumn +
                      " * 100) = " + std::to_string(word.nCents);
+    // Only a word some account's name holds asks the links, so other searches stay as fast.
+    if (bAccount)
+        condition += std::string(" or 编号 in (select 编号 from accountLink where 表 = '") +
+                     table.szTable + "' and 账户 in (select ID from accountList where 名称" +
+                     like + pattern + escape + "))";
     return condition + ")";
 }
 
 std::string CSearchQuery::Select(const RecordTable& table, int nKind,
                                  const std::vector<SearchWord>& words,
                                  const std::optional<SearchSpan>& span, SearchEngine engine,
-                                 bool bIndex) {
+                                 bool bIndex, const std::vector<std::string>& accounts) {
     std::string select = "select " + std::to_string(nKind) + " as 收支, 编号, " +
                          table.szMemberColumn + ", " + table.szAmountColumn + ", " +
                          table.szDateColumn + ", " + table.szItemColumn + ", 备注 from " +
@@ -83,7 +106,8 @@ std::string CSearchQuery::Select(const RecordTable& table, int nKind,
     if (bIndex && engine == SearchEngine::File) {
         std::string match;
         for (const SearchWord& word : words) {
-            const std::string phrase = IndexPhrase(word);
+            // The index holds no account names: such a word is left to its condition.
+            const std::string phrase = NamesAnAccount(word, accounts) ? "" : IndexPhrase(word);
             if (!phrase.empty())
                 match += (match.empty() ? "" : " AND ") + phrase;
         }
@@ -92,7 +116,7 @@ std::string CSearchQuery::Select(const RecordTable& table, int nKind,
                 IndexTable(table) + " match '" + QuoteSql(match) + "')");
     }
     for (const SearchWord& word : words)
-        add(WordCondition(table, word, engine));
+        add(WordCondition(table, word, engine, NamesAnAccount(word, accounts)));
     if (span)
         add(std::string(table.szDateColumn) + " >= " + DateLiteral(span->dtLower) + " and " +
             table.szDateColumn + " < " + DateLiteral(span->dtUpper));
@@ -101,11 +125,11 @@ std::string CSearchQuery::Select(const RecordTable& table, int nKind,
 
 std::string CSearchQuery::BuildStatement(const std::vector<SearchWord>& words,
                                          const std::optional<SearchSpan>& span, SearchEngine engine,
-                                         bool bIndex) {
+                                         bool bIndex, const std::vector<std::string>& accounts) {
     if (words.empty() && !span)
         return "";
     // No order: sorting by date would lead the file's engine to read every record through
     // the date index; the rows found are put in order once read.
-    return Select(kIncomeRecords, 0, words, span, engine, bIndex) + " union all " +
-           Select(kPayRecords, 1, words, span, engine, bIndex);
+    return Select(kIncomeRecords, 0, words, span, engine, bIndex, accounts) + " union all " +
+           Select(kPayRecords, 1, words, span, engine, bIndex, accounts);
 }

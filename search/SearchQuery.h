@@ -28,9 +28,11 @@ struct SearchSpan {
 class CSearchQuery {
 public:
     /// Empty when there is nothing to search for (no word and no span).
+    /// `accounts` are the names of the ledger's accounts (none without accounts): a word
+    /// that one of them holds also matches the records of those accounts.
     static std::string BuildStatement(const std::vector<SearchWord>& words,
                                       const std::optional<SearchSpan>& span, SearchEngine engine,
-                                      bool bIndex);
+                                      bool bIndex, const std::vector<std::string>& accounts = {});
 
     /// The text as a LIKE pattern finds it anywhere: %, _ and the escape character stand
     /// for themselves, quotes are doubled for the SQL literal.
@@ -46,7 +48,9 @@ private:
     static std::string Select(const RecordTable& table, int nKind,
                               const std::vector<SearchWord>& words,
                               const std::optional<SearchSpan>& span, SearchEngine engine,
-                              bool bIndex);
+                              bool bIndex, const std::vector<std::string>& accounts);
     static std::string WordCondition(const RecordTable& table, const SearchWord& word,
-                                     SearchEngine engine);
+                                     SearchEngine engine, bool bAccount);
+    /// True when one of the account names holds the word (Latin letters in either case).
+    static bool NamesAnAccount(const SearchWord& word, const std::vector<std::string>& accounts);
 };

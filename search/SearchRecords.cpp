@@ -3,9 +3,29 @@
 #include "data/ADODatabase.h"
 #include "data/ADORecordset.h"
 #include "data/FieldConversion.h"
+#include "data/LedgerAdditions.h"
 #include "search/SearchIndex.h"
 
 #include <algorithm>
+
+namespace {
+
+std::vector<std::string> AccountNames(CADODatabase& db) {
+    std::vector<std::string> names;
+    if (CLedgerAdditions::Read(db) < CLedgerAdditions::kAccounts)
+        return names;
+    CADORecordset recordset(&db);
+    if (!recordset.Open("select 名称 from accountList", CADORecordset::ModeQuery))
+        return names;
+    for (; !recordset.IsEOF(); recordset.MoveNext()) {
+        std::string name;
+        recordset.GetFieldValue(0, name);
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+} // namespace
 
 const char* SearchKindText(int nKind) {
     return nKind == 0 ? "收入" : "支出";
@@ -17,7 +37,8 @@ std::vector<SearchRow> CSearchRecords::Find(CADODatabase& db, const std::string&
     std::vector<SearchRow> rows;
     const SearchEngine engine = CSearchIndex::EngineOf(db);
     const std::string statement =
-        CSearchQuery::BuildStatement(CSearchText::Parse(strText), span, engine, bIndex);
+        CSearchQuery::BuildStatement(CSearchText::Parse(strText), span, engine, bIndex,
+                                     AccountNames(db));
     if (statement.empty())
         return rows;
     CADORecordset recordset(&db);

@@ -81,4 +81,30 @@ TEST_F(SearchRecordsTest, APeriodNarrowsFurther) {
     EXPECT_EQ(Found("妈妈", true, march), (Ids{"支出1", "支出4"}));
 }
 
+TEST_F(SearchRecordsTest, AnAccountsNameFindsItsRecords) {
+    m_db.Exec("INSERT INTO accountList (名称, 种类, 期初余额, 期初日期, 顺序, 停用) VALUES "
+              "('招行储蓄卡', '储蓄卡', 0, '2024-01-01 00:00:00', 2, 0), "
+              "('Alipay钱包', '支付宝', 0, '2024-01-01 00:00:00', 3, 0)");
+    const std::string card = m_db.Scalar("select ID from accountList where 名称 = '招行储蓄卡'");
+    const std::string alipay = m_db.Scalar("select ID from accountList where 名称 = 'Alipay钱包'");
+    m_db.Exec("INSERT INTO accountLink (表, 编号, 账户) VALUES ('normalIncome', 1, " + card +
+              "), ('normalPay', 2, " + card + "), ('normalPay', 1, " + alipay + ")");
+    const Case cases[] = {
+        {"招行", {"支出2", "收入1"}},
+        {"招行储蓄卡", {"支出2", "收入1"}}, // long enough for the index, which lacks it
+        {"alipay", {"支出1"}},
+        {"钱包 餐饮", {"支出1"}},
+        {"招行 钢琴课", {"支出2"}},
+        {"招行 物业费", {}},
+        {"物业费", {"支出1"}}, // no account named so: the note decides as before
+    };
+    for (const bool bIndex : {false, true}) {
+        if (bIndex)
+            ASSERT_TRUE(EnsureIndex());
+        for (const Case& c : cases)
+            EXPECT_EQ(Found(c.szText, bIndex), c.expected)
+                << (bIndex ? "with" : "without") << " the index: " << c.szText;
+    }
+}
+
 } // namespace

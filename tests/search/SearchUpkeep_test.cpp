@@ -161,7 +161,7 @@ TEST_F(SearchUpkeepTest, AFileMovingToAServerLeavesItsIndexBehind) {
                                                "planRecurring", "planOccurrence", "accountList",
                                                "accountLink", "accountTransfer",
                                                "accountReconcile", "phoneSubmission", "billOrder",
-                                               "billChoice"}));
+                                               "billChoice", "pictureStore", "pictureLink"}));
 }
 
 } // namespace
