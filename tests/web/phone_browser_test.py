@@ -150,6 +150,9 @@ def pairing(phone, server):
     session = cookies["__Host-coffer_session"]
     check(session["httpOnly"] and session["secure"] and session.get("sameSite") == "Strict",
           "the session cookie is HttpOnly, Secure and SameSite=Strict")
+    page = phone.driver.page_source
+    for secret in ("73950", device["value"], session["value"]):
+        check(secret not in page, "the page shows no password, token or session id")
 
 
 def login(phone, server):
