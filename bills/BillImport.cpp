@@ -83,6 +83,7 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
     }
     try {
         CRecordWriter writer(db);
+        writer.StartBatch();
         CTransferStore transfers(db);
         for (std::size_t n = 0; n < lines.size(); ++n) {
             const BillLine& line = lines[n];
@@ -146,6 +147,7 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
             Remember(db, "账户", strText, NumberText::Itoa(nAccount));
         for (const auto& [strKey, strCategory] : options.categories)
             Remember(db, "类别", strKey, strCategory);
+        writer.FinishBatch();
         db.CommitTrans();
     } catch (...) {
         db.RollbackTrans();

@@ -9,6 +9,7 @@
 #include "records/AccountLink.h"
 #include "records/RecordSource.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -163,6 +164,8 @@ void CBillPlanner::Load(CADODatabase& db, BillKind kind, const std::string& strM
             m_typed.push_back(Typed{bIncome, std::llround(dAmount * 100), when.GetOleDate()});
         }
     }
+    std::sort(m_typed.begin(), m_typed.end(),
+              [](const Typed& a, const Typed& b) { return a.dWhen < b.dWhen; });
 }
 
 std::string CBillPlanner::AccountName(std::int64_t nId) const {
@@ -275,10 +278,13 @@ std::string CBillPlanner::CategoryOf(const BillRow& row, bool bIncome,
 }
 
 bool CBillPlanner::TypedByHand(bool bIncome, const BillRow& row) const {
+    // Only the records typed within minutes of the row: a ledger holds many thousands.
     const double dWhen = row.dtWhen.GetOleDate();
-    for (const Typed& typed : m_typed)
-        if (typed.bIncome == bIncome && typed.nCents == row.nCents &&
-            std::fabs(typed.dWhen - dWhen) <= kSameTimeDays)
+    auto typed = std::lower_bound(
+        m_typed.begin(), m_typed.end(), dWhen - kSameTimeDays,
+        [](const Typed& each, double dFrom) { return each.dWhen < dFrom; });
+    for (; typed != m_typed.end() && typed->dWhen <= dWhen + kSameTimeDays; ++typed)
+        if (typed->bIncome == bIncome && typed->nCents == row.nCents)
             return true;
     return false;
 }

@@ -4,6 +4,7 @@
 #include "exchange/TextEncoding.h"
 #include "records/RecordWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -201,6 +202,8 @@ bool ReadBill(std::string_view bytes, const std::string& strName, BillFile& bill
     }
     BillFile read;
     read.nKind = layout.nKind;
+    read.rows.reserve(static_cast<std::size_t>(
+        std::count(text.begin() + static_cast<std::ptrdiff_t>(layout.nOffset), text.end(), '\n')));
     CCsvReader reader(std::string_view(text).substr(layout.nOffset), ',');
     CsvRow row;
     reader.Next(row); // the heading row

@@ -42,6 +42,18 @@ void CADOInserter::Add() {
     std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
 }
 
+std::int64_t CADOInserter::AddNow() {
+    std::int64_t nKey = 0;
+    try {
+        nKey = m_pInserter->AddNow(m_row);
+    } catch (const ado::ComError& error) {
+        std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
+        HandleError(error);
+    }
+    std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
+    return nKey;
+}
+
 void CADOInserter::Finish() {
     try {
         m_pInserter->Finish();

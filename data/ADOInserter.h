@@ -4,6 +4,7 @@
 #include "platform/ado/Variant.h"
 #include "platform/ole/OleDateTime.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +37,9 @@ public:
     void SetFieldValue(int nIndex, const COleDateTime& time);
     /// Writes the row and starts the next one with every field null.
     void Add();
+    /// Writes the row at once and gives its key (the table's integer key, as a recordset
+    /// reads it from column 0), for a row that others refer to by it.
+    std::int64_t AddNow();
     /// Writes what the engine still holds back.
     void Finish();
 

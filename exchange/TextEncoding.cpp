@@ -23,6 +23,25 @@ private:
     iconv_t m_handle;
 };
 
+// Appends `bytes` converted; false with `failedAt` one past where the conversion failed.
+bool Convert(iconv_t converter, std::string_view bytes, std::string& text, size_t& failedAt) {
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        const size_t used = text.size();
+        text.resize(used + inLeft * 2 + 16);
+        char* out = text.data() + used;
+        size_t outLeft = text.size() - used;
+        const size_t rc = iconv(converter, &in, &inLeft, &out, &outLeft);
+        text.resize(static_cast<size_t>(out - text.data()));
+        if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
+            failedAt = static_cast<size_t>(in - bytes.data()) + 1;
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 const char* EncodingName(TextEncoding encoding) {
@@ -88,26 +107,42 @@ bool DecodeText(std::string_view bytes, TextEncoding encoding, std::string& text
         strError = "系统不支持 GB18030 编码";
         return false;
     }
-    text.assign(bytes.size() * 2 + 16, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    size_t inLeft = bytes.size();
-    char* out = text.data();
-    size_t outLeft = text.size();
-    while (inLeft > 0) {
-        if (iconv(converter.Get(), &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1))
-            continue;
-        if (errno == E2BIG) {
-            const size_t used = static_cast<size_t>(out - text.data());
-            text.resize(text.size() * 2);
-            out = text.data() + used;
-            outLeft = text.size() - used;
+    // GB18030 leaves ASCII as it is, and iconv is slow per character: long runs of ASCII
+    // (the padding and numbers of a bill) are copied, the rest converted. A run is only
+    // taken at a character's start, since the second byte of a character may look like ASCII.
+    constexpr size_t kCopiedRun = 16;
+    text.clear();
+    text.reserve(bytes.size() + bytes.size() / 2 + 16);
+    size_t pending = 0;
+    size_t at = 0;
+    const auto byte = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    size_t failedAt = 0;
+    while (at < bytes.size()) {
+        if (byte(at) >= 0x80) {
+            const bool bFourBytes = at + 1 < bytes.size() && byte(at + 1) >= 0x30 && byte(at + 1) <= 0x39;
+            at += bFourBytes ? 4 : 2;
             continue;
         }
-        const auto consumed = static_cast<size_t>(in - bytes.data());
-        const auto line = 1 + std::count(bytes.begin(), bytes.begin() + consumed, '\n');
+        size_t end = at;
+        while (end < bytes.size() && byte(end) < 0x80)
+            ++end;
+        if (end - at >= kCopiedRun) {
+            if (!Convert(converter.Get(), bytes.substr(pending, at - pending), text, failedAt)) {
+                failedAt += pending;
+                break;
+            }
+            text.append(bytes.substr(at, end - at));
+            pending = end;
+        }
+        at = end;
+    }
+    if (pending < bytes.size() && failedAt == 0 &&
+        !Convert(converter.Get(), bytes.substr(pending), text, failedAt))
+        failedAt += pending;
+    if (failedAt != 0) {
+        const auto line = 1 + std::count(bytes.begin(), bytes.begin() + failedAt - 1, '\n');
         strError = "第 " + std::to_string(line) + " 行不是有效的 GB18030 文本";
         return false;
     }
-    text.resize(static_cast<size_t>(out - text.data()));
     return true;
 }

@@ -5,6 +5,7 @@
 #include "data/SqlText.h"
 #include "platform/ui/DataExchange.h"
 #include "records/AccountLink.h"
+#include "records/RecordBatch.h"
 #include "records/ExpenseWatch.h"
 #include "records/RecordSource.h"
 #include "records/RecordTwin.h"
@@ -74,7 +75,24 @@ CRecordWriter::Outcome CRecordWriter::ParseCents(const std::string& strText, std
     return Added;
 }
 
+CRecordWriter::CRecordWriter(CADODatabase& db) : m_db(db) {}
+
+CRecordWriter::~CRecordWriter() = default;
+
+void CRecordWriter::StartBatch() {
+    m_pBatch = std::make_unique<CRecordBatch>(m_db);
+}
+
+void CRecordWriter::FinishBatch() {
+    if (!m_pBatch)
+        return;
+    const std::unique_ptr<CRecordBatch> batch = std::move(m_pBatch);
+    batch->Finish();
+}
+
 bool CRecordWriter::InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty) {
+    if (m_pBatch)
+        return m_pBatch->InList(strTable, strEntry, bEmpty);
     CADORecordset rs(&m_db);
     bEmpty = !rs.Open(strTable, CADORecordset::ModeTable) || rs.IsEOF();
     for (; !bEmpty && !rs.IsEOF(); rs.MoveNext()) {
@@ -100,7 +118,8 @@ CRecordWriter::Outcome CRecordWriter::Check(const CNewRecord& record, const CRec
     nAccount = 0;
     if (!record.strAccount.empty() && record.strAccount != CAccountLink::kNoAccount) {
         bool bStopped = false;
-        nAccount = CAccountLink::Find(m_db, record.strAccount, bStopped);
+        nAccount = m_pBatch ? m_pBatch->FindAccount(record.strAccount, bStopped)
+                            : CAccountLink::Find(m_db, record.strAccount, bStopped);
         if (nAccount == 0)
             return UnknownAccount;
         if (bStopped)
@@ -174,6 +193,10 @@ CRecordWriter::Result CRecordWriter::AddWithin(const CNewRecord& record) {
 
 bool CRecordWriter::Write(const CNewRecord& record, const CRecordTwin& twin, std::int64_t nCents,
                           std::int64_t nAccount, std::int64_t& nRecord) {
+    if (m_pBatch) {
+        m_pBatch->Write(record, twin, nCents, nAccount, nRecord);
+        return true;
+    }
     CADORecordset rs(&m_db);
     if (!rs.Open(twin.szRecordTable, CADORecordset::ModeTable) || !rs.AddNew())
         return false;

@@ -3,9 +3,11 @@
 #include "platform/ole/OleDateTime.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CADODatabase;
+class CRecordBatch;
 struct CRecordTwin;
 
 /// One income or expense record as a writer other than the entry windows hands it in (the
@@ -66,7 +68,10 @@ public:
     static constexpr const char* kReconciledEditQuestion = "这笔记录已经对过账，确定要修改吗？";
     static constexpr const char* kReconciledDeleteQuestion = "这笔记录已经对过账，确定要删除吗？";
 
-    explicit CRecordWriter(CADODatabase& db) : m_db(db) {}
+    explicit CRecordWriter(CADODatabase& db);
+    ~CRecordWriter();
+    CRecordWriter(const CRecordWriter&) = delete;
+    CRecordWriter& operator=(const CRecordWriter&) = delete;
 
     /// Checks the record and, when it passes, writes it and its account in one transaction.
     Result Add(const CNewRecord& record);
@@ -74,6 +79,14 @@ public:
     /// The same inside the caller's transaction, for a writer that stores many records at
     /// once or none (a bill): no transaction of its own and no budget line.
     Result AddWithin(const CNewRecord& record);
+
+    /// For many AddWithin calls in one transaction (a bill of thousands of rows): from now on
+    /// the lists and accounts are read once, as they are at this point, and the record, its
+    /// account link and its order number go in through statements prepared once. Outcomes,
+    /// messages and rows stay those of single calls. Call FinishBatch before the commit.
+    void StartBatch();
+    /// Writes what the batch still holds back and ends it; engine errors are thrown.
+    void FinishBatch();
 
     /// For a window that wrote record `nRecord` of the twin's table itself: attaches the
     /// account `nAccount` (0: none), inside the caller's transaction.
@@ -95,4 +108,5 @@ private:
     bool InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty);
 
     CADODatabase& m_db;
+    std::unique_ptr<CRecordBatch> m_pBatch;
 };

@@ -39,6 +39,9 @@ public:
     /// Adds a row: one value per column, in the order the columns were named, each already
     /// as the column stores it. Engine failures throw ComError.
     virtual void Add(const std::vector<Variant>& values) = 0;
+    /// Adds a row at once, after any rows still held back, and gives its key (the table's
+    /// integer key), for rows that others refer to by it. Engine failures throw ComError.
+    virtual std::int64_t AddNow(const std::vector<Variant>& values) = 0;
     /// Writes any rows still held back; call it before the transaction commits.
     virtual void Finish() = 0;
 };

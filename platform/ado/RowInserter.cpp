@@ -47,6 +47,14 @@ BackendInserter& RowInserter::Inserter() const {
 }
 
 void RowInserter::Add(std::vector<Variant>& values) {
+    Prepared(values).Add(values);
+}
+
+std::int64_t RowInserter::AddNow(std::vector<Variant>& values) {
+    return Prepared(values).AddNow(values);
+}
+
+BackendInserter& RowInserter::Prepared(std::vector<Variant>& values) {
     if (values.size() != m_columns.size())
         throw EngineError::Make(ADO_E_INVALIDARGUMENT,
                                 "The row has " + std::to_string(values.size()) + " values for " +
@@ -56,7 +64,7 @@ void RowInserter::Add(std::vector<Variant>& values) {
         values[i] = ValueCodec::Coerce(m_columns[i], values[i]);
     // A cursor part-way through its rows would keep the write from committing.
     m_connection->FinishPendingReads();
-    inserter.Add(values);
+    return inserter;
 }
 
 void RowInserter::Finish() {

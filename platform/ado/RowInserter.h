@@ -30,12 +30,17 @@ public:
     /// Adds a row: one value per column, in the order they were named. The values are
     /// converted in place.
     void Add(std::vector<Variant>& values);
+    /// Adds a row at once and gives its key (the table's integer key), for a row others
+    /// refer to by it. Throws when the table has none.
+    std::int64_t AddNow(std::vector<Variant>& values);
     /// Writes what the engine still holds back; call it before the transaction commits.
     void Finish();
 
 private:
     /// The engine the rows were prepared on; throws once the connection has closed.
     BackendInserter& Inserter() const;
+    /// Checks and converts a row's values in place; the engine's inserter, ready for them.
+    BackendInserter& Prepared(std::vector<Variant>& values);
 
     std::shared_ptr<Connection> m_connection;
     const Backend* m_backend = nullptr;

@@ -102,6 +102,34 @@ TEST_F(ADOInserterTest, ManyRowsInATransactionLandTogetherOrNotAtAll) {
     EXPECT_EQ(m_file.Scalar("select sum(收入金额) from normalIncome"), "2748926.25");
 }
 
+// A row others refer to goes in at once and gives its key, after the rows held back; a
+// table keyed by several columns takes batched rows too.
+TEST_F(ADOInserterTest, RowsAddedNowGiveTheirKeys) {
+    ASSERT_TRUE(m_db.BeginTrans());
+    CADOInserter records(&m_db, "normalIncome", kIncomeColumns);
+    CADOInserter links(&m_db, "billOrder", {"来源", "单号", "表", "编号"});
+    Fill(records, "爸爸", 1, COleDateTime(2024, 1, 1, 0, 0, 0), "held back");
+    records.Add();
+    std::vector<std::int64_t> keys;
+    for (int i = 0; i < 3; ++i) {
+        Fill(records, "妈妈", 2.5 + i, COleDateTime(2024, 1, 2, 0, 0, 0), "now");
+        keys.push_back(records.AddNow());
+        links.SetFieldValue(0, std::string("支付宝"));
+        links.SetFieldValue(1, "单" + std::to_string(i));
+        links.SetFieldValue(2, std::string("normalIncome"));
+        links.SetFieldValue(3, static_cast<double>(keys.back()));
+        links.Add();
+    }
+    records.Finish();
+    links.Finish();
+    ASSERT_TRUE(m_db.CommitTrans());
+    EXPECT_EQ(m_file.Query("select o.单号, r.收入金额 from billOrder o, normalIncome r where "
+                           "r.编号 = o.编号 order by o.单号"),
+              (Rows{{"单0", "2.5"}, {"单1", "3.5"}, {"单2", "4.5"}}));
+    EXPECT_EQ(m_file.Scalar("select count(*) from normalIncome"), "4");
+    EXPECT_EQ(m_file.Scalar("select min(编号) from normalIncome"), std::to_string(keys[0] - 1));
+}
+
 TEST_F(ADOInserterTest, EngineErrorsAreThrownAndRecorded) {
     // A table or column that is not there.
     EXPECT_THROW(CADOInserter(&m_db, "nosuchtable", kIncomeColumns), CADOException);

@@ -174,6 +174,17 @@ TEST(CsvReaderTest, Utf8ValidityAndEncodingDetection) {
     EXPECT_EQ(text, "a");
     EXPECT_FALSE(DecodeText("ok\nok\n\x81\x30", TextEncoding::Gb18030, text, error));
     EXPECT_EQ(error, "第 3 行不是有效的 GB18030 文本");
+
+    // Long ASCII runs are copied past the converter: a character whose second byte looks
+    // like ASCII ("\x81\x40", "\x81\x30\x81\x30") must not be split, and a bad character
+    // after such a run still names its line.
+    const std::string pad(40, ' ');
+    ASSERT_TRUE(DecodeText("\xB0\xD6" + pad + "\x81\x40" + pad + "\x81\x30\x81\x30" + pad + "\xB0\xD6\n",
+                           TextEncoding::Gb18030, text, error));
+    EXPECT_EQ(text, "爸" + pad + "\xE4\xB8\x82" + pad + "\xC2\x80" + pad + "爸\n");
+    EXPECT_FALSE(DecodeText("\xB0\xD6" + pad + "\n" + pad + "\n\xFF\x30" + pad, TextEncoding::Gb18030,
+                            text, error));
+    EXPECT_EQ(error, "第 3 行不是有效的 GB18030 文本");
 }
 
 TEST(CsvReaderTest, HeadingsMapToFields) {

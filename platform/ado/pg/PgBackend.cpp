@@ -290,6 +290,10 @@ PgResultPtr PgBackend::Query(const std::string& sql, const Params& params) {
     return m_session.Query(sql, params);
 }
 
+PgResultPtr PgBackend::Prepared(const std::string& sql, const Params& params) {
+    return m_session.Prepared(sql, params);
+}
+
 PgResultPtr PgBackend::QueryBinary(const std::string& sql) {
     return m_session.QueryBinary(sql);
 }
@@ -338,12 +342,19 @@ std::int64_t PgBackend::Insert(const std::string& table, const std::vector<std::
 
 std::unique_ptr<BackendInserter> PgBackend::PrepareInsert(const std::string& table,
                                                           const std::vector<std::string>& columns) {
-    const Table& target = KeyedTable(table);
-    m_session.LockForTransaction(target.name);
+    // Rows added in a batch are not changed by key afterwards: a table keyed otherwise (by
+    // several columns) takes them too.
+    const Table* target = FindTable(table);
+    if (!target)
+        throw PgError::Make(DB_E_NOTABLE, "The engine cannot find the table (relation \"" + table +
+                                              "\" does not exist).");
+    m_session.LockForTransaction(target->name);
     std::vector<std::string> quoted;
     for (const std::string& column : columns)
         quoted.push_back(JetSql::QuoteFolded(column));
-    return std::make_unique<PgInserter>(*this, JetSql::QuoteFolded(target.name), std::move(quoted));
+    return std::make_unique<PgInserter>(
+        *this, JetSql::QuoteFolded(target->name), std::move(quoted),
+        target->key.empty() ? std::string() : JetSql::QuoteFolded(target->key));
 }
 
 long PgBackend::Change(const std::string& table, std::int64_t key,

@@ -57,6 +57,8 @@ public:
     /// server refuses for a serialization failure or a deadlock is tried again a few times
     /// when no transaction is open. Throws ComError.
     PgResultPtr Query(const std::string& sql, const Params& params = {});
+    /// The same through a statement prepared once per connection, for one sent many times.
+    PgResultPtr Prepared(const std::string& sql, const Params& params);
     /// The same with the result in the server's binary form.
     PgResultPtr QueryBinary(const std::string& sql);
     /// The location with any password left out.

@@ -1,9 +1,13 @@
 #include "platform/ado/pg/PgInserter.h"
 
 #include "platform/ado/pg/PgBackend.h"
+#include "platform/ado/pg/PgError.h"
 #include "platform/ado/pg/PgValues.h"
 
+#include <libpq-fe.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace ado {
 namespace {
@@ -14,10 +18,11 @@ constexpr size_t kParamsPerStatement = 4000;
 } // namespace
 
 PgInserter::PgInserter(PgBackend& backend, std::string quotedTable,
-                       std::vector<std::string> quotedColumns)
+                       std::vector<std::string> quotedColumns, std::string quotedKey)
     : m_backend(backend), m_table(std::move(quotedTable)), m_columns(std::move(quotedColumns)),
       m_batch(m_columns.empty() ? 1 : std::max<size_t>(1, kParamsPerStatement / m_columns.size())),
-      m_fullText(Text(m_batch)) {
+      m_fullText(Text(m_batch)),
+      m_keyedText(quotedKey.empty() ? std::string() : Text(1) + " RETURNING " + quotedKey) {
     m_params.reserve(m_batch * m_columns.size());
 }
 
@@ -47,6 +52,18 @@ void PgInserter::Add(const std::vector<Variant>& values) {
         m_params.push_back(PgValues::TextOf(value));
     if (m_params.size() >= m_batch * m_columns.size())
         Send(m_fullText);
+}
+
+std::int64_t PgInserter::AddNow(const std::vector<Variant>& values) {
+    if (m_keyedText.empty())
+        throw PgError::Make(ADO_E_NOTUPDATABLE,
+                            "The rows of " + m_table + " have no integer key on the server.");
+    Finish();
+    PgSession::Params params;
+    for (const Variant& value : values)
+        params.push_back(PgValues::TextOf(value));
+    const PgResultPtr result = m_backend.Prepared(m_keyedText, params);
+    return std::strtoll(PQgetvalue(result.get(), 0, 0), nullptr, 10);
 }
 
 void PgInserter::Finish() {

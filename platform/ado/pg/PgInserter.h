@@ -15,10 +15,14 @@ class PgBackend;
 /// round trips instead of one per row.
 class PgInserter : public BackendInserter {
 public:
-    /// `table` and `columns` are the server's names, already quoted.
-    PgInserter(PgBackend& backend, std::string quotedTable, std::vector<std::string> quotedColumns);
+    /// `table`, `columns` and `key` (the table's integer key; empty when it has none) are
+    /// the server's names, already quoted.
+    PgInserter(PgBackend& backend, std::string quotedTable, std::vector<std::string> quotedColumns,
+               std::string quotedKey);
 
     void Add(const std::vector<Variant>& values) override;
+    /// One row, sent at once through a statement prepared once, returning its key.
+    std::int64_t AddNow(const std::vector<Variant>& values) override;
     void Finish() override;
 
 private:
@@ -32,6 +36,7 @@ private:
     std::vector<std::string> m_columns;
     size_t m_batch; // rows a full statement carries
     std::string m_fullText;
+    std::string m_keyedText; // one row, returning its key; empty without a key
     std::vector<std::optional<std::string>> m_params;
 };
 

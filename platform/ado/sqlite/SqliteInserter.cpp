@@ -53,4 +53,9 @@ void SqliteInserter::Add(const std::vector<Variant>& values) {
     sqlite3_reset(statement);
 }
 
+std::int64_t SqliteInserter::AddNow(const std::vector<Variant>& values) {
+    Add(values);
+    return sqlite3_last_insert_rowid(m_db);
+}
+
 } // namespace ado

@@ -19,6 +19,7 @@ public:
     static std::string Text(const std::string& table, const std::vector<std::string>& columns);
 
     void Add(const std::vector<Variant>& values) override;
+    std::int64_t AddNow(const std::vector<Variant>& values) override;
     void Finish() override {}
 
 private:

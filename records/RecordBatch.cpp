@@ -1,0 +1,113 @@
+#include "records/RecordBatch.h"
+
+#include "data/ADODatabase.h"
+#include "data/ADOInserter.h"
+#include "data/ADORecordset.h"
+#include "records/AccountLink.h"
+#include "records/RecordSource.h"
+#include "records/RecordTwin.h"
+#include "records/RecordWriter.h"
+
+CRecordBatch::CRecordBatch(CADODatabase& db) : m_db(db) {}
+
+CRecordBatch::~CRecordBatch() = default;
+
+bool CRecordBatch::InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty) {
+    auto found = m_lists.find(strTable);
+    if (found == m_lists.end()) {
+        std::vector<std::string> entries;
+        CADORecordset rs(&m_db);
+        if (rs.Open(strTable, CADORecordset::ModeTable))
+            for (; !rs.IsEOF(); rs.MoveNext()) {
+                std::string strText;
+                rs.GetFieldValue(1, strText);
+                entries.push_back(std::move(strText));
+            }
+        found = m_lists.emplace(strTable, std::move(entries)).first;
+    }
+    bEmpty = found->second.empty();
+    for (const std::string& entry : found->second)
+        if (entry == strEntry)
+            return true;
+    return false;
+}
+
+void CRecordBatch::LoadAccounts() {
+    m_bAccountsRead = true;
+    m_bAccountsPresent = CAccountLink::Present(m_db);
+    if (!m_bAccountsPresent)
+        return;
+    CADORecordset rs(&m_db);
+    if (!rs.Open("SELECT 名称, ID, 停用 FROM accountList ORDER BY ID", CADORecordset::ModeQuery))
+        return;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        std::string strName;
+        double dId = 0, dStopped = 0;
+        rs.GetFieldValue(0, strName);
+        rs.GetFieldValue(1, dId);
+        rs.GetFieldValue(2, dStopped);
+        // The first of two accounts of one name, as a lookup by name finds it.
+        m_accounts.emplace(strName, Account{static_cast<std::int64_t>(dId), dStopped != 0});
+    }
+}
+
+std::int64_t CRecordBatch::FindAccount(const std::string& strName, bool& bStopped) {
+    bStopped = false;
+    if (!m_bAccountsRead)
+        LoadAccounts();
+    const auto found = m_accounts.find(strName);
+    if (strName.empty() || found == m_accounts.end())
+        return 0;
+    bStopped = found->second.bStopped;
+    return found->second.nId;
+}
+
+void CRecordBatch::Write(const CNewRecord& record, const CRecordTwin& twin, std::int64_t nCents,
+                         std::int64_t nAccount, std::int64_t& nRecord) {
+    std::unique_ptr<CADOInserter>& records = m_records[twin.szRecordTable];
+    if (!records)
+        records = std::make_unique<CADOInserter>(
+            &m_db, twin.szRecordTable,
+            std::vector<std::string>{twin.szMemberColumn, twin.szItemColumn, twin.szAmountColumn,
+                                     twin.szDateColumn, "备注"});
+    // The columns and values of the single-record path.
+    records->SetFieldValue(0, record.strMember);
+    records->SetFieldValue(1, record.strItem);
+    records->SetFieldValue(2, static_cast<double>(nCents) / 100.0);
+    records->SetFieldValue(3, record.dtRecord);
+    records->SetFieldValue(4, record.strNote);
+    nRecord = records->AddNow();
+    if (!m_bAccountsRead)
+        LoadAccounts();
+    // A new record has no link yet, and both it and its account are there: the link goes in
+    // without the checks a changed record needs.
+    if (nAccount != 0 && m_bAccountsPresent) {
+        if (!m_links)
+            m_links = std::make_unique<CADOInserter>(
+                &m_db, "accountLink", std::vector<std::string>{"表", "编号", "账户"});
+        m_links->SetFieldValue(0, std::string(twin.szRecordTable));
+        m_links->SetFieldValue(1, static_cast<double>(nRecord));
+        m_links->SetFieldValue(2, static_cast<double>(nAccount));
+        m_links->Add();
+    }
+    if (!record.strOrder.empty() && record.strSource.empty()) {
+        // An empty source is stored as text, not as the null the insert would make of it.
+        CRecordSource::Set(m_db, record.strSource, record.strOrder, twin.szRecordTable, nRecord);
+    } else if (!record.strOrder.empty()) {
+        if (!m_orders)
+            m_orders = std::make_unique<CADOInserter>(
+                &m_db, "billOrder", std::vector<std::string>{"来源", "单号", "表", "编号"});
+        m_orders->SetFieldValue(0, record.strSource);
+        m_orders->SetFieldValue(1, record.strOrder);
+        m_orders->SetFieldValue(2, std::string(twin.szRecordTable));
+        m_orders->SetFieldValue(3, static_cast<double>(nRecord));
+        m_orders->Add();
+    }
+}
+
+void CRecordBatch::Finish() {
+    if (m_links)
+        m_links->Finish();
+    if (m_orders)
+        m_orders->Finish();
+}

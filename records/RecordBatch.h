@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CADODatabase;
+class CADOInserter;
+struct CNewRecord;
+struct CRecordTwin;
+
+/// What the record writer uses while it writes many records in one transaction (a bill):
+/// the lists and the accounts read once, the record tables opened once, and the rows
+/// attached to each record (its account, its source and order number) added through inserts
+/// prepared once. Each answer and each row is the one the writer's single-record path gives;
+/// only the engine's work per record shrinks to the inserts themselves, so the triggers on
+/// the tables (the search index, the links' upkeep) see the same rows.
+class CRecordBatch {
+public:
+    explicit CRecordBatch(CADODatabase& db);
+    ~CRecordBatch();
+    CRecordBatch(const CRecordBatch&) = delete;
+    CRecordBatch& operator=(const CRecordBatch&) = delete;
+
+    /// Whether `strEntry` is an entry of the list table `strTable`; `bEmpty` when the list
+    /// has none (or cannot be opened). The list is read the first time it is asked for.
+    bool InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty);
+    /// The account named `strName`: its id, 0 when there is none; `bStopped` for a stopped one.
+    std::int64_t FindAccount(const std::string& strName, bool& bStopped);
+    /// Writes a checked record, its account link (`nAccount`, 0: none) and its source and
+    /// order number. Engine errors are thrown, a row the engine refuses among them.
+    void Write(const CNewRecord& record, const CRecordTwin& twin, std::int64_t nCents,
+               std::int64_t nAccount, std::int64_t& nRecord);
+    /// Writes what the inserts still hold back; call it before the transaction commits.
+    void Finish();
+
+private:
+    struct Account {
+        std::int64_t nId = 0;
+        bool bStopped = false;
+    };
+    void LoadAccounts();
+
+    CADODatabase& m_db;
+    std::map<std::string, std::vector<std::string>> m_lists; // by table; empty: none
+    bool m_bAccountsRead = false;
+    bool m_bAccountsPresent = false;
+    std::map<std::string, Account> m_accounts; // by name
+    std::map<std::string, std::unique_ptr<CADOInserter>> m_records; // by table
+    std::unique_ptr<CADOInserter> m_links;
+    std::unique_ptr<CADOInserter> m_orders;
+};
