@@ -1,0 +1,1 @@
+// The import scheme window: filled in below.
