@@ -17,6 +17,15 @@ std::string Grouped(const std::string& amount) {
 
 } // namespace
 
+const std::vector<Line>& March() {
+    static const std::vector<Line> lines = {
+        {"2024-03-01", "5000.00", "5100.00", "工资", "某某科技有限公司"},
+        {"2024-03-02", "-28.16", "5071.84", "消费", "云膳过桥米线"},
+        {"2024-03-05", "-12.00", "5059.84", "快捷支付", ""},
+    };
+    return lines;
+}
+
 std::string SignedCsv(const std::vector<Line>& lines, const std::string& card) {
     std::string text = "\xEF\xBB\xBF"
                        "账户明细查询,,,,\n"

@@ -15,6 +15,10 @@ struct Line {
     std::string counterparty;
 };
 
+/// A month of a card at 100.00 before it: a salary in, two payments out, each balance
+/// following from the one before.
+const std::vector<Line>& March();
+
 /// A statement with one signed 交易金额 column: UTF-8 with a byte-order mark, a few lines
 /// of preamble naming the card, amounts with thousands commas in quotes, every line ending
 /// in a comma. Heading: 记账日期,交易金额,余额,摘要,对方户名.

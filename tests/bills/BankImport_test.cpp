@@ -18,11 +18,7 @@ namespace {
 using bank_files::Line;
 using testing_support::TestDb;
 
-const std::vector<Line> kMarch = {
-    {"2024-03-01", "5000.00", "5100.00", "工资", "某某科技有限公司"},
-    {"2024-03-02", "-28.16", "5071.84", "消费", "云膳过桥米线"},
-    {"2024-03-05", "-12.00", "5059.84", "快捷支付", ""},
-};
+const std::vector<Line>& kMarch = bank_files::March();
 
 // Two cards at the same bank (the same statements' heading) and one at another.
 class BankImportTest : public testing::Test {
@@ -178,6 +174,23 @@ TEST_F(BankImportTest, BalanceThatPartsStopsTheImport) {
     m_options.bAcceptBalance = true;
     summary = Import(File("march.csv", bank_files::SignedCsv(kMarch)), lines);
     EXPECT_EQ(summary.strError, "");
+    EXPECT_EQ(Count("normalPay"), "3");
+}
+
+// Statements give the day alone: a payment typed by hand that day with the same amount is
+// a possible twin, not stored by the tool; one typed the day before is not.
+TEST_F(BankImportTest, PaymentTypedByHandThatDayIsAPossibleTwin) {
+    ASSERT_EQ(CBankSchemeStore(m_db).Save(Signed("招行", m_card)), "");
+    m_test.Exec("INSERT INTO normalPay (支出人员, 支出项目, 支出金额, 支出日期) VALUES ('爸爸', "
+                "'餐饮', 28.16, '2024-03-02 12:40:00'), ('爸爸', '交通', 12, '2024-03-04 09:00:00')");
+    std::vector<BillLine> lines;
+    m_options.bAcceptBalance = true;
+    const BillSummary summary = Import(File("march.csv", bank_files::SignedCsv(kMarch)), lines);
+    EXPECT_EQ(summary.strError, "");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[1].bPossibleDuplicate);
+    EXPECT_FALSE(lines[1].Stored());
+    EXPECT_FALSE(lines[2].bPossibleDuplicate);
     EXPECT_EQ(Count("normalPay"), "3");
 }
 

@@ -25,11 +25,7 @@ namespace {
 using bank_files::Line;
 using testing_support::TestDb;
 
-const std::vector<Line> kMarch = {
-    {"2024-03-01", "5000.00", "5100.00", "工资", "某某科技有限公司"},
-    {"2024-03-02", "-28.16", "5071.84", "消费", "云膳过桥米线"},
-    {"2024-03-05", "-12.00", "5059.84", "快捷支付", ""},
-};
+const std::vector<Line>& kMarch = bank_files::March();
 
 class BankSchemeDlgTest : public testing::Test {
 protected:
