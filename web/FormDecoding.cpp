@@ -45,14 +45,6 @@ bool HasForbiddenControl(std::string_view text) {
     return false;
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool ReadNumber(std::string_view text, std::size_t nAt, std::size_t nDigits, int& value) {
     if (nAt + nDigits > text.size())
         return false;
@@ -113,6 +105,14 @@ Fields DecodeCookies(std::string_view header) {
         header.remove_prefix(end + 1);
     }
     return cookies;
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
 }
 
 bool IsPlainText(std::string_view text) {

@@ -28,6 +28,9 @@ bool DecodeForm(std::string_view body, Fields& fields);
 /// The cookies of a Cookie header; malformed pairs are skipped, never an error.
 Fields DecodeCookies(std::string_view header);
 
+/// The text without the spaces and tabs around it.
+std::string_view Trim(std::string_view text);
+
 /// True for bytes that are well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsUtf8(std::string_view text);
 /// True for UTF-8 text with no control character but a tab or a line break: what a field

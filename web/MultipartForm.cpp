@@ -17,14 +17,6 @@ bool SameWord(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 // The parameters after a header's first word: `; name=value; name="value"`. Calls `take`
 // with each; false when one is malformed (no '=', an unclosed quote) or `take` refuses it.
 template <class Take>
