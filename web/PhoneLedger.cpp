@@ -215,6 +215,8 @@ std::vector<CPhoneLedger::Record> CPhoneLedger::MonthRecords(const std::string& 
     const std::string from = DateLiteral(nYear, nMonth);
     const std::string to = nMonth == 12 ? DateLiteral(nYear + 1, 1) : DateLiteral(nYear, nMonth + 1);
     for (const CRecordTwin* twin : {&CRecordTwin::Income, &CRecordTwin::Pay}) {
+        const std::unordered_set<std::int64_t> withPictures =
+            CPictureStore(m_db).RecordsWithPictures(twin->szRecordTable);
         CADORecordset rs(&m_db);
         if (!rs.Open(std::string("select * from ") + twin->szRecordTable + " where " +
                          twin->szMemberColumn + " = '" + QuoteSql(strMember) + "' and " +
@@ -222,8 +224,10 @@ std::vector<CPhoneLedger::Record> CPhoneLedger::MonthRecords(const std::string& 
                          " < " + to,
                      CADORecordset::ModeQuery))
             continue;
-        for (; !rs.IsEOF(); rs.MoveNext())
+        for (; !rs.IsEOF(); rs.MoveNext()) {
             records.push_back(ReadRecord(rs, twin == &CRecordTwin::Pay));
+            records.back().bPictures = withPictures.count(records.back().nId) != 0;
+        }
     }
     std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
         return a.date > b.date || (a.date == b.date && a.nId > b.nId);
@@ -257,6 +261,7 @@ std::optional<CPhoneLedger::Record> CPhoneLedger::LastRecord(const std::string& 
     const std::int64_t nAccount = CAccountLink::Of(m_db, twin.szRecordTable, record.nId);
     record.strAccount = nAccount == 0 ? CAccountLink::kNoAccount : CAccountLink::Name(m_db, nAccount);
     record.nPictures = CPictureStore(m_db).Count(twin.szRecordTable, record.nId);
+    record.bPictures = record.nPictures > 0;
     return record;
 }
 

@@ -25,7 +25,8 @@ public:
         std::string strAccount; ///< "（不指定）" when it has none
         std::int64_t nCents = 0;
         COleDateTime date;
-        int nPictures = 0; ///< receipts attached (read for the last record only)
+        bool bPictures = false; ///< it has receipts
+        int nPictures = 0;      ///< how many (read for the last record only)
     };
     /// What the phone typed, before any check.
     struct Entry {

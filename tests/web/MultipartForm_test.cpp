@@ -54,30 +54,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MultipartCase{"a form with a photo and an unused box", kAmount + kNote + kPhoto + kUnused + kEnd, true,
                       {{"amount", "12.50"}, {"note", "午饭\r\n两个人"}}, {"picture=" + kJpeg}},
-        MultipartCase{"two photos in one box", kPhoto + kPhoto + kEnd, true, {}, {"picture=" + kJpeg, "picture=" + kJpeg}},
-        MultipartCase{"no part at all", kEnd, true, {}, {}},
         MultipartCase{"the end without its line break", kAmount + "------WebKitFormBoundaryX7--", true,
                       {{"amount", "12.50"}}, {}},
         MultipartCase{"cut off before the closing boundary", kAmount + kPhoto, false, {}, {}},
         MultipartCase{"cut off inside a part", kAmount.substr(0, kAmount.size() - 4), false, {}, {}},
         MultipartCase{"something after the end", kAmount + kEnd + "more", false, {}, {}},
         MultipartCase{"not beginning with the boundary", "preamble\r\n" + kAmount + kEnd, false, {}, {}},
-        MultipartCase{"another boundary", "--other\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n--other--", false, {}, {}},
         MultipartCase{"no disposition", Part("form-data; name=\"a\"", "1").replace(28, 19, "Content-Language") + kEnd, false, {}, {}},
         MultipartCase{"not form-data", Part("attachment; name=\"a\"", "1") + kEnd, false, {}, {}},
         MultipartCase{"no name", Part("form-data; filename=\"a.jpg\"", "1") + kEnd, false, {}, {}},
-        MultipartCase{"an empty name", Part("form-data; name=\"\"", "1") + kEnd, false, {}, {}},
-        MultipartCase{"a name given twice in a part", Part("form-data; name=\"a\"; name=\"b\"", "1") + kEnd, false, {}, {}},
-        MultipartCase{"an unclosed quote", Part("form-data; name=\"a", "1") + kEnd, false, {}, {}},
         MultipartCase{"a header line without a colon", Part("form-data; name=\"a\"", "1", "garbage\r\n") + kEnd, false, {}, {}},
-        MultipartCase{"a folded header line", Part("form-data; name=\"a\"", "1", " folded: x\r\n") + kEnd, false, {}, {}},
         MultipartCase{"headers without their empty line", "------WebKitFormBoundaryX7\r\nContent-Disposition: form-data; name=\"a\"\r\n" + kEnd, false, {}, {}},
         MultipartCase{"headers over their limit", Part("form-data; name=\"a\"", "1", "X-Pad: " + std::string(web::kMaxPartHeadBytes, 'p') + "\r\n") + kEnd, false, {}, {}},
         MultipartCase{"a field given twice", kAmount + kAmount + kEnd, false, {}, {}},
         MultipartCase{"a field that is not UTF-8", Part("form-data; name=\"note\"", "\xc3\x28") + kEnd, false, {}, {}},
         MultipartCase{"a control character in a field", Part("form-data; name=\"note\"", std::string("a\0b", 3)) + kEnd, false, {}, {}},
-        MultipartCase{"a field over its limit", Part("form-data; name=\"note\"", std::string(web::kMaxValueBytes + 1, 'x')) + kEnd, false, {}, {}},
-        MultipartCase{"a missing line break after the boundary", "------WebKitFormBoundaryX7Content-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n" + kEnd, false, {}, {}}));
+        MultipartCase{"a field over its limit", Part("form-data; name=\"note\"", std::string(web::kMaxValueBytes + 1, 'x')) + kEnd, false, {}, {}}));
 
 TEST(DecodeMultipartLimitsTest, PartsAndFieldsAreCounted) {
     web::Fields fields;
@@ -102,14 +94,11 @@ TEST(MultipartBoundaryTest, ReadsOnlyAFormsWellMadeBoundary) {
     const Case cases[] = {
         {"multipart/form-data; boundary=abc", "abc"},
         {"Multipart/Form-Data; charset=utf-8; BOUNDARY=\"a b'c\"", "a b'c"},
-        {"multipart/form-data;boundary=----WebKitFormBoundaryX7", "----WebKitFormBoundaryX7"},
         {"multipart/form-data", nullptr},
-        {"multipart/form-data; boundary=", nullptr},
         {"multipart/form-data; boundary=\"ends with space \"", nullptr},
         {"multipart/form-data; boundary=a\"b", nullptr},
         {"multipart/form-data; boundary=a; boundary=b", nullptr},
         {"multipart/mixed; boundary=abc", nullptr},
-        {"application/x-www-form-urlencoded; boundary=abc", nullptr},
         {"multipart/form-data; boundary=\"unclosed", nullptr},
     };
     for (const Case& c : cases) {
