@@ -105,7 +105,7 @@ std::string RecordRow(const CPhoneLedger::Record& record) {
     const char* kind = record.bPay ? "pay" : "income";
     return std::string("<tr><td>") + FormatDateTime(record.date, "%m-%d %H:%M") + "</td><td>" +
            Escape(record.strItem) +
-           (record.bPictures ? " <span class=\"clip\" role=\"img\" aria-label=\"有凭证\">📎</span>" : "") + (record.strNote.empty() ? "" : "<br><span class=\"fine\">" + Escape(record.strNote) + "</span>") +
+           (record.bPictures ? " <span class=\"clip\">凭证</span>" : "") + (record.strNote.empty() ? "" : "<br><span class=\"fine\">" + Escape(record.strNote) + "</span>") +
            "</td><td class=\"amount " + kind + "\">" + (record.bPay ? "-" : "+") +
            Money(record.nCents) + "</td></tr>";
 }

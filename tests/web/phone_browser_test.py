@@ -317,7 +317,7 @@ def receipt(phone, server):
     phone.wait_for_text("已附凭证1张。")
     check(TEXT_ADDED in phone.page_text(), "the record was added")
     check(server.ask("pictures") == "1 1", "one picture stored and linked")
-    check("📎" in phone.driver.find_element(By.ID, "today").text, "today's list marks its receipt")
+    check("凭证" in phone.driver.find_element(By.ID, "today").text, "today's list marks its receipt")
 
     # The answer to the next one is lost; the phone sends the same submission again.
     submission = phone.driver.find_element(By.NAME, "submission").get_attribute("value")
