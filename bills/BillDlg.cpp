@@ -25,7 +25,8 @@ namespace {
 
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
 const char* const kChooseBill = "选择账单文件";
-const char* const kFilterBills = "账单 (*.csv)";
+// An old Excel statement can be chosen, to be told plainly how to read it.
+const char* const kFilterBills = "账单 (*.csv *.xls)";
 const char* const kNoAccountChoice = "（不指定）";
 
 const char* KindText(const BillLine& line) {
@@ -191,7 +192,10 @@ void CBillDlg::ShowRows() {
     m_listRows->SetRedraw(true);
     if (nSelected >= 0 && nSelected < m_listRows->GetItemCount())
         m_listRows->SetSelected(nSelected, true);
-    SetDlgItemText(IDC_STATUS, std::string(BillSourceName(m_bill.nKind)) + "账单共 " +
+    // A statement says which saved scheme read it.
+    const std::string strScheme =
+        m_bill.nKind == BillKind::Bank ? "导入方案“" + m_bill.strScheme + "”：" : std::string();
+    SetDlgItemText(IDC_STATUS, strScheme + BillSourceName(m_bill.nKind) + "账单共 " +
                                    std::to_string(m_lines.size()) + " 行：记入 " +
                                    std::to_string(nStored) + " 行，可能重复 " +
                                    std::to_string(nDuplicates) + " 行，不记 " +

@@ -101,7 +101,7 @@ TEST_F(BankSchemeDlgTest, FirstStatementSavesASchemeTheNextImportsInOneStep) {
     EXPECT_EQ(Cell(dlg, 1, 5), "招商银行(1234)");
     EXPECT_EQ(Cell(dlg, 1, 6), "云膳过桥米线 消费");
     EXPECT_EQ(dlg.GetDlgItemText(CBillDlg::IDC_STATUS),
-              "银行账单共 3 行：记入 3 行，可能重复 0 行，不记 0 行。");
+              "导入方案“招行”：银行账单共 3 行：记入 3 行，可能重复 0 行，不记 0 行。");
     if (const char* shot = std::getenv("COFFER_BANK_PREVIEW_SHOT"))
         dlg.grab().save(shot);
     dlg.ClickButton(CBillDlg::IDC_IMPORT);
@@ -114,6 +114,19 @@ TEST_F(BankSchemeDlgTest, FirstStatementSavesASchemeTheNextImportsInOneStep) {
     Choose(next, Statement("又一次.csv", kMarch));
     EXPECT_EQ(m_modal.Runs().size(), 1u) << "no scheme asked for again";
     EXPECT_EQ(Cell(next, 2, 7), "以前导入过");
+}
+
+// An old Excel statement can be chosen, and is refused with what to do instead.
+TEST_F(BankSchemeDlgTest, OldExcelFileIsRefusedWithTheWayAround) {
+    const std::string path = (m_db.Directory() / "明细.xls").string();
+    bill_files::Write(path, std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'));
+    CBillDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    Choose(dlg, path);
+    EXPECT_TRUE(m_modal.Runs().empty());
+    ASSERT_EQ(m_messages.Texts().size(), 1u);
+    EXPECT_EQ(m_messages.Texts()[0].rfind("“明细.xls”是旧式的 Excel 文件（.xls），Coffer 读不了。", 0), 0u);
+    EXPECT_FALSE(dlg.GetDlgItem(CBillDlg::IDC_IMPORT)->isEnabled());
 }
 
 // A balance the account's records do not reach is named with both amounts and asked about:
