@@ -14,6 +14,7 @@
 #include "inquiry/InquiryRows.h"
 #include "inquiry/InquiryTwin.h"
 #include "inquiry/ListedRecord.h"
+#include "inquiry/RecordNumberSet.h"
 #include "pictures/PictureStore.h"
 #include "pictures/PictureTexts.h"
 #include "platform/skin/SkinEngine.h"
@@ -287,7 +288,7 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern,
     m_rows->Clear(szDatePattern);
     const std::unordered_map<std::int64_t, std::string> accounts = AccountNames(statement);
     // Few records have receipts: their numbers are read once, not the links of every row.
-    const std::unordered_set<std::int64_t> pictures = RecordsWithPictures();
+    const CRecordNumberSet pictures(RecordsWithPictures());
     const RedrawOff redrawOff(m_listResult);
     InquiryRecord record; // its texts keep their room from row to row
     while (!recordset.IsEOF()) {
@@ -310,7 +311,7 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern,
         if (!accounts.empty() && record.bNumberId)
             if (const auto found = accounts.find(record.nId); found != accounts.end())
                 record.strAccount = found->second;
-        record.bPictures = !pictures.empty() && record.bNumberId && pictures.contains(record.nId);
+        record.bPictures = !pictures.Empty() && record.bNumberId && pictures.Contains(record.nId);
         if (m_bTotals)
             m_totals.Add(record.dAmount);
         m_rows->Add(record);
