@@ -1,7 +1,10 @@
 #include "bills/BillDlg.h"
 
+#include "bills/AnyBill.h"
+#include "bills/BankBalance.h"
+#include "bills/BankSchemeDlg.h"
+#include "bills/BankTexts.h"
 #include "bills/BillImport.h"
-#include "bills/BillReader.h"
 #include "bills/BillTexts.h"
 #include "controls/ReportCtrl.h"
 #include "platform/skin/SkinEngine.h"
@@ -22,7 +25,8 @@ namespace {
 
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
 const char* const kChooseBill = "选择账单文件";
-const char* const kFilterBills = "账单 (*.csv)";
+// An old Excel statement can be chosen, to be told plainly how to read it.
+const char* const kFilterBills = "账单 (*.csv *.xls)";
 const char* const kNoAccountChoice = "（不指定）";
 
 const char* KindText(const BillLine& line) {
@@ -55,6 +59,10 @@ CBillDlg::CBillDlg(QWidget* parent) : ui::Dialog(IDD, parent), m_listRows(new CR
     OnCommand(IDC_IMPORT, [this] { OnImport(); });
     OnCommand(IDC_CANCEL_IMPORT, [this] { m_bCancel = true; });
     OnCommand(IDC_TICK, [this] { OnTick(); });
+    OnCommand(IDC_SCHEMES, [this] {
+        CBankSchemeDlg dlg(std::nullopt, this);
+        dlg.DoModal();
+    });
     for (auto code : {ui::Notification::Click, ui::Notification::SelChange})
         OnNotify(IDC_ROWS, code, [this](ui::NotifyInfo&) { OnRowChosen(); });
     OnNotify(IDC_MEMBER, ui::Notification::SelChange, [this](ui::NotifyInfo&) { OnMemberChanged(); });
@@ -113,9 +121,19 @@ void CBillDlg::OnChooseFile() {
 
 bool CBillDlg::LoadBill(const std::string& strPath) {
     BillFile bill;
-    std::string strError;
-    if (!ReadBillFile(strPath, bill, strError)) {
-        ui::MessageBox(this, strError);
+    AnyBillRead read;
+    if (!m_db.IsOpen())
+        return false;
+    bool bRead = ReadAnyBillFile(m_db, strPath, bill, read);
+    // A bank's statement read for the first time: its columns are mapped and saved once.
+    if (!bRead && read.bNeedsScheme) {
+        CBankSchemeDlg dlg(read.guess, this);
+        if (dlg.DoModal() != ui::IDOK)
+            return false;
+        bRead = ReadAnyBillFile(m_db, strPath, bill, read);
+    }
+    if (!bRead) {
+        ui::MessageBox(this, read.strError);
         return false;
     }
     m_bill = std::move(bill);
@@ -174,7 +192,10 @@ void CBillDlg::ShowRows() {
     m_listRows->SetRedraw(true);
     if (nSelected >= 0 && nSelected < m_listRows->GetItemCount())
         m_listRows->SetSelected(nSelected, true);
-    SetDlgItemText(IDC_STATUS, std::string(BillSourceName(m_bill.nKind)) + "账单共 " +
+    // A statement says which saved scheme read it.
+    const std::string strScheme =
+        m_bill.nKind == BillKind::Bank ? "导入方案“" + m_bill.strScheme + "”：" : std::string();
+    SetDlgItemText(IDC_STATUS, strScheme + BillSourceName(m_bill.nKind) + "账单共 " +
                                    std::to_string(m_lines.size()) + " 行：记入 " +
                                    std::to_string(nStored) + " 行，可能重复 " +
                                    std::to_string(nDuplicates) + " 行，不记 " +
@@ -265,7 +286,7 @@ void CBillDlg::OnTick() {
 }
 
 void CBillDlg::EnableControls(bool bEnable) {
-    for (int id : {int(IDC_CHOOSE_FILE), int(IDC_MEMBER), int(ui::IDCANCEL)})
+    for (int id : {int(IDC_CHOOSE_FILE), int(IDC_MEMBER), int(IDC_SCHEMES), int(ui::IDCANCEL)})
         EnableItem(id, bEnable);
     EnableItem(IDC_IMPORT, bEnable && m_bLoaded);
     EnableItem(IDC_CANCEL_IMPORT, !bEnable);
@@ -274,8 +295,19 @@ void CBillDlg::EnableControls(bool bEnable) {
             EnableItem(id, false);
 }
 
+// A statement whose 余额 parts from the account's running balance is imported only when the
+// user says so: it is mostly an account whose opening balance was never set, but it may be
+// a line the statement left out.
+bool CBillDlg::BalanceAccepted() {
+    BalanceGap gap;
+    if (m_bill.nKind != BillKind::Bank || !FindBalanceGap(m_db, m_bill, gap))
+        return true;
+    return ui::AskYesNo(this, BalanceGapText(gap, m_planner.AccountName(m_bill.nAccount)) +
+                                  BankTexts::kBalanceAsk) == ui::IDYES;
+}
+
 void CBillDlg::OnImport() {
-    if (!m_bLoaded || m_bImporting || !m_db.IsOpen())
+    if (!m_bLoaded || m_bImporting || !m_db.IsOpen() || !BalanceAccepted())
         return;
     m_bImporting = true;
     m_bCancel = false;

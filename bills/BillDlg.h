@@ -32,6 +32,7 @@ public:
         IDC_PROGRESS = 2412,
         IDC_IMPORT = 2413,
         IDC_CANCEL_IMPORT = 2414,
+        IDC_SCHEMES = 2619,
     };
 
     explicit CBillDlg(QWidget* parent = nullptr);
@@ -55,6 +56,7 @@ private:
     void OnAccountChosen();
     void OnTick();
     void OnImport();
+    bool BalanceAccepted();
     void Replan();
     void ShowRows();
     void EnableControls(bool bEnable);

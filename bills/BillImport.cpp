@@ -2,6 +2,10 @@
 
 #include "accounts/TransferStore.h"
 #include "backup/AdditionBackup.h"
+#include "bills/AnyBill.h"
+#include "bills/BankBalance.h"
+#include "bills/BankStatement.h"
+#include "bills/BankTexts.h"
 #include "bills/BillReader.h"
 #include "data/ADODatabase.h"
 #include "data/ADORecordset.h"
@@ -17,6 +21,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 namespace {
@@ -46,6 +53,37 @@ void Remember(CADODatabase& db, const std::string& strKind, const std::string& s
     rs.Open("INSERT INTO billChoice (种类, 文字, 选择) VALUES ('" + QuoteSql(strKind) + "', '" +
                 QuoteSql(strText) + "', '" + QuoteSql(strChoice) + "')",
             CADORecordset::ModeUnknown);
+}
+
+// Reads a bill or a bank statement by its saved scheme; a statement without one is read
+// by the columns its headings name when the tool is told its account. --account names a
+// statement's account over its scheme's.
+bool ReadStatementOrBill(CADODatabase& db, const std::string& strPath, const BillOptions& options,
+                         BillFile& bill, std::string& strError) {
+    AnyBillRead read;
+    bool bRead = ReadAnyBillFile(db, strPath, bill, read);
+    std::int64_t nAccount = 0;
+    if (!options.strAccount.empty()) {
+        bool bStopped = false;
+        nAccount = CAccountLink::Present(db) ? CAccountLink::Find(db, options.strAccount, bStopped) : 0;
+    }
+    if (!bRead && read.bNeedsScheme && nAccount != 0) {
+        read.guess.nAccount = nAccount;
+        std::ifstream in(strPath, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        bRead = ReadBankStatement(bytes, std::filesystem::path(strPath).filename().string(),
+                                  read.guess, bill, read.strError);
+    }
+    if (!bRead) {
+        strError = read.strError;
+        return false;
+    }
+    if (bill.nKind == BillKind::Bank && nAccount != 0 && nAccount != bill.nAccount) {
+        bill.nAccount = nAccount;
+        KeyBankRows(bill);
+    }
+    return true;
 }
 
 } // namespace
@@ -170,8 +208,6 @@ BillSummary ImportBillFile(const std::string& strConnection, const std::string& 
                            BillOptions options, std::vector<BillLine>& lines) {
     BillSummary summary;
     BillFile bill;
-    if (!ReadBillFile(strPath, bill, summary.strError))
-        return summary;
     try {
         CADODatabase db;
         db.SetConnectionString(strConnection);
@@ -180,6 +216,8 @@ BillSummary ImportBillFile(const std::string& strConnection, const std::string& 
                 db.GetErrorDescription().empty() ? "账本打不开" : db.GetErrorDescription();
             return summary;
         }
+        if (!ReadStatementOrBill(db, strPath, options, bill, summary.strError))
+            return summary;
         const std::vector<std::string> members = ListEntries(db, "家庭成员");
         if (options.strMember.empty() && members.size() == 1)
             options.strMember = members[0];
@@ -194,6 +232,11 @@ BillSummary ImportBillFile(const std::string& strConnection, const std::string& 
         bool bStopped = false;
         if (!options.strAccount.empty() && CAccountLink::Find(db, options.strAccount, bStopped) == 0) {
             summary.strError = "没有这个账户：" + options.strAccount;
+            return summary;
+        }
+        if (BalanceGap gap; !options.bAcceptBalance && FindBalanceGap(db, bill, gap)) {
+            summary.strError =
+                BalanceGapText(gap, CAccountLink::Name(db, bill.nAccount)) + BankTexts::kBalanceRefused;
             return summary;
         }
         CBillPlanner planner;

@@ -1,6 +1,7 @@
 #include "bills/BillPlan.h"
 
 #include "accounts/AccountStore.h"
+#include "bills/BankTexts.h"
 #include "bills/BillTexts.h"
 #include "data/ADODatabase.h"
 #include "data/ADORecordset.h"
@@ -276,11 +277,29 @@ std::string CBillPlanner::CategoryOf(const BillRow& row, bool bIncome,
 
 bool CBillPlanner::TypedByHand(bool bIncome, const BillRow& row) const {
     const double dWhen = row.dtWhen.GetOleDate();
+    // Bank statements mostly give the day alone: any time of that day is close.
+    const bool bDayOnly = m_nKind == BillKind::Bank && row.dtWhen.GetHour() == 0 &&
+                          row.dtWhen.GetMinute() == 0 && row.dtWhen.GetSecond() == 0;
     for (const Typed& typed : m_typed)
         if (typed.bIncome == bIncome && typed.nCents == row.nCents &&
-            std::fabs(typed.dWhen - dWhen) <= kSameTimeDays)
+            (bDayOnly ? std::floor(typed.dWhen) == std::floor(dWhen)
+                      : std::fabs(typed.dWhen - dWhen) <= kSameTimeDays))
             return true;
     return false;
+}
+
+// A statement is of one account: every line it stores moves that account, and a line that
+// moved no money stores nothing.
+void CBillPlanner::OnStatementAccount(std::vector<BillLine>& lines, std::int64_t nAccount) const {
+    for (BillLine& line : lines) {
+        if (line.row.nCents == 0) {
+            line.nKind = BillLine::Skipped;
+            line.strReason = BankTexts::kZeroAmount;
+        } else if (line.nKind == BillLine::Income || line.nKind == BillLine::Expense) {
+            line.nAccount = nAccount;
+            line.strSource.clear();
+        }
+    }
 }
 
 void CBillPlanner::Refund(std::vector<BillLine>& lines, std::size_t nAt,
@@ -413,5 +432,7 @@ std::vector<BillLine> CBillPlanner::Plan(const BillFile& bill, const BillOptions
     }
     for (std::size_t n : refunds)
         Refund(lines, n, options);
+    if (bill.nKind == BillKind::Bank)
+        OnStatementAccount(lines, bill.nAccount);
     return lines;
 }

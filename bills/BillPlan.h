@@ -41,6 +41,9 @@ struct BillOptions {
     std::map<std::string, std::string> categories;
     /// The lines (BillRow::nLine) ticked although they look like records typed by hand.
     std::set<std::size_t> ticked;
+    /// A bank statement whose 余额 parts from the account's running balance is written all
+    /// the same (the window asks; the tools are told).
+    bool bAcceptBalance = false;
 };
 
 /// The entries of a list table (家庭成员, 收入类型, 支出类型) in their order.
@@ -88,6 +91,7 @@ private:
     void Refund(std::vector<BillLine>& lines, std::size_t nAt,
                 const BillOptions& options) const;
     void Neutral(BillLine& line, const BillOptions& options) const;
+    void OnStatementAccount(std::vector<BillLine>& lines, std::int64_t nAccount) const;
 
     BillKind m_nKind = BillKind::Alipay;
     std::string m_strMember;

@@ -1,8 +1,8 @@
 #include "bills/BillReader.h"
 
+#include "bills/BillFields.h"
 #include "exchange/CsvReader.h"
 #include "exchange/TextEncoding.h"
-#include "records/RecordWriter.h"
 
 #include <array>
 #include <filesystem>
@@ -11,7 +11,7 @@
 #include <sstream>
 
 const char* BillSourceName(BillKind kind) {
-    return kind == BillKind::WeChat ? "微信" : "支付宝";
+    return kind == BillKind::WeChat ? "微信" : kind == BillKind::Bank ? "银行" : "支付宝";
 }
 
 namespace {
@@ -49,63 +49,9 @@ const std::array<std::vector<std::string>, kColumns> kNames = {{
     {"资金状态"},
 }};
 
-bool IsPadding(unsigned char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Without the blanks around it (and the ideographic space), "/" read as empty.
-std::string Clean(std::string_view text) {
-    static const std::string_view kWideSpace = "\xE3\x80\x80";
-    for (bool bTrimmed = true; bTrimmed;) {
-        bTrimmed = false;
-        while (!text.empty() && IsPadding(static_cast<unsigned char>(text.front())))
-            text.remove_prefix(1), bTrimmed = true;
-        while (!text.empty() && IsPadding(static_cast<unsigned char>(text.back())))
-            text.remove_suffix(1), bTrimmed = true;
-        if (text.substr(0, kWideSpace.size()) == kWideSpace)
-            text.remove_prefix(kWideSpace.size()), bTrimmed = true;
-        if (text.size() >= kWideSpace.size() &&
-            text.substr(text.size() - kWideSpace.size()) == kWideSpace)
-            text.remove_suffix(kWideSpace.size()), bTrimmed = true;
-    }
-    return text == "/" ? std::string() : std::string(text);
-}
-
-// "2024-03-05 12:30:45", "2024/3/5 12:30": the numbers in order; at least a date.
-bool ParseWhen(const std::string& text, COleDateTime& when) {
-    std::array<int, 6> parts = {};
-    int nParts = 0;
-    bool bInNumber = false;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            if (!bInNumber) {
-                if (nParts == 6)
-                    return false;
-                ++nParts;
-                bInNumber = true;
-            }
-            int& part = parts[nParts - 1];
-            if (part > 9999)
-                return false;
-            part = part * 10 + (c - '0');
-        } else {
-            if (c != '-' && c != '/' && c != ' ' && c != ':' && c != '.' && c != 'T')
-                return false;
-            bInNumber = false;
-        }
-    }
-    if (nParts < 3 || nParts == 4)
-        return false;
-    return when.SetDateTime(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]) == 0;
-}
-
-// "¥28.16", "￥1,280.00", "28.16": the cents, more than 0.
-bool ParseAmount(std::string text, std::int64_t& nCents) {
-    for (const std::string_view sign : {"¥", "￥", ","}) {
-        for (size_t at = text.find(sign); at != std::string::npos; at = text.find(sign))
-            text.erase(at, sign.size());
-    }
-    if (CRecordWriter::ParseCents(text, nCents) != CRecordWriter::Added)
+// The cents, more than 0: the bills give the direction in a column of its own.
+bool ParseAmount(const std::string& text, std::int64_t& nCents) {
+    if (!ParseBillCents(text, nCents))
         return false;
     if (nCents < 0)
         nCents = -nCents;
@@ -132,7 +78,7 @@ struct Layout {
 bool ReadHeading(const std::vector<std::string>& fields, Layout& layout) {
     layout.columns.fill(-1);
     for (int nField = 0; nField < static_cast<int>(fields.size()); ++nField) {
-        const std::string name = Clean(fields[nField]);
+        const std::string name = CleanBillField(fields[nField]);
         for (int nColumn = 0; nColumn < kColumns; ++nColumn)
             for (const std::string& known : kNames[nColumn])
                 if (name == known && layout.columns[nColumn] < 0)
@@ -162,7 +108,7 @@ bool FindHeading(const std::string& text, Layout& layout) {
                 layout.nOffset = at;
                 const std::string_view before(text.data(), at);
                 const bool bWeChat = (layout.columns[Order] >= 0 &&
-                                      Clean(row.fields[layout.columns[Order]]) == "交易单号") ||
+                                      CleanBillField(row.fields[layout.columns[Order]]) == "交易单号") ||
                                      before.find("微信") != std::string_view::npos;
                 layout.nKind = bWeChat ? BillKind::WeChat : BillKind::Alipay;
                 return true;
@@ -175,7 +121,7 @@ bool FindHeading(const std::string& text, Layout& layout) {
 
 std::string Field(const CsvRow& row, const Layout& layout, Column column) {
     const int nField = layout.columns[column];
-    return nField >= 0 && nField < static_cast<int>(row.fields.size()) ? Clean(row.fields[nField])
+    return nField >= 0 && nField < static_cast<int>(row.fields.size()) ? CleanBillField(row.fields[nField])
                                                                         : std::string();
 }
 
@@ -209,9 +155,9 @@ bool ReadBill(std::string_view bytes, const std::string& strName, BillFile& bill
         const std::string strWhen = Field(row, layout, Time);
         BillRow bill_row;
         bill_row.nLine = nLine;
-        if (!ParseWhen(strWhen, bill_row.dtWhen)) {
+        if (!ParseBillTime(strWhen, bill_row.dtWhen)) {
             // The services close their bills with a dashed line and a few notes.
-            const std::string first = row.fields.empty() ? "" : Clean(row.fields[0]);
+            const std::string first = row.fields.empty() ? "" : CleanBillField(row.fields[0]);
             if (first.empty() || first[0] == '-' || first[0] == '#')
                 break;
             strError = strFile + LineText(nLine) + "的交易时间读不出：" + strWhen;

@@ -26,16 +26,21 @@ struct BillRow {
     std::string strOrder;     ///< 交易订单号 / 交易单号 / 交易号
     std::string strMerchantOrder; ///< 商家订单号 / 商户单号
     std::string strRemark;    ///< 备注
+    bool bHasBalance = false; ///< a bank statement's 余额 after the row, when it lists one
+    std::int64_t nBalance = 0;
 };
 
-/// The payment services whose bills are read as they come.
-enum class BillKind { Alipay, WeChat };
+/// The payment services whose bills are read as they come, and bank statements read by a
+/// saved import scheme.
+enum class BillKind { Alipay, WeChat, Bank };
 
 /// A bill as read: its kind, its rows in the file's order.
 struct BillFile {
     BillKind nKind = BillKind::Alipay;
     std::vector<BillRow> rows;
+    std::int64_t nAccount = 0; ///< a bank statement: the account it is of
+    std::string strScheme;     ///< a bank statement: the import scheme it was read by
 };
 
-/// What the ledger keeps as a row's source ("支付宝", "微信").
+/// What the ledger keeps as a row's source ("支付宝", "微信", "银行").
 const char* BillSourceName(BillKind kind);

@@ -24,8 +24,10 @@ public:
     /// Receipts (pictureStore, pictureLink), with the triggers that take a deleted record's
     /// pictures with it.
     static constexpr int kPictures = 5;
+    /// Bank statements' import schemes (bankScheme).
+    static constexpr int kBankSchemes = 6;
     /// The additions this Coffer knows.
-    static constexpr int kLatest = kPictures;
+    static constexpr int kLatest = kBankSchemes;
 
     /// The statements that create the tables of addition `nAddition` (for a server ledger
     /// when `bServer`), each safe to run on a ledger that has them already. They are kept

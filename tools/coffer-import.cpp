@@ -1,7 +1,7 @@
 // coffer-import (--income|--expense|--by-column) [--add-missing] [--keep-duplicates] FILE
 // [LEDGER]: imports the records of a CSV file into a Coffer ledger.
-// coffer-import --bill FILE [--member NAME] [--account NAME] [LEDGER]: an Alipay or WeChat Pay
-// bill as downloaded.
+// coffer-import --bill FILE [--member NAME] [--account NAME] [--accept-balance] [LEDGER]: an
+// Alipay or WeChat Pay bill as downloaded, or a bank statement.
 
 #include "CofferVersion.h"
 #include "bills/BillImport.h"
@@ -19,7 +19,8 @@ void Usage(FILE* to) {
     std::fprintf(to,
                  "usage: coffer-import (--income|--expense|--by-column) [--add-missing]\n"
                  "                     [--keep-duplicates] FILE [LEDGER]\n"
-                 "       coffer-import --bill FILE [--member NAME] [--account NAME] [LEDGER]\n"
+                 "       coffer-import --bill FILE [--member NAME] [--account NAME]\n"
+                 "                     [--accept-balance] [LEDGER]\n"
                  "Imports the lines of the CSV file FILE into LEDGER in one transaction. LEDGER\n"
                  "is a ledger file or a postgresql:// URI (default: the household ledger,\n"
                  "./data.mdb unless COFFER_LEDGER or the settings name another).\n"
@@ -28,7 +29,10 @@ void Usage(FILE* to) {
                  "With --bill, FILE is an Alipay or WeChat Pay bill as downloaded; its rows go to\n"
                  "the member NAME (default: the only member) and to the accounts its sources\n"
                  "name; --account names the account for sources no account is known for.\n"
-                 "Rows that look like records typed by hand are listed, not stored.\n");
+                 "Rows that look like records typed by hand are listed, not stored.\n"
+                 "A bank statement is read by the import scheme saved for its heading row (or,\n"
+                 "with --account, by its headings) into that account; when its 余额 parts from\n"
+                 "the account's running balance nothing is written, unless --accept-balance.\n");
 }
 
 // The rows of a bill, written in one transaction; every row not stored is listed with why.
@@ -85,6 +89,8 @@ int main(int argc, char** argv) {
             options.bKeepDuplicates = true;
         else if (argument == "--bill")
             bBill = true;
+        else if (argument == "--accept-balance")
+            billOptions.bAcceptBalance = true;
         else if ((argument == "--member" || argument == "--account") && i + 1 < argc)
             (argument == "--member" ? billOptions.strMember : billOptions.strAccount) = argv[++i];
         else if (argument.size() > 1 && argument[0] == '-') {

@@ -169,6 +169,21 @@ const Addition kPictures = {
         }),
 };
 
+// Bank statements' import schemes: which column of a bank's statement holds what, known by
+// the statement's heading row, and the account the statement is of. Keyed by the name the
+// user gave it; a column is -1 when the statement has none.
+const Addition kBankSchemes = {
+    "bankschemes",
+    6,
+    {
+        "CREATE TABLE IF NOT EXISTS bankScheme (名称 TEXT PRIMARY KEY, 标题 TEXT NOT NULL, "
+        "日期列 INTEGER NOT NULL, 时间列 INTEGER NOT NULL, 金额列 INTEGER NOT NULL, "
+        "收入列 INTEGER NOT NULL, 支出列 INTEGER NOT NULL, 余额列 INTEGER NOT NULL, "
+        "摘要列 INTEGER NOT NULL, 对方列 INTEGER NOT NULL, 账户 INTEGER NOT NULL)",
+    },
+    {},
+};
+
 // The search index: a trigram full-text table per record table, kept by triggers in the same
 // transaction as every write. It keeps no copy of the texts (the records are read from their
 // table), and its amount is whole cents written with two decimals. Made by the search when
@@ -230,7 +245,8 @@ const Addition kSearch = {
 };
 
 // The counted additions numbered from 1 without gaps, then those made when wanted.
-const std::vector<Addition> kAdditions = {kPlan, kAccounts, kPhone, kBills, kPictures, kSearch};
+const std::vector<Addition> kAdditions = {kPlan, kAccounts, kPhone, kBills, kPictures, kBankSchemes,
+                                          kSearch};
 
 const std::vector<std::string> kNone;
 

@@ -18,6 +18,8 @@
 #include <csignal>
 #include <functional>
 #include <string>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -108,6 +110,53 @@ TEST(ServerWaitTest, TheWindowsStayDrawnAndTheWaitCanBeGivenUp) {
     double eight = 0;
     rs.GetFieldValue(0, eight);
     EXPECT_EQ(eight, 8.0);
+}
+
+// A server that takes the connection and never says a word (a NAS half gone): connecting
+// runs off the windows' thread, so the wait window shows and its 取消 is heard at once
+// instead of after the ten seconds a connection may take.
+TEST(ServerWaitTest, ConnectingToASilentServerCanBeGivenUp) {
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(silent, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 4), 0); // the kernel completes the handshake; nobody answers
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const std::string uri = "postgresql://coffer@127.0.0.1:" +
+                            std::to_string(ntohs(address.sin_port)) + "/ledger?sslmode=disable";
+
+    const CServerWaitWindow wait;
+    QObject scope;
+    bool shown = false;
+    std::function<void()> look = [&] {
+        if (QProgressDialog* window = ShownWaitWindow()) {
+            shown = true;
+            for (QPushButton* button : window->findChildren<QPushButton*>())
+                button->click();
+            return;
+        }
+        QTimer::singleShot(50, &scope, look);
+    };
+    QTimer::singleShot(0, &scope, look);
+    const auto start = std::chrono::steady_clock::now();
+    CADODatabase db;
+    db.SetConnectionString("Data Source=" + uri);
+    std::string said;
+    try {
+        db.Open();
+        ADD_FAILURE() << "a server that never answers was taken for a ledger";
+    } catch (const CADOException& e) {
+        said = e.GetErrorMessage();
+    }
+    const auto took = std::chrono::steady_clock::now() - start;
+    ::close(silent);
+    EXPECT_TRUE(shown);
+    EXPECT_NE(said.find("已经取消"), std::string::npos) << said;
+    EXPECT_LT(took, std::chrono::seconds(5));
+    EXPECT_EQ(ShownWaitWindow(), nullptr);
 }
 
 } // namespace

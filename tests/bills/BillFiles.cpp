@@ -8,6 +8,16 @@
 namespace bill_files {
 namespace {
 
+std::string Padded(const std::string& field) {
+    return field + std::string(6, ' ');
+}
+
+std::string Slash(const std::string& field) {
+    return field.empty() ? "/" : field;
+}
+
+} // namespace
+
 std::string Gb18030(const std::string& utf8) {
     iconv_t cd = iconv_open("GB18030", "UTF-8");
     std::string out(utf8.size() * 2 + 16, '\0');
@@ -21,16 +31,6 @@ std::string Gb18030(const std::string& utf8) {
     out.resize(out.size() - outLeft);
     return out;
 }
-
-std::string Padded(const std::string& field) {
-    return field + std::string(6, ' ');
-}
-
-std::string Slash(const std::string& field) {
-    return field.empty() ? "/" : field;
-}
-
-} // namespace
 
 std::string AlipayCsv(const std::vector<Payment>& payments) {
     std::string text =

@@ -29,6 +29,8 @@ std::string OlderAlipayCsv(const std::vector<Payment>& payments);
 /// A WeChat Pay bill: UTF-8 with a byte-order mark, 16 preamble lines padded with commas,
 /// "¥" amounts, "/" for empty fields, order numbers followed by a tab or spaces.
 std::string WeChatCsv(const std::vector<Payment>& payments);
+/// UTF-8 text in GB18030, as Chinese programs write it.
+std::string Gb18030(const std::string& utf8);
 /// Writes bytes to a file.
 void Write(const std::string& path, const std::string& bytes);
 

@@ -46,7 +46,8 @@ TEST(StarterDatabaseTest, HoldsEveryTableInColumnOrder) {
                     {"billOrder"},
                     {"billChoice"},
                     {"pictureStore"},
-                    {"pictureLink"}}));
+                    {"pictureLink"},
+                    {"bankScheme"}}));
     // The later tables are there from the start, and the count says so.
     EXPECT_EQ(db.Scalar("PRAGMA user_version"), std::to_string(CLedgerAdditions::kLatest));
     EXPECT_EQ(

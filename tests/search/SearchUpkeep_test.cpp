@@ -161,7 +161,8 @@ TEST_F(SearchUpkeepTest, AFileMovingToAServerLeavesItsIndexBehind) {
                                                "planRecurring", "planOccurrence", "accountList",
                                                "accountLink", "accountTransfer",
                                                "accountReconcile", "phoneSubmission", "billOrder",
-                                               "billChoice", "pictureStore", "pictureLink"}));
+                                               "billChoice", "pictureStore", "pictureLink",
+                                               "bankScheme"}));
 }
 
 } // namespace

@@ -53,6 +53,7 @@ TEST_P(BillToolTest, ImportsABillOrSaysWhyNot) {
     ASSERT_EQ(RunCommand(kInitDb + " data.mdb").exitCode, 0);
     std::ofstream("bill.csv", std::ios::binary) << kBill;
     std::ofstream("other.csv", std::ios::binary) << "日期,金额\n2024-01-01,1\n";
+    std::ofstream("bank.csv", std::ios::binary) << "记账日期,交易金额,余额,摘要\n2024-03-01,-8.00,92.00,咖啡\n";
     const ToolRun run = RunCommand(kImport + " --bill " + GetParam().arguments);
     EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.output;
     EXPECT_NE(run.output.find(GetParam().says), std::string::npos) << run.output;
@@ -76,7 +77,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "1+1"},
         BillToolCase{"Twice", "bill.csv --member 妈妈 data.mdb && " COFFER_IMPORT
                               " --bill bill.csv --member 妈妈 data.mdb",
-                     0, "收入 0 笔，支出 0 笔，转账 0 笔，不记 3 笔", "1+1"}),
+                     0, "收入 0 笔，支出 0 笔，转账 0 笔，不记 3 笔", "1+1"},
+        BillToolCase{"BankBalanceParts", "bank.csv --member 妈妈 --account 现金 data.mdb", 1,
+                     "第 2 行（2024-03-01）的余额对不上：账单上是 92.00，按账户“现金”的记录算出来是 "
+                     "-8.00。\n没有导入。",
+                     "0+0"},
+        BillToolCase{"BankBalanceAccepted",
+                     "bank.csv --member 妈妈 --account 现金 --accept-balance data.mdb", 0,
+                     "导入完成！收入 0 笔，支出 1 笔", "1+0"}),
     [](const testing::TestParamInfo<BillToolCase>& tested) { return std::string(tested.param.name); });
 
 } // namespace

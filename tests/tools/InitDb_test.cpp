@@ -44,7 +44,8 @@ TEST(InitDbTest, MakesDataMdbInTheCurrentDirectory) {
     EXPECT_EQ(Tables("data.mdb"),
               "normalIncome normalPay 家庭成员 收入类型 支出类型 baseData tbUser planBudget "
               "planRecurring planOccurrence accountList accountLink accountTransfer "
-              "accountReconcile phoneSubmission billOrder billChoice pictureStore pictureLink ");
+              "accountReconcile phoneSubmission billOrder billChoice pictureStore pictureLink "
+              "bankScheme ");
 }
 
 TEST(InitDbTest, MakesAGivenPathAndNeverOverwrites) {

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
+#include <future>
+#include <optional>
 #include <thread>
 
 namespace ado {
@@ -24,7 +26,9 @@ std::atomic<ServerWait*> g_wait{nullptr};
 // How long a cancelled statement's server may take to say so before it is given up.
 constexpr std::chrono::milliseconds kCancelGrace{2000};
 // How often the one waiting is told.
-constexpr int kWaitSliceMs = 100;
+constexpr std::chrono::milliseconds kWaitSlice{100};
+
+using Clock = std::chrono::steady_clock;
 
 // Tells the one waiting that the wait is over, however it ends.
 class WaitEnd {
@@ -40,6 +44,75 @@ public:
 std::chrono::milliseconds AnswerLimit() {
     const long long limit = g_statementMs.load();
     return std::chrono::milliseconds(limit + limit / 4 + 1000);
+}
+
+// What the server answered so far: the last result, or the first that failed; late when
+// the deadline passed before the answer was whole.
+struct Answer {
+    PgResultPtr result;
+    bool late = false;
+};
+
+// Reads the answer to what was sent until it is whole, the connection breaks (Finish then
+// reports it lost) or the deadline passes; a 取消 may bring the deadline nearer meanwhile.
+Answer ReadAnswer(pg_conn* conn, Answer answer, const std::atomic<Clock::rep>& deadline) {
+    for (;;) {
+        while (PQisBusy(conn)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                Clock::time_point(Clock::duration(deadline.load())) - Clock::now());
+            if (left.count() <= 0) {
+                answer.late = true;
+                return answer;
+            }
+            pollfd socket{PQsocket(conn), POLLIN, 0};
+            const int ready =
+                ::poll(&socket, 1, static_cast<int>(std::min(left, kWaitSlice).count()));
+            if ((ready < 0 && errno != EINTR) || (ready > 0 && !PQconsumeInput(conn)))
+                return answer;
+        }
+        PgResultPtr next(PQgetResult(conn));
+        if (!next)
+            return answer;
+        const ExecStatusType status = PQresultStatus(next.get());
+        if (!answer.result || (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) ||
+            PQresultStatus(answer.result.get()) == PGRES_COMMAND_OK ||
+            PQresultStatus(answer.result.get()) == PGRES_TUPLES_OK)
+            answer.result = std::move(next);
+    }
+}
+
+// Runs work on a thread of its own while the caller's thread tells the one waiting every
+// slice, so that the windows stay drawn and a waiting window can take its 取消 whatever the
+// work blocks in. When the one waiting gives up, giveUp says whether to go on waiting (true)
+// or to leave the work to finish alone (false: nothing is returned).
+template <class Result, class Work, class GiveUp>
+std::optional<Result> AwayFromCaller(Work work, ServerWait& wait, Clock::time_point start,
+                                     WaitEnd& end, GiveUp giveUp) {
+    std::packaged_task<Result()> task(std::move(work));
+    std::future<Result> done = task.get_future();
+    std::thread worker(std::move(task));
+    // Whatever ends the wait, the work's thread is not left running unowned by accident.
+    struct Joined {
+        std::thread& thread;
+        ~Joined() {
+            if (thread.joinable())
+                thread.join();
+        }
+    } joined{worker};
+    bool gaveUp = false;
+    while (done.wait_for(kWaitSlice) != std::future_status::ready) {
+        end.m_told = &wait;
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        if (!wait.Waiting(waited) && !gaveUp) {
+            gaveUp = true;
+            if (!giveUp()) {
+                worker.detach();
+                return std::nullopt;
+            }
+        }
+    }
+    worker.join();
+    return done.get();
 }
 
 } // namespace
@@ -61,7 +134,7 @@ void PgSession::Connect() {
     m_prepared.clear();
     m_locked.clear();
     m_inTransaction = false;
-    m_conn = ConnectTo(m_uri);
+    m_conn = ConnectAwayFromCaller();
     if (!m_conn || PQstatus(m_conn.get()) != CONNECTION_OK) {
         const ComError error = PgError::FromConnect(m_conn.get(), m_location);
         m_conn.reset();
@@ -75,6 +148,19 @@ void PgSession::Connect() {
     // reported instead of freezing the window; a cancelled statement leaves nothing behind.
     Query("SET lock_timeout TO '20s'");
     Query("SET statement_timeout TO " + std::to_string(g_statementMs.load()));
+}
+
+PgConnPtr PgSession::ConnectAwayFromCaller() {
+    ServerWait* wait = g_wait.load();
+    if (!wait)
+        return ConnectTo(m_uri);
+    WaitEnd end;
+    std::optional<PgConnPtr> conn = AwayFromCaller<PgConnPtr>(
+        [uri = m_uri] { return ConnectTo(uri); }, *wait, Clock::now(), end,
+        [] { return false; }); // a connection under way cannot be called off: leave it be
+    if (!conn)
+        throw PgError::Make(E_FAIL, "没有等账本服务器接受连接，已经取消！（" + m_location + "）");
+    return std::move(*conn);
 }
 
 void PgSession::EnsureConnected() {
@@ -135,55 +221,50 @@ PgResultPtr PgSession::Await(bool sent) {
     pg_conn* conn = m_conn.get();
     if (!sent)
         return PgResultPtr(PQgetResult(conn));
-    const auto start = std::chrono::steady_clock::now();
-    auto deadline = start + AnswerLimit();
+    const auto start = Clock::now();
+    std::atomic<Clock::rep> deadline{(start + AnswerLimit()).time_since_epoch().count()};
     WaitEnd end;
     m_waiting = true;
     struct Unmark {
         bool& flag;
         ~Unmark() { flag = false; }
     } unmark{m_waiting};
-    bool cancelled = false;
-    PgResultPtr answer;
-    for (;;) {
-        while (PQisBusy(conn)) {
-            const auto now = std::chrono::steady_clock::now();
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-            if (left.count() <= 0)
-                Abandon();
-            ServerWait* wait = g_wait.load();
-            const int slice = wait ? std::min<int>(kWaitSliceMs, static_cast<int>(left.count()))
-                                   : static_cast<int>(left.count());
-            pollfd socket{PQsocket(conn), POLLIN, 0};
-            const int ready = ::poll(&socket, 1, slice);
-            if ((ready < 0 && errno != EINTR) || (ready > 0 && !PQconsumeInput(conn)))
-                return answer; // the connection broke: Finish reports it lost
-            if (ready != 0 || !wait)
-                continue;
-            end.m_told = wait;
-            const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - start);
-            if (!wait->Waiting(waited) && !cancelled) {
+    // Most answers come at once; only a statement that keeps the caller waiting is handed
+    // to a thread of its own, so short ones cost no thread.
+    std::atomic<Clock::rep> firstSlice{
+        std::min(deadline.load(), (start + kWaitSlice).time_since_epoch().count())};
+    Answer answer = ReadAnswer(conn, Answer{}, firstSlice);
+    ServerWait* wait = g_wait.load();
+    if (answer.late && Clock::now() < Clock::time_point(Clock::duration(deadline.load()))) {
+        auto rest = [conn, &deadline, partial = std::move(answer)]() mutable {
+            partial.late = false;
+            return ReadAnswer(conn, std::move(partial), deadline);
+        };
+        if (!wait) {
+            answer = rest();
+        } else {
+            bool cancelled = false;
+            answer = *AwayFromCaller<Answer>(std::move(rest), *wait, start, end, [&] {
                 // The server cancels the statement and says so (nothing of it is kept); one
                 // that does not answer that either is given up soon.
-                cancelled = true;
-                if (PGcancel* cancel = PQgetCancel(conn)) {
-                    char error[256];
-                    PQcancel(cancel, error, sizeof error);
-                    PQfreeCancel(cancel);
+                if (!cancelled) {
+                    cancelled = true;
+                    if (PGcancel* cancel = PQgetCancel(conn)) {
+                        char error[256];
+                        PQcancel(cancel, error, sizeof error);
+                        PQfreeCancel(cancel);
+                    }
+                    const Clock::rep soon = (Clock::now() + kCancelGrace).time_since_epoch().count();
+                    if (soon < deadline.load())
+                        deadline = soon;
                 }
-                deadline = std::min(deadline, std::chrono::steady_clock::now() + kCancelGrace);
-            }
+                return true; // the server's word on it is still awaited
+            });
         }
-        PgResultPtr next(PQgetResult(conn));
-        if (!next)
-            return answer;
-        const ExecStatusType status = PQresultStatus(next.get());
-        if (!answer || (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) ||
-            PQresultStatus(answer.get()) == PGRES_COMMAND_OK ||
-            PQresultStatus(answer.get()) == PGRES_TUPLES_OK)
-            answer = std::move(next);
     }
+    if (answer.late)
+        Abandon();
+    return std::move(answer.result);
 }
 
 void PgSession::Abandon() {

@@ -52,6 +52,8 @@ private:
     /// Gives up a connection whose server does not answer.
     [[noreturn]] void Abandon();
     void Connect();
+    /// Connects on a thread of its own while someone waits, so the windows stay drawn.
+    PgConnPtr ConnectAwayFromCaller();
     void EnsureConnected();
     /// Sends a statement with the parameter values, and again after a serialization failure.
     using Send = std::function<bool(const char* const* values, int count)>;

@@ -1,0 +1,78 @@
+#include "bills/BillFields.h"
+
+#include "records/RecordWriter.h"
+
+#include <array>
+
+namespace {
+
+bool IsPadding(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+void Erase(std::string& text, std::string_view part) {
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part))
+        text.erase(at, part.size());
+}
+
+} // namespace
+
+std::string CleanBillField(std::string_view text) {
+    static const std::string_view kWideSpace = "\xE3\x80\x80";
+    for (bool bTrimmed = true; bTrimmed;) {
+        bTrimmed = false;
+        while (!text.empty() && IsPadding(static_cast<unsigned char>(text.front())))
+            text.remove_prefix(1), bTrimmed = true;
+        while (!text.empty() && IsPadding(static_cast<unsigned char>(text.back())))
+            text.remove_suffix(1), bTrimmed = true;
+        if (text.substr(0, kWideSpace.size()) == kWideSpace)
+            text.remove_prefix(kWideSpace.size()), bTrimmed = true;
+        if (text.size() >= kWideSpace.size() &&
+            text.substr(text.size() - kWideSpace.size()) == kWideSpace)
+            text.remove_suffix(kWideSpace.size()), bTrimmed = true;
+    }
+    return text == "/" ? std::string() : std::string(text);
+}
+
+bool ParseBillTime(const std::string& text, COleDateTime& when) {
+    std::array<int, 6> parts = {};
+    int nParts = 0;
+    bool bInNumber = false;
+    std::size_t nFirstDigits = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            if (!bInNumber) {
+                if (nParts == 6)
+                    return false;
+                ++nParts;
+                bInNumber = true;
+            }
+            if (nParts == 1)
+                ++nFirstDigits;
+            int& part = parts[nParts - 1];
+            if (part > 9999 && !(nParts == 1 && nFirstDigits <= 8))
+                return false;
+            part = part * 10 + (c - '0');
+        } else {
+            if (c != '-' && c != '/' && c != ' ' && c != ':' && c != '.' && c != 'T')
+                return false;
+            bInNumber = false;
+        }
+    }
+    // Banks write a date as eight digits ("20240305"), a time after it or not.
+    if (nFirstDigits == 8 && (nParts == 1 || nParts == 3 || nParts == 4)) {
+        const int nDate = parts[0];
+        const std::array<int, 3> time = {parts[1], parts[2], nParts == 4 ? parts[3] : 0};
+        return when.SetDateTime(nDate / 10000, nDate / 100 % 100, nDate % 100, time[0], time[1],
+                                time[2]) == 0;
+    }
+    if (nFirstDigits > 4 || nParts < 3 || nParts == 4)
+        return false;
+    return when.SetDateTime(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]) == 0;
+}
+
+bool ParseBillCents(std::string text, std::int64_t& nCents) {
+    for (const std::string_view part : {"¥", "￥", ",", "元", " "})
+        Erase(text, part);
+    return CRecordWriter::ParseCents(text, nCents) == CRecordWriter::Added;
+}
