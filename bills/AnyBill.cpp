@@ -7,6 +7,7 @@
 #include "exchange/TextEncoding.h"
 #include "records/AccountLink.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -10,7 +10,6 @@
 #include "data/SqlText.h"
 
 #include <cstdlib>
-#include <stdexcept>
 #include <string_view>
 
 namespace {

@@ -9,7 +9,6 @@
 #include "records/AccountLink.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 
 #include <algorithm>
 #include <cstdio>

@@ -1,10 +1,43 @@
-// What a phone sends: a form body, a query, a Cookie header and the fields read from them.
-// Nothing crashes, and whatever is accepted keeps within the limits the pages rely on.
+// What a phone sends: a form body, a query, a Cookie header, a request's head, a form with
+// files (its first line taken as the Content-Type) and the fields read from them. Nothing
+// crashes, and whatever is accepted keeps within the limits the pages rely on.
 #include "web/FormDecoding.h"
+#include "web/MultipartForm.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
+
+namespace {
+
+void CheckField(const std::string& name, const std::string& value) {
+    if (name.empty() || name.size() > web::kMaxNameBytes || value.size() > web::kMaxValueBytes ||
+        !web::IsPlainText(name) || !web::IsPlainText(value))
+        std::abort();
+}
+
+void CheckMultipart(std::string_view type, std::string_view body) {
+    web::Fields fields;
+    std::vector<web::UploadedFile> files;
+    if (!web::DecodeMultipart(type, body, fields, files))
+        return;
+    if (fields.size() > web::kMaxFields || fields.size() + files.size() > web::kMaxParts)
+        std::abort();
+    for (const auto& [name, value] : fields)
+        CheckField(name, value);
+    std::size_t nBytes = 0;
+    for (const web::UploadedFile& file : files) {
+        if (file.strBytes.empty())
+            std::abort();
+        CheckField(file.strName, "");
+        nBytes += file.strBytes.size();
+    }
+    if (nBytes > body.size())
+        std::abort();
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -35,5 +68,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const web::Fields cookies = web::DecodeCookies(input);
     if (cookies.size() > web::kMaxCookies)
         std::abort();
+
+    WebRequest head;
+    if (web::DecodeRequestHead(input, head)) {
+        if (head.strPath.empty() || head.strPath.front() != '/')
+            std::abort();
+        for (const auto& [name, value] : head.headers)
+            for (const char c : name)
+                if (c >= 'A' && c <= 'Z')
+                    std::abort();
+    }
+
+    const std::size_t lineEnd = input.find('\n');
+    if (lineEnd != std::string_view::npos)
+        CheckMultipart(input.substr(0, lineEnd), input.substr(lineEnd + 1));
+    CheckMultipart("multipart/form-data; boundary=b", input);
     return 0;
 }

@@ -45,14 +45,6 @@ bool HasForbiddenControl(std::string_view text) {
     return false;
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool ReadNumber(std::string_view text, std::size_t nAt, std::size_t nDigits, int& value) {
     if (nAt + nDigits > text.size())
         return false;
@@ -84,8 +76,7 @@ bool DecodeForm(std::string_view body, Fields& fields) {
                 value.clear();
             else if (!Unescape(pair.substr(equals + 1), kMaxValueBytes, value))
                 return false;
-            if (!IsUtf8(name) || !IsUtf8(value) || HasForbiddenControl(name) ||
-                HasForbiddenControl(value))
+            if (!IsPlainText(name) || !IsPlainText(value))
                 return false;
             if (fields.size() == kMaxFields || fields.count(name) != 0)
                 return false;
@@ -114,6 +105,53 @@ Fields DecodeCookies(std::string_view header) {
         header.remove_prefix(end + 1);
     }
     return cookies;
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool IsPlainText(std::string_view text) {
+    return IsUtf8(text) && !HasForbiddenControl(text);
+}
+
+bool DecodeRequestHead(std::string_view head, WebRequest& request) {
+    request = WebRequest{};
+    std::size_t end = head.find("\r\n");
+    const std::string_view line = head.substr(0, end);
+    const std::size_t space = line.find(' ');
+    const std::size_t lastSpace = line.rfind(' ');
+    if (space == std::string_view::npos || space == 0 || lastSpace == space ||
+        line.substr(lastSpace + 1, 5) != "HTTP/")
+        return false;
+    request.strMethod = std::string(line.substr(0, space));
+    const std::string_view target = line.substr(space + 1, lastSpace - space - 1);
+    if (target.empty() || target.front() != '/')
+        return false;
+    const std::size_t question = target.find('?');
+    request.strPath = std::string(target.substr(0, question));
+    if (question != std::string_view::npos)
+        request.strQuery = std::string(target.substr(question + 1));
+    while (end != std::string_view::npos) {
+        head.remove_prefix(end + 2);
+        end = head.find("\r\n");
+        const std::string_view header = head.substr(0, end);
+        if (header.empty())
+            continue;
+        const std::size_t colon = header.find(':');
+        if (colon == std::string_view::npos || colon == 0 || HasForbiddenControl(header))
+            return false;
+        std::string name(header.substr(0, colon));
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        request.headers.emplace_back(std::move(name), std::string(Trim(header.substr(colon + 1))));
+    }
+    return true;
 }
 
 bool IsUtf8(std::string_view text) {

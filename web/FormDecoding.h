@@ -1,5 +1,7 @@
 #pragma once
 
+#include "web/WebMessage.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -26,8 +28,19 @@ bool DecodeForm(std::string_view body, Fields& fields);
 /// The cookies of a Cookie header; malformed pairs are skipped, never an error.
 Fields DecodeCookies(std::string_view header);
 
+/// The text without the spaces and tabs around it.
+std::string_view Trim(std::string_view text);
+
 /// True for bytes that are well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsUtf8(std::string_view text);
+/// True for UTF-8 text with no control character but a tab or a line break: what a field
+/// may hold.
+bool IsPlainText(std::string_view text);
+
+/// The request line and headers of a request (up to its empty line), before any of its body
+/// has arrived: method, path, query and headers (names in lower case) into `request`. False
+/// for anything that is not a request head.
+bool DecodeRequestHead(std::string_view head, WebRequest& request);
 
 /// How an amount field reads.
 enum class AmountText { Ok, Empty, NotNumber };

@@ -6,12 +6,15 @@
 #include "data/LedgerAdditions.h"
 #include "data/NumberText.h"
 #include "data/SqlText.h"
+#include "pictures/PicturePrep.h"
+#include "pictures/PictureStore.h"
 #include "records/AccountLink.h"
 #include "records/RecordTwin.h"
 #include "web/PhoneTexts.h"
 
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
 namespace {
 
@@ -129,9 +132,40 @@ std::string CPhoneLedger::Read(const Entry& entry, PhoneRecordFields& fields) co
     return {};
 }
 
+std::string CPhoneLedger::PreparePictures(const std::vector<std::string>& pictures,
+                                          std::vector<CPreparedPicture>& prepared) {
+    if (pictures.size() > kMaxPictures)
+        return PhoneTexts::kTooManyPictures;
+    std::string strError;
+    for (const std::string& bytes : pictures) {
+        CPreparedPicture picture;
+        if (!CPicturePrep::FromBytes(bytes, picture, strError))
+            return strError;
+        prepared.push_back(std::move(picture));
+    }
+    // The picture tables come after their backup, before the record's transaction.
+    if (!prepared.empty() && !CPictureStore(m_db).Ensure(strError))
+        return strError;
+    return {};
+}
+
+std::string CPhoneLedger::AttachPictures(bool bPay, long nRecord,
+                                         const std::vector<CPreparedPicture>& prepared) {
+    if (prepared.empty())
+        return {};
+    const char* szTable = (bPay ? CRecordTwin::Pay : CRecordTwin::Income).szRecordTable;
+    CPictureStore store(m_db);
+    for (const CPreparedPicture& picture : prepared)
+        if (store.Attach(szTable, nRecord, picture) == 0)
+            throw std::runtime_error("the record for the pictures is gone");
+    char line[64];
+    std::snprintf(line, sizeof line, PhoneTexts::kPicturesAttached, store.Count(szTable, nRecord));
+    return line;
+}
+
 PhoneWriteResult CPhoneLedger::Submit(const std::string& strSubmissionId,
                                       const std::string& strDeviceId, const Entry& entry,
-                                      qint64 nNow) {
+                                      qint64 nNow, const std::vector<std::string>& pictures) {
     PhoneWriteResult result;
     if (!EnsureTables(result.strMessage))
         return result;
@@ -150,9 +184,16 @@ PhoneWriteResult CPhoneLedger::Submit(const std::string& strSubmissionId,
     rs.Close();
     PhoneRecordFields fields;
     result.strMessage = Read(entry, fields);
+    std::vector<CPreparedPicture> prepared;
+    if (result.strMessage.empty())
+        result.strMessage = PreparePictures(pictures, prepared);
     if (!result.strMessage.empty())
         return result;
-    return WritePhoneRecord(m_db, fields, [&](long nRecord, const std::string& strMessage) {
+    // What the phone is told, and told again for a retry, names the receipts that went along.
+    std::string strPictures;
+    result = WritePhoneRecord(m_db, fields, [&](long nRecord, const std::string& strAdded) {
+        strPictures = AttachPictures(entry.bPay, nRecord, prepared);
+        const std::string strMessage = strPictures.empty() ? strAdded : strAdded + "\n" + strPictures;
         CADORecordset submission(&m_db);
         submission.Open("insert into phoneSubmission (submissionId, device, kind, recordId, "
                         "outcome, madeAt) values ('" +
@@ -161,6 +202,9 @@ PhoneWriteResult CPhoneLedger::Submit(const std::string& strSubmissionId,
                             QuoteSql(strMessage) + "', " + NumberText::Itoa(nNow) + ")",
                         CADORecordset::ModeUnknown);
     });
+    if (result.bWritten && !strPictures.empty())
+        result.strMessage += "\n" + strPictures;
+    return result;
 }
 
 std::vector<CPhoneLedger::Record> CPhoneLedger::MonthRecords(const std::string& strMember,
@@ -171,6 +215,8 @@ std::vector<CPhoneLedger::Record> CPhoneLedger::MonthRecords(const std::string& 
     const std::string from = DateLiteral(nYear, nMonth);
     const std::string to = nMonth == 12 ? DateLiteral(nYear + 1, 1) : DateLiteral(nYear, nMonth + 1);
     for (const CRecordTwin* twin : {&CRecordTwin::Income, &CRecordTwin::Pay}) {
+        const std::unordered_set<std::int64_t> withPictures =
+            CPictureStore(m_db).RecordsWithPictures(twin->szRecordTable);
         CADORecordset rs(&m_db);
         if (!rs.Open(std::string("select * from ") + twin->szRecordTable + " where " +
                          twin->szMemberColumn + " = '" + QuoteSql(strMember) + "' and " +
@@ -178,8 +224,10 @@ std::vector<CPhoneLedger::Record> CPhoneLedger::MonthRecords(const std::string& 
                          " < " + to,
                      CADORecordset::ModeQuery))
             continue;
-        for (; !rs.IsEOF(); rs.MoveNext())
+        for (; !rs.IsEOF(); rs.MoveNext()) {
             records.push_back(ReadRecord(rs, twin == &CRecordTwin::Pay));
+            records.back().bPictures = withPictures.count(records.back().nId) != 0;
+        }
     }
     std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
         return a.date > b.date || (a.date == b.date && a.nId > b.nId);
@@ -212,11 +260,13 @@ std::optional<CPhoneLedger::Record> CPhoneLedger::LastRecord(const std::string& 
     Record record = ReadRecord(rs, dKind != 0);
     const std::int64_t nAccount = CAccountLink::Of(m_db, twin.szRecordTable, record.nId);
     record.strAccount = nAccount == 0 ? CAccountLink::kNoAccount : CAccountLink::Name(m_db, nAccount);
+    record.nPictures = CPictureStore(m_db).Count(twin.szRecordTable, record.nId);
+    record.bPictures = record.nPictures > 0;
     return record;
 }
 
 PhoneWriteResult CPhoneLedger::Correct(const std::string& strDeviceId, const Entry& entry,
-                                       qint64 nNow) {
+                                       qint64 nNow, const std::vector<std::string>& pictures) {
     PhoneWriteResult result;
     const std::optional<Record> last = LastRecord(strDeviceId, nNow);
     if (!last) {
@@ -227,9 +277,17 @@ PhoneWriteResult CPhoneLedger::Correct(const std::string& strDeviceId, const Ent
     Entry same = entry;
     same.bPay = last->bPay;
     result.strMessage = Read(same, fields);
+    std::vector<CPreparedPicture> prepared;
+    if (result.strMessage.empty())
+        result.strMessage = PreparePictures(pictures, prepared);
     if (!result.strMessage.empty())
         return result;
-    return RewritePhoneRecord(m_db, last->nId, fields);
+    std::string strPictures;
+    result = RewritePhoneRecord(m_db, last->nId, fields,
+                                [&] { strPictures = AttachPictures(last->bPay, last->nId, prepared); });
+    if (result.bWritten && !strPictures.empty())
+        result.strMessage += "\n" + strPictures;
+    return result;
 }
 
 PhoneWriteResult CPhoneLedger::Delete(const std::string& strDeviceId, qint64 nNow) {

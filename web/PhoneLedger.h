@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/ADODatabase.h"
+#include "pictures/PreparedPicture.h"
 #include "web/FormDecoding.h"
 #include "web/PhoneRecordWrite.h"
 
@@ -24,6 +25,8 @@ public:
         std::string strAccount; ///< "（不指定）" when it has none
         std::int64_t nCents = 0;
         COleDateTime date;
+        bool bPictures = false; ///< it has receipts
+        int nPictures = 0;      ///< how many (read for the last record only)
     };
     /// What the phone typed, before any check.
     struct Entry {
@@ -34,6 +37,8 @@ public:
 
     static constexpr qint64 kCorrectSeconds = 10 * 60;
     static constexpr std::size_t kMaxNoteCharacters = 200;
+    /// Receipt photos one submission may bring.
+    static constexpr std::size_t kMaxPictures = 4;
 
     explicit CPhoneLedger(std::string strConnection);
 
@@ -48,17 +53,22 @@ public:
     /// The account the member's last record of this kind had, if it is still offered.
     std::string LastAccount(const std::string& strMember, bool bPay);
 
-    /// Checks and writes one submission; a submission id seen before returns the outcome
-    /// it had and writes nothing. `nNow` (seconds since the epoch) dates the submission.
+    /// Checks and writes one submission with its receipt photos (a file's bytes each, made
+    /// ready as the windows make a picture ready), all in one transaction; a submission id
+    /// seen before returns the outcome it had and writes nothing. `nNow` (seconds since the
+    /// epoch) dates the submission.
     PhoneWriteResult Submit(const std::string& strSubmissionId, const std::string& strDeviceId,
-                            const Entry& entry, qint64 nNow);
+                            const Entry& entry, qint64 nNow,
+                            const std::vector<std::string>& pictures = {});
 
     /// Records of `strMember` in the month of `now`, newest first.
     std::vector<Record> MonthRecords(const std::string& strMember, const COleDateTime& now);
 
     /// The last record this device wrote, while it may still be corrected (10 minutes).
     std::optional<Record> LastRecord(const std::string& strDeviceId, qint64 nNow);
-    PhoneWriteResult Correct(const std::string& strDeviceId, const Entry& entry, qint64 nNow);
+    /// Rewrites that record as `entry` says and attaches `pictures` to it, in one transaction.
+    PhoneWriteResult Correct(const std::string& strDeviceId, const Entry& entry, qint64 nNow,
+                             const std::vector<std::string>& pictures = {});
     PhoneWriteResult Delete(const std::string& strDeviceId, qint64 nNow);
 
     /// Checks what was typed; an empty message when it may be written.
@@ -66,6 +76,11 @@ public:
 
 private:
     bool EnsureTables(std::string& strError);
+    /// The photos made ready and the picture tables there; an empty message when all is well.
+    std::string PreparePictures(const std::vector<std::string>& pictures,
+                                std::vector<CPreparedPicture>& prepared);
+    /// Attaches them to the record; returns the record's line about its receipts ("" for none).
+    std::string AttachPictures(bool bPay, long nRecord, const std::vector<CPreparedPicture>& prepared);
     std::vector<std::string> List(const char* szTable);
 
     std::string m_strConnection;

@@ -86,10 +86,26 @@ std::string RecordFields(const EntryView& view, const CPhoneLedger::Entry& entry
     return html;
 }
 
+// Receipt photos: one box opens the camera, the other the phone's pictures. Both send
+// "picture"; a box left unused sends an empty part, which counts for nothing.
+std::string Pictures(const std::string& prefix, const std::string& legend) {
+    const std::string camera = prefix + "picture-camera";
+    const std::string chosen = prefix + "picture-chosen";
+    return "<fieldset class=\"pictures\"><legend>" + legend + "</legend><div class=\"row2\">"
+           "<label class=\"pick\" for=\"" + camera + "\">拍照</label>"
+           "<input id=\"" + camera + "\" name=\"picture\" type=\"file\" accept=\"image/*\" "
+           "capture=\"environment\">"
+           "<label class=\"pick\" for=\"" + chosen + "\">选图片</label>"
+           "<input id=\"" + chosen + "\" name=\"picture\" type=\"file\" accept=\"image/*\" "
+           "multiple></div><p class=\"fine chosen\" id=\"" + prefix + "pictures-chosen\" "
+           "aria-live=\"polite\"></p></fieldset>";
+}
+
 std::string RecordRow(const CPhoneLedger::Record& record) {
     const char* kind = record.bPay ? "pay" : "income";
     return std::string("<tr><td>") + FormatDateTime(record.date, "%m-%d %H:%M") + "</td><td>" +
-           Escape(record.strItem) + (record.strNote.empty() ? "" : "<br><span class=\"fine\">" + Escape(record.strNote) + "</span>") +
+           Escape(record.strItem) +
+           (record.bPictures ? " <span class=\"clip\">凭证</span>" : "") + (record.strNote.empty() ? "" : "<br><span class=\"fine\">" + Escape(record.strNote) + "</span>") +
            "</td><td class=\"amount " + kind + "\">" + (record.bPay ? "-" : "+") +
            Money(record.nCents) + "</td></tr>";
 }
@@ -142,9 +158,10 @@ std::string Entry(const EntryView& view) {
     html += "<header><h1>" + std::string(PhoneTexts::kTitle) + "</h1><span class=\"who\">" +
             Escape(view.strUser) + " · " + Escape(view.strDevice) + "</span></header>";
     html += Message(view.strMessage, view.bError);
-    html += "<form method=\"post\" action=\"/add\" class=\"card\" id=\"entry\">" +
+    html += "<form method=\"post\" action=\"/add\" enctype=\"multipart/form-data\" "
+            "class=\"card\" id=\"entry\">" +
             Hidden("csrf", view.strCsrf) + Hidden("submission", view.strSubmission) +
-            RecordFields(view, view.entry, "", true) +
+            RecordFields(view, view.entry, "", true) + Pictures("", "凭证（可不附，最多4张）") +
             "<button type=\"submit\" id=\"add\">记一笔</button></form>";
 
     if (view.last) {
@@ -157,9 +174,11 @@ std::string Entry(const EntryView& view) {
         last.strWhen = DateTimeBox(view.last->date);
         last.strNote = view.last->strNote;
         html += "<section class=\"card\" id=\"last\"><h2>刚记的一笔（10分钟内可更正）</h2>"
-                "<form method=\"post\" action=\"/correct\">" +
+                "<form method=\"post\" action=\"/correct\" enctype=\"multipart/form-data\">" +
                 Hidden("csrf", view.strCsrf) + "<p>" + (last.bPay ? "支出" : "收入") + "</p>" +
-                RecordFields(view, last, "last-", false) +
+                RecordFields(view, last, "last-", false) + Pictures("last-", view.last->nPictures > 0
+                                                ? "再附凭证（已有" + std::to_string(view.last->nPictures) + "张）"
+                                                : std::string("补附凭证")) +
                 "<button type=\"submit\" class=\"quiet\" id=\"correct\">更正</button></form>"
                 "<form method=\"post\" action=\"/delete\">" +
                 Hidden("csrf", view.strCsrf) +

@@ -104,7 +104,8 @@ PhoneWriteResult WritePhoneRecord(
     return result;
 }
 
-PhoneWriteResult RewritePhoneRecord(CADODatabase& db, long nRecord, const PhoneRecordFields& fields) {
+PhoneWriteResult RewritePhoneRecord(CADODatabase& db, long nRecord, const PhoneRecordFields& fields,
+                                    const std::function<void()>& alsoWrite) {
     const CRecordTwin& twin = fields.bPay ? CRecordTwin::Pay : CRecordTwin::Income;
     PhoneWriteResult result;
     InTransaction(db, [&] {
@@ -130,6 +131,8 @@ PhoneWriteResult RewritePhoneRecord(CADODatabase& db, long nRecord, const PhoneR
         }
         rs.Close();
         CAccountLink::Set(db, twin.szRecordTable, nRecord, nAccount);
+        if (alsoWrite)
+            alsoWrite();
         result.nRecord = nRecord;
         result.bWritten = true;
         result.strMessage = WithLine(PhoneTexts::kCorrected, CExpenseWatch::Finish(watch));

@@ -34,5 +34,6 @@ struct PhoneWriteResult {
 PhoneWriteResult WritePhoneRecord(CADODatabase& db, const PhoneRecordFields& fields,
                                   const std::function<void(long nRecord, const std::string&)>& alsoWrite);
 
-/// Rewrites record `nRecord` with the same checks; true when written.
-PhoneWriteResult RewritePhoneRecord(CADODatabase& db, long nRecord, const PhoneRecordFields& fields);
+/// Rewrites record `nRecord` with the same checks, then runs `alsoWrite`, in one transaction.
+PhoneWriteResult RewritePhoneRecord(CADODatabase& db, long nRecord, const PhoneRecordFields& fields,
+                                    const std::function<void()>& alsoWrite = {});

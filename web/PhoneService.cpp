@@ -21,6 +21,8 @@ bool CPhoneService::Start(quint16 nPort, QList<QHostAddress> addresses, std::str
     m_pServer = std::make_unique<CWebServer>(
         [this](const WebRequest& request) { return m_pSite->Handle(request); },
         m_certificates.Tls());
+    m_pServer->SetUploadCheck([this](const WebRequest& head) { return m_pSite->MayUpload(head); });
+    m_pServer->SetTooLargeAnswer(m_pSite->TooLarge());
     if (!m_pServer->Listen(addresses, nPort, strError)) {
         Stop();
         return false;

@@ -3,6 +3,7 @@
 #include "platform/ole/OleDateTime.h"
 #include "users/UserLogin.h"
 #include "web/FormDecoding.h"
+#include "web/MultipartForm.h"
 #include "web/PhonePage.h"
 #include "web/PhoneTexts.h"
 
@@ -35,6 +36,10 @@ std::string Cookie(const char* szName, const std::string& value, const char* szM
     return cookie + "; HttpOnly; Secure; SameSite=Strict";
 }
 
+bool IsMultipart(const std::string& type) {
+    return type.rfind("multipart/form-data", 0) == 0;
+}
+
 QByteArray Resource(const char* szPath) {
     QFile file(QString::fromLatin1(szPath));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -59,6 +64,24 @@ CPhoneSite::CPhoneSite(CPhoneStore& store, CPhoneLedger& ledger, QByteArray auth
     : m_store(store), m_ledger(ledger), m_authorityPem(std::move(authorityPem)),
       m_strFingerprint(std::move(strFingerprint)),
       m_clock([] { return QDateTime::currentSecsSinceEpoch(); }) {}
+
+bool CPhoneSite::MayUpload(const WebRequest& head) {
+    if (head.strMethod != "POST" || (head.strPath != "/add" && head.strPath != "/correct") ||
+        !IsMultipart(head.Header("content-type")))
+        return false;
+    CPhoneStore::Device device;
+    return m_store.FindByToken(Field(web::DecodeCookies(head.Header("cookie")), kDeviceCookie),
+                               device);
+}
+
+WebResponse CPhoneSite::TooLarge() const {
+    WebResponse response;
+    response.nStatus = 413;
+    response.strBody = PhonePage::Notice(PhoneTexts::kTooLarge, m_strFingerprint);
+    response.headers.emplace_back("Cache-Control", "no-store");
+    AddSecurityHeaders(response);
+    return response;
+}
 
 void CPhoneSite::AddSecurityHeaders(WebResponse& response) {
     response.headers.emplace_back(
@@ -125,11 +148,19 @@ WebResponse CPhoneSite::Handle(const WebRequest& request) {
         return Notice(visit, 403, PhoneTexts::kNotPaired);
 
     web::Fields form;
+    std::vector<std::string> pictures;
     if (request.strMethod == "POST") {
         const std::string type = request.Header("content-type");
-        if (type.rfind("application/x-www-form-urlencoded", 0) != 0 ||
-            !web::DecodeForm(request.strBody, form))
+        std::vector<web::UploadedFile> files;
+        const bool bRead = IsMultipart(type)
+                               ? web::DecodeMultipart(type, request.strBody, form, files)
+                               : type.rfind("application/x-www-form-urlencoded", 0) == 0 &&
+                                     web::DecodeForm(request.strBody, form);
+        if (!bRead)
             return Notice(visit, 400, PhoneTexts::kBadRequest);
+        for (web::UploadedFile& file : files)
+            if (file.strName == "picture")
+                pictures.push_back(std::move(file.strBytes));
         // A form from another site never counts, whatever it carries.
         const std::string origin = request.Header("origin");
         if (!origin.empty() && origin != "https://" + request.Header("host"))
@@ -152,9 +183,9 @@ WebResponse CPhoneSite::Handle(const WebRequest& request) {
             return EntryPage(visit, "", false, nullptr);
         }
         if (request.strPath == "/add")
-            return OnAdd(visit, form);
+            return OnAdd(visit, form, pictures);
         if (request.strPath == "/correct")
-            return OnCorrect(visit, form);
+            return OnCorrect(visit, form, pictures);
         if (request.strPath == "/delete")
             return OnDelete(visit);
         return Notice(visit, 405, PhoneTexts::kBadRequest);
@@ -247,7 +278,8 @@ CPhoneLedger::Entry ReadEntry(const web::Fields& form, bool bPay) {
 
 } // namespace
 
-WebResponse CPhoneSite::OnAdd(Visit& visit, const web::Fields& form) {
+WebResponse CPhoneSite::OnAdd(Visit& visit, const web::Fields& form,
+                              const std::vector<std::string>& pictures) {
     const std::string submission = Field(form, "submission");
     const std::string kind = Field(form, "kind");
     if (!web::IsSubmissionId(submission) || (kind != "pay" && kind != "income"))
@@ -256,7 +288,8 @@ WebResponse CPhoneSite::OnAdd(Visit& visit, const web::Fields& form) {
     if (!m_ledger.Open(strError))
         return Notice(visit, 503, PhoneTexts::kLedgerTrouble);
     const CPhoneLedger::Entry entry = ReadEntry(form, kind == "pay");
-    const PhoneWriteResult result = m_ledger.Submit(submission, visit.device.strId, entry, visit.nNow);
+    const PhoneWriteResult result =
+        m_ledger.Submit(submission, visit.device.strId, entry, visit.nNow, pictures);
     if (!result.bWritten)
         return EntryPage(visit, result.strMessage, true, &entry);
     m_store.Touch(visit.device.strId, visit.nNow, entry.strMember);
@@ -270,13 +303,14 @@ WebResponse CPhoneSite::OnAdd(Visit& visit, const web::Fields& form) {
     return EntryPage(visit, result.strMessage, false, &next);
 }
 
-WebResponse CPhoneSite::OnCorrect(Visit& visit, const web::Fields& form) {
+WebResponse CPhoneSite::OnCorrect(Visit& visit, const web::Fields& form,
+                                  const std::vector<std::string>& pictures) {
     std::string strError;
     if (!m_ledger.Open(strError))
         return Notice(visit, 503, PhoneTexts::kLedgerTrouble);
     const std::optional<CPhoneLedger::Record> last = m_ledger.LastRecord(visit.device.strId, visit.nNow);
     const CPhoneLedger::Entry entry = ReadEntry(form, last ? last->bPay : true);
-    const PhoneWriteResult result = m_ledger.Correct(visit.device.strId, entry, visit.nNow);
+    const PhoneWriteResult result = m_ledger.Correct(visit.device.strId, entry, visit.nNow, pictures);
     return EntryPage(visit, result.strMessage, !result.bWritten, nullptr);
 }
 

@@ -25,6 +25,11 @@ public:
     void SetClock(Clock clock) { m_clock = std::move(clock); }
 
     WebResponse Handle(const WebRequest& request);
+    /// Whether a request, by its head alone, may bring photos: a paired phone's 记一笔 or
+    /// 更正 sent as a form with files.
+    bool MayUpload(const WebRequest& head);
+    /// The answer to a request whose body is over the server's limit.
+    WebResponse TooLarge() const;
 
     /// The security headers every answer carries.
     static void AddSecurityHeaders(WebResponse& response);
@@ -34,8 +39,9 @@ private:
 
     WebResponse EntryPage(Visit& visit, const std::string& strMessage, bool bError,
                           const CPhoneLedger::Entry* kept);
-    WebResponse OnAdd(Visit& visit, const web::Fields& form);
-    WebResponse OnCorrect(Visit& visit, const web::Fields& form);
+    WebResponse OnAdd(Visit& visit, const web::Fields& form, const std::vector<std::string>& pictures);
+    WebResponse OnCorrect(Visit& visit, const web::Fields& form,
+                          const std::vector<std::string>& pictures);
     WebResponse OnDelete(Visit& visit);
     WebResponse OnPairPage(Visit& visit, const web::Fields& query);
     WebResponse OnPair(Visit& visit, const web::Fields& form);

@@ -26,5 +26,9 @@ inline constexpr const char* kNameTooLong = "手机名称不能超过40个字！
 inline constexpr const char* kLedgerTrouble = "账本打不开！";
 inline constexpr const char* kBadRequest = "请求无效！";
 inline constexpr const char* kNotFound = "找不到这个页面！";
+inline constexpr const char* kTooLarge = "照片太大，一次最多发送24MB！请少选几张再试。";
+inline constexpr const char* kTooManyPictures = "一次最多附4张凭证！";
+/// After 数据添加成功！ or 记录已更正！: how many receipts went with it.
+inline constexpr const char* kPicturesAttached = "已附凭证%d张。";
 
 } // namespace PhoneTexts

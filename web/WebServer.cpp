@@ -1,5 +1,6 @@
 #include "web/WebServer.h"
 
+#include "web/FormDecoding.h"
 #include "web/PrivateAddress.h"
 
 #include <QAbstractHttpServer>
@@ -13,11 +14,26 @@
 
 namespace {
 
-// Bytes a connection has sent since its last answer, kept on the socket so that both the
-// stream guard and the request handler reach it.
+// What the stream guard knows of the request under way, kept on the socket so that both the
+// guard and the request handler reach it (the handler clears it for the next request): the
+// bytes sent since the last answer, the body limit chosen from the request's head (0 until
+// the head is whole), the head as far as it came, and after a refusal how much more to read
+// and throw away.
 const char* const kBytesProperty = "cofferBytes";
+const char* const kLimitProperty = "cofferLimit";
+const char* const kHeadProperty = "cofferHead";
+const char* const kDrainProperty = "cofferDrain";
 // Headers of one request may take this much beyond the body's limit.
 constexpr qint64 kHeaderAllowance = 16 * 1024;
+// A refused body is read to its end (so the browser, still sending, gets to read the answer
+// instead of a reset connection) up to this much; beyond it the connection is cut.
+constexpr qint64 kMaxDrain = 64 * 1024 * 1024;
+
+void StartRequest(QTcpSocket* socket) {
+    socket->setProperty(kBytesProperty, 0);
+    socket->setProperty(kLimitProperty, 0);
+    socket->setProperty(kHeadProperty, QByteArray());
+}
 
 const char* MethodName(QHttpServerRequest::Method method) {
     switch (method) {
@@ -41,6 +57,26 @@ QByteArray StatusLine(int nStatus) {
     default:
         return QByteArray::number(nStatus);
     }
+}
+
+// An answer written straight to the socket (the connection then closes), for a request the
+// HTTP server never sees whole.
+void WriteAnswer(QTcpSocket* socket, const WebResponse& response) {
+    QByteArray text = "HTTP/1.1 " + StatusLine(response.nStatus) + "\r\nContent-Type: " +
+                      QByteArray::fromStdString(response.strContentType) + "\r\n";
+    for (const auto& [name, value] : response.headers)
+        text += QByteArray::fromStdString(name) + ": " + QByteArray::fromStdString(value) + "\r\n";
+    text += "Content-Length: " + QByteArray::number(qsizetype(response.strBody.size())) +
+            "\r\nConnection: close\r\n\r\n" + QByteArray::fromStdString(response.strBody);
+    socket->write(text);
+}
+
+qint64 DeclaredLength(const WebRequest& head) {
+    const std::string length = head.Header("content-length");
+    if (length.empty() || length.size() > 12 ||
+        length.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    return std::stoll(length);
 }
 
 // Answers a connection that is not TLS: a short page naming the HTTPS address, nothing else.
@@ -75,11 +111,11 @@ public:
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
-        socket->setProperty(kBytesProperty, 0);
+        const qint64 nLimit = socket->property(kLimitProperty).toLongLong();
+        StartRequest(socket);
         WebResponse response;
-        if (request.body().size() > kMaxBody) {
-            response.nStatus = 413;
-            response.strContentType = "text/plain; charset=utf-8";
+        if (request.body().size() > (nLimit > 0 ? nLimit : kMaxBody)) {
+            response = m_owner.m_tooLarge;
         } else {
             WebRequest in;
             in.strMethod = MethodName(request.method());
@@ -150,7 +186,7 @@ protected:
             m_plain.remove(socket);
         });
         socket->setSslConfiguration(m_owner.m_tls);
-        socket->setProperty(kBytesProperty, 0);
+        StartRequest(socket);
 
         auto* idle = new QTimer(socket);
         idle->setSingleShot(true);
@@ -195,29 +231,75 @@ protected:
                 }
                 return;
             }
-            if (*stage != Stage::Handed)
-                return;
-            const qint64 nSeen =
-                socket->property(kBytesProperty).toLongLong() + socket->bytesAvailable();
-            socket->setProperty(kBytesProperty, nSeen);
-            if (nSeen > kMaxBody + kHeaderAllowance) {
-                QObject::disconnect(socket, &QSslSocket::readyRead, m_owner.m_pCore.get(),
-                                    nullptr);
-                socket->write("HTTP/1.1 " + StatusLine(413) +
-                              "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-                socket->disconnectFromHost();
-            }
+            if (*stage == Stage::Handed)
+                Guard(socket);
         });
     }
 
 private:
+    // Sees each chunk of a request before the HTTP server reads it: chooses the body's limit
+    // once the head is there, and refuses a body over it without holding it.
+    void Guard(QSslSocket* socket) {
+        if (const qint64 nDrain = socket->property(kDrainProperty).toLongLong(); nDrain > 0) {
+            const qint64 nLeft = nDrain - socket->read(socket->bytesAvailable()).size();
+            socket->setProperty(kDrainProperty, nLeft);
+            if (nLeft <= 0)
+                socket->disconnectFromHost();
+            return;
+        }
+        const qint64 nNew = socket->bytesAvailable();
+        const qint64 nSeen = socket->property(kBytesProperty).toLongLong() + nNew;
+        socket->setProperty(kBytesProperty, nSeen);
+        qint64 nLimit = socket->property(kLimitProperty).toLongLong();
+        qint64 nLeft = kMaxDrain;
+        if (nLimit == 0) {
+            const QByteArray head = socket->property(kHeadProperty).toByteArray() +
+                                    socket->peek(std::min(nNew, kHeaderAllowance));
+            const qsizetype end = head.indexOf("\r\n\r\n");
+            if (end >= 0 || head.size() >= kHeaderAllowance) {
+                WebRequest request;
+                const bool bHead = end >= 0 && web::DecodeRequestHead(
+                                                   std::string_view(head.constData(), end), request);
+                nLimit = bHead && m_owner.m_uploadCheck && m_owner.m_uploadCheck(request)
+                             ? kMaxUploadBody
+                             : kMaxBody;
+                socket->setProperty(kLimitProperty, nLimit);
+                socket->setProperty(kHeadProperty, QByteArray());
+                const qint64 nDeclared = bHead ? DeclaredLength(request) : -1;
+                if (nDeclared >= 0)
+                    nLeft = end + 4 + nDeclared - nSeen;
+                // A body announced over the limit is refused before it is sent.
+                if (nDeclared > nLimit)
+                    return Refuse(socket, nLeft);
+            } else {
+                socket->setProperty(kHeadProperty, head);
+            }
+        }
+        if (nSeen > (nLimit > 0 ? nLimit : kMaxBody) + kHeaderAllowance)
+            Refuse(socket, nLeft);
+    }
+
+    void Refuse(QSslSocket* socket, qint64 nLeft) {
+        QObject::disconnect(socket, &QSslSocket::readyRead, m_owner.m_pCore.get(), nullptr);
+        WriteAnswer(socket, m_owner.m_tooLarge);
+        nLeft -= socket->read(socket->bytesAvailable()).size();
+        if (nLeft <= 0 || nLeft > kMaxDrain) {
+            socket->disconnectFromHost();
+            return;
+        }
+        socket->setProperty(kDrainProperty, nLeft);
+    }
+
     CWebServer& m_owner;
     QHash<QSslSocket*, QByteArray> m_plain;
 };
 
 CWebServer::CWebServer(Handler handler, const QSslConfiguration& tls, QObject* parent)
     : QObject(parent), m_pCore(std::make_unique<Core>(*this)), m_handler(std::move(handler)),
-      m_tls(tls) {}
+      m_tls(tls) {
+    m_tooLarge.nStatus = 413;
+    m_tooLarge.strContentType = "text/plain; charset=utf-8";
+}
 
 CWebServer::~CWebServer() {
     // Connections close with the core; their counter lives here.

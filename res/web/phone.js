@@ -14,6 +14,21 @@
       this.dataset.sent = "1";
     });
   }
+  // The photos chosen so far, named under their boxes.
+  var boxes = document.querySelectorAll(".pictures");
+  for (var b = 0; b < boxes.length; b++) {
+    (function (box) {
+      var inputs = box.querySelectorAll("input[type=file]");
+      var line = box.querySelector(".chosen");
+      var show = function () {
+        var names = [];
+        for (var n = 0; n < inputs.length; n++)
+          for (var f = 0; f < inputs[n].files.length; f++) names.push(inputs[n].files[f].name);
+        line.textContent = names.length ? "已选" + names.length + "张：" + names.join("、") : "";
+      };
+      for (var n = 0; n < inputs.length; n++) inputs[n].addEventListener("change", show);
+    })(boxes[b]);
+  }
   // After a record, the keypad comes up again for the next amount.
   var amount = document.getElementById("amount");
   if (amount && document.querySelector(".message:not(.error)")) amount.focus();

@@ -3,6 +3,8 @@
 // another site refused, and neither the password nor the phone's token in a page.
 #include "web/PhoneSite.h"
 
+#include "web/PhoneTexts.h"
+
 #include "tests/support/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +124,35 @@ TEST_F(PhoneSiteTest, PairingRefusesAnotherSitesFormAndShowsNoSecret) {
         EXPECT_EQ(kept.find(token), std::string::npos) << entry.path();
         EXPECT_EQ(kept.find("73950"), std::string::npos) << entry.path();
     }
+}
+
+TEST_F(PhoneSiteTest, OnlyAPairedPhonesFormWithFilesMayBringPhotosAndTheRefusalKeepsTheHeaders) {
+    std::string device;
+    const std::string token = m_store.Pair("root", "phone", QDateTime::currentSecsSinceEpoch(), device);
+    WebRequest add = Request("POST", "/add");
+    add.headers.emplace_back("cookie", "__Host-coffer_device=" + token);
+    add.headers.emplace_back("content-type", "multipart/form-data; boundary=b0undary");
+    EXPECT_TRUE(m_site.MayUpload(add));
+    struct Case {
+        const char* what;
+        std::size_t nHeader;
+        std::string value;
+    };
+    const Case refused[] = {{"a phone not paired", 1, "__Host-coffer_device=forged"},
+                            {"a form without files", 2, "application/x-www-form-urlencoded"}};
+    for (const Case& c : refused) {
+        WebRequest other = add;
+        other.headers[c.nHeader].second = c.value;
+        EXPECT_FALSE(m_site.MayUpload(other)) << c.what;
+    }
+    add.strPath = "/pair";
+    EXPECT_FALSE(m_site.MayUpload(add)) << "pairing brings no photo";
+
+    const WebResponse tooLarge = m_site.TooLarge();
+    EXPECT_EQ(tooLarge.nStatus, 413);
+    EXPECT_NE(tooLarge.strBody.find(PhoneTexts::kTooLarge), std::string::npos);
+    EXPECT_EQ(Header(tooLarge, "Cache-Control"), "no-store");
+    EXPECT_EQ(Header(tooLarge, "X-Frame-Options"), "DENY");
 }
 
 } // namespace

@@ -136,6 +136,38 @@ TEST_F(WebServerTest, BodiesOver64KiBAreRefused) {
                     .contains("seen POST /add 65536"));
 }
 
+TEST_F(WebServerTest, OnlyAnApprovedRequestBringsPhotosAndABodyOverItsLimitIsRefusedInWords) {
+    m_server->SetUploadCheck([](const WebRequest& head) {
+        return head.strMethod == "POST" && head.strPath == "/add" && head.Header("cookie") == "paired=1";
+    });
+    WebResponse refusal;
+    refusal.nStatus = 413;
+    refusal.strBody = "照片太大";
+    m_server->SetTooLargeAnswer(refusal);
+    const auto post = [](const QByteArray& cookie, qint64 nLength, const QByteArray& body) {
+        return "POST /add HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: " + cookie +
+               "\r\nContent-Length: " + QByteArray::number(nLength) + "\r\n\r\n" + body;
+    };
+    const QByteArray photos(1024 * 1024, 'p');
+    EXPECT_TRUE(Exchange(post("paired=1", photos.size(), photos)).contains("seen POST /add 1048576"));
+    struct Case {
+        const char* what;
+        QByteArray request;
+    };
+    const Case refused[] = {
+        {"a request the check does not approve", post("paired=0", photos.size(), photos)},
+        // Refused from its head alone, before the body comes.
+        {"a body announced over the upload limit", post("paired=1", CWebServer::kMaxUploadBody + 1, "")},
+    };
+    for (const Case& c : refused) {
+        const QByteArray answer = Exchange(c.request);
+        EXPECT_TRUE(answer.startsWith("HTTP/1.1 413")) << c.what << ": " << answer.left(80).constData();
+        EXPECT_TRUE(answer.contains("Connection: close")) << c.what;
+        EXPECT_TRUE(answer.endsWith("照片太大")) << c.what;
+    }
+    EXPECT_EQ(m_nHandled, 1);
+}
+
 TEST_F(WebServerTest, AConnectionBeyondThe32ndIsClosed) {
     std::vector<std::unique_ptr<QTcpSocket>> open;
     for (int i = 0; i < CWebServer::kMaxConnections; ++i) {

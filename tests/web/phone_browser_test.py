@@ -31,6 +31,8 @@ TEXT_BAD_CODE = "配对码无效或已过期"
 TEXT_WRONG_LOGIN = "密码或者用户名错误！"
 TEXT_LOCKED = "登录失败次数太多，请15分钟后再试！"
 TEXT_EXPIRED = "页面已过期，请重新打开！"
+TEXT_UNREADABLE = "这个文件不是能识别的图片（JPEG、PNG、WebP）或PDF，不能作为凭证！"
+TEXT_TOO_LARGE = "照片太大，一次最多发送24MB！请少选几张再试。"
 
 
 
@@ -127,6 +129,10 @@ class Phone:
         self.type("note", note)
         self.tap("add")
 
+    def choose_photo(self, path):
+        # What the phone's picture chooser hands the page.
+        self.driver.find_element(By.ID, "picture-chosen").send_keys(path)
+
     def quit(self):
         self.driver.quit()
 
@@ -204,8 +210,10 @@ def retried_submission(phone, server):
     phone.wait_for_text("记一笔")
     phone.type("amount", "7.25")
     # The form as it leaves the phone, to send again as a browser retrying would.
+    # (its fields; the photo boxes are empty)
     body = phone.driver.execute_script(
-        "return new URLSearchParams(new FormData(document.getElementById('entry'))).toString();")
+        "return [...new FormData(document.getElementById('entry'))]"
+        "  .filter(([name, value]) => typeof value === 'string');")
     server.ask("drop 1")
     phone.tap("add")  # the answer is lost on the way back (the browser may try once more)
     WebDriverWait(phone.driver, 20).until(lambda d: server.ask("count") != "0")
@@ -216,8 +224,8 @@ def retried_submission(phone, server):
         phone.wait_for_text("记一笔")
         phone.driver.execute_script(
             "const form = document.createElement('form');"
-            "form.method = 'post'; form.action = '/add';"
-            "for (const [name, value] of new URLSearchParams(arguments[0])) {"
+            "form.method = 'post'; form.action = '/add'; form.enctype = 'multipart/form-data';"
+            "for (const [name, value] of arguments[0]) {"
             "  const field = document.createElement('input');"
             "  field.type = 'hidden'; field.name = name; field.value = value;"
             "  form.appendChild(field); }"
@@ -294,6 +302,58 @@ def revoked_phone(phone, server):
     phone.wait_for_text(TEXT_NOT_PAIRED)
 
 
+def receipt(phone, server):
+    photos = [os.path.join(server.folder, "receipt%d.jpg" % n) for n in (1, 2)]
+    for photo in photos:
+        check(server.ask("photo " + photo) == "ok", "the test photo was made")
+    phone.pair()
+    phone.wait_for_text("记一笔")
+    check(phone.driver.find_element(By.ID, "picture-camera").get_attribute("capture") == "environment",
+          "one box opens the camera")
+    phone.type("amount", "36.80")
+    phone.choose_photo(photos[0])
+    check("已选1张：receipt1.jpg" in phone.page_text(), "the page names the chosen photo")
+    phone.tap("add")
+    phone.wait_for_text("已附凭证1张。")
+    check(TEXT_ADDED in phone.page_text(), "the record was added")
+    check(server.ask("pictures") == "1 1", "one picture stored and linked")
+    check("凭证" in phone.driver.find_element(By.ID, "today").text, "today's list marks its receipt")
+
+    # The answer to the next one is lost; the phone sends the same submission again.
+    submission = phone.driver.find_element(By.NAME, "submission").get_attribute("value")
+    server.ask("drop 1")
+    phone.type("amount", "12")
+    phone.choose_photo(photos[1])
+    phone.tap("add")
+    WebDriverWait(phone.driver, 20).until(lambda d: server.ask("count") == "2")
+    phone.open(phone.base + "/")
+    phone.wait_for_text("记一笔")
+    phone.driver.execute_script(
+        "document.querySelector('#entry input[name=submission]').value = arguments[0];", submission)
+    phone.type("amount", "12")
+    phone.choose_photo(photos[1])
+    phone.tap("add")
+    phone.wait_for_text("已附凭证1张。")
+    check(server.ask("count") == "2", "the retried submission added no record")
+    check(server.ask("pictures") == "2 2", "and no second picture or link")
+
+    # What is no picture is refused in the windows' words; a body over the limit gets a page
+    # that says so, not a broken connection. Neither writes anything.
+    refused = [("notes.jpg", b"not a photo\n", TEXT_UNREADABLE),
+               ("huge.jpg", b"\xff\xd8" + os.urandom(25 * 1024 * 1024), TEXT_TOO_LARGE)]
+    for name, content, text in refused:
+        path = os.path.join(server.folder, name)
+        with open(path, "wb") as data:
+            data.write(content)
+        phone.open(phone.base + "/")
+        phone.wait_for_text("记一笔")
+        phone.type("amount", "5")
+        phone.choose_photo(path)
+        phone.tap("add")
+        phone.wait_for_text(text)
+        check(server.ask("count") == "2", "nothing written for " + name)
+
+
 def screenshot(phone, server, path):
     phone.pair(device="小米手机")
     phone.wait_for_text("记一笔")
@@ -303,10 +363,16 @@ def screenshot(phone, server, path):
     phone.driver.save_screenshot(path)
     size = len(phone.driver.page_source.encode())
     print("page bytes (HTML):", size)
+    # The photo boxes, with a photo chosen.
+    photo = os.path.join(server.folder, "receipt.jpg")
+    server.ask("photo " + photo)
+    phone.choose_photo(photo)
+    phone.driver.execute_script("document.querySelector('.pictures').scrollIntoView();")
+    phone.driver.save_screenshot(path.replace(".png", "-pictures.png"))
 
 
 SCENARIOS = {f.__name__: f for f in [pairing, login, adding, retried_submission, correction,
-                                     lockout, wrong_csrf, expired_code, revoked_phone]}
+                                     lockout, wrong_csrf, expired_code, revoked_phone, receipt]}
 
 
 def main():

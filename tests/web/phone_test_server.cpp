@@ -7,6 +7,8 @@
 //   drop N        the next N answers to a submission are lost (the record is written)
 //   revoke        unpairs every phone
 //   count         prints the number of records in the ledger
+//   pictures      prints the pictures stored and their links to records: "stored links"
+//   photo PATH    writes a camera-sized JPEG to PATH, a new picture each time
 //   quit
 
 #include "data/ADODatabase.h"
@@ -17,22 +19,24 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QImage>
 #include <QSocketNotifier>
 
 #include <cstdio>
+#include <initializer_list>
 #include <iostream>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-long CountRecords(const std::string& connection) {
+long CountRows(const std::string& connection, std::initializer_list<const char*> tables) {
     CADODatabase db;
     db.SetConnectionString(connection);
     if (!db.Open())
         return -1;
     long count = 0;
-    for (const char* table : {"normalPay", "normalIncome"}) {
+    for (const char* table : tables) {
         CADORecordset rs(&db);
         if (rs.Open(std::string("select count(*) from ") + table, CADORecordset::ModeQuery) &&
             !rs.IsEOF()) {
@@ -42,6 +46,13 @@ long CountRecords(const std::string& connection) {
         }
     }
     return count;
+}
+
+// A photo as a phone camera gives it, in a colour of its own.
+bool WritePhoto(const std::string& path, int nth) {
+    QImage photo(1600, 1200, QImage::Format_RGB32);
+    photo.fill(QColor::fromHsv((nth * 67) % 360, 60, 200));
+    return photo.save(QString::fromStdString(path), "JPEG", 85);
 }
 
 } // namespace
@@ -100,7 +111,13 @@ int main(int argc, char** argv) {
                 service.Store().Revoke(device.strId);
             std::printf("ok\n");
         } else if (line == "count") {
-            std::printf("%ld\n", CountRecords(connection));
+            std::printf("%ld\n", CountRows(connection, {"normalPay", "normalIncome"}));
+        } else if (line == "pictures") {
+            std::printf("%ld %ld\n", CountRows(connection, {"pictureStore"}),
+                        CountRows(connection, {"pictureLink"}));
+        } else if (line.rfind("photo ", 0) == 0) {
+            static int photos = 0;
+            std::printf("%s\n", WritePhoto(line.substr(6), ++photos) ? "ok" : "failed");
         } else {
             std::printf("?\n");
         }
