@@ -45,6 +45,11 @@ const CImportChecker::Lists& CImportChecker::ListsOf(const RecordTable* table) c
     return table == &kIncomeRecords ? m_income : m_pay;
 }
 
+bool CImportChecker::MayWrite(const RecordTable* table) const {
+    return !(table == &kIncomeRecords && m_options.nKind == ImportKind::Expense) &&
+           !(table == &kPayRecords && m_options.nKind == ImportKind::Income);
+}
+
 const std::string& CImportChecker::KeyOf(const ExchangeRecord& record) const {
     // The calendar parts, packed: two dates are one when they are written alike.
     std::int64_t time = -1;
@@ -77,8 +82,7 @@ void CImportChecker::Load(CADODatabase& db) {
         for (const CAccountLink::Choice& account : CAccountLink::Choices(db, true))
             m_accounts.emplace(account.strName, account.nId);
     for (const RecordTable* table : {&kIncomeRecords, &kPayRecords}) {
-        if ((table == &kIncomeRecords && m_options.nKind == ImportKind::Expense) ||
-            (table == &kPayRecords && m_options.nKind == ImportKind::Income))
+        if (!MayWrite(table))
             continue;
         Lists& lists = ListsOf(table);
         ReadList(db, table->szItemTable, lists.items);
@@ -86,6 +90,14 @@ void CImportChecker::Load(CADODatabase& db) {
             for (const ExchangeRecord& record : ReadAllRecords(db, *table))
                 lists.keys.Insert(KeyOf(record));
     }
+}
+
+void CImportChecker::Expect(std::size_t nLines) {
+    if (m_options.bKeepDuplicates)
+        return;
+    for (const RecordTable* table : {&kIncomeRecords, &kPayRecords})
+        if (MayWrite(table))
+            ListsOf(table).keys.Reserve(ListsOf(table).keys.Size() + nLines);
 }
 
 CheckedLine CImportChecker::Check(const CsvRow& row) const {

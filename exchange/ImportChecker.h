@@ -45,6 +45,8 @@ public:
 
     /// Reads the lists and the stored records of the tables the import may write.
     void Load(CADODatabase& db);
+    /// Makes room for about `nLines` more lines, so that a large import does not rehash.
+    void Expect(std::size_t nLines);
     CheckedLine Check(const CsvRow& row) const;
     /// Takes a line that will be stored into account for the lines after it.
     void Accept(const CheckedLine& line);
@@ -58,6 +60,7 @@ private:
     };
     Lists& ListsOf(const RecordTable* table);
     const Lists& ListsOf(const RecordTable* table) const;
+    bool MayWrite(const RecordTable* table) const;
     /// What makes two records the same, as bytes: the date to the second as it is written,
     /// the amount's bits, member, category and note. Made in `m_strKey`, which it returns.
     const std::string& KeyOf(const ExchangeRecord& record) const;

@@ -39,7 +39,7 @@ bool CKeySet::Insert(std::string_view key) {
     if (m_slots[index].nHash != 0)
         return false;
     if (2 * (m_nCount + 1) > m_slots.size()) {
-        Grow();
+        Rehash(2 * m_slots.size());
         index = Find(key, hash);
     }
     m_slots[index] = Slot{hash, m_strBytes.size(), key.size()};
@@ -48,8 +48,16 @@ bool CKeySet::Insert(std::string_view key) {
     return true;
 }
 
-void CKeySet::Grow() {
-    std::vector<Slot> old(2 * m_slots.size());
+void CKeySet::Reserve(size_t nKeys) {
+    size_t nSlots = m_slots.size();
+    while (nSlots < 2 * nKeys)
+        nSlots *= 2;
+    if (nSlots > m_slots.size())
+        Rehash(nSlots);
+}
+
+void CKeySet::Rehash(size_t nSlots) {
+    std::vector<Slot> old(nSlots);
     old.swap(m_slots);
     const size_t mask = m_slots.size() - 1;
     for (const Slot& slot : old) {

@@ -17,6 +17,8 @@ public:
     /// False when the key was there already.
     bool Insert(std::string_view key);
     size_t Size() const { return m_nCount; }
+    /// Makes room for `nKeys` keys in all, so that adding up to that many never rehashes.
+    void Reserve(size_t nKeys);
 
 private:
     struct Slot {
@@ -28,7 +30,7 @@ private:
     static std::uint64_t HashOf(std::string_view key);
     /// The slot holding the key, or the free slot where it belongs.
     size_t Find(std::string_view key, std::uint64_t hash) const;
-    void Grow();
+    void Rehash(size_t nSlots);
 
     std::string m_strBytes;
     std::vector<Slot> m_slots; // a power of two in size, never more than half full

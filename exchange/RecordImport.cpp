@@ -9,6 +9,7 @@
 #include "exchange/RecordTable.h"
 #include "records/AccountLink.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -109,6 +110,8 @@ ImportSummary ImportRecords(CADODatabase& db, const CImportFile& file, const Col
     }
     CImportChecker checker(options, mapping, file.ChecksUtf8());
     checker.Load(db);
+    const std::string& text = file.GetText();
+    checker.Expect(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
 
     CCsvReader reader(file.GetText(), file.GetDelimiter());
     CsvRow row;

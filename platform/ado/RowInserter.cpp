@@ -53,7 +53,7 @@ void RowInserter::Add(std::vector<Variant>& values) {
                                     std::to_string(m_columns.size()) + " columns.");
     BackendInserter& inserter = Inserter();
     for (size_t i = 0; i < values.size(); ++i)
-        values[i] = ValueCodec::Coerce(m_columns[i], values[i]);
+        ValueCodec::CoerceInPlace(m_columns[i], values[i]);
     // A cursor part-way through its rows would keep the write from committing.
     m_connection->FinishPendingReads();
     inserter.Add(values);

@@ -106,6 +106,13 @@ std::int64_t IntegerOf(VarKind target, const Variant& value) {
 
 } // namespace
 
+void ValueCodec::CoerceInPlace(const ColumnInfo& column, Variant& value) {
+    if (!value.IsNull() && column.hasDeclaredKind && column.kind != value.Kind())
+        value = Coerce(column, value);
+    else if (value.Kind() == VarKind::Date && !ole::OleCalendar::InRange(value.RealValue()))
+        Overflow();
+}
+
 Variant ValueCodec::Coerce(const ColumnInfo& column, const Variant& value) {
     if (value.IsNull())
         return Variant::Null();

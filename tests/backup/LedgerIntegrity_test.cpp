@@ -35,7 +35,13 @@ const IndexCase kIndexCases[] = {
      "CREATE INDEX even ON normalIncome (收入金额) WHERE 编号 % 2 = 0;"
      "CREATE INDEX doubled ON normalPay (支出金额 * 2);"
      "CREATE TABLE notes (k TEXT PRIMARY KEY, v) WITHOUT ROWID;"
-     "INSERT INTO notes VALUES ('a', 1), ('b', 2);",
+     "INSERT INTO notes VALUES ('a', 1), ('b', 2);"
+     // Keys with a NULL are never the same key; 'x' and 'X' differ where the index says so.
+     "CREATE TABLE pairs (a, b COLLATE NOCASE, c);"
+     "INSERT INTO pairs VALUES (1, NULL, 'x'), (1, NULL, 'x'), (NULL, NULL, 'X'), (1, 'x', 'x'),"
+     " (2, 'X', 'x'), (3.0, 'y', 'X'), (3, 'z', 'x');"
+     "CREATE UNIQUE INDEX pair ON pairs (a, b);"
+     "CREATE UNIQUE INDEX exact ON pairs (b COLLATE BINARY, c);",
      nullptr},
     {"IndexOfAnotherColumn", "",
      "UPDATE sqlite_schema SET sql = replace(sql, '收入日期)', '备注)') "
@@ -50,6 +56,15 @@ const IndexCase kIndexCases[] = {
      "CREATE INDEX member ON 家庭成员 (类型);",
      "UPDATE sqlite_schema SET sql = 'CREATE UNIQUE INDEX member ON 家庭成员 (类型)' "
      "WHERE name = 'member'"},
+    {"UniqueIndexBlindToCaseWithDuplicates",
+     "CREATE TABLE tags (t TEXT); INSERT INTO tags VALUES ('a'), ('A');"
+     "CREATE UNIQUE INDEX tag ON tags (t);",
+     "UPDATE sqlite_schema SET sql = 'CREATE UNIQUE INDEX tag ON tags (t COLLATE NOCASE)' "
+     "WHERE name = 'tag'"},
+    {"UniqueIndexWithDuplicateNumbers",
+     "CREATE TABLE sums (n); INSERT INTO sums VALUES (3), (3.0), (NULL), (NULL);"
+     "CREATE INDEX sum ON sums (n);",
+     "UPDATE sqlite_schema SET sql = 'CREATE UNIQUE INDEX sum ON sums (n)' WHERE name = 'sum'"},
     {"StaleExpressionIndex", "CREATE INDEX doubled ON normalPay (支出金额 * 2);",
      "UPDATE sqlite_schema SET sql = replace(sql, '* 2', '* 3') WHERE name = 'doubled'"},
 };

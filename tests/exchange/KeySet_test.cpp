@@ -25,19 +25,25 @@ TEST(KeySetTest, KeysAreTheirExactBytes) {
     EXPECT_FALSE(keys.Contains(std::string(299, 'x')));
 }
 
-TEST(KeySetTest, EveryKeyIsFoundAfterTheTableGrows) {
-    CKeySet keys;
+TEST(KeySetTest, EveryKeyIsFoundAfterTheTableGrowsOrIsReserved) {
     constexpr int kKeys = 50000;
-    for (int i = 0; i < kKeys; ++i)
-        ASSERT_TRUE(keys.Insert("key " + std::to_string(i)));
-    EXPECT_EQ(keys.Size(), static_cast<size_t>(kKeys));
-    int found = 0, strangers = 0;
-    for (int i = 0; i < kKeys; ++i) {
-        found += keys.Contains("key " + std::to_string(i));
-        strangers += keys.Contains("key " + std::to_string(kKeys + i));
+    // Room made never, before the first key, and with half the keys in.
+    for (const int reserveAt : {-1, 0, kKeys / 2}) {
+        CKeySet keys;
+        for (int i = 0; i < kKeys; ++i) {
+            if (i == reserveAt)
+                keys.Reserve(kKeys);
+            ASSERT_TRUE(keys.Insert("key " + std::to_string(i))) << reserveAt;
+        }
+        EXPECT_EQ(keys.Size(), static_cast<size_t>(kKeys));
+        int found = 0, strangers = 0;
+        for (int i = 0; i < kKeys; ++i) {
+            found += keys.Contains("key " + std::to_string(i));
+            strangers += keys.Contains("key " + std::to_string(kKeys + i));
+        }
+        EXPECT_EQ(found, kKeys) << reserveAt;
+        EXPECT_EQ(strangers, 0) << reserveAt;
     }
-    EXPECT_EQ(found, kKeys);
-    EXPECT_EQ(strangers, 0);
 }
 
 } // namespace

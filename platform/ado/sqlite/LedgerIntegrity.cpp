@@ -87,10 +87,13 @@ struct PlainIndex {
     std::string name;
     std::string table;
     std::string columns; ///< "rowid, "a", "b""
+    bool unique = false;
+    std::string keys;     ///< ""a" COLLATE BINARY, "b" COLLATE NOCASE": as the index compares
+    std::string anyNull;  ///< ""a" IS NULL OR "b" IS NULL": a row the uniqueness leaves out
 };
 
-// Sorts the indexes into those the digest can compare (on table columns, neither unique
-// nor partial, of a rowid table) and the tables that need SQLite's own check.
+// Sorts the indexes into those the digest can compare (on table columns, not partial, of a
+// rowid table) and the tables that need SQLite's own check.
 int FindIndexes(sqlite3* db, std::vector<PlainIndex>& plain, std::vector<std::string>& whole) {
     std::vector<std::pair<std::string, bool>> tables; // name, has rowid
     int rc = EachRow(db, "PRAGMA main.table_list", [&](sqlite3_stmt* s) {
@@ -111,19 +114,27 @@ int FindIndexes(sqlite3* db, std::vector<PlainIndex>& plain, std::vector<std::st
         std::vector<PlainIndex> found;
         if (rc == SQLITE_OK)
             rc = EachRow(db, "PRAGMA main.index_list(" + Quoted(table) + ")", [&](sqlite3_stmt* s) {
-                if (sqlite3_column_int(s, 2) != 0 || sqlite3_column_int(s, 4) != 0)
+                if (sqlite3_column_int(s, 4) != 0)
                     needsWhole = true;
-                found.push_back({Text(s, 1), table, "rowid"});
+                found.push_back({Text(s, 1), table, "rowid", sqlite3_column_int(s, 2) != 0, {}, {}});
             });
         for (PlainIndex& index : found) {
             if (rc != SQLITE_OK || needsWhole)
                 break;
-            rc = EachRow(db, "PRAGMA main.index_info(" + Quoted(index.name) + ")",
+            rc = EachRow(db, "PRAGMA main.index_xinfo(" + Quoted(index.name) + ")",
                          [&](sqlite3_stmt* s) {
-                             if (sqlite3_column_int(s, 1) < 0 || Text(s, 2) == rowidColumn)
+                             if (sqlite3_column_int(s, 5) == 0)
+                                 return; // the entry's rowid, not its key
+                             const std::string column = Quoted(Text(s, 2));
+                             if (sqlite3_column_int(s, 1) < 0 || Text(s, 2) == rowidColumn) {
                                  needsWhole = true; // the rowid or an expression
-                             else
-                                 index.columns += ", " + Quoted(Text(s, 2));
+                                 return;
+                             }
+                             index.columns += ", " + column;
+                             const char* separator = index.keys.empty() ? "" : ", ";
+                             index.keys += separator + column + " COLLATE " + Quoted(Text(s, 4));
+                             index.anyNull += (index.anyNull.empty() ? "" : " OR ") + column +
+                                              " IS NULL";
                          });
         }
         if (needsWhole)
@@ -172,6 +183,20 @@ std::string CompareIndex(sqlite3* db, const PlainIndex& index, bool& needsWhole,
         return "wrong # of entries in index " + index.name;
     if (tableDigest != indexDigest)
         return "index " + index.name + " does not match table " + index.table;
+    if (index.unique) {
+        // The entries are the table's rows; no two of them may share a key without a NULL,
+        // keys compared as the index compares them.
+        long long duplicates = 0;
+        rc = EachRow(db,
+                     "SELECT count(*) FROM (SELECT 1 FROM " + Quoted(index.table) + " INDEXED BY " +
+                         Quoted(index.name) + " WHERE NOT (" + index.anyNull + ") GROUP BY " +
+                         index.keys + " HAVING count(*) > 1)",
+                     [&](sqlite3_stmt* s) { duplicates = sqlite3_column_int64(s, 0); });
+        if (rc != SQLITE_OK)
+            return sqlite3_errmsg(db);
+        if (duplicates != 0)
+            return "non-unique entry in index " + index.name;
+    }
     return "ok";
 }
 
