@@ -36,21 +36,23 @@ double DisplayWidth(const std::string& text) {
     return std::max(widest, width);
 }
 
-// The account column comes only with records that have accounts: a ledger that keeps none
-// exports what it always did.
+// The account and receipts' columns come only with records that have accounts or receipts: a
+// ledger that keeps neither exports what it always did.
 bool AnyAccount(const std::vector<ExchangeRecord>& records) {
     return std::any_of(records.begin(), records.end(),
                        [](const ExchangeRecord& record) { return !record.strAccount.empty(); });
+}
+
+bool AnyPictures(const std::vector<ExchangeRecord>& records) {
+    return std::any_of(records.begin(), records.end(),
+                       [](const ExchangeRecord& record) { return record.nPictures > 0; });
 }
 
 } // namespace
 
 bool ExportRecordsCsv(const std::filesystem::path& path, const std::vector<ExchangeRecord>& records,
                       std::string& strError) {
-    // The receipts' column comes only with records that have receipts: a ledger that keeps
-    // none exports what it always did.
-    const bool bPictures = std::any_of(records.begin(), records.end(),
-                                       [](const ExchangeRecord& record) { return record.nPictures > 0; });
+    const bool bPictures = AnyPictures(records);
     CCsvWriter writer;
     if (!writer.Open(path)) {
         strError = writer.GetLastError();
@@ -119,11 +121,17 @@ bool ExportRecordsXlsx(const std::filesystem::path& path, const std::vector<Expo
             break;
         }
         const std::vector<ExchangeRecord>& records = *sheet.pRecords;
-        const int nColumns = AnyAccount(records) ? kColumns + 1 : kColumns;
-        const auto heading = [](int c) {
-            return c < kColumns ? kExportHeadings[c] : kAccountHeading;
+        // The six stored columns, then 账户 and 凭证 where some record has one.
+        const bool bAccounts = AnyAccount(records);
+        const int nAccountColumn = bAccounts ? kColumns : -1;
+        const int nPicturesColumn = AnyPictures(records) ? kColumns + (bAccounts ? 1 : 0) : -1;
+        const int nColumns = std::max({kColumns, nAccountColumn + 1, nPicturesColumn + 1});
+        const auto heading = [nAccountColumn](int c) {
+            return c < kColumns          ? kExportHeadings[c]
+                   : c == nAccountColumn ? kAccountHeading
+                                         : kPicturesHeading;
         };
-        std::array<double, kColumns + 1> widths = {};
+        std::array<double, kColumns + 2> widths = {};
         for (int c = 0; c < nColumns; ++c)
             widths[c] = DisplayWidth(heading(c));
         widths[kDateColumn] = 19;
@@ -134,7 +142,9 @@ bool ExportRecordsXlsx(const std::filesystem::path& path, const std::vector<Expo
             widths[2] = std::max(widths[2], DisplayWidth(record.strMember));
             widths[4] = std::max(widths[4], DisplayWidth(record.strItem));
             widths[5] = std::max(widths[5], DisplayWidth(record.strNote));
-            widths[kColumns] = std::max(widths[kColumns], DisplayWidth(record.strAccount));
+            if (bAccounts)
+                widths[nAccountColumn] =
+                    std::max(widths[nAccountColumn], DisplayWidth(record.strAccount));
         }
         for (int c = 0; c < nColumns; ++c)
             keep(worksheet_set_column(worksheet, lxw_col_t(c), lxw_col_t(c),
@@ -156,8 +166,12 @@ bool ExportRecordsXlsx(const std::filesystem::path& path, const std::vector<Expo
             if (!record.strNote.empty())
                 keep(worksheet_write_string(worksheet, row, 5, record.strNote.c_str(), nullptr));
             if (!record.strAccount.empty())
-                keep(worksheet_write_string(worksheet, row, kColumns, record.strAccount.c_str(),
-                                            nullptr));
+                keep(worksheet_write_string(worksheet, row, lxw_col_t(nAccountColumn),
+                                            record.strAccount.c_str(), nullptr));
+            // A count for every record, none as 0, as the CSV has it.
+            if (nPicturesColumn >= 0)
+                keep(worksheet_write_number(worksheet, row, lxw_col_t(nPicturesColumn),
+                                            record.nPictures, nullptr));
             sum += record.dAmount;
             ++row;
         }

@@ -14,6 +14,9 @@
 #include "inquiry/InquiryRows.h"
 #include "inquiry/InquiryTwin.h"
 #include "inquiry/ListedRecord.h"
+#include "inquiry/RecordNumberSet.h"
+#include "pictures/PictureStore.h"
+#include "pictures/PictureTexts.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DialogUnits.h"
@@ -22,6 +25,7 @@
 
 #include <QComboBox>
 #include <QCursor>
+#include <QFontMetrics>
 
 #include <algorithm>
 #include <cstdlib>
@@ -95,6 +99,7 @@ void CInquiryDlg::DoDataExchange(ui::DataExchange& dx) {
     ui::DDX_Check(dx, IDC_MEMBER_CHECK, m_bMember);
     ui::DDX_Check(dx, IDC_ITEM_CHECK, m_bItem);
     ui::DDX_Check(dx, IDC_ACCOUNT_CHECK, m_bAccount);
+    ui::DDX_Check(dx, IDC_PICTURES_CHECK, m_bPictures);
 }
 
 bool CInquiryDlg::OnInitDialog() {
@@ -104,6 +109,11 @@ bool CInquiryDlg::OnInitDialog() {
     m_cbMember = Item<QComboBox>(IDC_MEMBER);
     m_cbItem = Item<QComboBox>(IDC_ITEM);
     m_listResult->setAccessibleName(windowTitle());
+    // The paperclip needs an emoji font, which not every system has: a box would mark nothing.
+    m_strPictureMark = QFontMetrics(m_listResult->font()).inFontUcs4(0x1F4CE)
+                           ? CPictureTexts::kListMark
+                           : CPictureTexts::kPlainListMark;
+    m_rows->SetPictureMark(m_strPictureMark);
     m_bTotals = GetDlgItem(IDC_TOTALS) != nullptr;
 
     // An engine error while a combo is filled must not leave the dialog without its columns
@@ -184,6 +194,7 @@ void CInquiryDlg::InsertColumns() {
     m_listResult->InsertColumn(3, m_twin.szDateHeading, ui::LVCFMT_LEFT, width(100));
     m_listResult->InsertColumn(4, m_twin.szItemHeading, ui::LVCFMT_LEFT, width(100));
     m_listResult->InsertColumn(5, "账户", ui::LVCFMT_LEFT, width(80));
+    m_listResult->InsertColumn(6, CPictureTexts::kLabel, ui::LVCFMT_LEFT, width(40));
 }
 
 void CInquiryDlg::FillAccounts() {
@@ -219,6 +230,18 @@ CInquiryDlg::AccountNames(const std::string& statement) {
     return names;
 }
 
+std::unordered_set<std::int64_t> CInquiryDlg::RecordsWithPictures() {
+    return CPictureStore(m_db).RecordsWithPictures(m_twin.szTable);
+}
+
+void CInquiryDlg::ShowPictureMark(int nItem, const std::string& strId) {
+    const bool bPictures =
+        IsRecordNumber(strId) &&
+        CPictureStore(m_db).Count(m_twin.szTable, std::strtoll(strId.c_str(), nullptr, 10)) > 0;
+    m_listResult->SetItemText(nItem, CInquiryRows::ColumnPictures,
+                              bPictures ? m_strPictureMark : std::string());
+}
+
 void CInquiryDlg::RunInquiry(InquiryKind kind) {
     m_listResult->DeleteAllItems();
     m_totals.Clear();
@@ -235,8 +258,11 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
     const std::int64_t nAccount = account != nullptr && account->currentIndex() >= 0
                                       ? account->currentData().toLongLong()
                                       : 0;
-    const std::string statement = query.BuildStatement(
-        InquiryConditions{m_bMember, m_strMember, m_bItem, m_strItem, m_bAccount, nAccount});
+    // A ledger that keeps no receipts has no record with one.
+    if (m_bPictures != 0 && !CPictureStore(m_db).Present())
+        return;
+    const std::string statement = query.BuildStatement(InquiryConditions{
+        m_bMember, m_strMember, m_bItem, m_strItem, m_bAccount, nAccount, m_bPictures});
     CADORecordset recordset(&m_db);
     if (!recordset.Open(statement, CADORecordset::ModeQuery))
         return;
@@ -261,6 +287,8 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern,
     // The list keeps each row as its values; the cells are written when they are shown.
     m_rows->Clear(szDatePattern);
     const std::unordered_map<std::int64_t, std::string> accounts = AccountNames(statement);
+    // Few records have receipts: their numbers are read once, not the links of every row.
+    const CRecordNumberSet pictures(RecordsWithPictures());
     const RedrawOff redrawOff(m_listResult);
     InquiryRecord record; // its texts keep their room from row to row
     while (!recordset.IsEOF()) {
@@ -283,6 +311,7 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern,
         if (!accounts.empty() && record.bNumberId)
             if (const auto found = accounts.find(record.nId); found != accounts.end())
                 record.strAccount = found->second;
+        record.bPictures = !pictures.Empty() && record.bNumberId && pictures.Contains(record.nId);
         if (m_bTotals)
             m_totals.Add(record.dAmount);
         m_rows->Add(record);
@@ -354,6 +383,9 @@ void CInquiryDlg::OnEditRecord() {
     const std::string strId = m_listResult->GetItemText(nItem, 0);
     const std::optional<double> stored = StoredAmount(strId);
     const std::optional<EditedRecord> edited = m_twin.RunEditor(this, strId);
+    // The editor's 凭证 strip writes at once, even when the edit itself is cancelled.
+    if (m_db.IsOpen())
+        ShowPictureMark(nItem, strId);
     if (!edited)
         return;
     m_listResult->SetItemText(nItem, 1, CInquiryRowFormatter::Amount(edited->dAmount));
@@ -402,7 +434,8 @@ void CInquiryDlg::OnExport() {
     ids.reserve(static_cast<size_t>(nCount));
     for (int nItem = 0; nItem < nCount; ++nItem)
         ids.push_back(m_listResult->GetItemText(nItem, 0));
-    const std::vector<ExchangeRecord> records = ReadRecordsById(m_db, *m_twin.pRecords, ids);
+    std::vector<ExchangeRecord> records = ReadRecordsById(m_db, *m_twin.pRecords, ids);
+    CountPictures(m_db, *m_twin.pRecords, records);
 
     std::string strError;
     const bool ok =

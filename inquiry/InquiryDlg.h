@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 class CADORecordset;
 class CInquiryRows;
@@ -36,6 +37,7 @@ public:
         IDC_ITEM_CHECK = 1053,
         IDC_ACCOUNT_CHECK = 1091, // below the conditions, in the room the window grew by
         IDC_ACCOUNT = 1092,
+        IDC_PICTURES_CHECK = 1093, // 有凭证, left of 账户
         IDC_ITEM = 1019,
         IDC_EXPORT = 1060,
         IDC_TOTALS = 1070,
@@ -45,6 +47,9 @@ public:
     ~CInquiryDlg() override;
 
     int GetResultListId() const;
+    /// What the 凭证 column shows for a record with receipts: the paperclip where a font at
+    /// hand draws it, else a plain mark.
+    const std::string& GetPictureMark() const { return m_strPictureMark; }
 
     /// Opens the window on a listing of its own instead of an empty list: the preset's span
     /// and conditions are shown in the controls and its records listed. Call before the
@@ -77,6 +82,7 @@ protected:
     int m_bMember = 0;
     int m_bItem = 0;
     int m_bAccount = 0;
+    int m_bPictures = 0;
     std::string m_strMember;
     std::string m_strItem;
 
@@ -91,6 +97,10 @@ private:
     void FillAccounts();
     /// The account names of the records `statement` lists, by record number.
     std::unordered_map<std::int64_t, std::string> AccountNames(const std::string& statement);
+    /// The numbers of the twin's records that have receipts; empty for a ledger without them.
+    std::unordered_set<std::int64_t> RecordsWithPictures();
+    /// Marks row `nItem` by whether record `strId` has receipts now.
+    void ShowPictureMark(int nItem, const std::string& strId);
     /// Lists the rows; a read error part-way leaves the list and the totals empty.
     void ListRecords(CADORecordset& recordset, const char* szDatePattern,
                      const std::string& statement);
@@ -108,4 +118,5 @@ private:
     // Kept only where the template shows the line.
     bool m_bTotals = false;
     CInquiryTotals m_totals;
+    std::string m_strPictureMark;
 };

@@ -65,6 +65,8 @@ std::string CInquiryQuery::BuildStatement(const InquiryConditions& conditions) c
     // Beyond the dialog's own conditions: without it, the statement is the one it always was.
     if (conditions.bAccount != 0)
         statement += AccountCondition(m_twin, conditions.nAccount);
+    if (conditions.bPictures != 0)
+        statement += PicturesCondition(m_twin);
     return statement;
 }
 
@@ -74,6 +76,13 @@ std::string CInquiryQuery::AccountCondition(const InquiryTwin& twin, std::int64_
     return nAccount == 0
                ? " and 编号 not in (" + links + ")"
                : " and 编号 in (" + links + " and 账户 = " + NumberText::Itoa(nAccount) + ")";
+}
+
+std::string CInquiryQuery::PicturesCondition(const InquiryTwin& twin) {
+    // The links' key begins with the table and the number: the engine finds the records by
+    // their numbers instead of reading the whole span.
+    return std::string(" and 编号 in (select 编号 from pictureLink where 表 = '") + twin.szTable +
+           "')";
 }
 
 std::string CInquiryQuery::BuildPresetStatement(const InquiryTwin& twin,

@@ -19,6 +19,7 @@ struct InquiryConditions {
     std::string strItem;
     int bAccount = 0;
     std::int64_t nAccount = 0; // 0: the records without an account
+    int bPictures = 0;         // 有凭证: only the records with receipts
 };
 
 /// A listing asked for from outside the dialog, as the statistics count: the records of
@@ -56,6 +57,9 @@ public:
     /// " and …" keeping the records of the twin's table linked to `nAccount` (0: those
     /// linked to none).
     static std::string AccountCondition(const InquiryTwin& twin, std::int64_t nAccount);
+    /// " and …" keeping the records of the twin's table that have receipts. Only for a
+    /// ledger that keeps receipts.
+    static std::string PicturesCondition(const InquiryTwin& twin);
     /// The strftime pattern of this query's date cells.
     const char* GetDatePattern() const;
 

@@ -84,6 +84,7 @@ std::uint32_t CInquiryRows::Add(const InquiryRecord& record) {
     row.nItem = Keep(record.strItem, ColumnItem);
     row.nDateText = record.bDate ? kNone : Keep(record.strStoredDate, ColumnDate);
     row.nAccount = Keep(record.strAccount, ColumnAccount);
+    row.bPictures = record.bPictures;
     m_rows.push_back(row);
     return static_cast<std::uint32_t>(m_rows.size() - 1);
 }
@@ -110,6 +111,8 @@ std::string CInquiryRows::Text(std::uint32_t nRow, int nColumn) const {
         return m_texts[row.nItem];
     case ColumnAccount:
         return m_texts[row.nAccount];
+    case ColumnPictures:
+        return row.bPictures ? m_strPictureMark : std::string();
     default:
         return {};
     }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 /// One record as an inquiry listing reads it from the cursor.
@@ -23,19 +24,31 @@ struct InquiryRecord {
     std::string strStoredDate; // when not: the text stored
     std::string strItem;
     std::string strAccount; // the account's name, "" for none
+    bool bPictures = false; // the record has receipts
 };
 
 /// The records of an inquiry listing as their values, for the result list's value rows: a
 /// number, the amount, the date, and the names of member and category kept once each. A
 /// cell is written only when it is asked for, and gives the very text the listing showed
 /// before: the record number as read, the amount as "%0.1f", the date by the listing's
-/// pattern (a stored text that is no date as it stands), the names as stored.
+/// pattern (a stored text that is no date as it stands), the names as stored, and the
+/// receipts' mark for a record that has receipts.
 class CInquiryRows : public ui::ListCells {
 public:
-    enum Column { ColumnId, ColumnAmount, ColumnMember, ColumnDate, ColumnItem, ColumnAccount };
+    enum Column {
+        ColumnId,
+        ColumnAmount,
+        ColumnMember,
+        ColumnDate,
+        ColumnItem,
+        ColumnAccount,
+        ColumnPictures,
+    };
 
     /// Forgets every record; the dates of the next ones are written by `strDatePattern`.
     void Clear(const std::string& strDatePattern);
+    /// What the 凭证 column shows for a record with receipts.
+    void SetPictureMark(std::string strMark) { m_strPictureMark = std::move(strMark); }
     /// Keeps the record; returns its row.
     std::uint32_t Add(const InquiryRecord& record);
     std::uint32_t GetCount() const { return static_cast<std::uint32_t>(m_rows.size()); }
@@ -55,6 +68,7 @@ private:
         std::uint32_t nItem;
         std::uint32_t nDateText; // a stored date that is no date, else kNone
         std::uint32_t nAccount;
+        bool bPictures;
     };
 
     // A listing's members and categories are a handful of names met on every row: each
@@ -75,6 +89,7 @@ private:
     std::unordered_map<std::string, std::uint32_t> m_textIndex; // every text kept
     std::vector<Known> m_known[ColumnAccount + 1];              // each column's first texts
     std::string m_strIdText; // room for writing a record number that is kept as text
+    std::string m_strPictureMark;
     // Writing dates is stateful: the formatter keeps the last text of an hour.
     mutable CInquiryRowFormatter m_formatter{""};
 };

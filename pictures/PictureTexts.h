@@ -12,4 +12,8 @@ struct CPictureTexts {
     static constexpr const char* kSaveFailed = "凭证没有保存！";
     static constexpr const char* kNothingToPaste = "剪贴板里没有图片！";
     static constexpr const char* kPictureArea = "凭证图片";
+    /// What a list shows beside a record that has receipts, under the heading kLabel; the
+    /// plain mark where no font at hand draws the paperclip.
+    static constexpr const char* kListMark = "📎";
+    static constexpr const char* kPlainListMark = "✓";
 };

@@ -252,8 +252,10 @@ void CSearchDlg::OnExport() {
         kinds.push_back(nKind);
         ids[nKind].push_back(m_listResult->GetItemText(nItem, CSearchRows::ColumnId));
     }
-    const std::vector<ExchangeRecord> records[2] = {ReadRecordsById(m_db, kIncomeRecords, ids[0]),
-                                                    ReadRecordsById(m_db, kPayRecords, ids[1])};
+    std::vector<ExchangeRecord> records[2] = {ReadRecordsById(m_db, kIncomeRecords, ids[0]),
+                                              ReadRecordsById(m_db, kPayRecords, ids[1])};
+    CountPictures(m_db, kIncomeRecords, records[0]);
+    CountPictures(m_db, kPayRecords, records[1]);
 
     std::string strError;
     bool ok = false;

@@ -4,6 +4,8 @@
 #include "exchange/ExchangeRecord.h"
 #include "exchange/RecordText.h"
 
+#include <algorithm>
+
 std::vector<std::string> SearchCsvHeadings() {
     std::vector<std::string> headings = {kSearchKindHeading};
     headings.insert(headings.end(), std::begin(kExportHeadings), std::end(kExportHeadings));
@@ -42,9 +44,20 @@ bool ExportSearchCsv(const std::filesystem::path& path,
         strError = writer.GetLastError();
         return false;
     }
-    writer.WriteRow(SearchCsvHeadings());
-    for (const auto& [nKind, record] : records)
-        writer.WriteRow(SearchCsvFields(nKind, record));
+    // The receipts' count, as the windows' export has it: only when some record has receipts.
+    const bool bPictures = std::any_of(records.begin(), records.end(), [](const auto& kindRecord) {
+        return kindRecord.second.nPictures > 0;
+    });
+    std::vector<std::string> fields = SearchCsvHeadings();
+    if (bPictures)
+        fields.push_back(kPicturesHeading);
+    writer.WriteRow(fields);
+    for (const auto& [nKind, record] : records) {
+        fields = SearchCsvFields(nKind, record);
+        if (bPictures)
+            fields.push_back(std::to_string(record.nPictures));
+        writer.WriteRow(fields);
+    }
     if (!writer.Commit()) {
         strError = writer.GetLastError();
         return false;

@@ -104,8 +104,9 @@ TEST(RecordRoad, FromEntryThroughTheListToDeletion) {
         auto* list = inquiry.Item<ui::ListCtrl>(1050);
         inquiry.ClickButton(1039);
         EXPECT_EQ(list->GetItemCount(), 1);
-        // The last column, 账户, is empty: no account was chosen in the entry window.
-        EXPECT_EQ(RowText(*list, 0), (Row{id, "1500.0", "爸爸", "2010-11-17 09时", "工资", ""}));
+        // The last columns, 账户 and 凭证, are empty: the entry window gave neither.
+        EXPECT_EQ(RowText(*list, 0),
+                  (Row{id, "1500.0", "爸爸", "2010-11-17 09时", "工资", "", ""}));
 
         list->SetSelected(0, true);
         script.Then([](ui::Dialog& editor) {
@@ -116,7 +117,8 @@ TEST(RecordRoad, FromEntryThroughTheListToDeletion) {
             return ui::IDCANCEL;
         });
         inquiry.SendNotify(1050, ui::Notification::DblClk, 0);
-        EXPECT_EQ(RowText(*list, 0), (Row{id, "1600.0", "妈妈", "2010-11-17 09时", "工资", ""}));
+        EXPECT_EQ(RowText(*list, 0),
+                  (Row{id, "1600.0", "妈妈", "2010-11-17 09时", "工资", "", ""}));
         EXPECT_EQ(db.Query("SELECT 收入人员, 收入金额 FROM normalIncome"),
                   (std::vector<Row>{{"妈妈", "1600.0"}}));
 

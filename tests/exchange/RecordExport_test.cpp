@@ -101,6 +101,53 @@ TEST_F(RecordExportTest, WorkbookHasTypedCellsASumAndItsSheets) {
     EXPECT_NE(styles.find("<b/>"), std::string::npos);
 }
 
+// The workbook names each record's receipts as the CSV does: a count after the account,
+// present only when some record has a receipt.
+TEST_F(RecordExportTest, WorkbookCountsReceiptsWhereAnyRecordHasThem) {
+    const struct {
+        const char* name;
+        const char* account;
+        int pictures;
+        const char* accountColumn; // nullptr: no such column
+        const char* picturesColumn;
+    } cases[] = {
+        {"neither", "", 0, nullptr, nullptr},
+        {"receipts", "", 2, nullptr, "G"},
+        {"account and receipts", "工资卡", 3, "G", "H"},
+        {"account", "工资卡", 0, "G", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto records = ReadRecordsById(m_connection, kPayRecords, {"3", "5"});
+        ASSERT_EQ(records.size(), 2u);
+        records[0].strAccount = c.account;
+        records[0].nPictures = c.pictures;
+        const auto path = m_db.Directory() / "凭证.xlsx";
+        std::string error;
+        ASSERT_TRUE(ExportRecordsXlsx(path, {{"支出", &records}}, error)) << error;
+        const std::string sheet = ZipMember(path, "xl/worksheets/sheet1.xml");
+        const auto cell = [&sheet](const std::string& ref) {
+            const size_t at = sheet.find("<c r=\"" + ref + "\"");
+            return at == std::string::npos ? std::string()
+                                           : sheet.substr(at, sheet.find("</c>", at) - at);
+        };
+        EXPECT_EQ(cell("I1"), "");
+        if (c.accountColumn != nullptr) {
+            EXPECT_NE(cell(std::string(c.accountColumn) + "1").find("账户"), std::string::npos);
+        }
+        if (c.picturesColumn == nullptr) {
+            EXPECT_EQ(sheet.find("凭证"), std::string::npos) << sheet;
+            continue;
+        }
+        const std::string column = c.picturesColumn;
+        EXPECT_NE(cell(column + "1").find("凭证"), std::string::npos) << sheet;
+        EXPECT_NE(cell(column + "2").find("<v>" + std::to_string(c.pictures) + "</v>"),
+                  std::string::npos)
+            << sheet;
+        EXPECT_NE(cell(column + "3").find("<v>0</v>"), std::string::npos) << sheet;
+    }
+}
+
 TEST_F(RecordExportTest, FailedExportsLeaveNothingBehind) {
     const auto records = ReadAllRecords(m_connection, kPayRecords);
     std::string error;

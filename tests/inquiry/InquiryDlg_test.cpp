@@ -39,12 +39,12 @@ TEST_F(InquiryDlgTest, InitialisationFillsCombosColumnsAndDates) {
               "2010-11-17");
 
     CReportCtrl& list = List(dlg);
-    const char* headings[] = {"编号", "金额", "支出人员", "支出日期", "支出项目", "账户"};
-    const int widths[] = {50, 70, 100, 100, 100, 80}; // at 宋体 9 pt, 6 pixels a character
+    const char* headings[] = {"编号", "金额", "支出人员", "支出日期", "支出项目", "账户", "凭证"};
+    const int widths[] = {50, 70, 100, 100, 100, 80, 40}; // at 宋体 9 pt, 6 pixels a character
     const double scale = list.GetColumnWidth(2) / 100.0;
     EXPECT_GE(scale, 1.0);
-    ASSERT_EQ(list.GetColumnCount(), 6);
-    for (int column = 0; column < 6; ++column) {
+    ASSERT_EQ(list.GetColumnCount(), 7);
+    for (int column = 0; column < 7; ++column) {
         EXPECT_EQ(list.GetListModel()->ColumnHeading(column), headings[column]);
         EXPECT_NEAR(list.GetColumnWidth(column), widths[column] * scale, 1.0);
         EXPECT_EQ(list.GetListModel()->ColumnFormat(column), ui::LVCFMT_LEFT);
@@ -180,7 +180,7 @@ TEST_F(InquiryDlgTest, MissingListTableIsReportedOnceAndTheDialogStillWorks) {
     EXPECT_EQ(m_messages.Take().size(), 1u);
     EXPECT_EQ(dlg.Item<QComboBox>(CInquiryDlg::IDC_MEMBER)->count(), 0);
     EXPECT_EQ(dlg.Item<QComboBox>(CInquiryDlg::IDC_ITEM)->count(), 4);
-    EXPECT_EQ(List(dlg).GetColumnCount(), 6);
+    EXPECT_EQ(List(dlg).GetColumnCount(), 7);
     EXPECT_EQ(FormatDateTime(dlg.Item<ui::DateTimePicker>(CInquiryDlg::IDC_FROM)->GetTime(), "%Y-%m-%d"),
               "2010-11-01");
     dlg.ClickButton(CInquiryDlg::IDC_TODAY);
@@ -195,7 +195,7 @@ TEST_F(InquiryDlgTest, WithoutTheDataFileQueriesSayWhyAndEmptyTheList) {
     ASSERT_TRUE(dlg.Create());
     m_messages.Take(); // the connection's own report
     EXPECT_EQ(dlg.Item<QComboBox>(CInquiryDlg::IDC_MEMBER)->count(), 0);
-    EXPECT_EQ(List(dlg).GetColumnCount(), 6);
+    EXPECT_EQ(List(dlg).GetColumnCount(), 7);
     for (int button : {CInquiryDlg::IDC_TODAY, CInquiryDlg::IDC_THIS_WEEK, CInquiryDlg::IDC_THIS_MONTH,
                        CInquiryDlg::IDC_THIS_YEAR, CInquiryDlg::IDC_INTERVAL_QUERY}) {
         dlg.ClickButton(button);

@@ -9,10 +9,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QPixmap>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,7 @@
 class InquiryFixture : public ::testing::Test {
 protected:
     static constexpr int kAccountColumn = 5; // after the listing's own five
+    static constexpr int kPicturesColumn = 6; // 凭证, after 账户
     InquiryFixture() {
         ole::SetClock([] { return COleDateTime(2010, 11, 17, 9, 30, 0); });
     }
@@ -35,8 +39,8 @@ protected:
     static CReportCtrl& List(CInquiryDlg& dlg) {
         return *dlg.Item<CReportCtrl>(dlg.GetResultListId());
     }
-    /// The listing's five columns of each row. The records of these tests have no account,
-    /// so the 账户 column after them is empty on every row.
+    /// The listing's five columns of each row. The records of these tests have no account and
+    /// no receipts, so the 账户 and 凭证 columns after them are empty on every row.
     static std::vector<std::vector<std::string>> Rows(CInquiryDlg& dlg) {
         CReportCtrl& list = List(dlg);
         std::vector<std::vector<std::string>> rows;
@@ -45,6 +49,7 @@ protected:
             for (int column = 0; column < kAccountColumn; ++column)
                 rows.back().push_back(list.GetItemText(row, column));
             EXPECT_EQ(list.GetItemText(row, kAccountColumn), "") << "row " << row;
+            EXPECT_EQ(list.GetItemText(row, kPicturesColumn), "") << "row " << row;
         }
         return rows;
     }
@@ -76,6 +81,14 @@ protected:
     static void SetInterval(CInquiryDlg& dlg, const COleDateTime& from, const COleDateTime& to) {
         dlg.Item<ui::DateTimePicker>(CInquiryDlg::IDC_FROM)->SetTime(from);
         dlg.Item<ui::DateTimePicker>(CInquiryDlg::IDC_TO)->SetTime(to);
+    }
+
+    /// With COFFER_SCREENSHOTS set, the window is saved there to be looked at.
+    static void Shoot(ui::Dialog& dialog, const char* file) {
+        if (const char* folder = std::getenv("COFFER_SCREENSHOTS")) {
+            dialog.show();
+            dialog.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(file));
+        }
     }
 
     testing_support::TestDb m_db;
