@@ -26,7 +26,7 @@ namespace {
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
 const char* const kChooseBill = "选择账单文件";
 // An old Excel statement can be chosen, to be told plainly how to read it.
-const char* const kFilterBills = "账单 (*.csv *.xls)";
+const char* const kFilterBills = "账单 (*.csv *.xls *.xlsx)";
 const char* const kNoAccountChoice = "（不指定）";
 
 const char* KindText(const BillLine& line) {

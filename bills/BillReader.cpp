@@ -1,11 +1,14 @@
 #include "bills/BillReader.h"
 
 #include "bills/BillFields.h"
+#include "bills/WorkbookSheet.h"
 #include "exchange/CsvReader.h"
 #include "exchange/TextEncoding.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -90,6 +93,15 @@ bool ReadHeading(const std::vector<std::string>& fields, Layout& layout) {
            (c[Direction] >= 0 || c[FundStatus] >= 0);
 }
 
+// WeChat Pay names its columns its own way (交易单号, 当前状态, 支付方式).
+bool IsWeChatHeading(const std::vector<std::string>& fields, const Layout& layout) {
+    const auto named = [&](Column column, const char* szName) {
+        return layout.columns[column] >= 0 &&
+               CleanBillField(fields[layout.columns[column]]) == szName;
+    };
+    return named(Order, "交易单号") || named(Status, "当前状态") || named(Method, "支付方式");
+}
+
 // The heading row, found by its fields, not by its line: the services' preambles differ
 // in length from one version to the next.
 bool FindHeading(const std::string& text, Layout& layout) {
@@ -108,8 +120,7 @@ bool FindHeading(const std::string& text, Layout& layout) {
                 layout.nHeaderLine = nLine;
                 layout.nOffset = at;
                 const std::string_view before(text.data(), at);
-                const bool bWeChat = (layout.columns[Order] >= 0 &&
-                                      CleanBillField(row.fields[layout.columns[Order]]) == "交易单号") ||
+                const bool bWeChat = IsWeChatHeading(row.fields, layout) ||
                                      before.find("微信") != std::string_view::npos;
                 layout.nKind = bWeChat ? BillKind::WeChat : BillKind::Alipay;
                 return true;
@@ -120,14 +131,97 @@ bool FindHeading(const std::string& text, Layout& layout) {
     return false;
 }
 
-std::string Field(const CsvRow& row, const Layout& layout, Column column) {
+std::string Field(const std::vector<std::string>& fields, const Layout& layout, Column column) {
     const int nField = layout.columns[column];
-    return nField >= 0 && nField < static_cast<int>(row.fields.size()) ? CleanBillField(row.fields[nField])
-                                                                        : std::string();
+    return nField >= 0 && nField < static_cast<int>(fields.size()) ? CleanBillField(fields[nField])
+                                                                    : std::string();
 }
 
 std::string LineText(std::size_t nLine) {
     return "第 " + std::to_string(nLine) + " 行";
+}
+
+enum class RowRead { Read, End, Bad };
+
+// One row under the heading, read into `row`; End at the notes that close a bill.
+RowRead ReadRow(const std::vector<std::string>& fields, std::size_t nLine, const Layout& layout,
+                const std::string& strFile, BillRow& row, std::string& strError) {
+    const std::string strWhen = Field(fields, layout, Time);
+    row.nLine = nLine;
+    if (!ParseBillTime(strWhen, row.dtWhen)) {
+        // The services close their bills with a dashed line and a few notes.
+        const std::string first = fields.empty() ? "" : CleanBillField(fields[0]);
+        if (first.empty() || first[0] == '-' || first[0] == '#')
+            return RowRead::End;
+        strError = strFile + LineText(nLine) + "的交易时间读不出：" + strWhen;
+        return RowRead::Bad;
+    }
+    if (!ParseAmount(Field(fields, layout, Amount), row.nCents)) {
+        strError = strFile + LineText(nLine) + "的金额读不出：" + Field(fields, layout, Amount);
+        return RowRead::Bad;
+    }
+    row.strType = Field(fields, layout, Type);
+    row.strCounterparty = Field(fields, layout, Counterparty);
+    row.strGoods = Field(fields, layout, Goods);
+    row.nDirection = DirectionOf(Field(fields, layout, Direction), Field(fields, layout, FundStatus));
+    row.strMethod = Field(fields, layout, Method);
+    row.strStatus = Field(fields, layout, Status);
+    row.strOrder = Field(fields, layout, Order);
+    row.strMerchantOrder = Field(fields, layout, MerchantOrder);
+    row.strRemark = Field(fields, layout, Remark);
+    return RowRead::Read;
+}
+
+// A date cell of a workbook (days since 1900, or 1904) as a bill writes times.
+std::string SerialTime(const std::string& strSerial, bool b1904) {
+    char* end = nullptr;
+    const double dSerial = std::strtod(strSerial.c_str(), &end);
+    const COleDateTime when(dSerial + (b1904 ? 1462 : 0));
+    if (end == strSerial.c_str() || when.GetYear() < 0)
+        return strSerial;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.GetYear(),
+                  when.GetMonth(), when.GetDay(), when.GetHour(), when.GetMinute(),
+                  when.GetSecond());
+    return text;
+}
+
+// A WeChat Pay bill downloaded as a workbook: the rows of the CSV, in its first sheet.
+bool ReadWorkbookBill(std::string_view bytes, const std::string& strFile, BillFile& bill,
+                      std::string& strError) {
+    CWorkbookSheet sheet;
+    std::string strWhy;
+    if (!sheet.Read(bytes, strWhy)) {
+        strError = strFile + "不是完好的 Excel 工作簿，读不出账单（" + strWhy + "）。";
+        return false;
+    }
+    const std::vector<CWorkbookSheet::Row>& rows = sheet.Rows();
+    Layout layout;
+    std::size_t nAt = 0;
+    while (nAt < rows.size() &&
+           !(ReadHeading(rows[nAt].cells, layout) && IsWeChatHeading(rows[nAt].cells, layout)))
+        ++nAt;
+    if (nAt == rows.size()) {
+        strError = strFile + "不是微信支付的账单，第一张工作表中没有微信支付账单的标题行。";
+        return false;
+    }
+    BillFile read;
+    read.nKind = BillKind::WeChat;
+    for (++nAt; nAt < rows.size(); ++nAt) {
+        std::vector<std::string> fields = rows[nAt].cells;
+        const auto nTime = static_cast<std::size_t>(layout.columns[Time]);
+        if (nTime < fields.size() && rows[nAt].numbers[nTime])
+            fields[nTime] = SerialTime(fields[nTime], sheet.Dates1904());
+        BillRow row;
+        const RowRead result = ReadRow(fields, rows[nAt].nRow, layout, strFile, row, strError);
+        if (result == RowRead::Bad)
+            return false;
+        if (result == RowRead::End)
+            break;
+        read.rows.push_back(std::move(row));
+    }
+    bill = std::move(read);
+    return true;
 }
 
 } // namespace
@@ -135,6 +229,8 @@ std::string LineText(std::size_t nLine) {
 bool ReadBill(std::string_view bytes, const std::string& strName, BillFile& bill,
               std::string& strError) {
     const std::string strFile = "“" + strName + "”";
+    if (CWorkbookSheet::LooksLikeWorkbook(bytes))
+        return ReadWorkbookBill(bytes, strFile, bill, strError);
     std::string text;
     std::string strDecodeError;
     if (!DecodeText(bytes, DetectEncoding(bytes), text, strDecodeError)) {
@@ -154,32 +250,13 @@ bool ReadBill(std::string_view bytes, const std::string& strName, BillFile& bill
     CsvRow row;
     reader.Next(row); // the heading row
     while (reader.Next(row)) {
-        const std::size_t nLine = layout.nHeaderLine + row.nLine - 1;
-        const std::string strWhen = Field(row, layout, Time);
         BillRow bill_row;
-        bill_row.nLine = nLine;
-        if (!ParseBillTime(strWhen, bill_row.dtWhen)) {
-            // The services close their bills with a dashed line and a few notes.
-            const std::string first = row.fields.empty() ? "" : CleanBillField(row.fields[0]);
-            if (first.empty() || first[0] == '-' || first[0] == '#')
-                break;
-            strError = strFile + LineText(nLine) + "的交易时间读不出：" + strWhen;
+        const RowRead result = ReadRow(row.fields, layout.nHeaderLine + row.nLine - 1, layout,
+                                       strFile, bill_row, strError);
+        if (result == RowRead::Bad)
             return false;
-        }
-        if (!ParseAmount(Field(row, layout, Amount), bill_row.nCents)) {
-            strError = strFile + LineText(nLine) + "的金额读不出：" + Field(row, layout, Amount);
-            return false;
-        }
-        bill_row.strType = Field(row, layout, Type);
-        bill_row.strCounterparty = Field(row, layout, Counterparty);
-        bill_row.strGoods = Field(row, layout, Goods);
-        bill_row.nDirection =
-            DirectionOf(Field(row, layout, Direction), Field(row, layout, FundStatus));
-        bill_row.strMethod = Field(row, layout, Method);
-        bill_row.strStatus = Field(row, layout, Status);
-        bill_row.strOrder = Field(row, layout, Order);
-        bill_row.strMerchantOrder = Field(row, layout, MerchantOrder);
-        bill_row.strRemark = Field(row, layout, Remark);
+        if (result == RowRead::End)
+            break;
         read.rows.push_back(std::move(bill_row));
     }
     if (!reader.GetLastError().empty()) {

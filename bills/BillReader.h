@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-/// Reads an Alipay or WeChat Pay bill as it is downloaded: the encoding (GB18030 or UTF-8,
+/// Reads an Alipay or WeChat Pay bill as it is downloaded, a CSV file or (WeChat Pay) an
+/// Excel workbook with the same rows in its first sheet: the encoding (GB18030 or UTF-8,
 /// with or without a byte-order mark) and the layout are recognised by themselves, the
 /// heading row is found by its fields wherever the preamble ends, and the padding the
 /// services put around their fields (spaces, tabs after order numbers, trailing commas, "/"

@@ -20,7 +20,7 @@ coffer_install_packages() {
 # bring its headers and link file along).
 COFFER_BUILD_PACKAGES="ca-certificates cmake ninja-build g++ qt6-base-dev libsqlite3-dev \
     libgl-dev fonts-wqy-microhei qt6-translations-l10n qt6-charts-dev libqt6opengl6-dev libsodium-dev \
-    libxlsxwriter-dev libcsv-dev libpq-dev pkg-config zlib1g-dev qt6-httpserver-dev \
+    libxlsxwriter-dev libcsv-dev libzip-dev libpq-dev pkg-config zlib1g-dev qt6-httpserver-dev \
     qt6-websockets-dev libqrencode-dev openssl libpoppler-qt6-dev qt6-image-formats-plugins"
 # What the tests need on top (locales: the sources localedef makes a decimal-comma locale
 # from; unzip: looking into exported workbooks; chromium and its driver: the phone page in a
