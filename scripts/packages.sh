@@ -24,9 +24,10 @@ COFFER_BUILD_PACKAGES="ca-certificates cmake ninja-build g++ qt6-base-dev libsql
     qt6-websockets-dev libqrencode-dev openssl libpoppler-qt6-dev qt6-image-formats-plugins"
 # What the tests need on top (locales: the sources localedef makes a decimal-comma locale
 # from; unzip: looking into exported workbooks; chromium and its driver: the phone page in a
-# real browser).
+# real browser; libclang-rt-14-dev: the sanitizer runtimes the fuzz harnesses link, which
+# clang does not pull in).
 COFFER_TEST_PACKAGES="libgtest-dev libgmock-dev postgresql clang libfuzzer-14-dev \
-    libclang-common-14-dev dpkg-dev desktop-file-utils appstream lintian dbus-daemon xvfb \
+    libclang-common-14-dev libclang-rt-14-dev dpkg-dev desktop-file-utils appstream lintian dbus-daemon xvfb \
     locales unzip chromium chromium-driver python3-selenium"
 # What making the Debian package needs on top (dpkg-buildflags, dpkg-shlibdeps).
 COFFER_PACKAGE_PACKAGES="dpkg-dev"
