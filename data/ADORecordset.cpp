@@ -44,6 +44,15 @@ void CADORecordset::Close() {
 }
 
 bool CADORecordset::Open(const std::string& strText, RecordsetOpenMode nMode) {
+    return OpenCursor(strText, nMode, false);
+}
+
+bool CADORecordset::OpenForwardOnly(const std::string& strText) {
+    return OpenCursor(strText, ModeQuery, true);
+}
+
+bool CADORecordset::OpenCursor(const std::string& strText, RecordsetOpenMode nMode,
+                               bool bForwardOnly) {
     Close();
     if (!strText.empty())
         m_strQuery = strText;
@@ -58,8 +67,9 @@ bool CADORecordset::Open(const std::string& strText, RecordsetOpenMode nMode) {
         switch (nMode) {
         case ModeUnknown:
         case ModeQuery:
-            m_pRecordset->Open(m_strQuery, m_pConnection, ado::adOpenStatic, ado::adLockOptimistic,
-                               ado::adCmdUnknown);
+            m_pRecordset->Open(m_strQuery, m_pConnection,
+                               bForwardOnly ? ado::adOpenForwardOnly : ado::adOpenStatic,
+                               ado::adLockOptimistic, ado::adCmdUnknown);
             break;
         case ModeTable:
             m_pRecordset->Open(m_strQuery, m_pConnection, ado::adOpenKeyset, ado::adLockOptimistic,

@@ -48,6 +48,10 @@ public:
     /// open afterwards: a text that returns no rows (a DELETE) runs and gives false.
     /// ModeStoredProcedure is not supported and gives false.
     bool Open(const std::string& strText = "", RecordsetOpenMode nMode = ModeUnknown);
+    /// Runs the query `strText` for one walk forward, as Open does, holding only the current
+    /// row: a listing of many rows keeps none behind the cursor. GetRecordCount, and once the
+    /// cursor has moved anything that moves back, throw ado::ComError instead.
+    bool OpenForwardOnly(const std::string& strText);
     /// Cancels a pending edit and closes the cursor.
     void Close();
     bool IsOpen() const;
@@ -88,6 +92,7 @@ public:
     std::uint32_t GetLastError() const { return m_dwLastError; }
 
 private:
+    bool OpenCursor(const std::string& strText, RecordsetOpenMode nMode, bool bForwardOnly);
     [[noreturn]] void HandleRecordsetError(const ado::ComError& error);
     /// The current row's value, engine errors taking the error path.
     /// The value in place (see ado::Recordset::GetValueView): use it before the cursor moves.

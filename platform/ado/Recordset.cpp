@@ -65,6 +65,8 @@ HRESULT Recordset::Open(const std::string& source, const std::shared_ptr<Connect
         throw EngineError::Make(E_NOTIMPL, "Stored procedures are not supported.");
     m_connection = connection;
     m_cursorType = cursorType;
+    m_forwardOnly = cursorType == adOpenForwardOnly;
+    m_passedRows = false;
     m_rows.Clear();
     m_order.clear();
     m_added.clear();
@@ -166,6 +168,13 @@ void Recordset::CheckOpen() const {
                                 "Operation is not allowed when the object is closed.");
 }
 
+void Recordset::CheckCanGoBack(const char* what) const {
+    if (m_forwardOnly && m_passedRows)
+        throw EngineError::Make(DB_E_CANTSCROLLBACKWARDS,
+                                std::string("Rowset does not support fetching backward: ") +
+                                    what + " needs the rows this forward-only cursor has passed.");
+}
+
 void Recordset::CheckIndex(long index) const {
     CheckOpen();
     if (index < 0 || index >= static_cast<long>(m_columns.size()))
@@ -211,6 +220,8 @@ bool Recordset::IsEOF() {
 
 bool Recordset::IsBOF() {
     CheckOpen();
+    if (m_forwardOnly && m_passedRows)
+        return false; // rows were there before the cursor
     return !EnsureRow(NextLiveRow(0));
 }
 
@@ -222,12 +233,21 @@ HRESULT Recordset::MoveNext() {
         throw EngineError::Make(ADO_E_NOCURRENTRECORD,
                                 "Either BOF or EOF is True, or the current record has been "
                                 "deleted.");
+    if (m_forwardOnly && m_source && m_order.empty() && m_position + 1 == m_rows.Rows()) {
+        // Nothing behind the cursor is read again: the next row takes the current one's room.
+        m_rows.Rewind();
+        m_position = 0;
+        m_passedRows = true;
+        ReadRow(); // at the end the store stays empty: EOF
+        return S_OK;
+    }
     m_position = NextLiveRow(m_position + 1);
     return S_OK;
 }
 
 HRESULT Recordset::MoveFirst() {
     CheckOpen();
+    CheckCanGoBack("MoveFirst");
     if (m_edit != Edit::None)
         Update();
     m_position = NextLiveRow(0);
@@ -236,6 +256,10 @@ HRESULT Recordset::MoveFirst() {
 
 long Recordset::RecordCount() {
     CheckOpen();
+    if (m_forwardOnly)
+        throw EngineError::Make(DB_E_CANTSCROLLBACKWARDS,
+                                "Rowset does not support fetching backward: a forward-only "
+                                "cursor does not count its rows.");
     ReadAll();
     return static_cast<long>(m_rows.LiveRows());
 }
@@ -386,6 +410,7 @@ void Recordset::PutSort(const std::string& sort) {
         return;
     }
     CheckOpen();
+    CheckCanGoBack("Sort");
     struct Key {
         long column;
         bool descending;

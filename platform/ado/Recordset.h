@@ -25,6 +25,11 @@ class Connection;
 /// to add a row costs nothing. Rows once read stay in memory; asking for the count reads
 /// the rest. Rows of a single table (a table by name, or a plain SELECT from one table) can
 /// be changed, added and deleted; each change is written at once, by the row's key.
+///
+/// Opened with adOpenForwardOnly, the cursor serves one walk forward: it holds only the
+/// current row (plus any it added), so a walk over many rows keeps no rows behind it. Once
+/// it has passed a row, moving back (MoveFirst), sorting and counting are refused with
+/// DB_E_CANTSCROLLBACKWARDS instead of answering from rows it no longer has.
 class Recordset : private PendingRead {
 public:
     Recordset();
@@ -45,9 +50,12 @@ public:
     /// True when there is no row before the cursor's first (an empty result).
     bool IsBOF();
     HRESULT MoveNext();
+    /// Refused on a forward-only cursor that has passed a row.
     HRESULT MoveFirst();
     /// The number of rows (not counting deleted ones); reads the rest of the result.
+    /// Refused on a forward-only cursor.
     long RecordCount();
+    bool IsForwardOnly() const { return m_forwardOnly; }
 
     long FieldCount() const;
     const std::string& FieldName(long index) const;
@@ -109,6 +117,8 @@ private:
     size_t NextLiveRow(size_t from);
     void ReleaseStatement();
     void CheckOpen() const;
+    /// Throws DB_E_CANTSCROLLBACKWARDS for `what` on a forward-only cursor past its first row.
+    void CheckCanGoBack(const char* what) const;
     void CheckIndex(long index) const;
     void CheckUpdatable() const;
     /// Throws unless the cursor stands on a row that is read and not deleted.
@@ -138,6 +148,8 @@ private:
     std::unordered_set<std::int64_t> m_added;
     std::string m_sort;
     CursorType m_cursorType = adOpenForwardOnly;
+    bool m_forwardOnly = false;
+    bool m_passedRows = false; // a forward-only cursor has let rows go
     CursorLocation m_cursorLocation = adUseServer;
 };
 

@@ -159,6 +159,37 @@ void RowStore::Clear() {
     m_deletedCount = 0;
 }
 
+template <class Block> void RowStore::KeepFirst(std::vector<Block>& blocks) {
+    if (blocks.size() <= 1)
+        return;
+    Block first = std::move(blocks.front());
+    blocks.erase(blocks.begin());
+    GiveBack(blocks);
+    blocks.push_back(std::move(first));
+}
+
+void RowStore::Rewind() {
+    KeepFirst(m_cellBlocks);
+    KeepFirst(m_rowidBlocks);
+    KeepFirst(m_textBlocks);
+    ResetAppend();
+    if (!m_cellBlocks.empty()) {
+        m_cellNext = CellBlock(0);
+        m_cellEnd = m_cellNext + kCellBlock;
+    }
+    if (!m_rowidBlocks.empty()) {
+        m_rowidNext = reinterpret_cast<std::int64_t*>(m_rowidBlocks.front().get());
+        m_rowidEnd = m_rowidNext + kRowidBlock;
+    }
+    if (!m_textBlocks.empty()) {
+        m_textBase = reinterpret_cast<char*>(m_textBlocks.front().bytes.get());
+        m_textCapacity = m_textBlocks.front().capacity;
+    }
+    m_rowCount = 0;
+    m_deleted.clear();
+    m_deletedCount = 0;
+}
+
 size_t RowStore::MemoryUsed() const {
     size_t text = 0;
     for (const auto& block : m_textBlocks)

@@ -99,6 +99,9 @@ public:
     bool IsDeleted(size_t row) const { return row < m_deleted.size() && m_deleted[row] != 0; }
     void MarkDeleted(size_t row);
     void Clear();
+    /// Forgets every row but keeps the first block of each kind for the next ones: a cursor
+    /// that holds one row at a time reuses the same few bytes for every row.
+    void Rewind();
     /// Bytes held, for measuring.
     size_t MemoryUsed() const;
 
@@ -131,6 +134,7 @@ private:
     static Bytes TakeBlock(size_t capacity);
     static void GiveBack(std::vector<Bytes>& blocks);
     static void GiveBack(std::vector<TextBlock>& blocks);
+    template <class Block> static void KeepFirst(std::vector<Block>& blocks);
 
     Cell* CellBlock(size_t block) const { return reinterpret_cast<Cell*>(m_cellBlocks[block].get()); }
     const Cell& Slot(size_t index) const {

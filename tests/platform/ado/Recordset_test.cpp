@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -368,6 +369,71 @@ TEST_F(RecordsetTest, CountIsKnownWithoutMovingAndEmptyResultsAreBothEnds) {
     EXPECT_FALSE(rs.IsBOF());
     rs.MoveFirst();
     EXPECT_EQ(rs.GetValue(1).TextValue(), "a");
+}
+
+// A forward-only cursor keeps no rows behind it, and what would need them is refused
+// rather than answered from a result it no longer holds.
+TEST_F(RecordsetTest, AForwardOnlyCursorHoldsOneRowAndRefusesToGoBack) {
+    Sql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+        "INSERT INTO list (ID, 类型) SELECT i, '类型第' || i || '号' FROM n");
+    const char* query = "select * from list order by ID";
+    auto walk = [&](Recordset& rs, size_t& mostHeld) {
+        long rows = 0;
+        bool inOrder = true;
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            ++rows;
+            inOrder = inOrder && rs.GetValue(1).TextValue() ==
+                                     "类型第" + std::to_string(rows) + "号";
+            mostHeld = std::max(mostHeld, rs.MemoryUsed());
+        }
+        EXPECT_TRUE(inOrder);
+        return rows;
+    };
+    Recordset kept;
+    Open(kept, query);
+    size_t keptHeld = 0;
+    EXPECT_EQ(walk(kept, keptHeld), 20000);
+
+    Recordset forward;
+    forward.Open(query, m_connection, adOpenForwardOnly, adLockOptimistic, adCmdText);
+    EXPECT_FALSE(forward.IsBOF());
+    EXPECT_EQ(forward.MoveFirst(), S_OK); // nothing passed yet
+    EXPECT_EQ(ErrorOf([&] { forward.RecordCount(); }), DB_E_CANTSCROLLBACKWARDS);
+    size_t forwardHeld = 0;
+    EXPECT_EQ(walk(forward, forwardHeld), 20000);
+    // One block of each kind, where the kept rows need many.
+    EXPECT_LE(forwardHeld, 3 * 64 * 1024u);
+    EXPECT_GT(keptHeld, 4 * forwardHeld);
+
+    EXPECT_TRUE(forward.IsEOF());
+    EXPECT_FALSE(forward.IsBOF()); // there were rows, behind the cursor
+    EXPECT_EQ(ErrorOf([&] { forward.MoveFirst(); }), DB_E_CANTSCROLLBACKWARDS);
+    EXPECT_EQ(ErrorOf([&] { forward.PutSort("类型"); }), DB_E_CANTSCROLLBACKWARDS);
+    EXPECT_EQ(ErrorOf([&] { forward.MoveNext(); }), ADO_E_NOCURRENTRECORD);
+}
+
+// Rows a forward-only cursor changes, deletes or adds reach the table, and a write on its
+// connection part-way leaves the rest of the walk whole.
+TEST_F(RecordsetTest, AForwardOnlyWalkChangesRowsAndSurvivesAWrite) {
+    Sql("INSERT INTO list (类型) VALUES ('a'), ('b'), ('c'), ('d')");
+    Recordset rs;
+    rs.Open("select * from list", m_connection, adOpenForwardOnly, adLockOptimistic, adCmdText);
+    rs.PutValue(1, Variant::Text("A"));
+    rs.MoveNext(); // writes the change
+    rs.Delete(adAffectCurrent);
+    EXPECT_EQ(ErrorOf([&] { rs.GetValue(1); }), DB_E_DELETEDROW);
+    rs.MoveNext();
+    Recordset writer;
+    Open(writer, "list", adCmdTable);
+    writer.AddNew();
+    writer.PutValue(1, Variant::Text("e"));
+    writer.Update();
+    std::string seen;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        seen += rs.GetValue(1).TextValue();
+    EXPECT_EQ(seen, "cd");
+    EXPECT_EQ(Committed("select 类型 from list order by ID"),
+              (std::vector<std::string>{"A", "c", "d", "e"}));
 }
 
 } // namespace
