@@ -27,6 +27,17 @@ SELECT CASE r % 3 WHEN 0 THEN '爸爸' WHEN 1 THEN '妈妈' ELSE '孩子' END,
        CASE WHEN (r / 17) % 3 = 0 THEN NULL ELSE '备注' || (i % 100000) END
 FROM h)";
 
+// A current ledger, as the program makes one, keeps accounts: half the records carry one of
+// four (the cash every ledger starts with and three more), as in a household that notes
+// where the money went.
+constexpr const char* kAccounts = R"(
+INSERT INTO accountList (名称, 种类, 期初余额, 期初日期, 顺序, 停用) VALUES
+    ('工资卡', '储蓄卡', 0, '2006-01-01', 2, 0),
+    ('信用卡', '信用卡', 0, '2006-01-01', 3, 0),
+    ('支付宝', '网络支付', 0, '2006-01-01', 4, 0);
+INSERT INTO accountLink (表, 编号, 账户)
+SELECT 'normalIncome', 编号, 1 + (编号 / 2) % 4 FROM normalIncome WHERE 编号 % 2 = 0)";
+
 } // namespace
 
 void Check(int rc, sqlite3* db, const char* what) {
@@ -67,9 +78,10 @@ const std::string& LedgerFile() {
         const char* given = std::getenv("COFFER_BENCH_DB");
         const std::string file =
             given ? given
-                  : (std::filesystem::temp_directory_path() / "coffer-bench-1m-v2.mdb").string();
+                  : (std::filesystem::temp_directory_path() / "coffer-bench-1m-v3.mdb").string();
         MakeOnce(file, [](sqlite3* db) {
             Check(sqlite3_exec(db, kGenerate, nullptr, nullptr, nullptr), db, "generate");
+            Check(sqlite3_exec(db, kAccounts, nullptr, nullptr, nullptr), db, "accounts");
         });
         return file;
     }();

@@ -4,6 +4,7 @@
 #include "data/ADORecordset.h"
 #include "data/FieldConversion.h"
 #include "data/FormatDateTime.h"
+#include "data/NumberText.h"
 #include "data/SqlText.h"
 #include "exchange/ExchangeTexts.h"
 #include "exchange/RecordExport.h"
@@ -28,6 +29,7 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <utility>
@@ -208,26 +210,30 @@ void CInquiryDlg::FillAccounts() {
                        QVariant::fromValue<qlonglong>(choice.nId));
 }
 
-std::unordered_map<std::int64_t, std::string>
-CInquiryDlg::AccountNames(const std::string& statement) {
-    std::unordered_map<std::int64_t, std::string> names;
-    // The listing's own statement picks the records, its columns narrowed to the number.
-    const std::string head = "select * from ";
-    if (!CAccountLink::Present(m_db) || statement.compare(0, head.size(), head) != 0)
-        return names;
-    CADORecordset recordset(&m_db);
-    if (!recordset.Open(std::string("select l.编号, a.名称 from accountLink l, accountList a "
-                                    "where l.表 = '") +
-                            m_twin.szTable + "' and a.ID = l.账户 and l.编号 in (select 编号 " +
-                            statement.substr(std::string("select * ").size()) + ")",
-                        CADORecordset::ModeQuery))
-        return names;
-    for (; !recordset.IsEOF(); recordset.MoveNext()) {
-        std::int64_t nId = 0;
-        if (FieldConversion::ToInteger(recordset.GetFieldView(0), nId))
-            recordset.GetFieldValue(1, names[nId]);
+InquiryAccounts CInquiryDlg::AccountNames(std::int64_t nLow, std::int64_t nHigh) {
+    InquiryAccounts accounts;
+    if (!CAccountLink::Present(m_db))
+        return accounts;
+    // A handful of accounts, read first; then one range of the links' key (it begins with
+    // the table and the number), not the listing's query a second time.
+    std::unordered_map<std::int64_t, std::uint32_t> byId;
+    for (const CAccountLink::Choice& choice : CAccountLink::Choices(m_db, true)) {
+        byId.emplace(choice.nId, static_cast<std::uint32_t>(accounts.names.size()));
+        accounts.names.push_back(choice.strName);
     }
-    return names;
+    CADORecordset recordset(&m_db);
+    if (!recordset.OpenForwardOnly(std::string("select 编号, 账户 from accountLink where 表 = '") +
+                                   m_twin.szTable + "' and 编号 >= " + NumberText::Itoa(nLow) +
+                                   " and 编号 <= " + NumberText::Itoa(nHigh) + " order by 编号"))
+        return accounts;
+    for (; !recordset.IsEOF(); recordset.MoveNext()) {
+        std::int64_t nId = 0, nAccount = 0;
+        if (FieldConversion::ToInteger(recordset.GetFieldView(0), nId) &&
+            FieldConversion::ToInteger(recordset.GetFieldView(1), nAccount))
+            if (const auto found = byId.find(nAccount); found != byId.end())
+                accounts.links.emplace_back(nId, found->second);
+    }
+    return accounts;
 }
 
 std::unordered_set<std::int64_t> CInquiryDlg::RecordsWithPictures() {
@@ -263,17 +269,17 @@ void CInquiryDlg::RunInquiry(InquiryKind kind) {
         return;
     const std::string statement = query.BuildStatement(InquiryConditions{
         m_bMember, m_strMember, m_bItem, m_strItem, m_bAccount, nAccount, m_bPictures});
+    // One walk forward: the cursor need not keep the rows the list keeps.
     CADORecordset recordset(&m_db);
-    if (!recordset.Open(statement, CADORecordset::ModeQuery))
+    if (!recordset.OpenForwardOnly(statement))
         return;
-    ListRecords(recordset, query.GetDatePattern(), statement);
+    ListRecords(recordset, query.GetDatePattern());
     recordset.Close();
 }
 
-void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePattern,
-                              const std::string& statement) {
+void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePattern) {
     try {
-        ListRows(recordset, szDatePattern, statement);
+        ListRows(recordset, szDatePattern);
     } catch (...) {
         // Rows read before a read error are not the answer to the query.
         m_listResult->DeleteAllItems();
@@ -282,15 +288,15 @@ void CInquiryDlg::ListRecords(CADORecordset& recordset, const char* szDatePatter
     }
 }
 
-void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern,
-                           const std::string& statement) {
+void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) {
     // The list keeps each row as its values; the cells are written when they are shown.
     m_rows->Clear(szDatePattern);
-    const std::unordered_map<std::int64_t, std::string> accounts = AccountNames(statement);
     // Few records have receipts: their numbers are read once, not the links of every row.
     const CRecordNumberSet pictures(RecordsWithPictures());
     const RedrawOff redrawOff(m_listResult);
     InquiryRecord record; // its texts keep their room from row to row
+    // The span of the listed numbers: their accounts are read once the walk is done.
+    std::int64_t nLowest = INT64_MAX, nHighest = INT64_MIN;
     while (!recordset.IsEOF()) {
         record.dAmount = 0.0;
         record.dtRecord = COleDateTime();
@@ -307,16 +313,20 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern,
         if (!record.bDate)
             recordset.GetFieldValue(3, record.strStoredDate);
         recordset.GetFieldValue(4, record.strItem);
-        record.strAccount.clear();
-        if (!accounts.empty() && record.bNumberId)
-            if (const auto found = accounts.find(record.nId); found != accounts.end())
-                record.strAccount = found->second;
+        if (record.bNumberId) {
+            nLowest = std::min(nLowest, record.nId);
+            nHighest = std::max(nHighest, record.nId);
+        }
         record.bPictures = !pictures.Empty() && record.bNumberId && pictures.Contains(record.nId);
         if (m_bTotals)
             m_totals.Add(record.dAmount);
         m_rows->Add(record);
         recordset.MoveNext();
     }
+    if (nLowest <= nHighest)
+        if (const InquiryAccounts accounts = AccountNames(nLowest, nHighest);
+            !accounts.links.empty())
+            m_rows->NameAccounts(accounts);
     // The rows go in at once, in the order read, each naming its record.
     m_listResult->AppendItemsFromCells(0, m_rows->GetCount());
 }
@@ -345,10 +355,9 @@ void CInquiryDlg::ListPreset() {
     if (!m_db.IsOpen())
         return;
     CADORecordset recordset(&m_db);
-    const std::string statement = CInquiryQuery::BuildPresetStatement(m_twin, preset);
-    if (!recordset.Open(statement, CADORecordset::ModeQuery))
+    if (!recordset.OpenForwardOnly(CInquiryQuery::BuildPresetStatement(m_twin, preset)))
         return;
-    ListRecords(recordset, m_twin.szQuickDatePattern, statement);
+    ListRecords(recordset, m_twin.szQuickDatePattern);
     recordset.Close();
 }
 

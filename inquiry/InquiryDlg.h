@@ -16,6 +16,7 @@ class CADORecordset;
 class CInquiryRows;
 class CReportCtrl;
 class QComboBox;
+struct InquiryAccounts;
 struct InquiryTwin;
 
 /// The inquiry dialog shared by the income and expense twins: five queries (four quick
@@ -95,17 +96,15 @@ private:
     void InsertColumns();
     /// Fills the account condition: "（不指定）", then every account, stopped ones too.
     void FillAccounts();
-    /// The account names of the records `statement` lists, by record number.
-    std::unordered_map<std::int64_t, std::string> AccountNames(const std::string& statement);
+    /// The accounts of the twin's records numbered nLow to nHigh.
+    InquiryAccounts AccountNames(std::int64_t nLow, std::int64_t nHigh);
     /// The numbers of the twin's records that have receipts; empty for a ledger without them.
     std::unordered_set<std::int64_t> RecordsWithPictures();
     /// Marks row `nItem` by whether record `strId` has receipts now.
     void ShowPictureMark(int nItem, const std::string& strId);
     /// Lists the rows; a read error part-way leaves the list and the totals empty.
-    void ListRecords(CADORecordset& recordset, const char* szDatePattern,
-                     const std::string& statement);
-    void ListRows(CADORecordset& recordset, const char* szDatePattern,
-                  const std::string& statement);
+    void ListRecords(CADORecordset& recordset, const char* szDatePattern);
+    void ListRows(CADORecordset& recordset, const char* szDatePattern);
     void ListPreset();
     void ShowTotals();
     /// The record's amount as stored; none when it cannot be read.

@@ -89,6 +89,37 @@ std::uint32_t CInquiryRows::Add(const InquiryRecord& record) {
     return static_cast<std::uint32_t>(m_rows.size() - 1);
 }
 
+void CInquiryRows::NameAccounts(const InquiryAccounts& accounts) {
+    std::vector<std::uint32_t> kept;
+    for (const std::string& name : accounts.names)
+        kept.push_back(Keep(name, ColumnAccount));
+    const auto& links = accounts.links;
+    // A listing mostly runs in record-number order: the link after the last one found is
+    // tried first, before a search.
+    size_t nNext = 0;
+    for (Row& row : m_rows) {
+        std::int64_t nId = row.nId;
+        if (row.nIdText != kNone) {
+            // A number kept as its text (a negative one); other texts ("007") name no record.
+            const std::string& text = m_texts[row.nIdText];
+            const auto result = std::from_chars(text.data(), text.data() + text.size(), nId);
+            if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+                NumberText::Itoa(nId) != text)
+                continue;
+        }
+        size_t nAt = nNext;
+        if (nAt >= links.size() || links[nAt].first != nId)
+            nAt = static_cast<size_t>(
+                std::lower_bound(links.begin(), links.end(), nId,
+                                 [](const auto& link, std::int64_t n) { return link.first < n; }) -
+                links.begin());
+        if (nAt < links.size() && links[nAt].first == nId) {
+            row.nAccount = kept[links[nAt].second];
+            nNext = nAt + 1;
+        }
+    }
+}
+
 std::string CInquiryRows::Text(std::uint32_t nRow, int nColumn) const {
     if (nRow >= m_rows.size())
         return {};

@@ -27,6 +27,13 @@ struct InquiryRecord {
     bool bPictures = false; // the record has receipts
 };
 
+/// The accounts of a span of record numbers: each account's name once, and the records'
+/// links in ascending record number.
+struct InquiryAccounts {
+    std::vector<std::string> names;
+    std::vector<std::pair<std::int64_t, std::uint32_t>> links; // record number, its name
+};
+
 /// The records of an inquiry listing as their values, for the result list's value rows: a
 /// number, the amount, the date, and the names of member and category kept once each. A
 /// cell is written only when it is asked for, and gives the very text the listing showed
@@ -51,6 +58,8 @@ public:
     void SetPictureMark(std::string strMark) { m_strPictureMark = std::move(strMark); }
     /// Keeps the record; returns its row.
     std::uint32_t Add(const InquiryRecord& record);
+    /// Gives each kept record linked in `accounts` by its number that account's name.
+    void NameAccounts(const InquiryAccounts& accounts);
     std::uint32_t GetCount() const { return static_cast<std::uint32_t>(m_rows.size()); }
 
     /// "" for a row or column there is not.

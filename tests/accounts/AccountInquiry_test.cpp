@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -94,6 +95,39 @@ TEST_F(AccountInquiryTest, TheAccountColumnAndConditionLeaveTheOtherListingsAlon
     InquiryConditions conditions;
     conditions.nAccount = 2;
     EXPECT_EQ(query.BuildStatement(conditions).find("accountLink"), std::string::npos);
+}
+
+// The names come from the links of the listed table only, each record its own, also when a
+// record between the listed ones is not listed.
+TEST_F(AccountInquiryTest, TheAccountColumnNamesEachListedRecordsOwnAccount) {
+    m_db.Exec("INSERT INTO accountList (名称, 种类, 期初余额, 期初日期, 顺序, 停用) VALUES "
+              "('信用卡', '信用卡', 0, '2024-01-01', 3, 0); "
+              "INSERT INTO normalPay (支出人员, 支出金额, 支出日期, 支出项目) VALUES "
+              "('爸爸', 40, '2024-02-10 10:00:00', '餐饮'), "
+              "('爸爸', 9, '2024-03-10 10:00:00', '餐饮'); "
+              "INSERT INTO accountLink (表, 编号, 账户) SELECT 'normalPay', 编号, 1 FROM "
+              "normalPay WHERE 支出金额 = 40; "
+              "INSERT INTO accountLink (表, 编号, 账户) SELECT 'normalPay', 编号, 3 FROM "
+              "normalPay WHERE 支出金额 = 9; "
+              "INSERT INTO normalIncome (收入人员, 收入金额, 收入日期, 收入项目) VALUES "
+              "('妈妈', 100, '2024-03-05 10:00:00', '工资'); "
+              "INSERT INTO accountLink (表, 编号, 账户) SELECT 'normalIncome', p.编号, 1 FROM "
+              "normalPay p WHERE p.支出金额 = 7");
+    CPayInquiryDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.ClickButton(CInquiryDlg::IDC_THIS_MONTH);
+    EXPECT_EQ(Listed(dlg),
+              (Rows{{"20.0", "工资卡"}, {"30.5", "工资卡"}, {"7.0", ""}, {"9.0", "信用卡"}}));
+    // The year's order is the engine's own.
+    dlg.ClickButton(CInquiryDlg::IDC_THIS_YEAR);
+    Rows year = Listed(dlg);
+    std::sort(year.begin(), year.end());
+    EXPECT_EQ(year, (Rows{{"20.0", "工资卡"},
+                          {"30.5", "工资卡"},
+                          {"40.0", "现金"},
+                          {"7.0", ""},
+                          {"9.0", "信用卡"}}));
+    EXPECT_TRUE(m_messages.Texts().empty());
 }
 
 TEST_F(AccountInquiryTest, StatisticsGroupByAccountAndListEachGroupsRecords) {

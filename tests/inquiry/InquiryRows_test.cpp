@@ -28,6 +28,34 @@ InquiryRecord Record(std::string strId, double dAmount, std::string strMember,
 
 } // namespace
 
+// Each record gets the account linked to its own number, whatever order the rows and
+// links come in; a number that is only text is no record's.
+TEST(InquiryRows, AccountsByRecordNumber) {
+    const InquiryAccounts accounts{{"现金", "工资卡"}, {{-3, 0}, {2, 1}, {5, 0}, {7, 1}, {9, 1}}};
+    struct Case {
+        bool bNumber;
+        std::int64_t nId;
+        const char* szId;
+        const char* szAccount;
+    };
+    const Case cases[] = {
+        {true, 5, "", "现金"},  {true, 2, "", "工资卡"}, {true, 3, "", ""},
+        {true, 9, "", "工资卡"}, {true, -3, "", "现金"}, {false, 0, "007", ""},
+        {false, 0, "7", "工资卡"}, {false, 0, "x", ""},
+    };
+    CInquiryRows rows;
+    rows.Clear("%Y");
+    for (const Case& c : cases) {
+        InquiryRecord record = Record(c.szId, 1, "爸爸", COleDateTime(2010, 1, 1, 0, 0, 0), "工资");
+        record.bNumberId = c.bNumber;
+        record.nId = c.nId;
+        rows.Add(record);
+    }
+    rows.NameAccounts(accounts);
+    for (std::uint32_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(rows.Text(row, CInquiryRows::ColumnAccount), cases[row].szAccount) << row;
+}
+
 // The record number comes back as it was read, whether a plain number or not.
 TEST(InquiryRows, RecordNumbersAsRead) {
     const std::vector<std::string> ids = {
