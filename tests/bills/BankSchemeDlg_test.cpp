@@ -116,8 +116,8 @@ TEST_F(BankSchemeDlgTest, FirstStatementSavesASchemeTheNextImportsInOneStep) {
     EXPECT_EQ(Cell(next, 2, 7), "以前导入过");
 }
 
-// An old Excel statement can be chosen, and is refused with what to do instead.
-TEST_F(BankSchemeDlgTest, OldExcelFileIsRefusedWithTheWayAround) {
+// An old Excel statement can be chosen; a broken one is refused, named.
+TEST_F(BankSchemeDlgTest, BrokenOldExcelFileIsRefused) {
     const std::string path = (m_db.Directory() / "明细.xls").string();
     bill_files::Write(path, std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'));
     CBillDlg dlg;
@@ -125,7 +125,7 @@ TEST_F(BankSchemeDlgTest, OldExcelFileIsRefusedWithTheWayAround) {
     Choose(dlg, path);
     EXPECT_TRUE(m_modal.Runs().empty());
     ASSERT_EQ(m_messages.Texts().size(), 1u);
-    EXPECT_EQ(m_messages.Texts()[0].rfind("“明细.xls”是旧式的 Excel 文件（.xls），Coffer 读不了。", 0), 0u);
+    EXPECT_EQ(m_messages.Texts()[0].rfind("“明细.xls”不是完好的 Excel 文件（.xls），读不出账单", 0), 0u);
     EXPECT_FALSE(dlg.GetDlgItem(CBillDlg::IDC_IMPORT)->isEnabled());
 }
 
