@@ -1,4 +1,3 @@
-#include "bills/AnyBill.h"
 #include "bills/BankScheme.h"
 #include "bills/BillImport.h"
 
@@ -100,19 +99,6 @@ TEST_F(BankXlsImportTest, BalanceThatPartsNamesTheRow) {
               "第 6 行（2024-03-02）的余额对不上：账单上是 5071.48，按账户“招商银行(1234)”的记录"
               "算出来是 5071.84。\n没有导入。核对账户后再导入，或者加上 --accept-balance。");
     EXPECT_EQ(m_test.Scalar("SELECT COUNT(*) FROM normalPay"), "0");
-}
-
-// A first .xls statement of a layout is offered a scheme guessed from its heading row, its
-// account from the card number above it.
-TEST_F(BankXlsImportTest, FirstStatementOffersAScheme) {
-    BillFile bill;
-    AnyBillRead read;
-    EXPECT_FALSE(ReadAnyBill(m_db, xls_files::Workbook(xls_files::Statement(kMarch)), "明细.xls",
-                             bill, read));
-    EXPECT_TRUE(read.bNeedsScheme);
-    EXPECT_EQ(read.guess.header,
-              (std::vector<std::string>{"记账日期", "交易金额", "余额", "摘要", "对方户名"}));
-    EXPECT_EQ(read.guess.nAccount, m_card);
 }
 
 // An .xls that cannot be read is refused in plain words naming the file, and nothing is
