@@ -44,6 +44,20 @@ bool IsLeftover(const std::string& name) {
     return ::kill(static_cast<pid_t>(std::stol(pid)), 0) != 0 && errno == ESRCH;
 }
 
+// A copy's pages reported as part `part` of `parts` of a longer task. Once every page is
+// copied the copy is checked, which reports nothing: that is said as work of unknown length
+// (a total of 0), so the window shows it busy rather than standing still.
+ado::CopyProgress AsPart(const ado::CopyProgress& progress, long long part, long long parts) {
+    if (!progress)
+        return {};
+    return [=](long long done, long long total) {
+        if (total <= 0)
+            return progress(0, 0);
+        const bool goOn = progress(part * total + std::min(done, total), parts * total);
+        return done < total ? goOn : progress(0, 0) && goOn;
+    };
+}
+
 } // namespace
 
 CBackupFolder::CBackupFolder(std::string ledgerPath) : m_strLedger(std::move(ledgerPath)) {
@@ -173,6 +187,11 @@ void CBackupFolder::RemoveLeftovers() const {
 
 ado::LedgerCopyResult CBackupFolder::BackUpNow(const std::vector<std::string>& keep,
                                                const ado::CopyProgress& progress) {
+    return Save(keep, AsPart(progress, 0, 1));
+}
+
+ado::LedgerCopyResult CBackupFolder::Save(const std::vector<std::string>& keep,
+                                          const ado::CopyProgress& progress) {
     std::error_code ec;
     if (!ado::IsServerLedger(m_strLedger) && !fs::exists(m_strLedger, ec))
         return ado::VerifyLedgerFile(m_strLedger); // says the ledger is missing
@@ -229,12 +248,16 @@ bool CBackupFolder::KeepDamagedLedger(std::string& copy) const {
 
 RestoreOutcome CBackupFolder::Restore(const BackupEntry& entry, const ado::CopyProgress& progress) {
     RestoreOutcome outcome;
+    // One bar for the whole: the backup checked (busy), the ledger saved (its first half),
+    // copied back (its second half), each copy then checked (busy).
+    if (progress)
+        progress(0, 0);
     outcome.result = ado::VerifyRestorableBackup(entry.path);
     if (!outcome.result.Ok()) {
         outcome.step = RestoreOutcome::BackupRefused;
         return outcome;
     }
-    const ado::LedgerCopyResult saved = BackUpNow({entry.path}, progress);
+    const ado::LedgerCopyResult saved = Save({entry.path}, AsPart(progress, 0, 2));
     if (!saved.Ok()) {
         const bool damaged =
             saved.problem == ado::CopyProblem::LedgerDamaged && saved.file == m_strLedger;
@@ -244,7 +267,8 @@ RestoreOutcome CBackupFolder::Restore(const BackupEntry& entry, const ado::CopyP
             return outcome;
         }
     }
-    outcome.result = ado::RestoreLedger(entry.path, m_strLedger, kRestoreWaitMs, progress);
+    outcome.result =
+        ado::RestoreLedger(entry.path, m_strLedger, kRestoreWaitMs, AsPart(progress, 1, 2));
     if (!outcome.result.Ok())
         outcome.step = outcome.result.file == entry.path ? RestoreOutcome::BackupRefused
                                                          : RestoreOutcome::NotRestored;

@@ -60,17 +60,21 @@ public:
     bool FindNewestGood(BackupEntry& entry) const;
 
     /// Makes a verified backup now, then rotates; the new backup and the files in `keep`
-    /// are never deleted. Earlier backups are untouched when it fails.
+    /// are never deleted. Earlier backups are untouched when it fails. `progress` is told of
+    /// the pages copied, then of the check as work of unknown length (a total of 0).
     ado::LedgerCopyResult BackUpNow(const std::vector<std::string>& keep = {},
                                     const ado::CopyProgress& progress = {});
     /// Deletes what the rotation does not keep; the deleted paths.
     std::vector<std::string> Rotate(const std::vector<std::string>& keep);
 
     /// Checks the backup, saves the ledger as it is, then copies the backup's content into
-    /// the ledger and verifies it.
+    /// the ledger and verifies it. `progress` is told of it as one task: the two copies'
+    /// pages as its halves, the checks as work of unknown length (a total of 0).
     RestoreOutcome Restore(const BackupEntry& entry, const ado::CopyProgress& progress = {});
 
 private:
+    ado::LedgerCopyResult Save(const std::vector<std::string>& keep,
+                               const ado::CopyProgress& progress);
     void RemoveLeftovers() const;
     bool KeepDamagedLedger(std::string& copy) const;
 

@@ -32,7 +32,7 @@ CBackupProgress::CBackupProgress(QWidget* owner, const std::string& label, bool 
 
 void CBackupProgress::Run(const std::function<void(const ado::CopyProgress&)>& work) {
     std::atomic<long long> done{0};
-    std::atomic<long long> total{0};
+    std::atomic<long long> total{-1}; // −1: nothing reported yet
     std::atomic<bool> stop{false};
     std::atomic<bool> finished{false};
     std::exception_ptr thrown;
@@ -44,8 +44,15 @@ void CBackupProgress::Run(const std::function<void(const ado::CopyProgress&)>& w
         if (m_bCancellable && m_dialog.wasCanceled())
             stop = true;
         const long long pages = total;
-        if (pages > 0 && !m_dialog.wasCanceled())
+        if (m_dialog.wasCanceled()) {
+        } else if (pages == 0) {
+            // A step of unknown length (a check): the bar shows it busy.
+            m_dialog.setRange(0, 0);
+        } else if (pages > 0) {
+            if (m_dialog.maximum() != kSteps)
+                m_dialog.setRange(0, kSteps);
             m_dialog.setValue(static_cast<int>(done * kSteps / pages));
+        }
         if (finished)
             loop.quit();
     });
@@ -65,6 +72,7 @@ void CBackupProgress::Run(const std::function<void(const ado::CopyProgress&)>& w
     poll.start();
     loop.exec();
     worker.join();
+    m_dialog.setRange(0, kSteps);
     m_dialog.reset();
     m_dialog.hide();
     if (thrown)

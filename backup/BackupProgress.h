@@ -10,8 +10,9 @@
 class QWidget;
 
 /// Runs a copy of the ledger on a thread of its own while the program stays responsive: a
-/// progress window shows the pages copied once the copy takes longer than a moment, and its
-/// 取消 (when offered) stops the copy.
+/// progress window shows the pages copied once the copy takes longer than a moment (a busy bar
+/// while a step of unknown length runs, reported with a total of 0), and its 取消 (when
+/// offered) stops the copy.
 class CBackupProgress {
 public:
     CBackupProgress(QWidget* owner, const std::string& label, bool cancellable);

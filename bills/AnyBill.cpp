@@ -4,6 +4,7 @@
 #include "bills/BankStatement.h"
 #include "bills/BankTexts.h"
 #include "bills/BillReader.h"
+#include "bills/XlsSheet.h"
 #include "exchange/TextEncoding.h"
 #include "records/AccountLink.h"
 
@@ -14,13 +15,30 @@
 
 namespace {
 
-// How an old binary Excel file (.xls) begins: a compound document's signature.
-constexpr char kOldExcel[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 // What the payment bills' reader says of a file that is no bill of theirs.
 constexpr const char* kNotABill = "不是支付宝或微信支付的账单";
 
 std::string Quoted(const std::string& strName) {
     return "“" + strName + "”";
+}
+
+// An old binary Excel file is read as the CSV text of its first sheet (held in `text`), which
+// the bills' and statements' readers below take as they take any CSV file.
+bool OldExcelAsText(std::string_view& bytes, const std::string& strName, std::string& text,
+                    std::string& strError) {
+    if (!CXlsSheet::LooksLikeXls(bytes))
+        return true;
+    CXlsSheet sheet;
+    std::string strWhy;
+    bool bLocked = false;
+    if (!sheet.Read(bytes, strWhy, bLocked)) {
+        strError = Quoted(strName) + (bLocked ? std::string(BankTexts::kLockedXls)
+                                              : BankTexts::kBrokenXls + ("（" + strWhy + "）。"));
+        return false;
+    }
+    text = sheet.CsvText();
+    bytes = text;
+    return true;
 }
 
 bool Decode(std::string_view bytes, const std::string& strName, std::string& text,
@@ -82,6 +100,9 @@ bool Usable(const std::vector<std::string>& header) {
 
 bool ReadBankStatement(std::string_view bytes, const std::string& strName,
                        const CBankScheme& scheme, BillFile& bill, std::string& strError) {
+    std::string sheet;
+    if (!OldExcelAsText(bytes, strName, sheet, strError))
+        return false;
     std::string text;
     if (!Decode(bytes, strName, text, strError))
         return false;
@@ -99,10 +120,9 @@ bool ReadBankStatement(std::string_view bytes, const std::string& strName,
 bool ReadAnyBill(CADODatabase& db, std::string_view bytes, const std::string& strName,
                  BillFile& bill, AnyBillRead& read) {
     read = AnyBillRead();
-    if (bytes.substr(0, sizeof kOldExcel - 1) == std::string_view(kOldExcel, sizeof kOldExcel - 1)) {
-        read.strError = Quoted(strName) + BankTexts::kOldExcel;
+    std::string sheet;
+    if (!OldExcelAsText(bytes, strName, sheet, read.strError))
         return false;
-    }
     std::string strBillError;
     if (ReadBill(bytes, strName, bill, strBillError))
         return true;

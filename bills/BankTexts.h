@@ -6,9 +6,9 @@ namespace BankTexts {
 inline constexpr const char* kNoScheme =
     "不是支付宝或微信支付的账单，也没有保存过与它的标题行相同的导入方案。"
     "请在“导入账单”窗口中为它保存一个导入方案。";
-inline constexpr const char* kOldExcel =
-    "是旧式的 Excel 文件（.xls），Coffer 读不了。请在 Excel 或 WPS 中把它另存为 CSV 文件"
-    "（“CSV（逗号分隔）”），再导入那个文件。";
+inline constexpr const char* kBrokenXls = "不是完好的 Excel 文件（.xls），读不出账单";
+inline constexpr const char* kLockedXls =
+    "设有密码，Coffer 读不了。请在 Excel 或 WPS 中打开它，取消密码并保存后再导入。";
 inline constexpr const char* kNoName = "请给导入方案起一个名字！";
 inline constexpr const char* kNameTaken = "已经有一个这样名字的导入方案！";
 inline constexpr const char* kNoSuchScheme = "没有这个导入方案！";

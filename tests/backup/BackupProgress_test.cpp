@@ -11,6 +11,8 @@
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -46,20 +48,29 @@ TEST_F(BackupProgressTest, TheWindowFollowsThePagesWhileEventsAreServed) {
     progress.Window().setMinimumDuration(0);
     std::atomic<int> shown{-1};
     std::atomic<bool> visible{false};
+    std::atomic<bool> busy{false};
     Ticker ticker([&] {
         shown = progress.Window().value();
+        busy = progress.Window().maximum() == 0;
         visible = visible || progress.Window().isVisible();
     });
-    bool sawHalf = false, sawAll = false;
+    bool sawHalf = false, sawAll = false, sawBusy = false, sawQuarter = false;
     progress.Run([&](const ado::CopyProgress& report) {
         EXPECT_TRUE(report(500, 1000));
         // Only a thread serving its events can show the value.
         sawHalf = WaitFor([&] { return shown == CBackupProgress::kSteps / 2; });
         EXPECT_TRUE(report(1000, 1000));
         sawAll = WaitFor([&] { return shown == CBackupProgress::kSteps; });
+        // A step of unknown length (a check) turns the bar busy, the next pages back.
+        EXPECT_TRUE(report(0, 0));
+        sawBusy = WaitFor([&] { return busy.load(); });
+        EXPECT_TRUE(report(1, 4));
+        sawQuarter = WaitFor([&] { return !busy && shown == CBackupProgress::kSteps / 4; });
     });
     EXPECT_TRUE(sawHalf);
     EXPECT_TRUE(sawAll);
+    EXPECT_TRUE(sawBusy);
+    EXPECT_TRUE(sawQuarter);
     EXPECT_TRUE(visible);
     EXPECT_FALSE(progress.Window().isVisible());
     EXPECT_EQ(progress.Window().labelText().toStdString(), "正在备份账本…");
@@ -98,6 +109,41 @@ TEST_F(BackupProgressTest, ARestoreRunsToTheEndWhateverIsClicked) {
     EXPECT_EQ(outcome.step, RestoreOutcome::Done) << outcome.result.detail;
     EXPECT_GT(reports, 2);
     EXPECT_EQ(testing_support::ScalarOn(Ledger(), "SELECT count(*) FROM normalIncome"), "30000");
+}
+
+// A restore saves the ledger and then copies the backup back, each copy checked afterwards;
+// its bar is one: it never runs from empty a second time, and shows the checks busy rather
+// than standing still.
+TEST_F(BackupProgressTest, ARestoreIsOneRisingBarWithItsChecksShownBusy) {
+    const BackupEntry backup = BackUpOn(1, 30000);
+    testing_support::AddRecords(Ledger(), 5);
+    m_now = COleDateTime(2026, 11, 2, 9, 0, 0);
+    std::vector<std::pair<long long, long long>> reports;
+    const RestoreOutcome outcome = m_folder.Restore(backup, [&](long long done, long long total) {
+        reports.emplace_back(done, total);
+        return true;
+    });
+    ASSERT_EQ(outcome.step, RestoreOutcome::Done) << outcome.result.detail;
+    ASSERT_GT(reports.size(), 4u);
+    // The backup is checked before anything is copied, the ledger after the last page.
+    EXPECT_EQ(reports.front(), std::make_pair(0LL, 0LL));
+    EXPECT_EQ(reports.back(), std::make_pair(0LL, 0LL));
+    double previous = 0;
+    int busyBetween = 0;
+    bool halfway = false;
+    for (const auto& [done, total] : reports) {
+        if (total == 0) {
+            busyBetween += halfway && previous < 1 ? 1 : 0;
+            continue;
+        }
+        const double fraction = static_cast<double>(done) / static_cast<double>(total);
+        EXPECT_GE(fraction, previous) << done << " of " << total;
+        previous = fraction;
+        halfway = halfway || fraction >= 0.5;
+    }
+    EXPECT_DOUBLE_EQ(previous, 1.0);
+    // The saved copy's check, between the two halves.
+    EXPECT_GT(busyBetween, 0);
 }
 
 TEST_F(BackupProgressTest, WhatTheCopyThrowsIsThrownToTheCaller) {

@@ -194,16 +194,14 @@ TEST_F(BankImportTest, PaymentTypedByHandThatDayIsAPossibleTwin) {
     EXPECT_EQ(Count("normalPay"), "3");
 }
 
-// An old Excel file and a file with no heading to map are refused in plain words, naming
+// A broken old Excel file and a file with no heading to map are refused in plain words, naming
 // the file.
 TEST_F(BankImportTest, FilesItCannotReadAreNamed) {
     std::vector<BillLine> lines;
     BillSummary summary = Import(File("明细.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
                                                      std::string(512, '\0')),
                                  lines);
-    EXPECT_EQ(summary.strError,
-              "“明细.xls”是旧式的 Excel 文件（.xls），Coffer 读不了。请在 Excel 或 WPS 中把它另存为 CSV "
-              "文件（“CSV（逗号分隔）”），再导入那个文件。");
+    EXPECT_EQ(summary.strError, "“明细.xls”不是完好的 Excel 文件（.xls），读不出账单（文件损坏）。");
     summary = Import(File("notes.csv", "买菜\n记得交电费\n"), lines);
     EXPECT_EQ(summary.strError, "“notes.csv”不是支付宝或微信支付的账单，也没有能用的标题行。");
     // Without a scheme the tool reads a statement by its headings when told the account.

@@ -9,6 +9,7 @@
 #include "platform/ui/ModalScript.h"
 #include "tests/bills/BankFiles.h"
 #include "tests/bills/BillFiles.h"
+#include "tests/bills/XlsFiles.h"
 #include "tests/support/TestDb.h"
 
 #include <QComboBox>
@@ -45,9 +46,12 @@ protected:
         }
     }
 
+    // The statement as CSV, or as an old Excel file when `name` ends in .xls.
     std::string Statement(const std::string& name, const std::vector<Line>& lines) {
         const std::string path = (m_db.Directory() / name).string();
-        bill_files::Write(path, bank_files::SignedCsv(lines));
+        const bool bXls = name.size() > 4 && name.compare(name.size() - 4, 4, ".xls") == 0;
+        bill_files::Write(path, bXls ? xls_files::Workbook(xls_files::Statement(lines))
+                                     : bank_files::SignedCsv(lines));
         return path;
     }
 
@@ -71,11 +75,16 @@ protected:
     std::int64_t m_nCard = 0; // 招商银行(1234)
 };
 
-// The first statement of a bank opens 导入方案 with its columns guessed and its card's
-// account chosen; once saved, the rows are listed and go into that account, and the next
-// statement of the same heading needs no question at all.
-TEST_F(BankSchemeDlgTest, FirstStatementSavesASchemeTheNextImportsInOneStep) {
-    m_modal.Then([](ui::Dialog& scheme) {
+// The first statement of a bank (CSV or old Excel file) opens 导入方案 with its columns
+// guessed and its card's account chosen; once saved, the rows are listed and go into that
+// account, and the next statement of the same heading needs no question at all.
+class BankSchemeDlgFileTest : public BankSchemeDlgTest,
+                              public testing::WithParamInterface<const char*> {};
+
+TEST_P(BankSchemeDlgFileTest, FirstStatementSavesASchemeTheNextImportsInOneStep) {
+    const std::string first = std::string("三月") + GetParam();
+    const bool bXls = std::string(GetParam()) == ".xls";
+    m_modal.Then([bXls](ui::Dialog& scheme) {
         EXPECT_EQ(scheme.TemplateId(), CBankSchemeDlg::IDD);
         EXPECT_EQ(scheme.GetDlgItemText(CBankSchemeDlg::IDC_HEADER),
                   "记账日期，交易金额，余额，摘要，对方户名");
@@ -85,7 +94,8 @@ TEST_F(BankSchemeDlgTest, FirstStatementSavesASchemeTheNextImportsInOneStep) {
         EXPECT_EQ(Combo(scheme, int(CBankSchemeDlg::IDC_COLUMN_FIRST) + BankCounterparty), "对方户名");
         EXPECT_EQ(Combo(scheme, CBankSchemeDlg::IDC_ACCOUNT), "招商银行(1234)");
         EXPECT_EQ(scheme.GetDlgItemText(CBankSchemeDlg::IDC_NAME), "招商银行(1234)");
-        if (const char* shot = std::getenv("COFFER_BANK_SCHEME_SHOT"))
+        if (const char* shot =
+                std::getenv(bXls ? "COFFER_BANK_XLS_SCHEME_SHOT" : "COFFER_BANK_SCHEME_SHOT"))
             scheme.grab().save(shot);
         scheme.SetDlgItemText(CBankSchemeDlg::IDC_NAME, "招行");
         scheme.ClickButton(CBankSchemeDlg::IDC_SAVE);
@@ -93,7 +103,7 @@ TEST_F(BankSchemeDlgTest, FirstStatementSavesASchemeTheNextImportsInOneStep) {
     });
     CBillDlg dlg;
     ASSERT_TRUE(dlg.Create());
-    Choose(dlg, Statement("三月.csv", kMarch));
+    Choose(dlg, Statement(first, kMarch));
     EXPECT_EQ(m_modal.Runs(), std::vector<int>{CBankSchemeDlg::IDD});
     ASSERT_EQ(dlg.Item<CReportCtrl>(CBillDlg::IDC_ROWS)->GetItemCount(), 3);
     EXPECT_EQ(Cell(dlg, 0, 2), "收入");
@@ -102,7 +112,8 @@ TEST_F(BankSchemeDlgTest, FirstStatementSavesASchemeTheNextImportsInOneStep) {
     EXPECT_EQ(Cell(dlg, 1, 6), "云膳过桥米线 消费");
     EXPECT_EQ(dlg.GetDlgItemText(CBillDlg::IDC_STATUS),
               "导入方案“招行”：银行账单共 3 行：记入 3 行，可能重复 0 行，不记 0 行。");
-    if (const char* shot = std::getenv("COFFER_BANK_PREVIEW_SHOT"))
+    if (const char* shot =
+            std::getenv(bXls ? "COFFER_BANK_XLS_PREVIEW_SHOT" : "COFFER_BANK_PREVIEW_SHOT"))
         dlg.grab().save(shot);
     dlg.ClickButton(CBillDlg::IDC_IMPORT);
     EXPECT_TRUE(m_messages.Questions().empty()) << "the balances agree";
@@ -116,8 +127,13 @@ TEST_F(BankSchemeDlgTest, FirstStatementSavesASchemeTheNextImportsInOneStep) {
     EXPECT_EQ(Cell(next, 2, 7), "以前导入过");
 }
 
-// An old Excel statement can be chosen, and is refused with what to do instead.
-TEST_F(BankSchemeDlgTest, OldExcelFileIsRefusedWithTheWayAround) {
+INSTANTIATE_TEST_SUITE_P(Files, BankSchemeDlgFileTest, testing::Values(".csv", ".xls"),
+                         [](const testing::TestParamInfo<const char*>& each) {
+                             return std::string(each.param + 1);
+                         });
+
+// An old Excel statement can be chosen; a broken one is refused, named.
+TEST_F(BankSchemeDlgTest, BrokenOldExcelFileIsRefused) {
     const std::string path = (m_db.Directory() / "明细.xls").string();
     bill_files::Write(path, std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'));
     CBillDlg dlg;
@@ -125,7 +141,7 @@ TEST_F(BankSchemeDlgTest, OldExcelFileIsRefusedWithTheWayAround) {
     Choose(dlg, path);
     EXPECT_TRUE(m_modal.Runs().empty());
     ASSERT_EQ(m_messages.Texts().size(), 1u);
-    EXPECT_EQ(m_messages.Texts()[0].rfind("“明细.xls”是旧式的 Excel 文件（.xls），Coffer 读不了。", 0), 0u);
+    EXPECT_EQ(m_messages.Texts()[0].rfind("“明细.xls”不是完好的 Excel 文件（.xls），读不出账单", 0), 0u);
     EXPECT_FALSE(dlg.GetDlgItem(CBillDlg::IDC_IMPORT)->isEnabled());
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -160,5 +161,56 @@ TEST(BillWorkbookSheet, FollowsTheWorkbooksOwnReferences) {
     EXPECT_EQ(sheet.Rows()[1].nRow, 9u);
     EXPECT_TRUE(sheet.Dates1904());
 }
+
+} // namespace
+
+namespace {
+
+// A row of inline texts, a number where `serial` stands.
+std::string InlineRow(int nRow, const std::vector<std::string>& cells, const std::string& serial) {
+    std::string xml = "<row r=\"" + std::to_string(nRow) + "\">";
+    for (const std::string& cell : cells)
+        xml += cell == serial ? "<c><v>" + cell + "</v></c>"
+                              : "<c t=\"inlineStr\"><is><t>" + cell + "</t></is></c>";
+    return xml + "</row>";
+}
+
+struct DayCountCase {
+    const char* name;
+    const char* workbookPr; // put before the workbook's sheets
+    const char* serial;     // the payment's time as the workbook stores it
+};
+
+class BillWorkbookDayCount : public testing::TestWithParam<DayCountCase> {};
+
+// A payment's time stored as a day number is counted from the day the workbook declares:
+// the same moment is 4 years and a day fewer from 1904 than from 1900.
+TEST_P(BillWorkbookDayCount, TimesCountFromTheWorkbooksFirstDay) {
+    const std::string serial = GetParam().serial;
+    std::vector<std::pair<std::string, std::string>> parts = Parts(
+        "<worksheet><sheetData>" +
+        InlineRow(1, {"交易时间", "交易类型", "交易对方", "商品", "收/支", "金额(元)", "支付方式",
+                      "当前状态", "交易单号", "商户单号", "备注"}, serial) +
+        InlineRow(2, {serial, "商户消费", "云膳过桥米线", "米线", "支出", "¥28.16", "零钱", "支付成功",
+                      "W1", "M1", "/"}, serial) +
+        "</sheetData></worksheet>");
+    parts[1].second.replace(parts[1].second.find("<sheets>"), 0, GetParam().workbookPr);
+    BillFile bill;
+    Read(bill_files::ZipOf(parts), bill);
+    ASSERT_EQ(bill.rows.size(), 1u);
+    const COleDateTime& when = bill.rows[0].dtWhen;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.GetYear(), when.GetMonth(),
+                  when.GetDay(), when.GetHour(), when.GetMinute(), when.GetSecond());
+    EXPECT_EQ(std::string(text), "2024-03-05 12:30:45");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Workbooks, BillWorkbookDayCount,
+    testing::Values(DayCountCase{"From1904", "<workbookPr date1904=\"1\"/>", "43894.521354166667"},
+                    DayCountCase{"From1904True", "<workbookPr date1904=\"true\"/>", "43894.521354166667"},
+                    DayCountCase{"From1900Said", "<workbookPr date1904=\"0\"/>", "45356.521354166667"},
+                    DayCountCase{"From1900", "", "45356.521354166667"}),
+    [](const testing::TestParamInfo<DayCountCase>& each) { return each.param.name; });
 
 } // namespace

@@ -1,10 +1,16 @@
+#include "tests/bills/BankFiles.h"
+#include "tests/bills/BillWorkbooks.h"
+#include "tests/bills/XlsFiles.h"
 #include "tests/support/TempDir.h"
+#include "tests/tools/ServerDatabase.h"
 #include "tests/tools/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -86,5 +92,64 @@ INSTANTIATE_TEST_SUITE_P(
                      "bank.csv --member 妈妈 --account 现金 --accept-balance data.mdb", 0,
                      "导入完成！收入 0 笔，支出 1 笔", "1+0"}),
     [](const testing::TestParamInfo<BillToolCase>& tested) { return std::string(tested.param.name); });
+
+struct WorkbookToolCase {
+    const char* name;
+    bool bServer;
+};
+
+class BillToolWorkbookTest : public testing::TestWithParam<WorkbookToolCase> {};
+
+// A WeChat Pay bill downloaded as a workbook and a bank statement as an old Excel file go in
+// through the tool as their CSV files do, once, on a ledger file and on the server alike.
+TEST_P(BillToolWorkbookTest, WorkbooksGoInOnce) {
+    if (GetParam().bServer && !std::getenv("COFFER_TEST_PGHOST"))
+        GTEST_SKIP() << "no test server (COFFER_TEST_PGHOST); scripts/test starts one";
+    testing_support::TempDir dir;
+    std::unique_ptr<testing_support::ServerDatabase> server;
+    std::string ledger = "data.mdb";
+    if (GetParam().bServer) {
+        server = std::make_unique<testing_support::ServerDatabase>();
+        ledger = "'" + server->Uri() + "'";
+        ASSERT_EQ(RunCommand(kInitDb + " --server " + ledger).exitCode, 0);
+    } else {
+        ASSERT_EQ(RunCommand(kInitDb + " data.mdb").exitCode, 0);
+    }
+    const std::vector<bill_files::Payment> payments = {
+        {"2024-03-05 12:30:45", "商户消费", "云膳过桥米线", "米线", "支出", "28.16", "零钱",
+         "支付成功", "W1", "M1"},
+        {"2024-03-05 13:00:00", "商户消费", "某店", "", "支出", "9.00", "零钱", "支付中", "W2",
+         "M2"},
+        {"2024-03-06 08:00:00", "转账", "李四", "", "收入", "100.00", "", "已收钱", "W3", ""},
+    };
+    std::ofstream("bill.xlsx", std::ios::binary) << bill_files::WeChatXlsx(payments, {false, true});
+    std::ofstream("明细.xls", std::ios::binary)
+        << xls_files::Workbook(xls_files::Statement(bank_files::March()));
+    const struct {
+        std::string arguments;
+        const char* says;
+    } runs[] = {
+        {"bill.xlsx --member 妈妈 ", "导入完成！收入 1 笔，支出 1 笔，转账 0 笔，不记 1 笔，出错 0 "
+                                     "笔。\n第 19 行：不记，还没有完成：支付中"},
+        {"bill.xlsx --member 妈妈 ", "收入 0 笔，支出 0 笔，转账 0 笔，不记 3 笔"},
+        {"明细.xls --member 妈妈 --account 现金 --accept-balance ",
+         "导入完成！收入 1 笔，支出 2 笔，转账 0 笔，不记 0 笔"},
+    };
+    for (const auto& each : runs) {
+        const ToolRun run = RunCommand(kImport + " --bill " + each.arguments + ledger);
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_NE(run.output.find(each.says), std::string::npos) << run.output;
+    }
+    const std::string sql = "SELECT (SELECT COUNT(*) FROM normalPay) || '+' || "
+                            "(SELECT COUNT(*) FROM normalIncome)";
+    EXPECT_EQ(server ? server->Query(sql).at(0).at(0) : Scalar(sql.c_str()), "3+2");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ledgers, BillToolWorkbookTest,
+                         testing::Values(WorkbookToolCase{"File", false},
+                                         WorkbookToolCase{"Server", true}),
+                         [](const testing::TestParamInfo<WorkbookToolCase>& each) {
+                             return std::string(each.param.name);
+                         });
 
 } // namespace
