@@ -1,9 +1,10 @@
 // Backup benchmark: a verified backup of a large ledger against the least any consistent,
 // durable copy of a live SQLite file needs.
 //
-//   BM_Backup1M  a ledger of 1,000,000 records per table backed up as Coffer does it (online
-//                backup under a temporary name, whole-file check, ledger check, flush to
-//                disk, rename); ratio = ours / SQLite's online backup of the same file in one
+//   BM_Backup1M  a ledger of 1,000,000 records per table backed up as Coffer does it (its
+//                file copied in blocks under a temporary name while a read transaction keeps
+//                writers out, whole-file check, ledger check, flush to disk, rename);
+//                ratio = ours / SQLite's online backup of the same file in one
 //                step into a temporary file (no journal, no syncs of its own), then fsync,
 //                in wall time, in the same run, the two taking turns going first. Also
 //                reported: our parts (copy_s: the pages copied; check_s: the copy read back

@@ -13,10 +13,11 @@
 //                          BM_BackupPictures1G does (ratio), then a restore from 备份与恢复's
 //                          own steps (the backup checked, the ledger saved, copied back and
 //                          checked), reporting its time, the longest stretch without a
-//                          progress report, and the memory it holds (peak_anon_MB: heap, not
-//                          the file pages the copy maps). Its ledger is made once (ten minutes
-//                          or more) in the temporary folder (or at $COFFER_BENCH_PICTURES_2G_DB)
-//                          and needs about 10 GB of free disk beside it while it runs.
+//                          progress report (a check, which the window shows busy) and the
+//                          memory it holds (peak_anon_MB: heap, not the file pages the checks
+//                          map). Its ledger is made once (a few minutes) in the temporary
+//                          folder (or at $COFFER_BENCH_PICTURES_2G_DB) and needs about 10 GB of
+//                          free disk beside it while it runs.
 
 #include "BenchBackup.h"
 #include "backup/BackupFolder.h"

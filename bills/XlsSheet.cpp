@@ -5,6 +5,8 @@
 #include <freexl.h>
 
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <memory>
 
 namespace {
@@ -17,9 +19,16 @@ struct HandleCloser {
 };
 using HandlePtr = std::unique_ptr<const void, HandleCloser>;
 
+// A number as Excel shows it: whole numbers with every digit (a card number may be stored as
+// one), others to 15 significant digits, so a sum stored as 5071.839999999999 is 5071.84 and
+// reads as cents.
 std::string NumberText(double dValue) {
     char out[32];
-    const auto written = std::to_chars(out, out + sizeof out, dValue);
+    constexpr double kWhole = 9007199254740992.0; // 2^53
+    const auto written =
+        dValue == std::trunc(dValue) && std::fabs(dValue) < kWhole
+            ? std::to_chars(out, out + sizeof out, static_cast<std::int64_t>(dValue))
+            : std::to_chars(out, out + sizeof out, dValue, std::chars_format::general, 15);
     return std::string(out, written.ptr);
 }
 

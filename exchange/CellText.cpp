@@ -1,6 +1,7 @@
 #include "exchange/CellText.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iterator>
 #include <utility>
@@ -50,22 +51,48 @@ bool IsFormulaStart(char c) {
     return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
 }
 
+// The bytes that begin a format character's UTF-8 form. A name without any of them (ASCII
+// and nearly all Chinese) has none to drop, and is only trimmed.
+constexpr std::array<bool, 256> kFormatLeadBytes = [] {
+    std::array<bool, 256> lead{};
+    for (const unsigned char byte : {0xC2, 0xD8, 0xDB, 0xDC, 0xE0, 0xE1, 0xE2, 0xEF, 0xF0, 0xF3})
+        lead[byte] = true;
+    return lead;
+}();
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 } // namespace
 
-std::string CleanName(std::string_view text) {
-    std::string clean;
-    clean.reserve(text.size());
+void AssignCleanName(std::string& clean, std::string_view text) {
+    const bool bPlain = std::none_of(text.begin(), text.end(), [](char c) {
+        return kFormatLeadBytes[static_cast<unsigned char>(c)];
+    });
+    if (bPlain) {
+        clean.assign(TrimBlanks(text));
+        return;
+    }
+    std::string kept;
+    kept.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         char32_t c = 0;
         const std::size_t length = Decode(text, i, c);
         if (!IsFormatCharacter(c))
-            clean.append(text.substr(i, length));
+            kept.append(text.substr(i, length));
         i += length;
     }
-    const auto first = clean.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return clean.substr(first, clean.find_last_not_of(" \t") - first + 1);
+    clean.assign(TrimBlanks(kept));
+}
+
+std::string CleanName(std::string_view text) {
+    std::string clean;
+    AssignCleanName(clean, text);
+    return clean;
 }
 
 std::string GuardFormula(std::string_view text) {
@@ -74,8 +101,8 @@ std::string GuardFormula(std::string_view text) {
     return std::string(text);
 }
 
-std::string StripFormulaGuard(std::string_view text) {
+std::string_view StripFormulaGuard(std::string_view text) {
     if (text.size() >= 2 && text.front() == '\'' && (IsFormulaStart(text[1]) || text[1] == '\''))
         text.remove_prefix(1);
-    return std::string(text);
+    return text;
 }

@@ -46,6 +46,8 @@ private:
     static void OnField(void* data, std::size_t size, void* self);
     static void OnRowEnd(int terminator, void* self);
     void Feed();
+    size_t LineEnd(size_t from) const;
+    bool SplitPlainLine();
 
     std::unique_ptr<csv_parser> m_parser;
     std::string_view m_text;

@@ -50,7 +50,7 @@ bool CImportChecker::MayWrite(const RecordTable* table) const {
            !(table == &kPayRecords && m_options.nKind == ImportKind::Income);
 }
 
-const std::string& CImportChecker::KeyOf(const ExchangeRecord& record) const {
+void CImportChecker::KeyOf(const ExchangeRecord& record, std::string& key) {
     // The calendar parts, packed: two dates are one when they are written alike.
     std::int64_t time = -1;
     if (record.dtRecord.GetStatus() == COleDateTime::null)
@@ -63,7 +63,6 @@ const std::string& CImportChecker::KeyOf(const ExchangeRecord& record) const {
                     parts->minute) *
                        60 +
                    parts->second;
-    std::string& key = m_strKey;
     key.assign(reinterpret_cast<const char*>(&time), sizeof time);
     key.append(reinterpret_cast<const char*>(&record.dAmount), sizeof record.dAmount);
     // Each text after its length, so that no text can run into the next.
@@ -72,7 +71,6 @@ const std::string& CImportChecker::KeyOf(const ExchangeRecord& record) const {
         key.append(reinterpret_cast<const char*>(&length), sizeof length);
         key += *part;
     }
-    return key;
 }
 
 void CImportChecker::Load(CADODatabase& db) {
@@ -86,9 +84,12 @@ void CImportChecker::Load(CADODatabase& db) {
             continue;
         Lists& lists = ListsOf(table);
         ReadList(db, table->szItemTable, lists.items);
+        std::string key;
         if (!m_options.bKeepDuplicates)
-            for (const ExchangeRecord& record : ReadAllRecords(db, *table))
-                lists.keys.Insert(KeyOf(record));
+            for (const ExchangeRecord& record : ReadAllRecords(db, *table)) {
+                KeyOf(record, key);
+                lists.keys.Insert(key);
+            }
     }
 }
 
@@ -102,10 +103,26 @@ void CImportChecker::Expect(std::size_t nLines) {
 
 CheckedLine CImportChecker::Check(const CsvRow& row) const {
     CheckedLine line;
+    Check(row, line);
+    return line;
+}
+
+void CImportChecker::Check(const CsvRow& row, CheckedLine& line) const {
+    line.nStatus = CheckedLine::Bad;
+    line.strReason.clear();
+    line.pTable = nullptr;
+    line.bNewMember = line.bNewItem = false;
+    line.nAccount = 0;
+    line.strKey.clear();
+    ExchangeRecord& record = line.record;
+    record.dAmount = 0.0;
+    record.dtRecord = COleDateTime();
+    for (std::string* text :
+         {&record.strId, &record.strMember, &record.strItem, &record.strNote, &record.strAccount})
+        text->clear();
     const auto bad = [&line](std::string reason) {
         line.nStatus = CheckedLine::Bad;
         line.strReason = std::move(reason);
-        return line;
     };
     if (row.bFieldTooLong)
         return bad("有一栏超过 64 KB");
@@ -124,21 +141,20 @@ CheckedLine CImportChecker::Check(const CsvRow& row) const {
                    ? row.fields[static_cast<size_t>(column)]
                    : kEmpty;
     };
-    ExchangeRecord& record = line.record;
     if (std::string reason = ParseRecordDate(field(FieldDate), record.dtRecord); !reason.empty())
         return bad(reason);
     if (std::string reason = ParseAmount(field(FieldAmount), record.dAmount); !reason.empty())
         return bad(reason);
-    record.strMember = CleanName(StripFormulaGuard(field(FieldMember)));
-    record.strItem = CleanName(StripFormulaGuard(field(FieldItem)));
-    record.strNote = StripFormulaGuard(field(FieldNote));
+    AssignCleanName(record.strMember, StripFormulaGuard(field(FieldMember)));
+    AssignCleanName(record.strItem, StripFormulaGuard(field(FieldItem)));
+    record.strNote.assign(StripFormulaGuard(field(FieldNote)));
     if (record.strMember.empty())
         return bad("成员为空");
     if (record.strItem.empty())
         return bad("类别为空");
     if (m_mapping.nAccount >= 0 && static_cast<size_t>(m_mapping.nAccount) < row.fields.size()) {
-        record.strAccount =
-            CleanName(StripFormulaGuard(row.fields[static_cast<size_t>(m_mapping.nAccount)]));
+        AssignCleanName(record.strAccount,
+                        StripFormulaGuard(row.fields[static_cast<size_t>(m_mapping.nAccount)]));
         if (record.strAccount == CAccountLink::kNoAccount)
             record.strAccount.clear();
         if (!record.strAccount.empty()) {
@@ -187,10 +203,12 @@ CheckedLine CImportChecker::Check(const CsvRow& row) const {
         return bad("成员“" + record.strMember + "”不在家庭成员中");
     if (line.bNewItem && !m_options.bAddMissing)
         return bad("类别“" + record.strItem + "”不在" + line.pTable->szItemTable + "中");
-    line.nStatus = !m_options.bKeepDuplicates && lists.keys.Contains(KeyOf(record))
-                       ? CheckedLine::Duplicate
-                       : CheckedLine::Good;
-    return line;
+    line.nStatus = CheckedLine::Good;
+    if (!m_options.bKeepDuplicates) {
+        KeyOf(record, line.strKey);
+        if (lists.keys.Contains(line.strKey))
+            line.nStatus = CheckedLine::Duplicate;
+    }
 }
 
 void CImportChecker::Accept(const CheckedLine& line) {
@@ -202,5 +220,5 @@ void CImportChecker::Accept(const CheckedLine& line) {
     if (line.bNewItem)
         lists.items.insert(line.record.strItem);
     if (!m_options.bKeepDuplicates)
-        lists.keys.Insert(KeyOf(line.record));
+        lists.keys.Insert(line.strKey);
 }

@@ -34,6 +34,7 @@ struct CheckedLine {
     bool bNewMember = false;
     bool bNewItem = false;
     std::int64_t nAccount = 0; // the account the record gets; 0 for none
+    std::string strKey;        // what makes it a duplicate (see KeyOf), made once
 };
 
 /// Checks the lines of an import against the ledger: the texts must read as a date and an
@@ -48,6 +49,8 @@ public:
     /// Makes room for about `nLines` more lines, so that a large import does not rehash.
     void Expect(std::size_t nLines);
     CheckedLine Check(const CsvRow& row) const;
+    /// The same into `line`, whose strings' buffers a long import reuses line after line.
+    void Check(const CsvRow& row, CheckedLine& line) const;
     /// Takes a line that will be stored into account for the lines after it.
     void Accept(const CheckedLine& line);
 
@@ -62,8 +65,8 @@ private:
     const Lists& ListsOf(const RecordTable* table) const;
     bool MayWrite(const RecordTable* table) const;
     /// What makes two records the same, as bytes: the date to the second as it is written,
-    /// the amount's bits, member, category and note. Made in `m_strKey`, which it returns.
-    const std::string& KeyOf(const ExchangeRecord& record) const;
+    /// the amount's bits, member, category and note. Made in `key`.
+    static void KeyOf(const ExchangeRecord& record, std::string& key);
 
     ImportOptions m_options;
     ColumnMapping m_mapping;
@@ -72,5 +75,4 @@ private:
     std::unordered_map<std::string, std::int64_t> m_accounts; // every account, by name
     Lists m_income;
     Lists m_pay;
-    mutable std::string m_strKey; // the last key made, its buffer reused line after line
 };

@@ -39,6 +39,10 @@ bool CImportFile::LoadBytes(std::string bytes, std::string& strError) {
     m_nEncoding = DetectEncoding(m_strBytes);
     if (!DecodeText(m_strBytes, m_nEncoding, m_strText, strError))
         return false;
+    // Without a byte order mark, UTF-8 was chosen because the whole file is valid UTF-8;
+    // with one, the text is checked once here rather than field by field.
+    m_bValidUtf8 = m_nEncoding != TextEncoding::Utf8 || !HasUtf8Bom(m_strBytes) ||
+                   IsValidUtf8(m_strText);
     m_chDelimiter = DetectDelimiter(m_strText);
     return true;
 }
@@ -49,6 +53,7 @@ bool CImportFile::SetEncoding(TextEncoding encoding, std::string& strError) {
         return false;
     m_nEncoding = encoding;
     m_strText = std::move(text);
+    m_bValidUtf8 = encoding != TextEncoding::Utf8;
     return true;
 }
 

@@ -23,8 +23,9 @@ public:
     void SetDelimiter(char delimiter) { m_chDelimiter = delimiter; }
 
     const std::string& GetText() const { return m_strText; }
-    /// Whether each line must be checked for valid UTF-8 as it is read.
-    bool ChecksUtf8() const { return m_nEncoding == TextEncoding::Utf8; }
+    /// Whether each line must be checked for valid UTF-8 as it is read: not when the whole
+    /// text was found valid as it was loaded, or was converted.
+    bool ChecksUtf8() const { return m_nEncoding == TextEncoding::Utf8 && !m_bValidUtf8; }
     /// The first row; false with the reason when the file has none or cannot be read.
     bool ReadHeader(std::vector<std::string>& header, std::string& strError) const;
 
@@ -33,4 +34,5 @@ private:
     std::string m_strText;
     TextEncoding m_nEncoding = TextEncoding::Utf8;
     char m_chDelimiter = ',';
+    bool m_bValidUtf8 = false; // m_strText is known to be valid UTF-8 throughout
 };

@@ -126,8 +126,9 @@ ImportSummary ImportRecords(CADODatabase& db, const CImportFile& file, const Col
     try {
         ImportWriter writer(db);
         std::size_t nLines = 0;
+        CheckedLine line;
         while (reader.Next(row)) {
-            CheckedLine line = checker.Check(row);
+            checker.Check(row, line);
             switch (line.nStatus) {
             case CheckedLine::Good:
                 writer.Write(line);

@@ -8,8 +8,10 @@
 #include "tests/backup/LedgerFiles.h"
 #include "tests/support/FailingVfs.h"
 #include "tests/support/TestDb.h"
+#include "platform/ado/sqlite/SqliteHandles.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -20,6 +22,8 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <random>
 #include <set>
@@ -107,6 +111,82 @@ TEST(BackupFaultsTest, BackupsTakenWhileAnotherProcessWritesAreConsistent) {
     std::printf("[ writer ] %d backups saw %zu different counts, %lld records written\n", rounds,
                 counts.size(), total);
 }
+
+std::string RawBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+ado::DatabasePtr OpenRaw(const std::string& path) {
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    return ado::DatabasePtr(raw);
+}
+
+// A ledger whose file alone is not what was last committed. `leave` brings it there and
+// returns a connection to keep open during the backup (or none); a backup must hold the
+// ledger as committed, `expected` records.
+struct UnsettledLedger {
+    const char* name;
+    std::function<ado::DatabasePtr(const std::string& ledger)> leave;
+    const char* expected;
+};
+
+const UnsettledLedger kUnsettledLedgers[] = {
+    // A writer died after its cache spilled changed pages into the file: its journal is hot.
+    {"HotJournal",
+     [](const std::string& ledger) {
+         const std::string before = RawBytes(ledger);
+         const pid_t child = ::fork();
+         if (child == 0) {
+             const ado::DatabasePtr db = OpenRaw(ledger);
+             sqlite3_exec(db.get(),
+                          "PRAGMA cache_size=2; BEGIN; UPDATE normalIncome SET 备注 = 'lost'; "
+                          "DELETE FROM normalPay",
+                          nullptr, nullptr, nullptr);
+             ::_exit(0);
+         }
+         int status = 0;
+         ::waitpid(child, &status, 0);
+         EXPECT_TRUE(fs::exists(ledger + "-journal"));
+         EXPECT_NE(RawBytes(ledger), before) << "no page reached the file";
+         return ado::DatabasePtr();
+     },
+     "3000"},
+    // Committed records still in the write-ahead log, which an open connection keeps.
+    {"WalLog",
+     [](const std::string& ledger) {
+         ado::DatabasePtr db = OpenRaw(ledger);
+         sqlite3_exec(db.get(),
+                      "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; INSERT INTO "
+                      "normalIncome (收入人员, 收入金额, 备注) SELECT 收入人员, 收入金额, 'new' "
+                      "FROM normalIncome",
+                      nullptr, nullptr, nullptr);
+         EXPECT_GT(fs::file_size(ledger + "-wal"), 0U);
+         return db;
+     },
+     "6000"},
+};
+
+class UnsettledLedgerTest : public testing::TestWithParam<UnsettledLedger> {};
+
+TEST_P(UnsettledLedgerTest, IsBackedUpAsLastCommitted) {
+    TestDb db;
+    const std::string ledger = db.FilePath().string();
+    testing_support::AddRecords(ledger, 3000);
+    const ado::DatabasePtr open = GetParam().leave(ledger);
+    const std::string dest = (db.Directory() / "b.mdb").string();
+    const ado::LedgerCopyResult result = ado::BackupLedgerFile(ledger, dest);
+    ASSERT_TRUE(result.Ok()) << result.detail;
+    EXPECT_EQ(std::to_string(result.incomeRecords), GetParam().expected);
+    EXPECT_EQ(testing_support::ScalarOn(dest, "SELECT count(*) FROM normalIncome WHERE 备注 = 'lost'"),
+              "0");
+    EXPECT_EQ(testing_support::ScalarOn(dest, "SELECT count(*) FROM normalPay"),
+              testing_support::ScalarOn(ledger, "SELECT count(*) FROM normalPay"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Unsettled, UnsettledLedgerTest, testing::ValuesIn(kUnsettledLedgers),
+                         [](const auto& ledger) { return std::string(ledger.param.name); });
 
 TEST(BackupFaultsTest, KillingABackupAtRandomMomentsNeverLeavesAPartialBackup) {
     TestDb db;

@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -86,8 +88,11 @@ std::string Workbook(const Rows& rows, const Options& options) {
     python.write(input.data(), static_cast<qint64>(input.size()));
     python.closeWriteChannel();
     if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit ||
-        python.exitCode() != 0)
+        python.exitCode() != 0) {
+        ADD_FAILURE() << "no .xls written (is python3-xlwt installed?): "
+                      << python.readAllStandardError().toStdString();
         return std::string();
+    }
     std::ifstream in(path.toStdString(), std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }

@@ -21,8 +21,8 @@ struct Options {
     bool bLocked = false; ///< marked as kept shut by a password
 };
 
-/// An old Excel file (.xls) whose first sheet holds `rows`, written by python3-xlwt; empty
-/// when it could not be written (the test then fails on it).
+/// An old Excel file (.xls) whose first sheet holds `rows`, written by python3-xlwt; empty,
+/// and the test failed saying why, when it could not be written.
 std::string Workbook(const Rows& rows, const Options& options = {});
 
 /// A statement of 记账日期, 交易金额, 余额, 摘要, 对方户名 in its first sheet: three rows naming

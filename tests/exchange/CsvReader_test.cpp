@@ -2,6 +2,7 @@
 #include "exchange/CsvReader.h"
 #include "exchange/TextEncoding.h"
 
+#include <csv.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,6 +77,58 @@ TEST(CsvReaderTest, FieldsPastTheLimitAreCutAndTheirRowMarked) {
     ASSERT_TRUE(reader.Next(row) && reader.Next(row));
     EXPECT_FALSE(row.bFieldTooLong);
     EXPECT_EQ(row.fields.at(0), justFits);
+}
+
+// The rows libcsv itself makes of `text`, read in one go: what the reader's own splitting
+// of lines without quotes must agree with.
+Rows LibcsvRows(std::string_view text, char delimiter) {
+    struct Collected {
+        Rows rows;
+        std::vector<std::string> fields;
+    } collected;
+    csv_parser parser{};
+    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
+    csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
+    const auto onField = [](void* data, size_t size, void* self) {
+        static_cast<Collected*>(self)->fields.emplace_back(static_cast<const char*>(data), size);
+    };
+    const auto onRow = [](int, void* self) {
+        auto* c = static_cast<Collected*>(self);
+        c->rows.push_back(std::move(c->fields));
+        c->fields.clear();
+    };
+    csv_parse(&parser, text.data(), text.size(), onField, onRow, &collected);
+    csv_fini(&parser, onField, onRow, &collected);
+    csv_free(&parser);
+    return collected.rows;
+}
+
+// Lines without quotes are split by the reader itself: blanks, empty fields, lines of
+// blanks, tabs as blanks or as the delimiter, NULs and line ends as libcsv reads them.
+TEST(CsvReaderTest, PlainLinesSplitAsLibcsvSplitsThem) {
+    const struct {
+        const char* text;
+        char delimiter;
+    } cases[] = {
+        {"a,b,c\n1,2,3\n", ','},
+        {"  a ,\tb\t, c c \r\n", ','},
+        {",\n,,\n a,\n", ','},
+        {"   \n\t\t\n \t \r\nx\n", ','},
+        {"a\tb\t\tc\n \t \n\t\n", '\t'},
+        {"a;b ; c;\n", ';'},
+        {"last,without,end", ','},
+        {"last,with,blank,end,  ", ','},
+        {"cr\ronly\r\r,\r", ','},
+        {"a,\"q\"\nplain , after\n\"two\nlines\",x\ny,z\n", ','},
+        {"  ", ','},
+    };
+    for (const auto& c : cases) {
+        const std::string text = c.text;
+        EXPECT_EQ(ReadAll(text, c.delimiter).rows, LibcsvRows(text, c.delimiter)) << text;
+    }
+    const std::string nul("a,b\0c, d\n", 9);
+    EXPECT_EQ(ReadAll(nul).rows, LibcsvRows(nul, ',')); // a NUL is a field's byte like any
+    EXPECT_EQ(ReadAll(nul).rows.at(0).at(1).size(), 3u);
 }
 
 TEST(CsvReaderTest, BrokenQuotesStopTheReadingWithTheirLine) {

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -153,6 +154,28 @@ int Digest(sqlite3* db, const std::string& sql, long long& rows, long long& dige
     });
 }
 
+int AddDigestFunction(sqlite3* db) {
+    return sqlite3_create_function(db, kDigestFunction, -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                   nullptr, nullptr, &DigestStep, &DigestFinal);
+}
+
+// Another read-only connection to the file of `db`, reading it through a mapping; none for
+// a file in memory or when no handle is left.
+DatabasePtr OpenReader(sqlite3* db) {
+    constexpr int kBusyTimeoutMs = 3000;
+    const char* file = sqlite3_db_filename(db, "main");
+    sqlite3* raw = nullptr;
+    if (file == nullptr || *file == '\0' ||
+        sqlite3_open_v2(file, &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
+            SQLITE_OK) {
+        sqlite3_close(raw);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    sqlite3_exec(raw, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    return DatabasePtr(raw);
+}
+
 // Whether SQLite reads the query's columns from the index alone; only then does the index
 // side of the comparison see the index's own entries.
 bool ReadsIndexAlone(sqlite3* db, const std::string& sql) {
@@ -163,62 +186,73 @@ bool ReadsIndexAlone(sqlite3* db, const std::string& sql) {
     return covering;
 }
 
+// One side of a comparison: the rows read from the table or from the index.
+struct DigestRun {
+    std::string sql;
+    long long rows = 0;
+    long long digest = 0;
+    int rc = SQLITE_OK;
+    std::string error;
+};
+
+// Runs the digests on `db` and, where a second connection opens, on that one beside it: the
+// sides are independent reads, so two cores halve the wait.
+void RunDigests(sqlite3* db, std::vector<DigestRun>& runs) {
+    std::atomic<std::size_t> next{0};
+    const auto work = [&](sqlite3* on) {
+        for (std::size_t i = next++; i < runs.size(); i = next++) {
+            DigestRun& run = runs[i];
+            run.rc = Digest(on, run.sql, run.rows, run.digest);
+            if (run.rc != SQLITE_OK)
+                run.error = sqlite3_errmsg(on);
+        }
+    };
+    DatabasePtr helper = runs.size() > 1 ? OpenReader(db) : nullptr;
+    if (helper != nullptr && AddDigestFunction(helper.get()) != SQLITE_OK)
+        helper.reset();
+    std::jthread beside;
+    if (helper != nullptr)
+        beside = std::jthread([&] { work(helper.get()); });
+    work(db);
+}
+
 // Every entry of the index is a row of the table with the same key, and every row of the
 // table is in the index: the (rowid, key) rows read either way are the same multiset.
-std::string CompareIndex(sqlite3* db, const PlainIndex& index, bool& needsWhole, int& rc) {
-    const std::string select = std::string("SELECT count(*), ") + kDigestFunction + "(" +
-                               index.columns + ") FROM " + Quoted(index.table);
-    const std::string byIndex = select + " INDEXED BY " + Quoted(index.name);
-    if (!ReadsIndexAlone(db, byIndex)) {
-        needsWhole = true;
-        return "ok";
-    }
-    long long tableRows = 0, tableDigest = 0, indexRows = 0, indexDigest = 0;
-    rc = Digest(db, select + " NOT INDEXED", tableRows, tableDigest);
-    if (rc == SQLITE_OK)
-        rc = Digest(db, byIndex, indexRows, indexDigest);
+std::string CompareDigests(const PlainIndex& index, const DigestRun& table, const DigestRun& byIndex,
+                           int& rc) {
+    rc = table.rc != SQLITE_OK ? table.rc : byIndex.rc;
     if (rc != SQLITE_OK)
-        return sqlite3_errmsg(db);
-    if (tableRows != indexRows)
+        return table.rc != SQLITE_OK ? table.error : byIndex.error;
+    if (table.rows != byIndex.rows)
         return "wrong # of entries in index " + index.name;
-    if (tableDigest != indexDigest)
+    if (table.digest != byIndex.digest)
         return "index " + index.name + " does not match table " + index.table;
-    if (index.unique) {
-        // The entries are the table's rows; no two of them may share a key without a NULL,
-        // keys compared as the index compares them.
-        long long duplicates = 0;
-        rc = EachRow(db,
-                     "SELECT count(*) FROM (SELECT 1 FROM " + Quoted(index.table) + " INDEXED BY " +
-                         Quoted(index.name) + " WHERE NOT (" + index.anyNull + ") GROUP BY " +
-                         index.keys + " HAVING count(*) > 1)",
-                     [&](sqlite3_stmt* s) { duplicates = sqlite3_column_int64(s, 0); });
-        if (rc != SQLITE_OK)
-            return sqlite3_errmsg(db);
-        if (duplicates != 0)
-            return "non-unique entry in index " + index.name;
-    }
     return "ok";
 }
 
+// No two entries of a unique index may share a key without a NULL, keys compared as the
+// index compares them.
+std::string CheckUnique(sqlite3* db, const PlainIndex& index, int& rc) {
+    long long duplicates = 0;
+    rc = EachRow(db,
+                 "SELECT count(*) FROM (SELECT 1 FROM " + Quoted(index.table) + " INDEXED BY " +
+                     Quoted(index.name) + " WHERE NOT (" + index.anyNull + ") GROUP BY " +
+                     index.keys + " HAVING count(*) > 1)",
+                 [&](sqlite3_stmt* s) { duplicates = sqlite3_column_int64(s, 0); });
+    if (rc != SQLITE_OK)
+        return sqlite3_errmsg(db);
+    return duplicates != 0 ? "non-unique entry in index " + index.name : "ok";
+}
+
 // PRAGMA quick_check on a connection of its own, so that it runs on another core while the
-// indexes are compared; on the caller's connection when no second one opens (a file in
-// memory, or no handle left).
+// indexes are compared; on the caller's connection when no second one opens.
 class QuickCheck {
 public:
-    explicit QuickCheck(sqlite3* db) {
-        const char* file = sqlite3_db_filename(db, "main");
-        sqlite3* raw = nullptr;
-        if (file != nullptr && *file != '\0' &&
-            sqlite3_open_v2(file, &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) ==
-                SQLITE_OK) {
-            m_db.reset(raw);
-            sqlite3_busy_timeout(raw, kBusyTimeoutMs);
-            sqlite3_exec(raw, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    explicit QuickCheck(sqlite3* db) : m_db(OpenReader(db)) {
+        if (m_db != nullptr)
             m_thread = std::jthread([this] { m_result = FirstLine(m_db.get(), kPragma, m_rc); });
-        } else {
-            sqlite3_close(raw);
+        else
             m_result = FirstLine(db, kPragma, m_rc);
-        }
     }
 
     std::string Result(int& rc) {
@@ -230,7 +264,6 @@ public:
 
 private:
     static constexpr const char* kPragma = "PRAGMA main.quick_check(1)";
-    static constexpr int kBusyTimeoutMs = 3000;
 
     DatabasePtr m_db;
     std::string m_result;
@@ -240,8 +273,7 @@ private:
 
 std::string CompareIndexes(sqlite3* db, int& rc) {
     std::string result;
-    rc = sqlite3_create_function(db, kDigestFunction, -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                 nullptr, nullptr, &DigestStep, &DigestFinal);
+    rc = AddDigestFunction(db);
     if (rc != SQLITE_OK)
         return sqlite3_errmsg(db);
     std::vector<PlainIndex> plain;
@@ -249,13 +281,29 @@ std::string CompareIndexes(sqlite3* db, int& rc) {
     rc = FindIndexes(db, plain, whole);
     if (rc != SQLITE_OK)
         return sqlite3_errmsg(db);
+    // Each index the digest can compare gives two runs, its table's side and its own.
+    std::vector<const PlainIndex*> compared;
+    std::vector<DigestRun> runs;
     for (const PlainIndex& index : plain) {
-        bool needsWhole = false;
-        result = CompareIndex(db, index, needsWhole, rc);
+        const std::string select = std::string("SELECT count(*), ") + kDigestFunction + "(" +
+                                   index.columns + ") FROM " + Quoted(index.table);
+        const std::string byIndex = select + " INDEXED BY " + Quoted(index.name);
+        if (!ReadsIndexAlone(db, byIndex)) {
+            if (whole.empty() || whole.back() != index.table)
+                whole.push_back(index.table);
+            continue;
+        }
+        compared.push_back(&index);
+        runs.emplace_back().sql = select + " NOT INDEXED";
+        runs.emplace_back().sql = byIndex;
+    }
+    RunDigests(db, runs);
+    for (std::size_t i = 0; i < compared.size(); ++i) {
+        result = CompareDigests(*compared[i], runs[2 * i], runs[2 * i + 1], rc);
+        if (rc == SQLITE_OK && result == "ok" && compared[i]->unique)
+            result = CheckUnique(db, *compared[i], rc);
         if (rc != SQLITE_OK || result != "ok")
             return result;
-        if (needsWhole && (whole.empty() || whole.back() != index.table))
-            whole.push_back(index.table);
     }
     for (const std::string& table : whole) {
         result = FirstLine(db, "PRAGMA main.integrity_check(" + Quoted(table) + ")", rc);
