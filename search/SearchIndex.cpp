@@ -158,7 +158,13 @@ bool CSearchIndex::EnsureOnServer(CADODatabase& db) {
     // to tell the user then.
     std::string strSchema;
     try {
-        Run(db, "create extension if not exists pg_trgm schema public");
+        try {
+            Run(db, "create extension if not exists pg_trgm schema public");
+        } catch (const CADOException&) {
+            // Two ledgers of one database first searched at once: both find no extension,
+            // and the second to add it fails once the first has committed it. Whether it is
+            // there now is what counts.
+        }
         CADORecordset rs(&db);
         if (rs.Open("select n.nspname from pg_catalog.pg_extension e join pg_catalog.pg_namespace "
                     "n on n.oid = e.extnamespace where e.extname = 'pg_trgm'",

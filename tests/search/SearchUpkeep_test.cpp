@@ -2,15 +2,23 @@
 
 #include "backup/BackupFolder.h"
 #include "data/ADORecordset.h"
+#include "data/LedgerAdditions.h"
 #include "exchange/LedgerExport.h"
 #include "exchange/LedgerImport.h"
 #include "inquiry/InquiryTwin.h"
 #include "inquiry/ListedRecord.h"
 #include "plan/RecurringBook.h"
 #include "platform/ado/pg/FileLedgerReader.h"
+#include "platform/ado/pg/PgHandles.h"
+#include "platform/ado/pg/ServerLedger.h"
 #include "platform/ole/Clock.h"
 
+#include <libpq-fe.h>
+
+#include <chrono>
 #include <fstream>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -163,6 +171,51 @@ TEST_F(SearchUpkeepTest, AFileMovingToAServerLeavesItsIndexBehind) {
                                                "accountReconcile", "phoneSubmission", "billOrder",
                                                "billChoice", "pictureStore", "pictureLink",
                                                "bankScheme"}));
+}
+
+} // namespace
+
+namespace {
+
+// Two ledgers of one server database searched for the first time at the same moment: the
+// one that loses the race to add the trigram extension still gets its index.
+TEST(SearchServerIndex, TheSecondToAddTheExtensionStillGetsItsIndex) {
+    using testing_support::TestDb;
+    if (!TestDb::OnServer())
+        GTEST_SKIP() << "about the server's extension";
+    TestDb ledgerFile;
+    const std::string database = "coffer_trgm_" + std::to_string(getpid());
+    const auto exec = [](const std::string& uri, const std::string& sql) {
+        const ado::PgConnPtr conn(PQconnectdb(uri.c_str()));
+        const ado::PgResultPtr result(PQexec(conn.get(), sql.c_str()));
+        ASSERT_EQ(PQresultStatus(result.get()), PGRES_COMMAND_OK) << PQerrorMessage(conn.get());
+    };
+    exec(TestDb::ServerUri("postgres"), "CREATE DATABASE " + database);
+    const std::string uri = TestDb::ServerUri(database);
+    {
+        std::string error;
+        ASSERT_TRUE(ado::ServerLedger::CopyFromFile(ledgerFile.FilePath().string(), uri, error) &&
+                    CLedgerAdditions::Complete(uri, error))
+            << error;
+        // The other copy has added the extension and not yet committed.
+        const ado::PgConnPtr other(PQconnectdb(uri.c_str()));
+        ado::PgResultPtr(PQexec(other.get(), "BEGIN"));
+        const ado::PgResultPtr added(
+            PQexec(other.get(), "CREATE EXTENSION pg_trgm SCHEMA public"));
+        ASSERT_EQ(PQresultStatus(added.get()), PGRES_COMMAND_OK) << PQerrorMessage(other.get());
+        std::thread commit([&other] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ado::PgResultPtr(PQexec(other.get(), "COMMIT"));
+        });
+        CADODatabase db;
+        db.SetConnectionString("Data Source=" + uri);
+        db.Open();
+        const bool made = CSearchIndex::Ensure(db, error);
+        commit.join();
+        EXPECT_TRUE(made) << error;
+        EXPECT_EQ(CSearchIndex::Inspect(db), CSearchIndex::Ready);
+    }
+    exec(TestDb::ServerUri("postgres"), "DROP DATABASE " + database + " WITH (FORCE)");
 }
 
 } // namespace
