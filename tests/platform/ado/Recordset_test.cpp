@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -434,6 +435,60 @@ TEST_F(RecordsetTest, AForwardOnlyWalkChangesRowsAndSurvivesAWrite) {
     EXPECT_EQ(seen, "cd");
     EXPECT_EQ(Committed("select 类型 from list order by ID"),
               (std::vector<std::string>{"A", "c", "d", "e"}));
+}
+
+// A forward-only cursor reads its current row where the engine holds it: every kind, also a
+// value that does not fit its declared type, reads as a static cursor stores it, and the row
+// stays readable when a write on the connection makes the engine step on past it.
+TEST_F(RecordsetTest, AForwardOnlyCursorReadsEachValueAsAStaticOneStoresIt) {
+    Sql("INSERT INTO rec (who, amount, at, n, flag, price, ratio, data) VALUES "
+        "('b', 2.5, '2010-11-13 07:17:07', -5, 1, 12.5, 12.34, x'00ff'),"
+        "(NULL, 'many', 'not a date', 8589934592, 'yes', 'x', 1e30, 'text in a blob'),"
+        "('', 1e300, 40495.25, 3.5, 0, -0.01, -7, NULL);");
+    auto shown = [](const Variant& value) {
+        std::string text = std::to_string(static_cast<int>(value.Kind())) + ":";
+        switch (value.Kind()) {
+        case VarKind::Text:
+        case VarKind::Binary:
+            return text + value.TextValue();
+        case VarKind::R4:
+        case VarKind::R8:
+        case VarKind::Date:
+        case VarKind::Decimal: {
+            const double number = value.RealValue();
+            unsigned long long bits = 0;
+            std::memcpy(&bits, &number, sizeof bits);
+            return text + std::to_string(bits);
+        }
+        default:
+            return value.IsNull() ? text : text + std::to_string(value.IntegerValue());
+        }
+    };
+    auto rowOf = [&](Recordset& rs) {
+        std::vector<std::string> row;
+        for (long i = 0; i < rs.FieldCount(); ++i)
+            row.push_back(shown(rs.GetValue(i)));
+        return row;
+    };
+    Recordset kept;
+    Open(kept, "select * from rec");
+    Recordset forward;
+    forward.Open("select * from rec", m_connection, adOpenForwardOnly, adLockOptimistic,
+                 adCmdText);
+    for (int row = 0; row < 3; ++row, kept.MoveNext(), forward.MoveNext()) {
+        ASSERT_FALSE(forward.IsEOF());
+        EXPECT_EQ(rowOf(forward), rowOf(kept)) << "row " << row;
+        if (row == 1) {
+            // The write finishes the forward cursor's statement under its current row.
+            Recordset writer;
+            Open(writer, "list", adCmdTable);
+            writer.AddNew();
+            writer.PutValue(1, Variant::Text("e"));
+            writer.Update();
+            EXPECT_EQ(rowOf(forward), rowOf(kept)) << "row 1 after a write";
+        }
+    }
+    EXPECT_TRUE(forward.IsEOF());
 }
 
 } // namespace

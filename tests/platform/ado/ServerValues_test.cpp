@@ -1,5 +1,6 @@
 // The server's binary form of a value reads as the same value as its text form: the engine
-// fetches results in binary form where it can, and nothing the program sees may change by it.
+// fetches results in binary form where it can, and nothing the program sees may change by it;
+// nor by a value being read in place instead of stored.
 #include "platform/ado/RowStore.h"
 #include "platform/ado/pg/PgHandles.h"
 #include "platform/ado/pg/PgValues.h"
@@ -24,16 +25,29 @@ ado::PgResultPtr Fetch(PGconn* conn, const std::string& sql, int format) {
     return result;
 }
 
-Variant Read(pg_result* result, bool binary) {
-    ado::RowStore rows(1);
-    rows.AppendRow(0);
+template <class Sink> void ReadWith(Sink& sink, pg_result* result, bool binary) {
     const char* value = PQgetisnull(result, 0, 0) ? nullptr : PQgetvalue(result, 0, 0);
     const auto length = static_cast<size_t>(PQgetlength(result, 0, 0));
     if (binary)
-        PgValues::ReadBinaryInto(rows, value, length, PQftype(result, 0));
+        PgValues::ReadBinaryInto(sink, value, length, PQftype(result, 0));
     else
-        PgValues::ReadInto(rows, value, length, PQftype(result, 0));
+        PgValues::ReadInto(sink, value, length, PQftype(result, 0));
+}
+
+Variant Read(pg_result* result, bool binary) {
+    ado::RowStore rows(1);
+    rows.AppendRow(0);
+    ReadWith(rows, result, binary);
     return rows.Get(0, 0);
+}
+
+// The same reading left in the result, as a forward-only cursor takes it.
+Variant ReadInPlace(pg_result* result, bool binary) {
+    ado::ValueView view;
+    std::string scratch;
+    ado::ViewSink sink(view, scratch);
+    ReadWith(sink, result, binary);
+    return view.ToVariant();
 }
 
 std::string Shown(const Variant& value) {
@@ -108,6 +122,15 @@ TEST(ServerValuesTest, TheBinaryFormReadsAsTheTextForm) {
         const ado::PgResultPtr binary = Fetch(conn.get(), sql, 1);
         ASSERT_TRUE(PgValues::HasBinaryForm(PQftype(binary.get(), 0))) << value;
         EXPECT_EQ(Shown(Read(binary.get(), true)), Shown(Read(text.get(), false))) << value;
+        EXPECT_EQ(Shown(ReadInPlace(binary.get(), true)), Shown(Read(binary.get(), true)))
+            << value;
+        EXPECT_EQ(Shown(ReadInPlace(text.get(), false)), Shown(Read(text.get(), false))) << value;
+    }
+    // Types read only from their text form, whose reading makes a text of its own.
+    for (const char* value : {"'-1234.56'::money", "1.25::numeric", "'\\x41ff00'::bytea",
+                              "'0099-12-31 23:59:59'::timestamptz"}) {
+        const ado::PgResultPtr text = Fetch(conn.get(), std::string("select ") + value, 0);
+        EXPECT_EQ(Shown(ReadInPlace(text.get(), false)), Shown(Read(text.get(), false))) << value;
     }
     // Keys come in binary form too.
     for (const char* key : {"(-3)::int2", "2147483647::int4", "(-9007199254740993)::int8"}) {
