@@ -67,7 +67,8 @@ void PgRows::ReadRow(RowStore& rows) {
 ValueView PgRows::Value(size_t column) {
     pg_result* result = m_result.get();
     const int field = static_cast<int>(column) + m_firstColumn;
-    const char* data = PQgetisnull(result, m_row, field) ? nullptr : PQgetvalue(result, m_row, field);
+    const char* data =
+        PQgetisnull(result, m_row, field) ? nullptr : PQgetvalue(result, m_row, field);
     const auto length = static_cast<size_t>(PQgetlength(result, m_row, field));
     ValueView view;
     ViewSink sink(view, m_scratch[column]);

@@ -162,7 +162,8 @@ template <class Sink> void ReadText(Sink& rows, const char* text, size_t length,
     rows.PushText(VarKind::Text, value);
 }
 
-template <class Sink> void ReadBinary(Sink& rows, const char* data, size_t length, unsigned typeOid) {
+template <class Sink>
+void ReadBinary(Sink& rows, const char* data, size_t length, unsigned typeOid) {
     if (!data) {
         rows.PushNull();
         return;
@@ -170,7 +171,8 @@ template <class Sink> void ReadBinary(Sink& rows, const char* data, size_t lengt
     switch (typeOid) {
     case kInt2:
     case kInt4:
-        rows.PushInteger(typeOid == kInt2 ? VarKind::I2 : VarKind::I4, PgValues::BinaryInteger(data, length));
+        rows.PushInteger(typeOid == kInt2 ? VarKind::I2 : VarKind::I4,
+                         PgValues::BinaryInteger(data, length));
         return;
     case kInt8: {
         const std::int64_t whole = PgValues::BinaryInteger(data, length);
