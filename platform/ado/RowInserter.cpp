@@ -68,7 +68,10 @@ BackendInserter& RowInserter::Prepared(std::vector<Variant>& values) {
 }
 
 void RowInserter::Finish() {
-    Inserter().Finish();
+    BackendInserter& inserter = Inserter();
+    // The rows held back are written now, and a cursor part-way would keep them out.
+    m_connection->FinishPendingReads();
+    inserter.Finish();
 }
 
 } // namespace ado

@@ -130,6 +130,24 @@ TEST_F(ADOInserterTest, RowsAddedNowGiveTheirKeys) {
     EXPECT_EQ(m_file.Scalar("select min(编号) from normalIncome"), std::to_string(keys[0] - 1));
 }
 
+// Rows held back are refused together when the engine takes them: the error is thrown then,
+// none of them is stored, and they are not sent again.
+TEST_F(ADOInserterTest, HeldRowsTheEngineRefusesAreThrownAndDropped) {
+    CADOInserter orders(&m_db, "billOrder", {"来源", "单号", "表", "编号"});
+    for (const char* order : {"单1", "单2", "单1"}) {
+        orders.SetFieldValue(0, std::string("支付宝"));
+        orders.SetFieldValue(1, std::string(order));
+        orders.SetFieldValue(2, std::string("normalPay"));
+        orders.SetFieldValue(3, 1.0);
+        orders.Add();
+    }
+    EXPECT_THROW(orders.Finish(), CADOException);
+    EXPECT_NE(orders.GetLastErrorString().find("billOrder"), std::string::npos);
+    EXPECT_EQ(m_file.Scalar("select count(*) from billOrder"), "0");
+    orders.Finish();
+    EXPECT_EQ(m_file.Scalar("select count(*) from billOrder"), "0");
+}
+
 TEST_F(ADOInserterTest, EngineErrorsAreThrownAndRecorded) {
     // A table or column that is not there.
     EXPECT_THROW(CADOInserter(&m_db, "nosuchtable", kIncomeColumns), CADOException);
