@@ -49,6 +49,7 @@ bool CAccountStore::Ensure(std::string& strError) {
     if (!BackUpBeforeAddition(m_db, strError))
         return false;
     CLedgerAdditions::Add(m_db, CLedgerAdditions::kAccounts);
+    CAccountLink::MakeIndexes(m_db);
     return true;
 }
 

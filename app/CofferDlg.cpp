@@ -14,6 +14,7 @@
 #include "plan/BudgetDlg.h"
 #include "plan/RecurringDlg.h"
 #include "plan/RecurringWatch.h"
+#include "records/AccountLink.h"
 #include "platform/skin/SkinEngine.h"
 #include "platform/ui/HandlerBoundary.h"
 #include "platform/ui/MenuResource.h"
@@ -29,6 +30,8 @@
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QTreeWidget>
+
+#include <exception>
 
 namespace {
 
@@ -161,6 +164,19 @@ bool CCofferDlg::LedgerOpensOrOfferLocation() {
     return false;
 }
 
+void CCofferDlg::MakeLedgerIndexes() {
+    // Indexes only make listings faster: a ledger that cannot take one now (another copy
+    // writing, a read-only file) is listed as before and gets it at a later login.
+    CADODatabase db;
+    db.SetConnectionString(ui::LoadResourceString(102));
+    try {
+        if (db.Open())
+            CAccountLink::MakeIndexes(db);
+    } catch (const CADOException&) {
+    } catch (const std::exception&) {
+    }
+}
+
 void CCofferDlg::OnLogin() {
     if (!LedgerOpensOrOfferLocation())
         return;
@@ -171,6 +187,7 @@ void CCofferDlg::OnLogin() {
         SetDlgItemText(IDC_STATUS, dlg.m_strUserName);
         BuildNavigationTree();
         EnableItem(IDC_SETTINGS, true);
+        MakeLedgerIndexes();
         // Recurring records due since the last login, then at each midnight.
         delete m_recurring;
         m_recurring = new CRecurringWatch(this);

@@ -60,6 +60,7 @@ protected:
 private:
     void OnLogin();
     bool LedgerOpensOrOfferLocation();
+    void MakeLedgerIndexes();
     void OnLogout();
     void OnTreeDblClk(ui::NotifyInfo& info);
     /// Ctrl+F: the 搜索 window.

@@ -8,7 +8,7 @@
 namespace bench {
 
 /// The 1,000,000-record ledger the data and inquiry benchmarks read: $COFFER_BENCH_DB, or
-/// coffer-bench-1m-v3.mdb in the temporary folder: a current ledger, half its records
+/// coffer-bench-1m-v4.mdb in the temporary folder: a current ledger, half its records
 /// carrying an account. Made once, the same way by every
 /// benchmark program and on every machine (no random source), so that figures taken on
 /// different days or by different programs read the same rows.

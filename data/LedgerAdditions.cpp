@@ -46,6 +46,17 @@ void CLedgerAdditions::Add(CADODatabase& db, int nAddition) {
     });
 }
 
+void CLedgerAdditions::Make(CADODatabase& db, const char* szName) {
+    const ado::ledger_schema::Addition& addition = ado::ledger_schema::Named(szName);
+    const std::vector<std::string>& statements =
+        OnServer(db) && !addition.server.empty() ? addition.server : addition.file;
+    InTransaction(db, [&db, &statements] {
+        CADORecordset rs(&db);
+        for (const std::string& statement : statements)
+            rs.Open(statement, CADORecordset::ModeUnknown);
+    });
+}
+
 void CLedgerAdditions::Complete(CADODatabase& db) {
     if (!OnServer(db))
         return;

@@ -44,6 +44,10 @@ public:
     /// Creates the tables of `nAddition` and raises the count, in one transaction; a ledger
     /// that holds them already is left untouched. Engine errors are thrown, nothing half done.
     static void Add(CADODatabase& db, int nAddition);
+    /// Runs the statements of the uncounted addition `szName` (objects a feature makes when it
+    /// wants them, each statement safe to repeat), in one transaction. Engine errors are
+    /// thrown, nothing half done.
+    static void Make(CADODatabase& db, const char* szName);
     /// A ledger moved onto a server carries its tables but not its triggers: puts back the
     /// server's triggers of the additions it holds (each statement is safe to repeat). Does
     /// nothing on a file.

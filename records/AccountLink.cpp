@@ -24,6 +24,11 @@ bool CAccountLink::Present(CADODatabase& db) {
     return CLedgerAdditions::Read(db) >= CLedgerAdditions::kAccounts;
 }
 
+void CAccountLink::MakeIndexes(CADODatabase& db) {
+    if (Present(db))
+        CLedgerAdditions::Make(db, "accountorder");
+}
+
 std::vector<CAccountLink::Choice> CAccountLink::Choices(CADODatabase& db, bool bStoppedToo) {
     std::vector<Choice> choices;
     if (!Present(db))

@@ -24,6 +24,10 @@ public:
 
     /// True when the open ledger holds the account tables.
     static bool Present(CADODatabase& db);
+    /// Gives the links of a ledger that holds accounts the index that lets a listing read the
+    /// accounts of a span of records from the index alone (a ledger from before it lacks it).
+    /// Nothing happens on a ledger without accounts. Engine errors are thrown.
+    static void MakeIndexes(CADODatabase& db);
     /// The accounts a record may be given now (stopped ones are offered nowhere), in the
     /// accounts' order; empty when the ledger has no accounts. `bStoppedToo` for looking
     /// back (the inquiries), where stopped accounts still count.

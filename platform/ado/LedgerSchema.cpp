@@ -244,9 +244,18 @@ const Addition kSearch = {
     {},
 };
 
+// The listings read the accounts of a span of records from the links alone: with the account
+// in the key's index no link row is looked up. An index it can build again, made at login.
+const Addition kAccountOrder = {
+    "accountorder",
+    0,
+    {"CREATE INDEX IF NOT EXISTS accountLink_表_编号_账户 ON accountLink (表, 编号, 账户)"},
+    {},
+};
+
 // The counted additions numbered from 1 without gaps, then those made when wanted.
 const std::vector<Addition> kAdditions = {kPlan, kAccounts, kPhone, kBills, kPictures, kBankSchemes,
-                                          kSearch};
+                                          kSearch, kAccountOrder};
 
 const std::vector<std::string> kNone;
 

@@ -6,6 +6,8 @@
 #include "accounts/TransferStore.h"
 
 #include "data/ADODatabase.h"
+#include "data/LedgerAdditions.h"
+#include "records/AccountLink.h"
 #include "stats/StatisticsQuery.h"
 #include "tests/support/TestDb.h"
 
@@ -232,6 +234,25 @@ TEST_F(AccountLedgerTest, TransfersNeedTwoDifferentAccountsAndAnAmount) {
     transfer.nAmount = 0;
     EXPECT_EQ(store.Save(transfer), AccountTexts::kTransferZero);
     EXPECT_EQ(m_test.Scalar("SELECT COUNT(*) FROM accountTransfer"), "0");
+}
+
+// A ledger from before the links' account index gets it at login once it holds accounts (and
+// again changes nothing); a ledger without accounts is left as it is.
+TEST_F(AccountLedgerTest, TheLinksIndexIsMadeWhereAccountsAre) {
+    const std::string indexes =
+        TestDb::OnServer() ? "select count(*) from pg_indexes where schemaname = current_schema() "
+                             "and indexname = 'accountlink_表_编号_账户'"
+                           : "select count(*) from sqlite_master where name = "
+                             "'accountLink_表_编号_账户'";
+    m_test.Exec("DROP INDEX IF EXISTS accountLink_表_编号_账户");
+    CLedgerAdditions::Write(m_db, CLedgerAdditions::kPlan);
+    CAccountLink::MakeIndexes(m_db);
+    EXPECT_EQ(m_test.Scalar(indexes), "0");
+    CLedgerAdditions::Write(m_db, CLedgerAdditions::kLatest);
+    for (int login = 0; login < 2; ++login) {
+        CAccountLink::MakeIndexes(m_db);
+        EXPECT_EQ(m_test.Scalar(indexes), "1");
+    }
 }
 
 } // namespace
