@@ -7,6 +7,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 
+#include <algorithm>
 #include <cctype>
 
 CADORecordset::CADORecordset(CADODatabase* pDatabase)
@@ -85,6 +86,19 @@ bool CADORecordset::OpenCursor(const std::string& strText, RecordsetOpenMode nMo
     return m_pRecordset->State() != ado::adStateClosed;
 }
 
+bool CADORecordset::ReadIntegers(const std::string& strText, std::vector<std::int64_t>& values) {
+    Close();
+    m_strQuery = strText;
+    if (!m_pConnection || m_pConnection->State() == ado::adStateClosed)
+        return false;
+    try {
+        m_pConnection->ReadIntegers(m_strQuery, values);
+    } catch (const ado::ComError& error) {
+        HandleRecordsetError(error);
+    }
+    return true;
+}
+
 bool CADORecordset::IsEOF() {
     return m_pRecordset->IsEOF();
 }
@@ -117,6 +131,14 @@ long CADORecordset::GetRecordCount() {
 ado::ValueView CADORecordset::ReadField(int nIndex) {
     try {
         return m_pRecordset->GetValueView(nIndex);
+    } catch (const ado::ComError& error) {
+        HandleRecordsetError(error);
+    }
+}
+
+void CADORecordset::GetFieldViews(ado::ValueView* pViews, int nCount) {
+    try {
+        m_pRecordset->GetValueViews(pViews, static_cast<size_t>(std::max(nCount, 0)));
     } catch (const ado::ComError& error) {
         HandleRecordsetError(error);
     }

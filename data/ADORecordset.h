@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CADODatabase;
 
@@ -52,6 +53,11 @@ public:
     /// row: a listing of many rows keeps none behind the cursor. GetRecordCount, and once the
     /// cursor has moved anything that moves back, throw ado::ComError instead.
     bool OpenForwardOnly(const std::string& strText);
+    /// Runs the query `strText`, whose columns hold integers, and reads all its rows at once,
+    /// row after row into `values` (a row holding a value that is no integer is left out),
+    /// leaving no cursor open: for walks over many keys, with none of a cursor's work per
+    /// row. False (nothing read) without an open database; engine errors as Open.
+    bool ReadIntegers(const std::string& strText, std::vector<std::int64_t>& values);
     /// Cancels a pending edit and closes the cursor.
     void Close();
     bool IsOpen() const;
@@ -70,6 +76,8 @@ public:
     /// The value where the cursor keeps it, nothing copied: valid until the cursor moves.
     /// For walks over many rows; convert it with FieldConversion.
     ado::ValueView GetFieldView(int nIndex) { return ReadField(nIndex); }
+    /// The first `nCount` values of the current row in one call, each as GetFieldView.
+    void GetFieldViews(ado::ValueView* pViews, int nCount);
 
     // Writing the row being added or edited; false (nothing stored) without AddNew/Edit.
     bool SetFieldValue(int nIndex, const std::string& strValue);

@@ -4,6 +4,7 @@
 #include "platform/ado/RowStore.h"
 #include "platform/ado/Variant.h"
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +17,26 @@ namespace ado {
 /// can be changed names its table and gives each row its key.
 class BackendRows {
 public:
+    /// An integer value's number; false for any other value.
+    static bool IntegerOf(const ValueView& value, std::int64_t& number) {
+        switch (value.kind) {
+        case VarKind::I2:
+        case VarKind::I4:
+        case VarKind::UI1:
+        case VarKind::Int:
+            number = value.integer;
+            return true;
+        case VarKind::R8:
+            // An integer too wide for the engine's integer values: whole, inside 64 bits.
+            if (value.real != std::trunc(value.real) || !(std::fabs(value.real) < 0x1p63))
+                return false;
+            number = static_cast<std::int64_t>(value.real);
+            return true;
+        default:
+            return false;
+        }
+    }
+
     virtual ~BackendRows() = default;
     /// The result's columns (the key, when the engine adds one, is not among them).
     virtual const std::vector<ColumnInfo>& Columns() const = 0;
@@ -30,6 +51,29 @@ public:
     /// The current row's value in `column`, as ReadRow would store it, read where the engine
     /// holds it: its text is valid only until the next Step.
     virtual ValueView Value(size_t column) = 0;
+    /// The current row's values in columns [0, count), each as Value gives it.
+    virtual void Values(ValueView* views, size_t count) {
+        for (size_t column = 0; column < count; ++column)
+            views[column] = Value(column);
+    }
+    /// Steps through every row still to come, appending each row's values to `values` when
+    /// every one of them is an integer (a row holding a null, a text or a fraction is left
+    /// out). For long walks over keys: an engine reads them with none of a cursor's work per
+    /// row.
+    virtual void ReadIntegers(std::vector<std::int64_t>& values) {
+        const size_t width = Columns().size();
+        while (Step()) {
+            const size_t start = values.size();
+            for (size_t column = 0; column < width; ++column) {
+                std::int64_t number = 0;
+                if (!IntegerOf(Value(column), number)) {
+                    values.resize(start);
+                    break;
+                }
+                values.push_back(number);
+            }
+        }
+    }
     /// True while the engine is part-way through the result and holds the database for it.
     virtual bool Busy() const = 0;
 };

@@ -118,6 +118,11 @@ std::unique_ptr<BackendRows> Connection::Run(const std::string& sql) {
     return Engine().Run(sql, [this] { FinishPendingReads(); });
 }
 
+void Connection::ReadIntegers(const std::string& sql, std::vector<std::int64_t>& values) {
+    if (std::unique_ptr<BackendRows> rows = Run(JetSql::TranslateDateLiterals(sql)))
+        rows->ReadIntegers(values);
+}
+
 void Connection::Execute(const std::string& sql) {
     Backend& engine = Engine();
     FinishPendingReads();

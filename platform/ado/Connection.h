@@ -60,6 +60,9 @@ public:
     std::unique_ptr<BackendRows> Run(const std::string& sql);
     /// Runs a text that returns no rows, after finishing pending reads.
     void Execute(const std::string& sql);
+    /// Runs the query `sql` (date literals as the cursors take them) and reads all its rows
+    /// at once as BackendRows::ReadIntegers does, with no cursor left open.
+    void ReadIntegers(const std::string& sql, std::vector<std::int64_t>& values);
     std::int64_t Insert(const std::string& table, const std::vector<std::string>& columns,
                         const std::vector<Variant>& values);
     long Change(const std::string& table, std::int64_t key, const std::vector<std::string>& columns,

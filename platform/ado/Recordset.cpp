@@ -122,12 +122,18 @@ bool Recordset::ReadRow() {
             ReleaseStatement();
             return false;
         }
+        if (m_forwardOnly && m_added.empty()) {
+            // A walk reads most values once: no copy, and the key only if the row is kept.
+            m_rows.AppendRow(0);
+            m_inSource = true;
+            return true;
+        }
         const std::int64_t key = m_source->Key();
         if (!m_added.empty() && m_added.count(key))
             continue;
         m_rows.AppendRow(key);
         if (m_forwardOnly)
-            m_inSource = true; // a walk reads most values once: no copy
+            m_inSource = true;
         else
             m_source->ReadRow(m_rows);
         return true;

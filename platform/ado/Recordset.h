@@ -80,6 +80,17 @@ public:
         return GetValueViewSlowly(index);
     }
     ValueView GetValueView(std::string_view name) { return GetValueView(FieldIndex(name)); }
+    /// The values of the first `count` columns, each as GetValueView gives it: a walk's row
+    /// read in one call.
+    void GetValueViews(ValueView* views, size_t count) {
+        if (m_open && m_edit == Edit::None && count <= m_columns.size() &&
+            m_position < m_rows.Rows() && m_inSource && RowAt(m_position) + 1 == m_rows.Rows()) {
+            m_source->Values(views, count);
+            return;
+        }
+        for (size_t column = 0; column < count; ++column)
+            views[column] = GetValueView(static_cast<long>(column));
+    }
     /// Sets a field of the row being added, or of the current row (starting its edit).
     HRESULT PutValue(long index, const Variant& value);
     HRESULT PutValue(std::string_view name, const Variant& value) {
@@ -120,6 +131,7 @@ private:
     void KeepCurrentRow() {
         if (m_inSource) {
             m_inSource = false;
+            m_rows.SetLastRowId(m_source->Key());
             m_source->ReadRow(m_rows);
         }
     }

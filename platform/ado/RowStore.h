@@ -36,6 +36,8 @@ public:
         *m_rowidNext++ = rowid;
         ++m_rowCount;
     }
+    /// Gives the last row its rowid, when it was not known as the row was started.
+    void SetLastRowId(std::int64_t rowid) { m_rowidNext[-1] = rowid; }
     void PushNull() {
         Cell& cell = NextCell();
         cell.integer = 0;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -244,6 +246,40 @@ TEST_F(ADORecordsetTest, ApostrophesAreStoredAndFoundThroughEscapedTexts) {
                          QuoteSql(name) + "'",
                      1),
               (std::vector<std::string>{name}));
+}
+
+// Keys read at once come as a walk reads them, row after row: integers, also one too wide for
+// the server's integer values and a whole real; a row holding a null, a text or a fraction is
+// left out, and the key a plain selection carries is not among the values.
+TEST_F(ADORecordsetTest, ReadIntegersGivesTheRowsOfWholeNumbers) {
+    m_file.Exec("insert into accountLink (表, 编号, 账户) values ('normalPay', 3, 1), "
+                "('normalPay', 4, 2), ('normalPay', 5, 1), ('normalIncome', 4, 9)");
+    struct Case {
+        const char* szColumns;
+        std::vector<std::int64_t> expected;
+    };
+    const Case cases[] = {
+        {"编号, 账户", {3, 1, 4, 2, 5, 1}},
+        {"编号 + 3000000000", {3000000003, 3000000004, 3000000005}},
+        {"编号, cast(账户 as double precision) * 2", {3, 2, 4, 4, 5, 2}},
+        {"编号, cast(账户 as double precision) / 2", {4, 1}},
+        {"编号, case when 编号 = 4 then null else 账户 end", {3, 1, 5, 1}},
+        {"编号, case when 编号 = 5 then 'x' else '7' end", {}},
+    };
+    for (const Case& c : cases) {
+        CADORecordset rs(&m_db);
+        std::vector<std::int64_t> values;
+        ASSERT_TRUE(rs.ReadIntegers(std::string("select ") + c.szColumns +
+                                        " from accountLink where 表 = 'normalPay' order by 编号",
+                                    values))
+            << c.szColumns;
+        EXPECT_EQ(values, c.expected) << c.szColumns;
+        EXPECT_FALSE(rs.IsOpen());
+    }
+    CADORecordset rs(&m_db);
+    std::vector<std::int64_t> values;
+    EXPECT_THROW(rs.ReadIntegers("select nosuch from accountLink", values), CADOException);
+    EXPECT_TRUE(values.empty());
 }
 
 } // namespace

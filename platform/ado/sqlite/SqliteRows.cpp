@@ -77,6 +77,41 @@ ValueView SqliteRows::Value(size_t column) {
     return view;
 }
 
+void SqliteRows::ReadIntegers(std::vector<std::int64_t>& values) {
+    sqlite3_stmt* statement = m_statement.get();
+    const int end = m_firstColumn + static_cast<int>(m_columns.size());
+    while (Step()) {
+        const size_t start = values.size();
+        for (int column = m_firstColumn; column < end; ++column) {
+            const int type = sqlite3_column_type(statement, column);
+            std::int64_t number = 0;
+            if (type == SQLITE_INTEGER) {
+                number = sqlite3_column_int64(statement, column);
+            } else {
+                // Read as the cursors read it: a whole real counts, anything else not.
+                ValueView view;
+                ViewSink sink(view, m_scratch);
+                SqliteValues::ReadInto(sink, statement, column, m_columns[column - m_firstColumn]);
+                if (!IntegerOf(view, number)) {
+                    values.resize(start);
+                    break;
+                }
+            }
+            values.push_back(number);
+        }
+    }
+}
+
+void SqliteRows::Values(ValueView* views, size_t count) {
+    sqlite3_stmt* statement = m_statement.get();
+    for (size_t column = 0; column < count; ++column) {
+        views[column] = ValueView();
+        ViewSink sink(views[column], m_scratch);
+        SqliteValues::ReadInto(sink, statement, static_cast<int>(column) + m_firstColumn,
+                               m_columns[column]);
+    }
+}
+
 bool SqliteRows::Busy() const {
     // A statement not yet stepped holds no lock and keeps no write from committing.
     return m_statement && sqlite3_stmt_busy(m_statement.get());

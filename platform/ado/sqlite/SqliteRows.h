@@ -25,7 +25,9 @@ public:
     std::int64_t Key() const override;
     void ReadRow(RowStore& rows) override;
     ValueView Value(size_t column) override;
+    void Values(ValueView* views, size_t count) override;
     bool Busy() const override;
+    void ReadIntegers(std::vector<std::int64_t>& values) override;
     /// True when each row has its rowid (false for a KeyColumn statement without the key).
     bool HasKey() const { return m_keyColumn >= 0; }
 

@@ -448,12 +448,23 @@ TEST_F(RecordsetTest, AForwardOnlyCursorReadsEachValueAsAStaticOneStoresIt) {
             row.push_back(testing_support::ShownValue(rs.GetValue(i)));
         return row;
     };
+    // The same row read in one call.
+    auto viewsOf = [&](Recordset& rs) {
+        std::vector<ValueView> views(static_cast<size_t>(rs.FieldCount()));
+        rs.GetValueViews(views.data(), views.size());
+        std::vector<std::string> row;
+        for (const ValueView& view : views)
+            row.push_back(testing_support::ShownValue(view.ToVariant()));
+        return row;
+    };
     Recordset kept;
     Open(kept, "select * from rec");
     Recordset forward;
     forward.Open("select * from rec", m_connection, adOpenForwardOnly, adLockOptimistic, adCmdText);
     for (int row = 0; row < 3; ++row, kept.MoveNext(), forward.MoveNext()) {
         ASSERT_FALSE(forward.IsEOF());
+        EXPECT_EQ(viewsOf(forward), rowOf(kept)) << "row " << row;
+        EXPECT_EQ(viewsOf(kept), rowOf(kept)) << "row " << row;
         EXPECT_EQ(rowOf(forward), rowOf(kept)) << "row " << row;
         if (row == 1) {
             // The write finishes the forward cursor's statement under its current row.
