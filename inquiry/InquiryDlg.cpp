@@ -38,6 +38,15 @@ namespace {
 
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
 
+// A name column's value as GetFieldValue writes it: a stored text where the cursor holds
+// it, anything else written into `strRoom`.
+std::string_view NameOf(const ado::ValueView& value, std::string& strRoom) {
+    if (value.kind == ado::VarKind::Text)
+        return value.text;
+    FieldConversion::ToText(value, "", strRoom);
+    return strRoom;
+}
+
 // A year's list is a hundred thousand rows: the view learns of them all at once when they
 // are in, or when a read error ends the walk.
 class RedrawOff {
@@ -221,18 +230,18 @@ InquiryAccounts CInquiryDlg::AccountNames(std::int64_t nLow, std::int64_t nHigh)
         byId.emplace(choice.nId, static_cast<std::uint32_t>(accounts.names.size()));
         accounts.names.push_back(choice.strName);
     }
+    // Read at once: the links of a year are as many as half its records.
+    std::vector<std::int64_t> links;
     CADORecordset recordset(&m_db);
-    if (!recordset.OpenForwardOnly(std::string("select 编号, 账户 from accountLink where 表 = '") +
-                                   m_twin.szTable + "' and 编号 >= " + NumberText::Itoa(nLow) +
-                                   " and 编号 <= " + NumberText::Itoa(nHigh) + " order by 编号"))
+    if (!recordset.ReadIntegers(std::string("select 编号, 账户 from accountLink where 表 = '") +
+                                    m_twin.szTable + "' and 编号 >= " + NumberText::Itoa(nLow) +
+                                    " and 编号 <= " + NumberText::Itoa(nHigh) + " order by 编号",
+                                links))
         return accounts;
-    for (; !recordset.IsEOF(); recordset.MoveNext()) {
-        std::int64_t nId = 0, nAccount = 0;
-        if (FieldConversion::ToInteger(recordset.GetFieldView(0), nId) &&
-            FieldConversion::ToInteger(recordset.GetFieldView(1), nAccount))
-            if (const auto found = byId.find(nAccount); found != byId.end())
-                accounts.links.emplace_back(nId, found->second);
-    }
+    accounts.links.reserve(links.size() / 2);
+    for (size_t i = 0; i + 1 < links.size(); i += 2)
+        if (const auto found = byId.find(links[i + 1]); found != byId.end())
+            accounts.links.emplace_back(links[i], found->second);
     return accounts;
 }
 
@@ -295,24 +304,26 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) 
     const CRecordNumberSet pictures(RecordsWithPictures());
     const RedrawOff redrawOff(m_listResult);
     InquiryRecord record; // its texts keep their room from row to row
+    std::string strMemberRoom, strItemRoom;
     // The span of the listed numbers: their accounts are read once the walk is done.
     std::int64_t nLowest = INT64_MAX, nHighest = INT64_MIN;
     while (!recordset.IsEOF()) {
-        record.dAmount = 0.0;
         record.dtRecord = COleDateTime();
+        // 编号, member, amount, date, category: read in one call, where the cursor holds them.
+        ado::ValueView values[5];
+        recordset.GetFieldViews(values, 5);
         // The number as read: its text is written only when a cell shows it.
-        const ado::ValueView id = recordset.GetFieldView(0);
-        record.bNumberId = FieldConversion::ToInteger(id, record.nId);
+        record.bNumberId = FieldConversion::ToInteger(values[0], record.nId);
         if (!record.bNumberId)
-            FieldConversion::ToText(id, "", record.strId);
-        recordset.GetFieldValue(2, record.dAmount);
-        recordset.GetFieldValue(1, record.strMember);
+            FieldConversion::ToText(values[0], "", record.strId);
+        record.dAmount = FieldConversion::ToDouble(values[2]);
+        record.member = NameOf(values[1], strMemberRoom);
         // Another tool may have stored a text that is no date ("2026-02-30 10:00:00"): it
         // is shown as it stands rather than as the day dates count from.
-        record.bDate = recordset.GetFieldValue(3, record.dtRecord);
+        record.bDate = FieldConversion::ToDateTime(values[3], record.dtRecord);
         if (!record.bDate)
-            recordset.GetFieldValue(3, record.strStoredDate);
-        recordset.GetFieldValue(4, record.strItem);
+            FieldConversion::ToText(values[3], "", record.strStoredDate);
+        record.item = NameOf(values[4], strItemRoom);
         if (record.bNumberId) {
             nLowest = std::min(nLowest, record.nId);
             nHighest = std::max(nHighest, record.nId);
@@ -324,9 +335,7 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) 
         recordset.MoveNext();
     }
     if (nLowest <= nHighest)
-        if (const InquiryAccounts accounts = AccountNames(nLowest, nHighest);
-            !accounts.links.empty())
-            m_rows->NameAccounts(accounts);
+        m_rows->NameAccounts(AccountNames(nLowest, nHighest));
     // The rows go in at once, in the order read, each naming its record.
     m_listResult->AppendItemsFromCells(0, m_rows->GetCount());
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -31,23 +32,32 @@ void CInquiryRows::Clear(const std::string& strDatePattern) {
     m_rows.clear();
     m_texts.clear();
     m_textIndex.clear();
-    for (std::vector<Known>& known : m_known)
-        known.clear();
+    for (auto& slots : m_known)
+        std::fill(std::begin(slots), std::end(slots), Known{});
+    m_accounts = {};
     m_formatter = CInquiryRowFormatter(strDatePattern);
 }
 
 std::uint32_t CInquiryRows::Keep(std::string_view text, Column column) {
-    std::uint64_t nHead = 0;
-    std::memcpy(&nHead, text.data(), std::min(text.size(), sizeof nHead));
-    const auto nLength = static_cast<std::uint32_t>(text.size());
-    std::vector<Known>& known = m_known[column];
-    for (const Known& entry : known) {
-        if (entry.nHead == nHead && entry.nLength == nLength &&
-            (nLength <= sizeof nHead ||
-             std::memcmp(m_texts[entry.nIndex].data() + sizeof nHead, text.data() + sizeof nHead,
-                         nLength - sizeof nHead) == 0))
-            return entry.nIndex;
+    // Loads of a fixed size: a name is compared in a few instructions, without a call.
+    std::uint64_t nHead = 0, nTail = 0;
+    if (text.size() >= sizeof nHead) {
+        std::memcpy(&nHead, text.data(), sizeof nHead);
+        std::memcpy(&nTail, text.data() + text.size() - sizeof nTail, sizeof nTail);
+    } else {
+        for (size_t i = 0; i < text.size(); ++i)
+            nHead |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
     }
+    const auto nLength = static_cast<std::uint32_t>(text.size());
+    const std::uint64_t nMix = (nHead ^ (nTail * 0x9E3779B97F4A7C15ULL) ^ nLength) *
+                               0xFF51AFD7ED558CCDULL;
+    Known& slot = m_known[column][nMix >> 60];
+    if (slot.nIndex != kNone && slot.nHead == nHead && slot.nTail == nTail &&
+        slot.nLength == nLength &&
+        (nLength <= 2 * sizeof nHead ||
+         std::memcmp(m_texts[slot.nIndex].data() + sizeof nHead, text.data() + sizeof nHead,
+                     nLength - 2 * sizeof nHead) == 0))
+        return slot.nIndex;
     std::uint32_t nIndex = 0;
     if (const auto found = m_textIndex.find(std::string(text)); found != m_textIndex.end()) {
         nIndex = found->second;
@@ -56,8 +66,7 @@ std::uint32_t CInquiryRows::Keep(std::string_view text, Column column) {
         m_texts.emplace_back(text);
         m_textIndex.emplace(m_texts.back(), nIndex);
     }
-    if (known.size() < kFirstTexts)
-        known.push_back(Known{nHead, nLength, nIndex});
+    slot = Known{nHead, nTail, nLength, nIndex};
     return nIndex;
 }
 
@@ -80,44 +89,37 @@ std::uint32_t CInquiryRows::Add(const InquiryRecord& record) {
         KeepId(record.nId, row);
     else
         row.nIdText = IsPlainNumber(record.strId, row.nId) ? kNone : Keep(record.strId, ColumnId);
-    row.nMember = Keep(record.strMember, ColumnMember);
-    row.nItem = Keep(record.strItem, ColumnItem);
+    row.nMember = Keep(record.member, ColumnMember);
+    row.nItem = Keep(record.item, ColumnItem);
     row.nDateText = record.bDate ? kNone : Keep(record.strStoredDate, ColumnDate);
-    row.nAccount = Keep(record.strAccount, ColumnAccount);
     row.bPictures = record.bPictures;
     m_rows.push_back(row);
     return static_cast<std::uint32_t>(m_rows.size() - 1);
 }
 
-void CInquiryRows::NameAccounts(const InquiryAccounts& accounts) {
-    std::vector<std::uint32_t> kept;
-    for (const std::string& name : accounts.names)
-        kept.push_back(Keep(name, ColumnAccount));
-    const auto& links = accounts.links;
-    // A listing mostly runs in record-number order: the link after the last one found is
-    // tried first, before a search.
-    size_t nNext = 0;
-    for (Row& row : m_rows) {
-        std::int64_t nId = row.nId;
-        if (row.nIdText != kNone) {
-            // A number kept as its text (a negative one); other texts ("007") name no record.
-            const std::string& text = m_texts[row.nIdText];
-            const auto result = std::from_chars(text.data(), text.data() + text.size(), nId);
-            if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-                NumberText::Itoa(nId) != text)
-                continue;
-        }
-        size_t nAt = nNext;
-        if (nAt >= links.size() || links[nAt].first != nId)
-            nAt = static_cast<size_t>(
-                std::lower_bound(links.begin(), links.end(), nId,
-                                 [](const auto& link, std::int64_t n) { return link.first < n; }) -
-                links.begin());
-        if (nAt < links.size() && links[nAt].first == nId) {
-            row.nAccount = kept[links[nAt].second];
-            nNext = nAt + 1;
-        }
+void CInquiryRows::NameAccounts(InquiryAccounts accounts) {
+    // Most rows are never shown: a link is looked up only for a cell asked for, not for
+    // every row of the listing.
+    m_accounts = std::move(accounts);
+}
+
+std::string CInquiryRows::AccountName(const Row& row) const {
+    std::int64_t nId = row.nId;
+    if (row.nIdText != kNone) {
+        // A number kept as its text (a negative one); other texts ("007") name no record.
+        const std::string& text = m_texts[row.nIdText];
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), nId);
+        if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+            NumberText::Itoa(nId) != text)
+            return {};
     }
+    const auto& links = m_accounts.links;
+    const auto found =
+        std::lower_bound(links.begin(), links.end(), nId,
+                         [](const auto& link, std::int64_t n) { return link.first < n; });
+    if (found == links.end() || found->first != nId)
+        return {};
+    return m_accounts.names[found->second];
 }
 
 std::string CInquiryRows::Text(std::uint32_t nRow, int nColumn) const {
@@ -141,7 +143,7 @@ std::string CInquiryRows::Text(std::uint32_t nRow, int nColumn) const {
     case ColumnItem:
         return m_texts[row.nItem];
     case ColumnAccount:
-        return m_texts[row.nAccount];
+        return AccountName(row);
     case ColumnPictures:
         return row.bPictures ? m_strPictureMark : std::string();
     default:

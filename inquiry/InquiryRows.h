@@ -18,12 +18,12 @@ struct InquiryRecord {
     std::int64_t nId = 0;
     std::string strId;
     double dAmount = 0.0;
-    std::string strMember;
+    // The names are borrowed from where they were read: valid until the record is added.
+    std::string_view member;
     bool bDate = false;        // the date read as a date
     COleDateTime dtRecord;     // when bDate
     std::string strStoredDate; // when not: the text stored
-    std::string strItem;
-    std::string strAccount; // the account's name, "" for none
+    std::string_view item;
     bool bPictures = false; // the record has receipts
 };
 
@@ -58,8 +58,9 @@ public:
     void SetPictureMark(std::string strMark) { m_strPictureMark = std::move(strMark); }
     /// Keeps the record; returns its row.
     std::uint32_t Add(const InquiryRecord& record);
-    /// Gives each kept record linked in `accounts` by its number that account's name.
-    void NameAccounts(const InquiryAccounts& accounts);
+    /// Gives each kept record linked in `accounts` by its number that account's name (a
+    /// record's cell looks its link up when it is asked for).
+    void NameAccounts(InquiryAccounts accounts);
     std::uint32_t GetCount() const { return static_cast<std::uint32_t>(m_rows.size()); }
 
     /// "" for a row or column there is not.
@@ -76,27 +77,30 @@ private:
         std::uint32_t nMember;
         std::uint32_t nItem;
         std::uint32_t nDateText; // a stored date that is no date, else kNone
-        std::uint32_t nAccount;
         bool bPictures;
     };
 
     // A listing's members and categories are a handful of names met on every row: each
-    // column compares with the first texts it kept by their length and first eight bytes,
-    // and only texts after them are hashed.
-    static constexpr std::size_t kFirstTexts = 8;
+    // column remembers the texts it kept in a few slots chosen by their length and first and
+    // last eight bytes (a name of up to 16 bytes, five Chinese characters, is then compared
+    // whole), one compare a row; only a text not in its slot is hashed.
+    static constexpr std::size_t kSlots = 16;
     struct Known {
-        std::uint64_t nHead; // the first eight bytes, zero-padded
-        std::uint32_t nLength;
-        std::uint32_t nIndex;
+        std::uint64_t nHead = 0; // the first eight bytes, zero-padded
+        std::uint64_t nTail = 0; // the last eight bytes of a longer text, else 0
+        std::uint32_t nLength = 0;
+        std::uint32_t nIndex = kNone; // kNone: the slot is empty
     };
 
     std::uint32_t Keep(std::string_view text, Column column);
     void KeepId(std::int64_t nId, Row& row);
+    std::string AccountName(const Row& row) const;
 
     std::vector<Row> m_rows;
     std::vector<std::string> m_texts;                           // each distinct text once
     std::unordered_map<std::string, std::uint32_t> m_textIndex; // every text kept
-    std::vector<Known> m_known[ColumnAccount + 1];              // each column's first texts
+    Known m_known[ColumnItem + 1][kSlots];                      // each column's slots
+    InquiryAccounts m_accounts;
     std::string m_strIdText; // room for writing a record number that is kept as text
     std::string m_strPictureMark;
     // Writing dates is stateful: the formatter keeps the last text of an hour.

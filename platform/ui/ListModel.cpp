@@ -251,6 +251,14 @@ void ListModel::Reorder(const std::vector<int>& order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+QModelIndex ListModel::index(int row, int column, const QModelIndex& parent) const {
+    // Asked for every row each time the view lays a long list out: the same check as the
+    // table model's own, without its two calls to the counts.
+    if (parent.isValid() || row < 0 || column < 0 || row >= RowCount() || column >= ColumnCount())
+        return {};
+    return createIndex(row, column);
+}
+
 int ListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : RowCount();
 }

@@ -10,19 +10,21 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-InquiryRecord Record(std::string strId, double dAmount, std::string strMember,
-                     const COleDateTime& dtRecord, std::string strItem) {
+// The names are borrowed: the caller keeps them.
+InquiryRecord Record(std::string strId, double dAmount, std::string_view member,
+                     const COleDateTime& dtRecord, std::string_view item) {
     InquiryRecord record;
     record.strId = std::move(strId);
     record.dAmount = dAmount;
-    record.strMember = std::move(strMember);
+    record.member = member;
     record.bDate = true;
     record.dtRecord = dtRecord;
-    record.strItem = std::move(strItem);
+    record.item = item;
     return record;
 }
 
@@ -113,8 +115,8 @@ TEST(InquiryRows, ManyNamesComeBackAsGiven) {
     }
     for (std::uint32_t row = 0; row < records.size(); ++row) {
         ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnId), records[row].strId);
-        ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnMember), records[row].strMember);
-        ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnItem), records[row].strItem);
+        ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnMember), records[row].member);
+        ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnItem), records[row].item);
         if (!records[row].bDate) {
             ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnDate), records[row].strStoredDate);
         }
@@ -154,13 +156,38 @@ TEST(InquiryRows, CellsAreTheListingsTexts) {
             const InquiryRecord& record = records[row];
             ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnAmount),
                       CInquiryRowFormatter::Amount(record.dAmount));
-            ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnMember), record.strMember);
+            ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnMember), record.member);
             ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnDate),
                       record.bDate ? FormatDateTime(record.dtRecord, pattern)
                                    : record.strStoredDate)
                 << pattern << " row " << row;
-            ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnItem), record.strItem);
+            ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnItem), record.item);
         }
+    }
+}
+
+// Names that share their length and first and last eight bytes, or that differ only past a
+// zero byte, stay apart however often they come and in whatever order.
+TEST(InquiryRows, NamesThatShareTheirEndsStayApart) {
+    using namespace std::string_literals;
+    const std::string names[] = {
+        "abcdefgh-1-ijklmnop", "abcdefgh-2-ijklmnop", "abcdefghX", "abcdefghY",
+        "0123456789abcdef",    "0123456789abcdeg",    "a\0b"s,    "a\0c"s,
+        "a",                   "",                    "孩子孩子孩子", "孩子孩子孩孩",
+    };
+    std::mt19937 engine(3);
+    CInquiryRows rows;
+    rows.Clear("%Y");
+    std::vector<size_t> chosen;
+    for (int i = 0; i < 500; ++i) {
+        const size_t member = engine() % std::size(names), item = engine() % std::size(names);
+        rows.Add(Record("1", 1, names[member], COleDateTime(2010, 1, 1, 0, 0, 0), names[item]));
+        chosen.push_back(member);
+        chosen.push_back(item);
+    }
+    for (std::uint32_t row = 0; row < rows.GetCount(); ++row) {
+        ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnMember), names[chosen[2 * row]]) << row;
+        ASSERT_EQ(rows.Text(row, CInquiryRows::ColumnItem), names[chosen[2 * row + 1]]) << row;
     }
 }
 
