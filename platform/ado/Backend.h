@@ -27,6 +27,9 @@ public:
     virtual std::int64_t Key() const = 0;
     /// Appends the current row's values, one per column, to the last row of `rows`.
     virtual void ReadRow(RowStore& rows) = 0;
+    /// The current row's value in `column`, as ReadRow would store it, read where the engine
+    /// holds it: its text is valid only until the next Step.
+    virtual ValueView Value(size_t column) = 0;
     /// True while the engine is part-way through the result and holds the database for it.
     virtual bool Busy() const = 0;
 };

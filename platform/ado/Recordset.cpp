@@ -50,6 +50,7 @@ int CompareForSort(const ValueView& a, const ValueView& b) {
 Recordset::Recordset() = default;
 
 Recordset::~Recordset() {
+    m_inSource = false;
     ReleaseStatement();
 }
 
@@ -67,6 +68,7 @@ HRESULT Recordset::Open(const std::string& source, const std::shared_ptr<Connect
     m_cursorType = cursorType;
     m_forwardOnly = cursorType == adOpenForwardOnly;
     m_passedRows = false;
+    m_inSource = false;
     m_rows.Clear();
     m_order.clear();
     m_added.clear();
@@ -107,6 +109,7 @@ void Recordset::ReleaseStatement() {
 }
 
 bool Recordset::ReadRow() {
+    KeepCurrentRow(); // stepping on ends the engine's hold of it
     while (m_source) {
         bool more = false;
         try {
@@ -123,7 +126,10 @@ bool Recordset::ReadRow() {
         if (!m_added.empty() && m_added.count(key))
             continue;
         m_rows.AppendRow(key);
-        m_source->ReadRow(m_rows);
+        if (m_forwardOnly)
+            m_inSource = true; // a walk reads most values once: no copy
+        else
+            m_source->ReadRow(m_rows);
         return true;
     }
     return false;
@@ -202,6 +208,7 @@ void Recordset::CheckCurrentRowSlowly() {
 
 HRESULT Recordset::Close() {
     CheckOpen();
+    m_inSource = false;
     ReleaseStatement();
     m_edit = Edit::None;
     m_changes.clear();
@@ -236,6 +243,7 @@ HRESULT Recordset::MoveNext() {
     if (m_forwardOnly && m_source && m_order.empty() && m_position + 1 == m_rows.Rows()) {
         // Nothing behind the cursor is read again: the next row takes the current one's room.
         m_rows.Rewind();
+        m_inSource = false; // the row went with the store's rows
         m_position = 0;
         m_passedRows = true;
         ReadRow(); // at the end the store stays empty: EOF
@@ -296,6 +304,7 @@ ValueView Recordset::GetValueViewSlowly(long index) {
         return null;
     }
     CheckCurrentRow();
+    KeepCurrentRow();
     return m_rows.View(RowAt(m_position), column);
 }
 
@@ -304,6 +313,7 @@ HRESULT Recordset::PutValue(long index, const Variant& value) {
     CheckUpdatable();
     if (m_edit == Edit::None) {
         CheckCurrentRow();
+        KeepCurrentRow(); // the change is written into the kept row
         m_edit = Edit::Existing;
         m_changes.assign(m_columns.size(), std::nullopt);
     }
@@ -336,6 +346,7 @@ void Recordset::Insert() {
     std::vector<std::string> names;
     std::vector<Variant> values;
     PendingChanges(names, values);
+    KeepCurrentRow(); // the new row's values follow the current one's
     const std::int64_t key = m_connection->Insert(m_table, names, values);
     if (m_source)
         m_added.insert(key);
@@ -393,6 +404,7 @@ HRESULT Recordset::Delete(Affect /*affect*/) {
     if (m_edit == Edit::New)
         CancelUpdate();
     CheckCurrentRow();
+    KeepCurrentRow(); // a deleted row is read from the store, which marks it
     m_connection->Delete(m_table, m_rows.RowId(RowAt(m_position)));
     m_rows.MarkDeleted(RowAt(m_position));
     m_edit = Edit::None;

@@ -29,7 +29,9 @@ class Connection;
 /// Opened with adOpenForwardOnly, the cursor serves one walk forward: it holds only the
 /// current row (plus any it added), so a walk over many rows keeps no rows behind it. Once
 /// it has passed a row, moving back (MoveFirst), sorting and counting are refused with
-/// DB_E_CANTSCROLLBACKWARDS instead of answering from rows it no longer has.
+/// DB_E_CANTSCROLLBACKWARDS instead of answering from rows it no longer has. Its current
+/// row's values are read where the engine holds them, not copied, until something needs the
+/// row kept (a change, a delete, reading on past it without moving).
 class Recordset : private PendingRead {
 public:
     Recordset();
@@ -70,6 +72,8 @@ public:
         if (m_open && m_edit == Edit::None && index >= 0 &&
             static_cast<size_t>(index) < m_columns.size() && m_position < m_rows.Rows()) {
             const size_t row = RowAt(m_position);
+            if (m_inSource && row + 1 == m_rows.Rows())
+                return m_source->Value(static_cast<size_t>(index));
             if (!m_rows.IsDeleted(row))
                 return m_rows.View(row, static_cast<size_t>(index));
         }
@@ -112,6 +116,13 @@ private:
     void OpenText(const std::string& sql);
     void Adopt(std::unique_ptr<BackendRows> source);
     bool ReadRow();
+    /// Copies the values of a row still held only by the engine into m_rows.
+    void KeepCurrentRow() {
+        if (m_inSource) {
+            m_inSource = false;
+            m_source->ReadRow(m_rows);
+        }
+    }
     bool EnsureRow(size_t index);
     void ReadAll();
     size_t NextLiveRow(size_t from);
@@ -150,6 +161,8 @@ private:
     CursorType m_cursorType = adOpenForwardOnly;
     bool m_forwardOnly = false;
     bool m_passedRows = false; // a forward-only cursor has let rows go
+    // The last row of m_rows has only its key: its values are m_source's current row.
+    bool m_inSource = false;
     CursorLocation m_cursorLocation = adUseServer;
 };
 

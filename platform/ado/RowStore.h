@@ -61,6 +61,8 @@ public:
         cell.length = static_cast<std::uint32_t>(text.size());
         cell.kind = kind;
     }
+    /// As PushText: the store copies every text (ViewSink keeps only these).
+    void PushOwnText(VarKind kind, std::string_view text) { PushText(kind, text); }
     void Push(const Variant& value);
 
     Variant Get(size_t row, size_t column) const { return View(row, column).ToVariant(); }

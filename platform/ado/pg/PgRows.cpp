@@ -12,7 +12,8 @@ namespace ado {
 PgRows::PgRows(PgBackend& backend, std::string sql, std::vector<ColumnInfo> columns,
                std::vector<unsigned> types, std::string table)
     : m_backend(backend), m_sql(std::move(sql)), m_columns(std::move(columns)),
-      m_types(std::move(types)), m_table(std::move(table)), m_firstColumn(m_table.empty() ? 0 : 1) {
+      m_types(std::move(types)), m_table(std::move(table)), m_firstColumn(m_table.empty() ? 0 : 1),
+      m_scratch(m_columns.size()) {
     // The binary form spares both sides writing and reading numbers and dates as text; a
     // result with a column of another type comes as text. The key is a whole number.
     for (unsigned type : m_types)
@@ -61,6 +62,21 @@ void PgRows::ReadRow(RowStore& rows) {
         PgValues::ReadInto(rows, null ? nullptr : PQgetvalue(result, m_row, field),
                            static_cast<size_t>(PQgetlength(result, m_row, field)), m_types[i]);
     }
+}
+
+ValueView PgRows::Value(size_t column) {
+    pg_result* result = m_result.get();
+    const int field = static_cast<int>(column) + m_firstColumn;
+    const char* data =
+        PQgetisnull(result, m_row, field) ? nullptr : PQgetvalue(result, m_row, field);
+    const auto length = static_cast<size_t>(PQgetlength(result, m_row, field));
+    ValueView view;
+    ViewSink sink(view, m_scratch[column]);
+    if (m_binary)
+        PgValues::ReadBinaryInto(sink, data, length, m_types[column]);
+    else
+        PgValues::ReadInto(sink, data, length, m_types[column]);
+    return view;
 }
 
 } // namespace ado

@@ -22,6 +22,7 @@ public:
     bool Step() override;
     std::int64_t Key() const override;
     void ReadRow(RowStore& rows) override;
+    ValueView Value(size_t column) override;
     /// The whole result is here once stepping began; nothing is held on the server.
     bool Busy() const override { return false; }
 
@@ -37,6 +38,8 @@ private:
     bool m_done = false;
     int m_row = -1;
     int m_rowCount = 0;
+    // Per column, the text a value's reading made (bytea, money, far dates) for its view.
+    std::vector<std::string> m_scratch;
 };
 
 } // namespace ado

@@ -48,7 +48,7 @@ void CivilFromDays(long long days, int& year, int& month, int& day) {
 
 // A time in seconds since the server's epoch, as the program reads its text: a date of the
 // program's range, else the server's own text of it.
-void PushSeconds(RowStore& rows, long long seconds, bool withTime) {
+template <class Sink> void PushSeconds(Sink& rows, long long seconds, bool withTime) {
     constexpr long long kDay = 86400;
     constexpr long long kEpochDays = 36526; // 2000-01-01 counted from 1899-12-30
     const long long days = (seconds >= 0 ? seconds : seconds - (kDay - 1)) / kDay;
@@ -67,7 +67,7 @@ void PushSeconds(RowStore& rows, long long seconds, bool withTime) {
     else
         std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d%s", shown, month, day,
                       year > 0 ? "" : " BC");
-    rows.PushText(VarKind::Text, buffer);
+    rows.PushOwnText(VarKind::Text, buffer);
 }
 
 int HexDigit(char c) {
@@ -80,51 +80,8 @@ int HexDigit(char c) {
     return -1;
 }
 
-} // namespace
-
-bool PgValues::KindOfType(unsigned typeOid, VarKind& kind) {
-    switch (typeOid) {
-    case kBool:
-        kind = VarKind::Bool;
-        return true;
-    case kBytea:
-        kind = VarKind::Binary;
-        return true;
-    case kInt2:
-        kind = VarKind::I2;
-        return true;
-    case kInt4:
-        kind = VarKind::I4;
-        return true;
-    case kText:
-    case kBpchar:
-    case kVarchar:
-        kind = VarKind::Text;
-        return true;
-    case kFloat4:
-        kind = VarKind::R4;
-        return true;
-    case kFloat8:
-        kind = VarKind::R8;
-        return true;
-    case kMoney:
-        kind = VarKind::Currency;
-        return true;
-    case kDate:
-    case kTimestamp:
-    case kTimestampTz:
-        kind = VarKind::Date;
-        return true;
-    case kNumeric:
-        kind = VarKind::Decimal;
-        return true;
-    default:
-        // Counts (bigint) and everything else: by what the value looks like.
-        return false;
-    }
-}
-
-void PgValues::ReadInto(RowStore& rows, const char* text, size_t length, unsigned typeOid) {
+// Both the stored rows and the in-place views take a value by the same reading.
+template <class Sink> void ReadText(Sink& rows, const char* text, size_t length, unsigned typeOid) {
     if (!text) {
         rows.PushNull();
         return;
@@ -195,7 +152,7 @@ void PgValues::ReadInto(RowStore& rows, const char* text, size_t length, unsigne
             std::string bytes;
             for (size_t i = 2; i + 1 < value.size(); i += 2)
                 bytes += static_cast<char>(HexDigit(value[i]) * 16 + HexDigit(value[i + 1]));
-            rows.PushText(VarKind::Binary, bytes);
+            rows.PushOwnText(VarKind::Binary, bytes);
             return;
         }
         break;
@@ -203,6 +160,107 @@ void PgValues::ReadInto(RowStore& rows, const char* text, size_t length, unsigne
         break;
     }
     rows.PushText(VarKind::Text, value);
+}
+
+template <class Sink>
+void ReadBinary(Sink& rows, const char* data, size_t length, unsigned typeOid) {
+    if (!data) {
+        rows.PushNull();
+        return;
+    }
+    switch (typeOid) {
+    case kInt2:
+    case kInt4:
+        rows.PushInteger(typeOid == kInt2 ? VarKind::I2 : VarKind::I4,
+                         PgValues::BinaryInteger(data, length));
+        return;
+    case kInt8: {
+        const std::int64_t whole = PgValues::BinaryInteger(data, length);
+        if (whole >= std::numeric_limits<std::int32_t>::min() &&
+            whole <= std::numeric_limits<std::int32_t>::max())
+            rows.PushInteger(VarKind::I4, whole);
+        else
+            rows.PushReal(VarKind::R8, static_cast<double>(whole));
+        return;
+    }
+    case kFloat8: {
+        const std::uint64_t bits = BigEndian(data, length);
+        double number = 0;
+        std::memcpy(&number, &bits, sizeof number);
+        rows.PushReal(VarKind::R8, number);
+        return;
+    }
+    case kBool:
+        rows.PushInteger(VarKind::Bool, length && data[0] ? -1 : 0);
+        return;
+    case kBytea:
+        rows.PushText(VarKind::Binary, std::string_view(data, length));
+        return;
+    case kTimestamp:
+    case kDate: {
+        // Microseconds or days since the epoch; the widest values stand for infinity.
+        const bool withTime = typeOid == kTimestamp;
+        const std::int64_t count = PgValues::BinaryInteger(data, length);
+        const std::int64_t endless = withTime ? std::numeric_limits<std::int64_t>::max()
+                                              : std::numeric_limits<std::int32_t>::max();
+        if (count == endless || count == -endless - 1) {
+            rows.PushText(VarKind::Text, count > 0 ? "infinity" : "-infinity");
+            return;
+        }
+        // Whole seconds, as the text's first 19 characters give them.
+        constexpr std::int64_t kMicros = 1000000;
+        PushSeconds(
+            rows, withTime ? (count >= 0 ? count : count - (kMicros - 1)) / kMicros : count * 86400,
+            withTime);
+        return;
+    }
+    default:
+        rows.PushText(VarKind::Text, std::string_view(data, length));
+    }
+}
+
+} // namespace
+
+bool PgValues::KindOfType(unsigned typeOid, VarKind& kind) {
+    switch (typeOid) {
+    case kBool:
+        kind = VarKind::Bool;
+        return true;
+    case kBytea:
+        kind = VarKind::Binary;
+        return true;
+    case kInt2:
+        kind = VarKind::I2;
+        return true;
+    case kInt4:
+        kind = VarKind::I4;
+        return true;
+    case kText:
+    case kBpchar:
+    case kVarchar:
+        kind = VarKind::Text;
+        return true;
+    case kFloat4:
+        kind = VarKind::R4;
+        return true;
+    case kFloat8:
+        kind = VarKind::R8;
+        return true;
+    case kMoney:
+        kind = VarKind::Currency;
+        return true;
+    case kDate:
+    case kTimestamp:
+    case kTimestampTz:
+        kind = VarKind::Date;
+        return true;
+    case kNumeric:
+        kind = VarKind::Decimal;
+        return true;
+    default:
+        // Counts (bigint) and everything else: by what the value looks like.
+        return false;
+    }
 }
 
 bool PgValues::HasBinaryForm(unsigned typeOid) {
@@ -238,59 +296,20 @@ std::int64_t PgValues::BinaryInteger(const char* data, size_t length) {
     }
 }
 
+void PgValues::ReadInto(RowStore& rows, const char* text, size_t length, unsigned typeOid) {
+    ReadText(rows, text, length, typeOid);
+}
+
+void PgValues::ReadInto(ViewSink& view, const char* text, size_t length, unsigned typeOid) {
+    ReadText(view, text, length, typeOid);
+}
+
 void PgValues::ReadBinaryInto(RowStore& rows, const char* data, size_t length, unsigned typeOid) {
-    if (!data) {
-        rows.PushNull();
-        return;
-    }
-    switch (typeOid) {
-    case kInt2:
-    case kInt4:
-        rows.PushInteger(typeOid == kInt2 ? VarKind::I2 : VarKind::I4, BinaryInteger(data, length));
-        return;
-    case kInt8: {
-        const std::int64_t whole = BinaryInteger(data, length);
-        if (whole >= std::numeric_limits<std::int32_t>::min() &&
-            whole <= std::numeric_limits<std::int32_t>::max())
-            rows.PushInteger(VarKind::I4, whole);
-        else
-            rows.PushReal(VarKind::R8, static_cast<double>(whole));
-        return;
-    }
-    case kFloat8: {
-        const std::uint64_t bits = BigEndian(data, length);
-        double number = 0;
-        std::memcpy(&number, &bits, sizeof number);
-        rows.PushReal(VarKind::R8, number);
-        return;
-    }
-    case kBool:
-        rows.PushInteger(VarKind::Bool, length && data[0] ? -1 : 0);
-        return;
-    case kBytea:
-        rows.PushText(VarKind::Binary, std::string_view(data, length));
-        return;
-    case kTimestamp:
-    case kDate: {
-        // Microseconds or days since the epoch; the widest values stand for infinity.
-        const bool withTime = typeOid == kTimestamp;
-        const std::int64_t count = BinaryInteger(data, length);
-        const std::int64_t endless = withTime ? std::numeric_limits<std::int64_t>::max()
-                                              : std::numeric_limits<std::int32_t>::max();
-        if (count == endless || count == -endless - 1) {
-            rows.PushText(VarKind::Text, count > 0 ? "infinity" : "-infinity");
-            return;
-        }
-        // Whole seconds, as the text's first 19 characters give them.
-        constexpr std::int64_t kMicros = 1000000;
-        PushSeconds(
-            rows, withTime ? (count >= 0 ? count : count - (kMicros - 1)) / kMicros : count * 86400,
-            withTime);
-        return;
-    }
-    default:
-        rows.PushText(VarKind::Text, std::string_view(data, length));
-    }
+    ReadBinary(rows, data, length, typeOid);
+}
+
+void PgValues::ReadBinaryInto(ViewSink& view, const char* data, size_t length, unsigned typeOid) {
+    ReadBinary(view, data, length, typeOid);
 }
 
 std::optional<std::string> PgValues::TextOf(const Variant& value) {

@@ -69,6 +69,14 @@ void SqliteRows::ReadRow(RowStore& rows) {
                                m_columns[i]);
 }
 
+ValueView SqliteRows::Value(size_t column) {
+    ValueView view;
+    ViewSink sink(view, m_scratch);
+    SqliteValues::ReadInto(sink, m_statement.get(), static_cast<int>(column) + m_firstColumn,
+                           m_columns[column]);
+    return view;
+}
+
 bool SqliteRows::Busy() const {
     // A statement not yet stepped holds no lock and keeps no write from committing.
     return m_statement && sqlite3_stmt_busy(m_statement.get());

@@ -24,6 +24,7 @@ public:
     bool Step() override;
     std::int64_t Key() const override;
     void ReadRow(RowStore& rows) override;
+    ValueView Value(size_t column) override;
     bool Busy() const override;
     /// True when each row has its rowid (false for a KeyColumn statement without the key).
     bool HasKey() const { return m_keyColumn >= 0; }
@@ -36,6 +37,7 @@ private:
     int m_firstColumn;
     int m_keyColumn = -1; // the statement's column holding the rowid, or -1
     std::vector<ColumnInfo> m_columns;
+    std::string m_scratch; // unused: SQLite's values are all viewed in place
 };
 
 } // namespace ado

@@ -23,7 +23,7 @@ bool FitsInt32(sqlite3_int64 value) {
            value <= std::numeric_limits<std::int32_t>::max();
 }
 
-void PushByStorage(RowStore& rows, sqlite3_value* value) {
+template <class Sink> void PushByStorage(Sink& rows, sqlite3_value* value) {
     switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER: {
         const sqlite3_int64 number = sqlite3_value_int64(value);
@@ -53,10 +53,9 @@ bool IsInteger(VarKind kind) {
            kind == VarKind::UI4 || kind == VarKind::Int;
 }
 
-} // namespace
-
-void SqliteValues::ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
-                            const ColumnInfo& column) {
+// Both the stored rows and the in-place views take a value by the same reading.
+template <class Sink>
+void Read(Sink& rows, sqlite3_stmt* statement, int index, const ColumnInfo& column) {
     sqlite3_value* value = sqlite3_column_value(statement, index);
     const int storage = sqlite3_value_type(value);
     if (storage == SQLITE_NULL) {
@@ -117,6 +116,18 @@ void SqliteValues::ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
     }
     // What is stored does not fit the declared type: hand it over as it is.
     PushByStorage(rows, value);
+}
+
+} // namespace
+
+void SqliteValues::ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
+                            const ColumnInfo& column) {
+    Read(rows, statement, index, column);
+}
+
+void SqliteValues::ReadInto(ViewSink& view, sqlite3_stmt* statement, int index,
+                            const ColumnInfo& column) {
+    Read(view, statement, index, column);
 }
 
 void SqliteValues::Bind(sqlite3_stmt* statement, int index, const Variant& value) {

@@ -3,6 +3,7 @@
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/RowStore.h"
 #include "platform/ado/Variant.h"
+#include "platform/ado/ViewSink.h"
 
 struct sqlite3_stmt;
 
@@ -14,6 +15,10 @@ class SqliteValues {
 public:
     /// Appends column `index` of the statement's current row to the last row of `rows`.
     static void ReadInto(RowStore& rows, sqlite3_stmt* statement, int index,
+                         const ColumnInfo& column);
+    /// The same value left in the statement's current row: its text is valid until the
+    /// statement steps again.
+    static void ReadInto(ViewSink& view, sqlite3_stmt* statement, int index,
                          const ColumnInfo& column);
     /// Binds a value made by ValueCodec::Coerce to parameter `index` (from 1).
     static void Bind(sqlite3_stmt* statement, int index, const Variant& value);

@@ -1,6 +1,7 @@
 #include "platform/ado/ComError.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
+#include "tests/support/ShownValue.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -151,9 +152,7 @@ TEST_F(RecordsetTest, EngineErrorsCarryTheirCodes) {
 
     Connection closed;
     auto never = std::make_shared<Connection>();
-    EXPECT_EQ(ErrorOf([&] {
-                  rs.Open("rec", never, adOpenStatic, adLockOptimistic, adCmdTable);
-              }),
+    EXPECT_EQ(ErrorOf([&] { rs.Open("rec", never, adOpenStatic, adLockOptimistic, adCmdTable); }),
               ADO_E_OBJECTCLOSED);
 }
 
@@ -223,8 +222,7 @@ TEST_F(RecordsetTest, RowsChangeAndDeleteInPlace) {
     rs.Delete(adAffectCurrent);
     EXPECT_EQ(rs.RecordCount(), 1);
     EXPECT_EQ(ErrorOf([&] { rs.GetValue(1); }), DB_E_DELETEDROW);
-    EXPECT_EQ(Committed("select 类型 from list order by ID"),
-              (std::vector<std::string>{"a", "B"}));
+    EXPECT_EQ(Committed("select 类型 from list order by ID"), (std::vector<std::string>{"a", "B"}));
 
     Recordset joined;
     Open(joined, "select a.类型, b.类型 from list a, list b");
@@ -280,9 +278,9 @@ TEST_F(RecordsetTest, SortOrdersTheRowsByColumnsAndEditsReachTheRightRows) {
 TEST_F(RecordsetTest, AStatementWithoutRowsRunsAndLeavesTheRecordsetClosed) {
     Sql("INSERT INTO list (类型) VALUES ('a'), ('b')");
     Recordset rs;
-    EXPECT_EQ(rs.Open("delete from list", m_connection, adOpenStatic, adLockOptimistic,
-                      adCmdUnknown),
-              S_OK);
+    EXPECT_EQ(
+        rs.Open("delete from list", m_connection, adOpenStatic, adLockOptimistic, adCmdUnknown),
+        S_OK);
     EXPECT_EQ(rs.State(), adStateClosed);
     EXPECT_EQ(Committed("select count(*) from list"), std::vector<std::string>{"0"});
 }
@@ -382,8 +380,8 @@ TEST_F(RecordsetTest, AForwardOnlyCursorHoldsOneRowAndRefusesToGoBack) {
         bool inOrder = true;
         for (; !rs.IsEOF(); rs.MoveNext()) {
             ++rows;
-            inOrder = inOrder && rs.GetValue(1).TextValue() ==
-                                     "类型第" + std::to_string(rows) + "号";
+            inOrder =
+                inOrder && rs.GetValue(1).TextValue() == "类型第" + std::to_string(rows) + "号";
             mostHeld = std::max(mostHeld, rs.MemoryUsed());
         }
         EXPECT_TRUE(inOrder);
@@ -434,6 +432,40 @@ TEST_F(RecordsetTest, AForwardOnlyWalkChangesRowsAndSurvivesAWrite) {
     EXPECT_EQ(seen, "cd");
     EXPECT_EQ(Committed("select 类型 from list order by ID"),
               (std::vector<std::string>{"A", "c", "d", "e"}));
+}
+
+// A forward-only cursor reads its current row where the engine holds it: every kind, also a
+// value that does not fit its declared type, reads as a static cursor stores it, and the row
+// stays readable when a write on the connection makes the engine step on past it.
+TEST_F(RecordsetTest, AForwardOnlyCursorReadsEachValueAsAStaticOneStoresIt) {
+    Sql("INSERT INTO rec (who, amount, at, n, flag, price, ratio, data) VALUES "
+        "('b', 2.5, '2010-11-13 07:17:07', -5, 1, 12.5, 12.34, x'00ff'),"
+        "(NULL, 'many', 'not a date', 8589934592, 'yes', 'x', 1e30, 'text in a blob'),"
+        "('', 1e300, 40495.25, 3.5, 0, -0.01, -7, NULL);");
+    auto rowOf = [&](Recordset& rs) {
+        std::vector<std::string> row;
+        for (long i = 0; i < rs.FieldCount(); ++i)
+            row.push_back(testing_support::ShownValue(rs.GetValue(i)));
+        return row;
+    };
+    Recordset kept;
+    Open(kept, "select * from rec");
+    Recordset forward;
+    forward.Open("select * from rec", m_connection, adOpenForwardOnly, adLockOptimistic, adCmdText);
+    for (int row = 0; row < 3; ++row, kept.MoveNext(), forward.MoveNext()) {
+        ASSERT_FALSE(forward.IsEOF());
+        EXPECT_EQ(rowOf(forward), rowOf(kept)) << "row " << row;
+        if (row == 1) {
+            // The write finishes the forward cursor's statement under its current row.
+            Recordset writer;
+            Open(writer, "list", adCmdTable);
+            writer.AddNew();
+            writer.PutValue(1, Variant::Text("e"));
+            writer.Update();
+            EXPECT_EQ(rowOf(forward), rowOf(kept)) << "row 1 after a write";
+        }
+    }
+    EXPECT_TRUE(forward.IsEOF());
 }
 
 } // namespace
