@@ -18,6 +18,10 @@ void Erase(std::string& text, std::string_view part) {
 } // namespace
 
 std::string CleanBillField(std::string_view text) {
+    return std::string(TrimBillField(text));
+}
+
+std::string_view TrimBillField(std::string_view text) {
     static const std::string_view kWideSpace = "\xE3\x80\x80";
     for (bool bTrimmed = true; bTrimmed;) {
         bTrimmed = false;
@@ -31,10 +35,10 @@ std::string CleanBillField(std::string_view text) {
             text.substr(text.size() - kWideSpace.size()) == kWideSpace)
             text.remove_suffix(kWideSpace.size()), bTrimmed = true;
     }
-    return text == "/" ? std::string() : std::string(text);
+    return text == "/" ? std::string_view() : text;
 }
 
-bool ParseBillTime(const std::string& text, COleDateTime& when) {
+bool ParseBillTime(std::string_view text, COleDateTime& when) {
     std::array<int, 6> parts = {};
     int nParts = 0;
     bool bInNumber = false;

@@ -89,11 +89,23 @@ bool ReadStatementOrBill(CADODatabase& db, const std::string& strPath, const Bil
 } // namespace
 
 std::string BillCentsText(std::int64_t nCents) {
+    // Written by hand: snprintf, once a row, was a twentieth of writing a bill.
+    const std::uint64_t nAbs = nCents < 0 ? 0 - static_cast<std::uint64_t>(nCents)
+                                          : static_cast<std::uint64_t>(nCents);
     char text[32];
-    std::snprintf(text, sizeof text, "%s%lld.%02lld", nCents < 0 ? "-" : "",
-                  static_cast<long long>(std::llabs(nCents) / 100),
-                  static_cast<long long>(std::llabs(nCents) % 100));
-    return text;
+    char* at = text + sizeof text;
+    const std::uint64_t nFraction = nAbs % 100;
+    *--at = static_cast<char>('0' + nFraction % 10);
+    *--at = static_cast<char>('0' + nFraction / 10);
+    *--at = '.';
+    std::uint64_t nWhole = nAbs / 100;
+    do {
+        *--at = static_cast<char>('0' + nWhole % 10);
+        nWhole /= 10;
+    } while (nWhole != 0);
+    if (nCents < 0)
+        *--at = '-';
+    return std::string(at, static_cast<std::size_t>(text + sizeof text - at));
 }
 
 BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLine>& lines,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -207,6 +208,63 @@ bool CCsvReader::Next(CsvRow& row) {
     std::swap(row.fields, m_ready.front().fields);
     m_spare = std::move(m_ready.front().fields);
     m_ready.pop_front();
+    return true;
+}
+
+// A line without quotes split in place: the line's end and its delimiters found a block at a
+// time, the blanks around each field dropped as libcsv drops them, a line of blanks no row.
+// Quoted for a line with a quote or one a piece long: libcsv reads those.
+CCsvReader::Plain CCsvReader::SplitPlainViews(std::vector<std::string_view>& fields) {
+    const char* const begin = m_text.data() + m_nOffset;
+    const size_t left = m_text.size() - m_nOffset;
+    const size_t scan = std::min(left, kPiece);
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', scan));
+    if (!lf && scan < left)
+        return Plain::Quoted;
+    size_t length = lf ? static_cast<size_t>(lf - begin) : scan;
+    if (const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', length)))
+        length = static_cast<size_t>(cr - begin);
+    const std::string_view line(begin, length);
+    if (line.find('"') != std::string_view::npos)
+        return Plain::Quoted;
+    const char delimiter = static_cast<char>(m_parser->delim_char);
+    const auto blank = [delimiter](char c) { return (c == ' ' || c == '\t') && c != delimiter; };
+    fields.clear();
+    bool bRow = false;
+    for (size_t from = 0;;) {
+        const size_t to = line.find(delimiter, from);
+        std::string_view field = line.substr(from, to == std::string_view::npos ? to : to - from);
+        while (!field.empty() && blank(field.front()))
+            field.remove_prefix(1);
+        while (!field.empty() && blank(field.back()))
+            field.remove_suffix(1);
+        bRow = bRow || !field.empty() || to != std::string_view::npos;
+        fields.push_back(field);
+        if (to == std::string_view::npos)
+            break;
+        from = to + 1;
+    }
+    ++m_nLine;
+    m_nRowLine = m_nLine;
+    m_nOffset = m_nOffset + length < m_text.size() ? LineEnd(m_nOffset + length) : m_text.size();
+    return bRow ? Plain::Row : Plain::Blank;
+}
+
+bool CCsvReader::NextFields(std::vector<std::string_view>& fields, std::size_t& nLine) {
+    while (m_ready.empty() && !m_bFinished && m_bLineStart && m_parser->pstate == kRowNotBegun &&
+           m_nOffset < m_text.size()) {
+        const Plain plain = SplitPlainViews(fields);
+        if (plain == Plain::Row) {
+            nLine = m_nRowLine;
+            return true;
+        }
+        if (plain == Plain::Quoted)
+            break;
+    }
+    if (!Next(m_row))
+        return false;
+    fields.assign(m_row.fields.begin(), m_row.fields.end());
+    nLine = m_row.nLine;
     return true;
 }
 

@@ -1,9 +1,11 @@
+#include "bills/BillImport.h"
 #include "bills/BillReader.h"
 
 #include "tests/bills/BillFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -109,3 +111,15 @@ INSTANTIATE_TEST_SUITE_P(Files, BillRefusedTest, testing::ValuesIn(RefusedCases(
                          });
 
 } // namespace
+
+// The amounts a bill's records are written with, refunds (negative) and the largest included.
+TEST(BillCentsTextTest, WritesYuanAndTwoDecimals) {
+    const struct {
+        std::int64_t nCents;
+        const char* text;
+    } cases[] = {{0, "0.00"},       {7, "0.07"},           {-7, "-0.07"},
+                 {1280, "12.80"},   {-123456, "-1234.56"}, {INT64_MAX, "92233720368547758.07"},
+                 {INT64_MIN, "-92233720368547758.08"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(BillCentsText(c.nCents), c.text) << c.nCents;
+}
