@@ -14,6 +14,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -390,7 +392,10 @@ void CBillPlanner::Neutral(BillLine& line, const BillOptions& options) const {
 
 std::vector<BillLine> CBillPlanner::Plan(const BillFile& bill, const BillOptions& options) const {
     std::vector<BillLine> lines(bill.rows.size());
-    std::set<std::string> seen;
+    // The order numbers met so far, as views of the bill's own (a set of strings took a
+    // third of the planning).
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(bill.rows.size());
     std::vector<std::size_t> refunds;
     for (std::size_t n = 0; n < bill.rows.size(); ++n) {
         BillLine& line = lines[n];
@@ -410,7 +415,7 @@ std::vector<BillLine> CBillPlanner::Plan(const BillFile& bill, const BillOptions
             line.strReason = BillTexts::kStoredBefore;
             continue;
         }
-        if (!row.strOrder.empty() && !seen.insert(row.strOrder).second) {
+        if (!row.strOrder.empty() && !seen.insert(bill.rows[n].strOrder).second) {
             line.strReason = BillTexts::kTwiceInBill;
             continue;
         }

@@ -86,7 +86,9 @@ void SqliteInserter::Step(sqlite3_stmt* statement) const {
     sqlite3_reset(statement);
 }
 
-void SqliteInserter::Hold(Held& held, const std::vector<Variant>& values) {
+void SqliteInserter::Hold(Held& held, const std::vector<Variant>& values, const Variant* key) {
+    if (key)
+        held.values.push_back(*key);
     held.values.insert(held.values.end(), values.begin(), values.end());
     if (held.values.size() >= held.batch * held.columns.size()) {
         if (!held.full)
@@ -99,15 +101,17 @@ void SqliteInserter::Write(Held& held) {
     if (held.values.empty())
         return;
     const size_t rows = held.values.size() / held.columns.size();
-    // The rows are gone either way: a statement that fails adds none of them.
-    const std::vector<Variant> values = std::move(held.values);
-    held.values.clear();
+    // The rows are gone either way: a statement that fails adds none of them. Both vectors
+    // keep their room for the next batch.
+    m_sending.clear();
+    m_sending.swap(held.values);
     StatementPtr once;
     sqlite3_stmt* statement = rows == held.batch && held.full ? held.full.get() : nullptr;
     if (!statement)
         statement = (once = Prepare(held.columns, rows, false)).get();
-    Bind(statement, values);
+    Bind(statement, m_sending);
     Step(statement);
+    m_sending.clear();
 }
 
 void SqliteInserter::Add(const std::vector<Variant>& values) {
@@ -141,11 +145,8 @@ std::int64_t SqliteInserter::AddKeyed(const std::vector<Variant>& values) {
         return nKey;
     }
     const std::int64_t nKey = m_nNextKey++;
-    std::vector<Variant> row;
-    row.reserve(values.size() + 1);
-    row.push_back(Variant::Integer(VarKind::Int, nKey));
-    row.insert(row.end(), values.begin(), values.end());
-    Hold(m_keyed, row);
+    const Variant key = Variant::Integer(VarKind::Int, nKey);
+    Hold(m_keyed, values, &key);
     return nKey;
 }
 

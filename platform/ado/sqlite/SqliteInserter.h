@@ -39,7 +39,8 @@ private:
     StatementPtr Prepare(const std::vector<std::string>& columns, size_t rows, bool bKept) const;
     void Bind(sqlite3_stmt* statement, const std::vector<Variant>& values) const;
     void Step(sqlite3_stmt* statement) const;
-    void Hold(Held& held, const std::vector<Variant>& values);
+    /// Adds a row (after `key`, when given) and writes the batch once it is full.
+    void Hold(Held& held, const std::vector<Variant>& values, const Variant* key = nullptr);
     void Write(Held& held);
 
     sqlite3* m_db;
@@ -48,6 +49,7 @@ private:
     StatementPtr m_statement; // one row
     Held m_plain;
     Held m_keyed;
+    std::vector<Variant> m_sending; // the rows of the statement being written
     std::int64_t m_nNextKey = 0; // 0: not known, the next keyed row goes in at once
 };
 
