@@ -18,4 +18,4 @@ bool ParseBillTime(std::string_view text, COleDateTime& when);
 
 /// "¥28.16", "￥1,280.00", "-1,234.50元", "+20": signed cents, read the same whatever the
 /// process's locale. False for anything else (an empty text included).
-bool ParseBillCents(std::string text, std::int64_t& nCents);
+bool ParseBillCents(std::string_view text, std::int64_t& nCents);

@@ -119,9 +119,10 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
     const std::string strSource = BillSourceName(kind);
     std::map<bool, std::string> fallback;
     std::map<std::int64_t, std::string> names;
-    auto NameOf = [&](std::int64_t nId) -> std::string {
+    static const std::string kNoName;
+    auto NameOf = [&](std::int64_t nId) -> const std::string& {
         if (nId == 0)
-            return {};
+            return kNoName;
         auto found = names.find(nId);
         if (found == names.end())
             found = names.emplace(nId, CAccountLink::Name(db, nId)).first;
@@ -135,6 +136,8 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
         CRecordWriter writer(db);
         writer.StartBatch();
         CTransferStore transfers(db);
+        // One record written over line after line: its texts keep their room.
+        CNewRecord record;
         for (std::size_t n = 0; n < lines.size(); ++n) {
             const BillLine& line = lines[n];
             if (n % 200 == 199 && progress &&
@@ -165,7 +168,6 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
                 continue;
             }
             const bool bIncome = line.nKind == BillLine::Income;
-            CNewRecord record;
             record.bIncome = bIncome;
             record.strAmount = BillCentsText(line.nCents);
             record.strMember = options.strMember;

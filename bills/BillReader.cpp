@@ -54,7 +54,7 @@ const std::array<std::vector<std::string>, kColumns> kNames = {{
 }};
 
 // The cents, more than 0: the bills give the direction in a column of its own.
-bool ParseAmount(const std::string& text, std::int64_t& nCents) {
+bool ParseAmount(std::string_view text, std::int64_t& nCents) {
     if (!ParseBillCents(text, nCents))
         return false;
     if (nCents < 0)
@@ -159,7 +159,7 @@ RowRead ReadRow(const std::vector<std::string_view>& fields, std::size_t nLine,
         return RowRead::Bad;
     }
     const std::string_view amount = Field(fields, layout, Amount);
-    if (!ParseAmount(std::string(amount), row.nCents)) {
+    if (!ParseAmount(amount, row.nCents)) {
         strError = strFile + LineText(nLine) + "的金额读不出：" + std::string(amount);
         return RowRead::Bad;
     }
@@ -255,14 +255,16 @@ bool ReadBill(std::string_view bytes, const std::string& strName, BillFile& bill
     std::size_t nLine = 0;
     reader.NextFields(fields, nLine); // the heading row
     while (reader.NextFields(fields, nLine)) {
-        BillRow bill_row;
+        // Read where it will be kept.
+        BillRow& bill_row = read.rows.emplace_back();
         const RowRead result = ReadRow(fields, layout.nHeaderLine + nLine - 1, layout, strFile,
                                        bill_row, strError);
         if (result == RowRead::Bad)
             return false;
-        if (result == RowRead::End)
+        if (result == RowRead::End) {
+            read.rows.pop_back();
             break;
-        read.rows.push_back(std::move(bill_row));
+        }
     }
     if (!reader.GetLastError().empty()) {
         strError = strFile + "读不下去：" + reader.GetLastError();
