@@ -263,6 +263,16 @@ TEST(CsvReaderTest, Utf8ValidityAndEncodingDetection) {
     EXPECT_FALSE(DecodeText("\xB0\xD6" + pad + "\n" + pad + "\n\xFF\x30" + pad, TextEncoding::Gb18030,
                             text, error));
     EXPECT_EQ(error, "第 3 行不是有效的 GB18030 文本");
+
+    // A text far longer than the room made at a time: in characters, then in one ASCII run.
+    std::string many, manyText;
+    for (int i = 0; i < 5000; ++i) {
+        many += "\xB0\xD6" + pad;
+        manyText += "爸" + pad;
+    }
+    const std::string run(200000, 'x');
+    ASSERT_TRUE(DecodeText(many + run + "\x81\x30\x81\x30", TextEncoding::Gb18030, text, error));
+    EXPECT_EQ(text, manyText + run + "\xC2\x80");
 }
 
 TEST(CsvReaderTest, HeadingsMapToFields) {
