@@ -400,9 +400,11 @@ std::vector<BillLine> CBillPlanner::Plan(const BillFile& bill, const BillOptions
     for (std::size_t n = 0; n < bill.rows.size(); ++n) {
         BillLine& line = lines[n];
         const BillRow& row = line.row = bill.rows[n];
+        // Sized once: the note is made for every row.
+        line.strNote.reserve(row.strCounterparty.size() + 1 + row.strGoods.size());
         line.strNote = row.strCounterparty;
         if (!row.strGoods.empty() && row.strGoods != row.strCounterparty)
-            line.strNote += (line.strNote.empty() ? "" : " ") + row.strGoods;
+            line.strNote.append(line.strNote.empty() ? "" : " ").append(row.strGoods);
         if (row.strStatus == "交易关闭") {
             line.strReason = BillTexts::kClosed;
             continue;

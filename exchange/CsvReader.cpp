@@ -228,21 +228,23 @@ CCsvReader::Plain CCsvReader::SplitPlainViews(std::vector<std::string_view>& fie
     if (line.find('"') != std::string_view::npos)
         return Plain::Quoted;
     const char delimiter = static_cast<char>(m_parser->delim_char);
-    const auto blank = [delimiter](char c) { return (c == ' ' || c == '\t') && c != delimiter; };
+    const auto blank = [delimiter](char c) { return c != delimiter && (c == ' ' || c == '\t'); };
     fields.clear();
     bool bRow = false;
-    for (size_t from = 0;;) {
-        const size_t to = line.find(delimiter, from);
-        std::string_view field = line.substr(from, to == std::string_view::npos ? to : to - from);
-        while (!field.empty() && blank(field.front()))
-            field.remove_prefix(1);
-        while (!field.empty() && blank(field.back()))
-            field.remove_suffix(1);
-        bRow = bRow || !field.empty() || to != std::string_view::npos;
-        fields.push_back(field);
-        if (to == std::string_view::npos)
+    const char* const end = begin + length;
+    for (const char* at = begin;;) {
+        const auto* stop =
+            static_cast<const char*>(std::memchr(at, delimiter, static_cast<size_t>(end - at)));
+        const char* last = stop ? stop : end;
+        while (at < last && blank(*at))
+            ++at;
+        while (last > at && blank(last[-1]))
+            --last;
+        bRow = bRow || at != last || stop;
+        fields.emplace_back(at, static_cast<size_t>(last - at));
+        if (!stop)
             break;
-        from = to + 1;
+        at = stop + 1;
     }
     ++m_nLine;
     m_nRowLine = m_nLine;
