@@ -10,14 +10,13 @@ bool IsPadding(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-void Erase(std::string& text, std::string_view part) {
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part))
-        text.erase(at, part.size());
-}
-
 } // namespace
 
 std::string CleanBillField(std::string_view text) {
+    return std::string(TrimBillField(text));
+}
+
+std::string_view TrimBillField(std::string_view text) {
     static const std::string_view kWideSpace = "\xE3\x80\x80";
     for (bool bTrimmed = true; bTrimmed;) {
         bTrimmed = false;
@@ -31,10 +30,10 @@ std::string CleanBillField(std::string_view text) {
             text.substr(text.size() - kWideSpace.size()) == kWideSpace)
             text.remove_suffix(kWideSpace.size()), bTrimmed = true;
     }
-    return text == "/" ? std::string() : std::string(text);
+    return text == "/" ? std::string_view() : text;
 }
 
-bool ParseBillTime(const std::string& text, COleDateTime& when) {
+bool ParseBillTime(std::string_view text, COleDateTime& when) {
     std::array<int, 6> parts = {};
     int nParts = 0;
     bool bInNumber = false;
@@ -71,8 +70,26 @@ bool ParseBillTime(const std::string& text, COleDateTime& when) {
     return when.SetDateTime(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]) == 0;
 }
 
-bool ParseBillCents(std::string text, std::int64_t& nCents) {
-    for (const std::string_view part : {"¥", "￥", ",", "元", " "})
-        Erase(text, part);
-    return CRecordWriter::ParseCents(text, nCents) == CRecordWriter::Added;
+bool ParseBillCents(std::string_view text, std::int64_t& nCents) {
+    // The signs and separators around the digits dropped in one pass over the text; only
+    // the lead bytes of the signs need a closer look.
+    static constexpr std::array<std::string_view, 3> kSigns = {"¥", "￥", "元"};
+    std::string kept;
+    kept.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const char c = text[at];
+        if (c == ',' || c == ' ') {
+            ++at;
+            continue;
+        }
+        std::size_t nSign = 0;
+        if (static_cast<unsigned char>(c) >= 0xC0)
+            for (std::string_view sign : kSigns)
+                if (text.compare(at, sign.size(), sign) == 0)
+                    nSign = sign.size();
+        if (nSign == 0)
+            kept += c;
+        at += nSign == 0 ? 1 : nSign;
+    }
+    return CRecordWriter::ParseCents(kept, nCents) == CRecordWriter::Added;
 }

@@ -89,11 +89,23 @@ bool ReadStatementOrBill(CADODatabase& db, const std::string& strPath, const Bil
 } // namespace
 
 std::string BillCentsText(std::int64_t nCents) {
+    // Written by hand: snprintf, once a row, was a twentieth of writing a bill.
+    const std::uint64_t nAbs = nCents < 0 ? 0 - static_cast<std::uint64_t>(nCents)
+                                          : static_cast<std::uint64_t>(nCents);
     char text[32];
-    std::snprintf(text, sizeof text, "%s%lld.%02lld", nCents < 0 ? "-" : "",
-                  static_cast<long long>(std::llabs(nCents) / 100),
-                  static_cast<long long>(std::llabs(nCents) % 100));
-    return text;
+    char* at = text + sizeof text;
+    const std::uint64_t nFraction = nAbs % 100;
+    *--at = static_cast<char>('0' + nFraction % 10);
+    *--at = static_cast<char>('0' + nFraction / 10);
+    *--at = '.';
+    std::uint64_t nWhole = nAbs / 100;
+    do {
+        *--at = static_cast<char>('0' + nWhole % 10);
+        nWhole /= 10;
+    } while (nWhole != 0);
+    if (nCents < 0)
+        *--at = '-';
+    return std::string(at, static_cast<std::size_t>(text + sizeof text - at));
 }
 
 BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLine>& lines,
@@ -107,9 +119,10 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
     const std::string strSource = BillSourceName(kind);
     std::map<bool, std::string> fallback;
     std::map<std::int64_t, std::string> names;
-    auto NameOf = [&](std::int64_t nId) -> std::string {
+    static const std::string kNoName;
+    auto NameOf = [&](std::int64_t nId) -> const std::string& {
         if (nId == 0)
-            return {};
+            return kNoName;
         auto found = names.find(nId);
         if (found == names.end())
             found = names.emplace(nId, CAccountLink::Name(db, nId)).first;
@@ -123,6 +136,8 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
         CRecordWriter writer(db);
         writer.StartBatch();
         CTransferStore transfers(db);
+        // One record written over line after line: its texts keep their room.
+        CNewRecord record;
         for (std::size_t n = 0; n < lines.size(); ++n) {
             const BillLine& line = lines[n];
             if (n % 200 == 199 && progress &&
@@ -153,7 +168,6 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
                 continue;
             }
             const bool bIncome = line.nKind == BillLine::Income;
-            CNewRecord record;
             record.bIncome = bIncome;
             record.strAmount = BillCentsText(line.nCents);
             record.strMember = options.strMember;

@@ -14,6 +14,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -390,14 +392,19 @@ void CBillPlanner::Neutral(BillLine& line, const BillOptions& options) const {
 
 std::vector<BillLine> CBillPlanner::Plan(const BillFile& bill, const BillOptions& options) const {
     std::vector<BillLine> lines(bill.rows.size());
-    std::set<std::string> seen;
+    // The order numbers met so far, as views of the bill's own (a set of strings took a
+    // third of the planning).
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(bill.rows.size());
     std::vector<std::size_t> refunds;
     for (std::size_t n = 0; n < bill.rows.size(); ++n) {
         BillLine& line = lines[n];
         const BillRow& row = line.row = bill.rows[n];
+        // Sized once: the note is made for every row.
+        line.strNote.reserve(row.strCounterparty.size() + 1 + row.strGoods.size());
         line.strNote = row.strCounterparty;
         if (!row.strGoods.empty() && row.strGoods != row.strCounterparty)
-            line.strNote += (line.strNote.empty() ? "" : " ") + row.strGoods;
+            line.strNote.append(line.strNote.empty() ? "" : " ").append(row.strGoods);
         if (row.strStatus == "交易关闭") {
             line.strReason = BillTexts::kClosed;
             continue;
@@ -410,7 +417,7 @@ std::vector<BillLine> CBillPlanner::Plan(const BillFile& bill, const BillOptions
             line.strReason = BillTexts::kStoredBefore;
             continue;
         }
-        if (!row.strOrder.empty() && !seen.insert(row.strOrder).second) {
+        if (!row.strOrder.empty() && !seen.insert(bill.rows[n].strOrder).second) {
             line.strReason = BillTexts::kTwiceInBill;
             continue;
         }

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -54,7 +55,7 @@ const std::array<std::vector<std::string>, kColumns> kNames = {{
 }};
 
 // The cents, more than 0: the bills give the direction in a column of its own.
-bool ParseAmount(const std::string& text, std::int64_t& nCents) {
+bool ParseAmount(std::string_view text, std::int64_t& nCents) {
     if (!ParseBillCents(text, nCents))
         return false;
     if (nCents < 0)
@@ -62,8 +63,8 @@ bool ParseAmount(const std::string& text, std::int64_t& nCents) {
     return true;
 }
 
-BillDirection DirectionOf(const std::string& strDirection, const std::string& strFundStatus) {
-    const std::string& text = strDirection.empty() ? strFundStatus : strDirection;
+BillDirection DirectionOf(std::string_view strDirection, std::string_view strFundStatus) {
+    const std::string_view text = strDirection.empty() ? strFundStatus : strDirection;
     if (text == "支出" || text == "已支出")
         return BillDirection::Out;
     if (text == "收入" || text == "已收入")
@@ -131,10 +132,11 @@ bool FindHeading(const std::string& text, Layout& layout) {
     return false;
 }
 
-std::string Field(const std::vector<std::string>& fields, const Layout& layout, Column column) {
+std::string_view Field(const std::vector<std::string_view>& fields, const Layout& layout,
+                       Column column) {
     const int nField = layout.columns[column];
-    return nField >= 0 && nField < static_cast<int>(fields.size()) ? CleanBillField(fields[nField])
-                                                                    : std::string();
+    return nField >= 0 && nField < static_cast<int>(fields.size()) ? TrimBillField(fields[nField])
+                                                                    : std::string_view();
 }
 
 std::string LineText(std::size_t nLine) {
@@ -144,20 +146,22 @@ std::string LineText(std::size_t nLine) {
 enum class RowRead { Read, End, Bad };
 
 // One row under the heading, read into `row`; End at the notes that close a bill.
-RowRead ReadRow(const std::vector<std::string>& fields, std::size_t nLine, const Layout& layout,
-                const std::string& strFile, BillRow& row, std::string& strError) {
-    const std::string strWhen = Field(fields, layout, Time);
+RowRead ReadRow(const std::vector<std::string_view>& fields, std::size_t nLine,
+                const Layout& layout, const std::string& strFile, BillRow& row,
+                std::string& strError) {
+    const std::string_view when = Field(fields, layout, Time);
     row.nLine = nLine;
-    if (!ParseBillTime(strWhen, row.dtWhen)) {
+    if (!ParseBillTime(when, row.dtWhen)) {
         // The services close their bills with a dashed line and a few notes.
-        const std::string first = fields.empty() ? "" : CleanBillField(fields[0]);
+        const std::string_view first = fields.empty() ? "" : TrimBillField(fields[0]);
         if (first.empty() || first[0] == '-' || first[0] == '#')
             return RowRead::End;
-        strError = strFile + LineText(nLine) + "的交易时间读不出：" + strWhen;
+        strError = strFile + LineText(nLine) + "的交易时间读不出：" + std::string(when);
         return RowRead::Bad;
     }
-    if (!ParseAmount(Field(fields, layout, Amount), row.nCents)) {
-        strError = strFile + LineText(nLine) + "的金额读不出：" + Field(fields, layout, Amount);
+    const std::string_view amount = Field(fields, layout, Amount);
+    if (!ParseAmount(amount, row.nCents)) {
+        strError = strFile + LineText(nLine) + "的金额读不出：" + std::string(amount);
         return RowRead::Bad;
     }
     row.strType = Field(fields, layout, Type);
@@ -213,7 +217,8 @@ bool ReadWorkbookBill(std::string_view bytes, const std::string& strFile, BillFi
         if (nTime < fields.size() && rows[nAt].numbers[nTime])
             fields[nTime] = SerialTime(fields[nTime], sheet.Dates1904());
         BillRow row;
-        const RowRead result = ReadRow(fields, rows[nAt].nRow, layout, strFile, row, strError);
+        const std::vector<std::string_view> views(fields.begin(), fields.end());
+        const RowRead result = ReadRow(views, rows[nAt].nRow, layout, strFile, row, strError);
         if (result == RowRead::Bad)
             return false;
         if (result == RowRead::End)
@@ -244,20 +249,28 @@ bool ReadBill(std::string_view bytes, const std::string& strName, BillFile& bill
     }
     BillFile read;
     read.nKind = layout.nKind;
-    read.rows.reserve(static_cast<std::size_t>(
-        std::count(text.begin() + static_cast<std::ptrdiff_t>(layout.nOffset), text.end(), '\n')));
+    // A row a line, the lines found a block at a time (std::count looks at each byte).
+    std::size_t nLines = 0;
+    for (const char *at = text.data() + layout.nOffset, *end = text.data() + text.size();
+         (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
+         ++at)
+        ++nLines;
+    read.rows.reserve(nLines);
     CCsvReader reader(std::string_view(text).substr(layout.nOffset), ',');
-    CsvRow row;
-    reader.Next(row); // the heading row
-    while (reader.Next(row)) {
-        BillRow bill_row;
-        const RowRead result = ReadRow(row.fields, layout.nHeaderLine + row.nLine - 1, layout,
-                                       strFile, bill_row, strError);
+    std::vector<std::string_view> fields;
+    std::size_t nLine = 0;
+    reader.NextFields(fields, nLine); // the heading row
+    while (reader.NextFields(fields, nLine)) {
+        // Read where it will be kept.
+        BillRow& bill_row = read.rows.emplace_back();
+        const RowRead result = ReadRow(fields, layout.nHeaderLine + nLine - 1, layout, strFile,
+                                       bill_row, strError);
         if (result == RowRead::Bad)
             return false;
-        if (result == RowRead::End)
+        if (result == RowRead::End) {
+            read.rows.pop_back();
             break;
-        read.rows.push_back(std::move(bill_row));
+        }
     }
     if (!reader.GetLastError().empty()) {
         strError = strFile + "读不下去：" + reader.GetLastError();

@@ -42,16 +42,24 @@ void CADOInserter::Add() {
     std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
 }
 
-std::int64_t CADOInserter::AddNow() {
+std::int64_t CADOInserter::Write(bool bHeld) {
     std::int64_t nKey = 0;
     try {
-        nKey = m_pInserter->AddNow(m_row);
+        nKey = bHeld ? m_pInserter->AddKeyed(m_row) : m_pInserter->AddNow(m_row);
     } catch (const ado::ComError& error) {
         std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
         HandleError(error);
     }
     std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
     return nKey;
+}
+
+std::int64_t CADOInserter::AddNow() {
+    return Write(false);
+}
+
+std::int64_t CADOInserter::AddKeyed() {
+    return Write(true);
 }
 
 void CADOInserter::Finish() {

@@ -40,6 +40,9 @@ public:
     /// Writes the row at once and gives its key (the table's integer key, as a recordset
     /// reads it from column 0), for a row that others refer to by it.
     std::int64_t AddNow();
+    /// Writes the row, or holds it back inside a transaction, and gives the key it has: for
+    /// many rows others refer to, with nothing reading or changing the table until Finish.
+    std::int64_t AddKeyed();
     /// Writes what the engine still holds back.
     void Finish();
 
@@ -47,6 +50,7 @@ public:
     std::uint32_t GetLastError() const { return m_dwLastError; }
 
 private:
+    std::int64_t Write(bool bHeld);
     [[noreturn]] void HandleError(const ado::ComError& error);
 
     std::string m_strTable;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -207,6 +208,65 @@ bool CCsvReader::Next(CsvRow& row) {
     std::swap(row.fields, m_ready.front().fields);
     m_spare = std::move(m_ready.front().fields);
     m_ready.pop_front();
+    return true;
+}
+
+// A line without quotes split in place: the line's end and its delimiters found a block at a
+// time, the blanks around each field dropped as libcsv drops them, a line of blanks no row.
+// Quoted for a line with a quote or one a piece long: libcsv reads those.
+CCsvReader::Plain CCsvReader::SplitPlainViews(std::vector<std::string_view>& fields) {
+    const char* const begin = m_text.data() + m_nOffset;
+    const size_t left = m_text.size() - m_nOffset;
+    const size_t scan = std::min(left, kPiece);
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', scan));
+    if (!lf && scan < left)
+        return Plain::Quoted;
+    size_t length = lf ? static_cast<size_t>(lf - begin) : scan;
+    if (const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', length)))
+        length = static_cast<size_t>(cr - begin);
+    const std::string_view line(begin, length);
+    if (line.find('"') != std::string_view::npos)
+        return Plain::Quoted;
+    const char delimiter = static_cast<char>(m_parser->delim_char);
+    const auto blank = [delimiter](char c) { return c != delimiter && (c == ' ' || c == '\t'); };
+    fields.clear();
+    bool bRow = false;
+    const char* const end = begin + length;
+    for (const char* at = begin;;) {
+        const auto* stop =
+            static_cast<const char*>(std::memchr(at, delimiter, static_cast<size_t>(end - at)));
+        const char* last = stop ? stop : end;
+        while (at < last && blank(*at))
+            ++at;
+        while (last > at && blank(last[-1]))
+            --last;
+        bRow = bRow || at != last || stop;
+        fields.emplace_back(at, static_cast<size_t>(last - at));
+        if (!stop)
+            break;
+        at = stop + 1;
+    }
+    ++m_nLine;
+    m_nRowLine = m_nLine;
+    m_nOffset = m_nOffset + length < m_text.size() ? LineEnd(m_nOffset + length) : m_text.size();
+    return bRow ? Plain::Row : Plain::Blank;
+}
+
+bool CCsvReader::NextFields(std::vector<std::string_view>& fields, std::size_t& nLine) {
+    while (m_ready.empty() && !m_bFinished && m_bLineStart && m_parser->pstate == kRowNotBegun &&
+           m_nOffset < m_text.size()) {
+        const Plain plain = SplitPlainViews(fields);
+        if (plain == Plain::Row) {
+            nLine = m_nRowLine;
+            return true;
+        }
+        if (plain == Plain::Quoted)
+            break;
+    }
+    if (!Next(m_row))
+        return false;
+    fields.assign(m_row.fields.begin(), m_row.fields.end());
+    nLine = m_row.nLine;
     return true;
 }
 

@@ -37,6 +37,10 @@ public:
 
     /// The next row; false at the end of the text or on an error.
     bool Next(CsvRow& row);
+    /// The next row as views of its fields and the line it starts on, as Next reads it (a
+    /// field past kMaxCsvField cut, unmarked): a line without quotes is split where it stands,
+    /// without a copy. The views hold until the next call and while the text lives.
+    bool NextFields(std::vector<std::string_view>& fields, std::size_t& nLine);
     /// How much of the text has been read, 0 to 1.
     double Progress() const;
     /// Empty unless reading stopped on an error.
@@ -48,6 +52,8 @@ private:
     void Feed();
     size_t LineEnd(size_t from) const;
     bool SplitPlainLine();
+    enum class Plain { Row, Blank, Quoted };
+    Plain SplitPlainViews(std::vector<std::string_view>& fields);
 
     std::unique_ptr<csv_parser> m_parser;
     std::string_view m_text;
@@ -61,5 +67,6 @@ private:
     std::size_t m_nFields = 0;
     std::vector<std::string> m_spare; // a row's fields given back, to be written over
     std::deque<CsvRow> m_ready;
+    CsvRow m_row; // what NextFields gives views of when libcsv read it
     std::string m_strError;
 };

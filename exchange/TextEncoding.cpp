@@ -125,10 +125,18 @@ bool DecodeText(std::string_view bytes, TextEncoding encoding, std::string& text
         char utf8[4] = {};
     };
     std::vector<Known> known(0x7F * 0x100);
-    // Written through `out` into room made ahead (no step writes more than twice what it
-    // reads): a character's few bytes are not worth a string append each.
-    text.assign(2 * bytes.size() + 16, '\0');
+    // Written through `out` into room made ahead: a character's few bytes are not worth a
+    // string append each. The room is reserved for the whole text (a two-byte character
+    // becomes at most three) but made a block at a time, so that only the pages written are
+    // touched: on a bill of several megabytes, fresh pages cost more than the decoding.
+    text.clear();
+    text.reserve(bytes.size() + bytes.size() / 2 + 16);
     size_t out = 0;
+    const auto room = [&text, &out](size_t n) {
+        constexpr size_t kBlock = 64 * 1024;
+        if (text.size() - out < n)
+            text.resize(std::max(text.size() + kBlock, out + n));
+    };
     const auto byte = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
     size_t failedAt = 0;
     for (size_t at = 0; at < bytes.size() && failedAt == 0;) {
@@ -141,6 +149,7 @@ bool DecodeText(std::string_view bytes, TextEncoding encoding, std::string& text
                 end += 8;
             while (end < bytes.size() && byte(end) < 0x80)
                 ++end;
+            room(end - at);
             std::memcpy(text.data() + out, bytes.data() + at, end - at);
             out += end - at;
             at = end;
@@ -153,6 +162,7 @@ bool DecodeText(std::string_view bytes, TextEncoding encoding, std::string& text
                            trail != 0x7F;
         Known* entry = bKept ? &known[(lead - 0x80) * 0x100 + trail] : nullptr;
         if (entry && entry->nLength != 0) {
+            room(sizeof entry->utf8);
             std::memcpy(text.data() + out, entry->utf8, sizeof entry->utf8);
             out += entry->nLength;
             at += 2;
@@ -167,8 +177,7 @@ bool DecodeText(std::string_view bytes, TextEncoding encoding, std::string& text
             entry->nLength = static_cast<unsigned char>(converted.size());
             std::memcpy(entry->utf8, converted.data(), converted.size());
         }
-        if (text.size() - out < converted.size() + 2 * (bytes.size() - at) + 16)
-            text.resize(out + converted.size() + 2 * (bytes.size() - at) + 16);
+        room(converted.size());
         std::memcpy(text.data() + out, converted.data(), converted.size());
         out += converted.size();
         at += length;

@@ -76,7 +76,9 @@ void CRecordBatch::Write(const CNewRecord& record, const CRecordTwin& twin, std:
     records->SetFieldValue(2, static_cast<double>(nCents) / 100.0);
     records->SetFieldValue(3, record.dtRecord);
     records->SetFieldValue(4, record.strNote);
-    nRecord = records->AddNow();
+    // Held back like the rows attached to it: nothing reads the record tables before the
+    // batch finishes.
+    nRecord = records->AddKeyed();
     if (!m_bAccountsRead)
         LoadAccounts();
     // A new record has no link yet, and both it and its account are there: the link goes in
@@ -106,6 +108,8 @@ void CRecordBatch::Write(const CNewRecord& record, const CRecordTwin& twin, std:
 }
 
 void CRecordBatch::Finish() {
+    for (auto& [strTable, records] : m_records)
+        records->Finish();
     if (m_links)
         m_links->Finish();
     if (m_orders)

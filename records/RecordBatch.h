@@ -14,7 +14,8 @@ struct CRecordTwin;
 /// What the record writer uses while it writes many records in one transaction (a bill):
 /// the lists and the accounts read once, the record tables opened once, and the rows
 /// attached to each record (its account, its source and order number) added through inserts
-/// prepared once. Each answer and each row is the one the writer's single-record path gives;
+/// prepared once; the records and those rows are held back and written many to a statement,
+/// so nothing may read the record tables until Finish. Each answer and each row is the one the writer's single-record path gives;
 /// only the engine's work per record shrinks to the inserts themselves, so the triggers on
 /// the tables (the search index, the links' upkeep) see the same rows.
 class CRecordBatch {

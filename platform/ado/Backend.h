@@ -89,6 +89,10 @@ public:
     /// Adds a row at once, after any rows still held back, and gives its key (the table's
     /// integer key), for rows that others refer to by it. Engine failures throw ComError.
     virtual std::int64_t AddNow(const std::vector<Variant>& values) = 0;
+    /// Adds a row others refer to by its key and gives the key it has or will have: inside a
+    /// transaction the engine may hold the row back like Add's, so neither it nor its table
+    /// may be read or changed another way before Finish. Engine failures throw ComError.
+    virtual std::int64_t AddKeyed(const std::vector<Variant>& values) { return AddNow(values); }
     /// Writes any rows still held back; call it before the transaction commits.
     virtual void Finish() = 0;
 };

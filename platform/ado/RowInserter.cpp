@@ -54,6 +54,10 @@ std::int64_t RowInserter::AddNow(std::vector<Variant>& values) {
     return Prepared(values).AddNow(values);
 }
 
+std::int64_t RowInserter::AddKeyed(std::vector<Variant>& values) {
+    return Prepared(values).AddKeyed(values);
+}
+
 BackendInserter& RowInserter::Prepared(std::vector<Variant>& values) {
     if (values.size() != m_columns.size())
         throw EngineError::Make(ADO_E_INVALIDARGUMENT,

@@ -33,6 +33,9 @@ public:
     /// Adds a row at once and gives its key (the table's integer key), for a row others
     /// refer to by it. Throws when the table has none.
     std::int64_t AddNow(std::vector<Variant>& values);
+    /// Adds a row and gives its key, as AddNow; inside a transaction the row may be held
+    /// back until Finish, so nothing may read or change its table another way before then.
+    std::int64_t AddKeyed(std::vector<Variant>& values);
     /// Writes what the engine still holds back; call it before the transaction commits.
     void Finish();
 

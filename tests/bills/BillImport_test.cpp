@@ -198,8 +198,8 @@ TEST_F(BillImportTest, RefundsLowerThePaymentTheyRefund) {
               "2000");
 }
 
-// Reading the same bill again, or a bill overlapping it, stores only what is new; a row
-// like one typed by hand waits for a tick.
+// Reading the same bill again, or a bill overlapping it, or a row twice in one bill, stores
+// only what is new; a row like one typed by hand waits for a tick.
 TEST_F(BillImportTest, NothingIsStoredTwiceAndHandTypedTwinsWaitForATick) {
     Payment second = kNoodles;
     second.order = "A002";
@@ -211,6 +211,13 @@ TEST_F(BillImportTest, NothingIsStoredTwiceAndHandTypedTwinsWaitForATick) {
     third.amount = "12.00";
     m_test.Exec("INSERT INTO normalPay (支出人员, 支出项目, 支出金额, 支出日期) VALUES ('妈妈', '餐饮', "
                 "12, '2024-03-07 19:04:00')");
+
+    // A row twice in one bill, the payment between them kept.
+    const std::vector<BillLine> twice = Plan(bill_files::AlipayCsv({kNoodles, second, kNoodles}));
+    EXPECT_EQ(twice.at(0).nKind, BillLine::Expense);
+    EXPECT_EQ(twice.at(1).nKind, BillLine::Expense);
+    EXPECT_EQ(twice.at(2).strReason, BillTexts::kTwiceInBill);
+    EXPECT_FALSE(twice.at(2).Stored());
 
     BillSummary first = Import(bill_files::AlipayCsv({kNoodles, second}));
     EXPECT_EQ(first.nExpense, 2u);

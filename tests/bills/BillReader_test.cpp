@@ -1,9 +1,12 @@
+#include "bills/BillFields.h"
+#include "bills/BillImport.h"
 #include "bills/BillReader.h"
 
 #include "tests/bills/BillFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -109,3 +112,35 @@ INSTANTIATE_TEST_SUITE_P(Files, BillRefusedTest, testing::ValuesIn(RefusedCases(
                          });
 
 } // namespace
+
+// The amounts a bill's records are written with, refunds (negative) and the largest included.
+TEST(BillCentsTextTest, WritesYuanAndTwoDecimals) {
+    const struct {
+        std::int64_t nCents;
+        const char* text;
+    } cases[] = {{0, "0.00"},       {7, "0.07"},           {-7, "-0.07"},
+                 {1280, "12.80"},   {-123456, "-1234.56"}, {INT64_MAX, "92233720368547758.07"},
+                 {INT64_MIN, "-92233720368547758.08"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(BillCentsText(c.nCents), c.text) << c.nCents;
+}
+
+// Amounts as the services and banks write them, signs and separators dropped wherever they
+// stand; nothing else is taken for an amount.
+TEST(BillAmountTest, ReadWithTheirSignsAndSeparatorsDropped) {
+    const struct {
+        const char* text;
+        bool bRead;
+        std::int64_t nCents;
+    } cases[] = {{"¥28.16", true, 2816},      {"￥1,280.00", true, 128000},
+                 {"-1,234.50元", true, -123450}, {"+20", true, 2000},
+                 {" 7 元 ", true, 700},        {"", false, 0},
+                 {"¥", false, 0},             {"12.3.4", false, 0},
+                 {"二十元", false, 0}};
+    for (const auto& c : cases) {
+        std::int64_t nCents = 0;
+        EXPECT_EQ(ParseBillCents(c.text, nCents), c.bRead) << c.text;
+        if (c.bRead)
+            EXPECT_EQ(nCents, c.nCents) << c.text;
+    }
+}

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -128,6 +129,39 @@ TEST_F(ADOInserterTest, RowsAddedNowGiveTheirKeys) {
               (Rows{{"单0", "2.5"}, {"单1", "3.5"}, {"单2", "4.5"}}));
     EXPECT_EQ(m_file.Scalar("select count(*) from normalIncome"), "4");
     EXPECT_EQ(m_file.Scalar("select min(编号) from normalIncome"), std::to_string(keys[0] - 1));
+}
+
+// Keys given ahead for rows held back are the keys the rows get, whether plain rows, rows
+// added at once or a row deleted before come between, in a transaction or not.
+TEST_F(ADOInserterTest, KeyedRowsGetTheKeysTheyWereGiven) {
+    for (const bool bTransaction : {true, false}) {
+        m_file.Exec("DELETE FROM normalIncome WHERE 备注 = '最后'");
+        if (bTransaction)
+            ASSERT_TRUE(m_db.BeginTrans());
+        CADOInserter inserter(&m_db, "normalIncome", kIncomeColumns);
+        std::vector<std::pair<std::int64_t, std::string>> keys;
+        const std::string steps = "KKKAKKNKK" + std::string(300, 'K') + "AK";
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const std::string note = steps.substr(i, 1) + std::to_string(i);
+            Fill(inserter, "妈妈", 1, COleDateTime(2024, 1, 2, 0, 0, 0),
+                 i + 1 == steps.size() ? "最后" : note);
+            if (steps[i] == 'A')
+                inserter.Add();
+            else if (steps[i] == 'N')
+                keys.emplace_back(inserter.AddNow(), note);
+            else
+                keys.emplace_back(inserter.AddKeyed(), i + 1 == steps.size() ? "最后" : note);
+        }
+        inserter.Finish();
+        if (bTransaction)
+            ASSERT_TRUE(m_db.CommitTrans());
+        for (const auto& [nKey, note] : keys)
+            ASSERT_EQ(m_file.Scalar("select 备注 from normalIncome where 编号 = " +
+                                    std::to_string(nKey)),
+                      note);
+        EXPECT_EQ(m_file.Scalar("select count(*) from normalIncome"),
+                  std::to_string((bTransaction ? 1 : 2) * (steps.size() - 1) + 1));
+    }
 }
 
 // Rows held back are refused together when the engine takes them: the error is thrown then,

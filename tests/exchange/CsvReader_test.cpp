@@ -28,6 +28,20 @@ ReadResult ReadAll(std::string_view text, char delimiter = ',') {
     return result;
 }
 
+// The same through NextFields: the views copied out row by row.
+ReadResult ReadAllViews(std::string_view text, char delimiter = ',') {
+    CCsvReader reader(text, delimiter);
+    ReadResult result;
+    std::vector<std::string_view> fields;
+    size_t nLine = 0;
+    while (reader.NextFields(fields, nLine)) {
+        result.rows.emplace_back(fields.begin(), fields.end());
+        result.lines.push_back(nLine);
+    }
+    result.error = reader.GetLastError();
+    return result;
+}
+
 TEST(CsvReaderTest, RowsFieldsAndTheLinesTheyStartOn) {
     const ReadResult result = ReadAll("a,b,c\r\n"
                                       "1,\"x, \"\"y\"\"\",\"two\r\nlines\"\n"
@@ -121,13 +135,22 @@ TEST(CsvReaderTest, PlainLinesSplitAsLibcsvSplitsThem) {
         {"cr\ronly\r\r,\r", ','},
         {"a,\"q\"\nplain , after\n\"two\nlines\",x\ny,z\n", ','},
         {"  ", ','},
+        // Payment bills: padded fields, tabs after order numbers, a comma closing each line.
+        {"2024-01-02 12:00:00      ,餐饮美食      ,云膳过桥米线(传奇广场店)      ,1.50      ,"
+         "2024000012\t,M1\t,      ,\r\n\r\n------,\r\n#注：\r\n", ','},
+        {"交易号,金额（元）\n\"2024\"\t,\" 1.00 \"\n  ,\t\n2,\t3\t", ','},
     };
     for (const auto& c : cases) {
         const std::string text = c.text;
-        EXPECT_EQ(ReadAll(text, c.delimiter).rows, LibcsvRows(text, c.delimiter)) << text;
+        const Rows expected = LibcsvRows(text, c.delimiter);
+        EXPECT_EQ(ReadAll(text, c.delimiter).rows, expected) << text;
+        const ReadResult views = ReadAllViews(text, c.delimiter);
+        EXPECT_EQ(views.rows, expected) << text;
+        EXPECT_EQ(views.lines, ReadAll(text, c.delimiter).lines) << text;
     }
     const std::string nul("a,b\0c, d\n", 9);
     EXPECT_EQ(ReadAll(nul).rows, LibcsvRows(nul, ',')); // a NUL is a field's byte like any
+    EXPECT_EQ(ReadAllViews(nul).rows, LibcsvRows(nul, ','));
     EXPECT_EQ(ReadAll(nul).rows.at(0).at(1).size(), 3u);
 }
 
@@ -141,8 +164,10 @@ TEST(CsvReaderTest, BrokenQuotesStopTheReadingWithTheirLine) {
         {"a,b\n1,ab\"c\n", "第 2 行的引号用法不对"},
         {"a,b\n1,\"x\"y\n", "第 2 行的引号用法不对"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(ReadAll(c.text).error, c.error) << c.text;
+        EXPECT_EQ(ReadAllViews(c.text).error, c.error) << c.text;
+    }
 }
 
 TEST(CsvReaderTest, EmptyTextAndManyColumns) {
@@ -238,6 +263,16 @@ TEST(CsvReaderTest, Utf8ValidityAndEncodingDetection) {
     EXPECT_FALSE(DecodeText("\xB0\xD6" + pad + "\n" + pad + "\n\xFF\x30" + pad, TextEncoding::Gb18030,
                             text, error));
     EXPECT_EQ(error, "第 3 行不是有效的 GB18030 文本");
+
+    // A text far longer than the room made at a time: in characters, then in one ASCII run.
+    std::string many, manyText;
+    for (int i = 0; i < 5000; ++i) {
+        many += "\xB0\xD6" + pad;
+        manyText += "爸" + pad;
+    }
+    const std::string run(200000, 'x');
+    ASSERT_TRUE(DecodeText(many + run + "\x81\x30\x81\x30", TextEncoding::Gb18030, text, error));
+    EXPECT_EQ(text, manyText + run + "\xC2\x80");
 }
 
 TEST(CsvReaderTest, HeadingsMapToFields) {

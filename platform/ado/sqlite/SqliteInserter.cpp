@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace ado {
 namespace {
@@ -15,6 +16,10 @@ namespace {
 // rows that opening the table and its indexes is a small part of each statement.
 constexpr size_t kParamsPerStatement = 960;
 constexpr size_t kMostRows = 128;
+
+size_t BatchFor(size_t columns) {
+    return columns == 0 ? 1 : std::clamp<size_t>(kParamsPerStatement / columns, 1, kMostRows);
+}
 
 } // namespace
 
@@ -37,15 +42,19 @@ std::string SqliteInserter::Text(const std::string& table,
 
 SqliteInserter::SqliteInserter(sqlite3* db, const std::string& file, const std::string& table,
                                const std::vector<std::string>& columns)
-    : m_db(db), m_file(file), m_table(table), m_columns(columns),
-      m_batch(columns.empty()
-                  ? 1
-                  : std::clamp<size_t>(kParamsPerStatement / columns.size(), 1, kMostRows)) {
-    m_statement = Prepare(1, true);
+    : m_db(db), m_file(file), m_table(table) {
+    m_plain.columns = columns;
+    m_plain.batch = BatchFor(columns.size());
+    // The key by the name every rowid table answers to; its own name may be anything.
+    m_keyed.columns.push_back("rowid");
+    m_keyed.columns.insert(m_keyed.columns.end(), columns.begin(), columns.end());
+    m_keyed.batch = BatchFor(m_keyed.columns.size());
+    m_statement = Prepare(columns, 1, true);
 }
 
-StatementPtr SqliteInserter::Prepare(size_t rows, bool bKept) const {
-    const std::string sql = Text(m_table, m_columns, rows);
+StatementPtr SqliteInserter::Prepare(const std::vector<std::string>& columns, size_t rows,
+                                     bool bKept) const {
+    const std::string sql = Text(m_table, columns, rows);
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()),
                                       bKept ? SQLITE_PREPARE_PERSISTENT : 0, &raw, nullptr);
@@ -55,10 +64,9 @@ StatementPtr SqliteInserter::Prepare(size_t rows, bool bKept) const {
     return statement;
 }
 
-void SqliteInserter::Bind(sqlite3_stmt* statement, int first,
-                          const std::vector<Variant>& values) const {
+void SqliteInserter::Bind(sqlite3_stmt* statement, const std::vector<Variant>& values) const {
     for (size_t i = 0; i < values.size(); ++i) {
-        const int index = first + static_cast<int>(i);
+        const int index = static_cast<int>(i) + 1;
         // The values outlive the step, so their texts need not be copied.
         if (values[i].Kind() == VarKind::Text)
             sqlite3_bind_text(statement, index, values[i].TextValue().data(),
@@ -78,42 +86,73 @@ void SqliteInserter::Step(sqlite3_stmt* statement) const {
     sqlite3_reset(statement);
 }
 
+void SqliteInserter::Hold(Held& held, const std::vector<Variant>& values, const Variant* key) {
+    if (key)
+        held.values.push_back(*key);
+    held.values.insert(held.values.end(), values.begin(), values.end());
+    if (held.values.size() >= held.batch * held.columns.size()) {
+        if (!held.full)
+            held.full = Prepare(held.columns, held.batch, true);
+        Write(held);
+    }
+}
+
+void SqliteInserter::Write(Held& held) {
+    if (held.values.empty())
+        return;
+    const size_t rows = held.values.size() / held.columns.size();
+    // The rows are gone either way: a statement that fails adds none of them. Both vectors
+    // keep their room for the next batch.
+    m_sending.clear();
+    m_sending.swap(held.values);
+    StatementPtr once;
+    sqlite3_stmt* statement = rows == held.batch && held.full ? held.full.get() : nullptr;
+    if (!statement)
+        statement = (once = Prepare(held.columns, rows, false)).get();
+    Bind(statement, m_sending);
+    Step(statement);
+    m_sending.clear();
+}
+
 void SqliteInserter::Add(const std::vector<Variant>& values) {
-    if (m_batch == 1) {
-        Bind(m_statement.get(), 1, values);
+    if (m_plain.columns.empty()) {
         Step(m_statement.get());
         return;
     }
-    m_held.insert(m_held.end(), values.begin(), values.end());
-    if (m_held.size() >= m_batch * m_columns.size()) {
-        if (!m_full)
-            m_full = Prepare(m_batch, true);
-        Finish();
-    }
+    // Rows keyed ahead go in first: these take the keys after theirs.
+    Write(m_keyed);
+    m_nNextKey = 0;
+    Hold(m_plain, values);
 }
 
 std::int64_t SqliteInserter::AddNow(const std::vector<Variant>& values) {
     Finish();
-    Bind(m_statement.get(), 1, values);
+    m_nNextKey = 0;
+    Bind(m_statement.get(), values);
     Step(m_statement.get());
     return sqlite3_last_insert_rowid(m_db);
 }
 
+std::int64_t SqliteInserter::AddKeyed(const std::vector<Variant>& values) {
+    // Outside a transaction another program may add rows between two statements; inside
+    // one, once this table has had a row from us, no one else can until the commit, and
+    // the engine gives each new row one more than the last (AUTOINCREMENT or not), so the
+    // keys can be given ahead.
+    if (m_nNextKey == 0 || m_nNextKey == INT64_MAX || sqlite3_get_autocommit(m_db) != 0 || m_plain.columns.empty()) {
+        const std::int64_t nKey = AddNow(values);
+        if (sqlite3_get_autocommit(m_db) == 0 && nKey > 0 && nKey < INT64_MAX)
+            m_nNextKey = nKey + 1;
+        return nKey;
+    }
+    const std::int64_t nKey = m_nNextKey++;
+    const Variant key = Variant::Integer(VarKind::Int, nKey);
+    Hold(m_keyed, values, &key);
+    return nKey;
+}
+
 void SqliteInserter::Finish() {
-    if (m_held.empty())
-        return;
-    const size_t rows = m_held.size() / m_columns.size();
-    // The rows are gone either way: a statement that fails adds none of them.
-    const std::vector<Variant> held = std::move(m_held);
-    m_held.clear();
-    StatementPtr once;
-    sqlite3_stmt* statement = m_statement.get();
-    if (rows == m_batch && m_full)
-        statement = m_full.get();
-    else if (rows > 1)
-        statement = (once = Prepare(rows, false)).get();
-    Bind(statement, 1, held);
-    Step(statement);
+    Write(m_plain);
+    Write(m_keyed);
 }
 
 } // namespace ado

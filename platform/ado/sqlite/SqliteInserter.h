@@ -10,7 +10,8 @@ namespace ado {
 
 /// Many rows into one SQLite table. Rows added with Add are held back and go in many to one
 /// INSERT, so the engine opens the table and its indexes once for them rather than once a
-/// row; AddNow and Finish write what is held first.
+/// row; AddNow and Finish write what is held first. Inside a transaction AddKeyed holds
+/// rows back too, each with the key the engine would give it, written out with the rows.
 class SqliteInserter : public BackendInserter {
 public:
     /// Prepares the INSERT on `db`; `file` names the ledger in errors. Throws ComError.
@@ -23,22 +24,33 @@ public:
 
     void Add(const std::vector<Variant>& values) override;
     std::int64_t AddNow(const std::vector<Variant>& values) override;
+    std::int64_t AddKeyed(const std::vector<Variant>& values) override;
     void Finish() override;
 
 private:
-    StatementPtr Prepare(size_t rows, bool bKept) const;
-    /// Binds `values` from parameter `first` on, and steps when they fill the statement.
-    void Bind(sqlite3_stmt* statement, int first, const std::vector<Variant>& values) const;
+    /// Rows held back for one column list: the plain one, or the key and then the plain one.
+    struct Held {
+        std::vector<std::string> columns;
+        size_t batch = 1;            // rows a full statement holds
+        StatementPtr full;           // `batch` rows, prepared when first needed
+        std::vector<Variant> values; // row after row
+    };
+
+    StatementPtr Prepare(const std::vector<std::string>& columns, size_t rows, bool bKept) const;
+    void Bind(sqlite3_stmt* statement, const std::vector<Variant>& values) const;
     void Step(sqlite3_stmt* statement) const;
+    /// Adds a row (after `key`, when given) and writes the batch once it is full.
+    void Hold(Held& held, const std::vector<Variant>& values, const Variant* key = nullptr);
+    void Write(Held& held);
 
     sqlite3* m_db;
     std::string m_file;
     std::string m_table;
-    std::vector<std::string> m_columns;
-    size_t m_batch;                  // rows a full statement holds
-    StatementPtr m_statement;        // one row
-    StatementPtr m_full;             // m_batch rows, prepared when first needed
-    std::vector<Variant> m_held;     // the values of the rows held back, row after row
+    StatementPtr m_statement; // one row
+    Held m_plain;
+    Held m_keyed;
+    std::vector<Variant> m_sending; // the rows of the statement being written
+    std::int64_t m_nNextKey = 0; // 0: not known, the next keyed row goes in at once
 };
 
 } // namespace ado
