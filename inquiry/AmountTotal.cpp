@@ -5,11 +5,22 @@
 
 namespace {
 
+// std::round without a call, for the sums of long listings: below 2^52 a conversion to a
+// whole number cuts toward zero exactly, and the remainder decides the half.
+double RoundHalfAway(double dValue) {
+    if (!(std::fabs(dValue) < 0x1p52))
+        return std::round(dValue); // whole already, or not a number
+    double dWhole = static_cast<double>(static_cast<std::int64_t>(dValue));
+    if (std::fabs(dValue - dWhole) >= 0.5)
+        dWhole += dValue < 0 ? -1.0 : 1.0;
+    return dWhole;
+}
+
 // The same split as the statements make: the amount times 100, rounded half away from zero
 // as SQL's ROUND does, and what rounding left over.
 void Split(double dAmount, std::int64_t& nCents, double& dRest) {
     const double dScaled = dAmount * 100.0;
-    const double dWhole = std::round(dScaled);
+    const double dWhole = RoundHalfAway(dScaled);
     nCents = static_cast<std::int64_t>(dWhole);
     dRest = dScaled - dWhole;
 }

@@ -29,6 +29,7 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <unordered_map>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
@@ -37,6 +38,10 @@
 namespace {
 
 const char* const kConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb";
+
+// Account ids are given from 1 up, one per account a household opens.
+constexpr std::int64_t kSmallAccountIds = 4096;
+constexpr std::uint32_t kNoName = 0xFFFFFFFF;
 
 // A name column's value as GetFieldValue writes it: a stored text where the cursor holds
 // it, anything else written into `strRoom`.
@@ -223,15 +228,31 @@ InquiryAccounts CInquiryDlg::AccountNames(std::int64_t nLow, std::int64_t nHigh)
     InquiryAccounts accounts;
     if (!CAccountLink::Present(m_db))
         return accounts;
-    // A handful of accounts, read first; then one range of the links' key (it begins with
-    // the table and the number), not the listing's query a second time.
-    std::unordered_map<std::int64_t, std::uint32_t> byId;
+    // A handful of accounts, read first (their ids are small: looked up by position, any
+    // other by a map); then one range of the links' key (it begins with the table and the
+    // number), not the listing's query a second time.
+    std::vector<std::uint32_t> byId;
+    std::unordered_map<std::int64_t, std::uint32_t> byLargeId;
     for (const CAccountLink::Choice& choice : CAccountLink::Choices(m_db, true)) {
-        byId.emplace(choice.nId, static_cast<std::uint32_t>(accounts.names.size()));
+        const auto nName = static_cast<std::uint32_t>(accounts.names.size());
         accounts.names.push_back(choice.strName);
+        if (choice.nId < 0 || choice.nId >= kSmallAccountIds) {
+            byLargeId.emplace(choice.nId, nName);
+            continue;
+        }
+        if (static_cast<size_t>(choice.nId) >= byId.size())
+            byId.resize(static_cast<size_t>(choice.nId) + 1, kNoName);
+        byId[static_cast<size_t>(choice.nId)] = nName;
     }
+    const auto nameOf = [&byId, &byLargeId](std::int64_t nAccount) {
+        if (nAccount >= 0 && static_cast<std::uint64_t>(nAccount) < byId.size())
+            return byId[static_cast<size_t>(nAccount)];
+        const auto found = byLargeId.find(nAccount);
+        return found == byLargeId.end() ? kNoName : found->second;
+    };
     // Read at once: the links of a year are as many as half its records.
     std::vector<std::int64_t> links;
+    links.reserve(static_cast<size_t>(std::min<std::int64_t>(nHigh - nLow + 1, 1 << 20)));
     CADORecordset recordset(&m_db);
     if (!recordset.ReadIntegers(std::string("select 编号, 账户 from accountLink where 表 = '") +
                                     m_twin.szTable + "' and 编号 >= " + NumberText::Itoa(nLow) +
@@ -240,8 +261,8 @@ InquiryAccounts CInquiryDlg::AccountNames(std::int64_t nLow, std::int64_t nHigh)
         return accounts;
     accounts.links.reserve(links.size() / 2);
     for (size_t i = 0; i + 1 < links.size(); i += 2)
-        if (const auto found = byId.find(links[i + 1]); found != byId.end())
-            accounts.links.emplace_back(links[i], found->second);
+        if (const std::uint32_t nName = nameOf(links[i + 1]); nName != kNoName)
+            accounts.links.emplace_back(links[i], nName);
     return accounts;
 }
 

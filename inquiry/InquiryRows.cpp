@@ -39,14 +39,22 @@ void CInquiryRows::Clear(const std::string& strDatePattern) {
 }
 
 std::uint32_t CInquiryRows::Keep(std::string_view text, Column column) {
-    // Loads of a fixed size: a name is compared in a few instructions, without a call.
+    // Loads of a fixed size: a name is compared in a few instructions, without a call. Up to
+    // 16 bytes, the length and the two words hold the whole text (the loads may overlap).
     std::uint64_t nHead = 0, nTail = 0;
-    if (text.size() >= sizeof nHead) {
-        std::memcpy(&nHead, text.data(), sizeof nHead);
-        std::memcpy(&nTail, text.data() + text.size() - sizeof nTail, sizeof nTail);
-    } else {
-        for (size_t i = 0; i < text.size(); ++i)
-            nHead |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+    const char* p = text.data();
+    const size_t n = text.size();
+    if (n >= 8) {
+        std::memcpy(&nHead, p, 8);
+        std::memcpy(&nTail, p + n - 8, 8);
+    } else if (n >= 4) {
+        std::uint32_t nFirst = 0, nLast = 0;
+        std::memcpy(&nFirst, p, 4);
+        std::memcpy(&nLast, p + n - 4, 4);
+        nHead = nFirst | std::uint64_t{nLast} << 32;
+    } else if (n > 0) {
+        const auto byte = [p](size_t at) { return std::uint64_t{static_cast<unsigned char>(p[at])}; };
+        nHead = byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16;
     }
     const auto nLength = static_cast<std::uint32_t>(text.size());
     const std::uint64_t nMix = (nHead ^ (nTail * 0x9E3779B97F4A7C15ULL) ^ nLength) *

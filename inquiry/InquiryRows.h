@@ -86,8 +86,8 @@ private:
     // whole), one compare a row; only a text not in its slot is hashed.
     static constexpr std::size_t kSlots = 16;
     struct Known {
-        std::uint64_t nHead = 0; // the first eight bytes, zero-padded
-        std::uint64_t nTail = 0; // the last eight bytes of a longer text, else 0
+        std::uint64_t nHead = 0; // the first eight bytes (a shorter text: all of them)
+        std::uint64_t nTail = 0; // the last eight bytes of a text of eight or more, else 0
         std::uint32_t nLength = 0;
         std::uint32_t nIndex = kNone; // kNone: the slot is empty
     };

@@ -117,6 +117,12 @@ public:
     /// carried out at once, after `beforeWrite`, and gives nothing.
     virtual std::unique_ptr<BackendRows> Run(const std::string& sql,
                                              const BeforeWrite& beforeWrite) = 0;
+    /// Runs a query whose rows are only read: they carry no key. A text that returns no rows
+    /// runs as Run runs it.
+    virtual std::unique_ptr<BackendRows> Read(const std::string& sql,
+                                              const BeforeWrite& beforeWrite) {
+        return Run(sql, beforeWrite);
+    }
     /// Runs a text that returns no rows.
     virtual void Execute(const std::string& sql) = 0;
 

@@ -119,7 +119,8 @@ std::unique_ptr<BackendRows> Connection::Run(const std::string& sql) {
 }
 
 void Connection::ReadIntegers(const std::string& sql, std::vector<std::int64_t>& values) {
-    if (std::unique_ptr<BackendRows> rows = Run(JetSql::TranslateDateLiterals(sql)))
+    if (std::unique_ptr<BackendRows> rows = Engine().Read(JetSql::TranslateDateLiterals(sql),
+                                                          [this] { FinishPendingReads(); }))
         rows->ReadIntegers(values);
 }
 

@@ -34,6 +34,8 @@ TEST(AmountTotalTest, PrintsTheSumToTheCent) {
         {"negative", {-12.3}, 1, "-12.30"},
         {"below a cent, negative", {-0.004}, 1, "0.00"},
         {"mixed signs", {100.1, -0.2}, 3, "299.70"},
+        {"halves of a cent, both signs", {0.125, -0.375, 0.625, -0.005}, 1, "0.37"},
+        {"beyond 2^52 cents", {1e14, 0.01, -2.5}, 1, "99999999999997.51"},
     };
     for (const Case& c : cases) {
         CAmountTotal total;

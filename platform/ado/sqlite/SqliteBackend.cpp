@@ -157,6 +157,14 @@ std::unique_ptr<BackendRows> SqliteBackend::OpenTable(const std::string& name) {
     return std::make_unique<SqliteRows>(m_db.get(), std::move(statement), name, m_path);
 }
 
+std::unique_ptr<BackendRows> SqliteBackend::Read(const std::string& sql,
+                                                 const BeforeWrite& beforeWrite) {
+    StatementPtr statement = Prepare(sql);
+    if (sqlite3_column_count(statement.get()) == 0)
+        return Run(sql, beforeWrite);
+    return std::make_unique<SqliteRows>(m_db.get(), std::move(statement), std::string(), m_path);
+}
+
 std::unique_ptr<BackendRows> SqliteBackend::Run(const std::string& sql,
                                                 const BeforeWrite& beforeWrite) {
     StatementPtr statement = Prepare(sql);

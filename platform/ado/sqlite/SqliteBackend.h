@@ -23,6 +23,8 @@ public:
     std::unique_ptr<BackendRows> OpenTable(const std::string& name) override;
     std::unique_ptr<BackendRows> Run(const std::string& sql,
                                      const BeforeWrite& beforeWrite) override;
+    std::unique_ptr<BackendRows> Read(const std::string& sql,
+                                      const BeforeWrite& beforeWrite) override;
     void Execute(const std::string& sql) override;
     std::int64_t Insert(const std::string& table, const std::vector<std::string>& columns,
                         const std::vector<Variant>& values) override;
