@@ -3,10 +3,14 @@
 #include "data/ADODatabase.h"
 #include "data/ADOInserter.h"
 #include "data/ADORecordset.h"
+#include "data/NumberText.h"
+#include "data/SqlText.h"
 #include "records/AccountLink.h"
 #include "records/RecordSource.h"
 #include "records/RecordTwin.h"
 #include "records/RecordWriter.h"
+
+#include <cstring>
 
 CRecordBatch::CRecordBatch(CADODatabase& db) : m_db(db) {}
 
@@ -84,13 +88,12 @@ void CRecordBatch::Write(const CNewRecord& record, const CRecordTwin& twin, std:
     // A new record has no link yet, and both it and its account are there: the link goes in
     // without the checks a changed record needs.
     if (nAccount != 0 && m_bAccountsPresent) {
-        if (!m_links)
-            m_links = std::make_unique<CADOInserter>(
-                &m_db, "accountLink", std::vector<std::string>{"表", "编号", "账户"});
-        m_links->SetFieldValue(0, std::string(twin.szRecordTable));
-        m_links->SetFieldValue(1, static_cast<double>(nRecord));
-        m_links->SetFieldValue(2, static_cast<double>(nAccount));
-        m_links->Add();
+        LinkRun* run = m_linkRuns.empty() ? nullptr : &m_linkRuns.back();
+        if (run && std::strcmp(run->szTable, twin.szRecordTable) == 0 &&
+            run->nAccount == nAccount && run->nLast + 1 == nRecord)
+            run->nLast = nRecord;
+        else
+            m_linkRuns.push_back(LinkRun{twin.szRecordTable, nRecord, nRecord, nAccount});
     }
     if (!record.strOrder.empty() && record.strSource.empty()) {
         // An empty source is stored as text, not as the null the insert would make of it.
@@ -107,11 +110,39 @@ void CRecordBatch::Write(const CNewRecord& record, const CRecordTwin& twin, std:
     }
 }
 
+void CRecordBatch::WriteLinks() {
+    // A long run goes in as one INSERT … SELECT over its records' keys, the engine's work
+    // alone; a statement costs more than a few rows, so short runs go through the inserter.
+    constexpr std::int64_t kShortRun = 16;
+    for (const LinkRun& run : m_linkRuns) {
+        if (run.nLast - run.nFirst + 1 < kShortRun) {
+            if (!m_links)
+                m_links = std::make_unique<CADOInserter>(
+                    &m_db, "accountLink", std::vector<std::string>{"表", "编号", "账户"});
+            for (std::int64_t nRecord = run.nFirst; nRecord <= run.nLast; ++nRecord) {
+                m_links->SetFieldValue(0, std::string(run.szTable));
+                m_links->SetFieldValue(1, static_cast<double>(nRecord));
+                m_links->SetFieldValue(2, static_cast<double>(run.nAccount));
+                m_links->Add();
+            }
+            continue;
+        }
+        CADORecordset rs(&m_db);
+        rs.Open("INSERT INTO accountLink (表, 编号, 账户) SELECT '" + QuoteSql(run.szTable) +
+                    "', 编号, " + NumberText::Itoa(run.nAccount) + " FROM " +
+                    QuoteIdentifier(run.szTable) + " WHERE 编号 BETWEEN " +
+                    NumberText::Itoa(run.nFirst) + " AND " + NumberText::Itoa(run.nLast),
+                CADORecordset::ModeUnknown);
+    }
+    m_linkRuns.clear();
+    if (m_links)
+        m_links->Finish();
+}
+
 void CRecordBatch::Finish() {
     for (auto& [strTable, records] : m_records)
         records->Finish();
-    if (m_links)
-        m_links->Finish();
+    WriteLinks();
     if (m_orders)
         m_orders->Finish();
 }

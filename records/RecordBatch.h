@@ -14,8 +14,9 @@ struct CRecordTwin;
 /// What the record writer uses while it writes many records in one transaction (a bill):
 /// the lists and the accounts read once, the record tables opened once, and the rows
 /// attached to each record (its account, its source and order number) added through inserts
-/// prepared once; the records and those rows are held back and written many to a statement,
-/// so nothing may read the record tables until Finish. Each answer and each row is the one the writer's single-record path gives;
+/// prepared once, the account links of consecutive records of one account by one statement;
+/// the records and those rows are held back and written many to a statement, so nothing may
+/// read the record tables until Finish. Each answer and each row is the one the writer's single-record path gives;
 /// only the engine's work per record shrinks to the inserts themselves, so the triggers on
 /// the tables (the search index, the links' upkeep) see the same rows.
 class CRecordBatch {
@@ -42,7 +43,15 @@ private:
         std::int64_t nId = 0;
         bool bStopped = false;
     };
+    /// Records of one table with consecutive keys and one account: a bill's mostly are.
+    struct LinkRun {
+        const char* szTable = nullptr;
+        std::int64_t nFirst = 0;
+        std::int64_t nLast = 0;
+        std::int64_t nAccount = 0;
+    };
     void LoadAccounts();
+    void WriteLinks();
 
     CADODatabase& m_db;
     std::map<std::string, std::vector<std::string>> m_lists; // by table; empty: none
@@ -50,6 +59,7 @@ private:
     bool m_bAccountsPresent = false;
     std::map<std::string, Account> m_accounts; // by name
     std::map<std::string, std::unique_ptr<CADOInserter>> m_records; // by table
-    std::unique_ptr<CADOInserter> m_links;
+    std::vector<LinkRun> m_linkRuns; // written once the records are in
+    std::unique_ptr<CADOInserter> m_links; // for short runs
     std::unique_ptr<CADOInserter> m_orders;
 };

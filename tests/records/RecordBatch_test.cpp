@@ -62,13 +62,14 @@ protected:
     }
 
     // Writes the records under `source` in one transaction; the outcomes and messages.
-    std::vector<std::string> Write(const std::string& source, bool bBatch) {
+    std::vector<std::string> Write(const std::string& source, bool bBatch,
+                                   const std::vector<CNewRecord>& records = Records()) {
         std::vector<std::string> outcomes;
         EXPECT_TRUE(m_db.BeginTrans());
         CRecordWriter writer(m_db);
         if (bBatch)
             writer.StartBatch();
-        for (CNewRecord record : Records()) {
+        for (CNewRecord record : records) {
             record.strSource = source;
             const CRecordWriter::Result result = writer.AddWithin(record);
             outcomes.push_back(std::to_string(result.nOutcome) + " " + result.strMessage);
@@ -137,6 +138,43 @@ TEST_F(RecordBatchTest, BatchLeavesWhatSingleWritesLeave) {
                                 "'\"0.01\"'"),
                   "2");
     }
+}
+
+// Links of consecutive records of one account go in a run at a time: each run links its
+// own records and no neighbour's, whatever ends it (another account, none, the other table).
+TEST_F(RecordBatchTest, RunsOfOneAccountLinkTheirOwnRecords) {
+    m_test.Exec("INSERT INTO accountList (名称, 种类, 期初余额, 期初日期, 顺序, 停用) VALUES "
+                "('钱包', '现金', 0, '2020-01-01', 3, 0)");
+    std::vector<CNewRecord> records;
+    const struct {
+        int nCount;
+        bool bIncome;
+        const char* szAccount;
+    } runs[] = {{20, false, "工资卡"}, {17, false, "钱包"}, {1, false, ""},
+                {3, false, "工资卡"},  {18, true, "工资卡"}, {16, false, "工资卡"}};
+    for (const auto& run : runs)
+        for (int n = 0; n < run.nCount; ++n) {
+            CNewRecord record;
+            record.bIncome = run.bIncome;
+            record.strAmount = std::to_string(records.size() + 1);
+            record.strMember = "妈妈";
+            record.strItem = run.bIncome ? "工资" : "餐饮";
+            record.dtRecord = COleDateTime(2024, 3, 5, 12, 0, 0);
+            record.strAccount = run.szAccount;
+            records.push_back(record);
+        }
+    const std::string payBefore = Last("normalPay"), incomeBefore = Last("normalIncome");
+    const std::vector<std::string> single = Write("甲", false, records);
+    const std::string payBetween = Last("normalPay"), incomeBetween = Last("normalIncome");
+    EXPECT_EQ(Write("乙", true, records), single);
+
+    const Rows pay = Held("normalPay", "支出", payBefore);
+    const Rows income = Held("normalIncome", "收入", incomeBefore);
+    ASSERT_EQ(pay.size(), 2u * 57);
+    ASSERT_EQ(income.size(), 2u * 18);
+    EXPECT_EQ(Rows(pay.begin(), pay.begin() + 57), Held("normalPay", "支出", payBetween));
+    EXPECT_EQ(Rows(income.begin(), income.begin() + 18), Held("normalIncome", "收入", incomeBetween));
+    EXPECT_EQ(m_test.Scalar("SELECT COUNT(*) FROM accountLink"), std::to_string(2 * (37 + 3 + 18 + 16)));
 }
 
 // A batch holds rows back on the server: a failure while they are sent still takes the whole
