@@ -178,10 +178,10 @@ void CBillDlg::ShowRows() {
         const int nRow = m_listRows->InsertItem(
             m_listRows->GetItemCount(),
             std::vector<std::string>{
-                std::to_string(line.row.nLine), WhenText(line.row.dtWhen),
+                std::to_string(line.Row().nLine), WhenText(line.Row().dtWhen),
                 line.bPossibleDuplicate && !line.bChecked ? BillTexts::kPossibleDuplicate
                                                           : KindText(line),
-                line.nKind == BillLine::Skipped ? BillCentsText(line.row.nCents)
+                line.nKind == BillLine::Skipped ? BillCentsText(line.Row().nCents)
                                                 : BillCentsText(line.nCents),
                 line.strCategory, line.nKind == BillLine::Skipped ? "" : account, line.strNote,
                 reason});
@@ -242,7 +242,7 @@ void CBillDlg::OnRowChosen() {
     }
     m_bFilling = false;
     EnableItem(IDC_CATEGORY, bRecord && !m_bImporting);
-    EnableItem(IDC_ACCOUNT, bRecord && !m_bImporting && !m_lines[nLine].row.strMethod.empty());
+    EnableItem(IDC_ACCOUNT, bRecord && !m_bImporting && !m_lines[nLine].Row().strMethod.empty());
     EnableItem(IDC_TICK, bRecord && !m_bImporting && m_lines[nLine].bPossibleDuplicate);
 }
 
@@ -255,10 +255,10 @@ void CBillDlg::OnCategoryChosen() {
         return;
     const BillLine& line = m_lines[nLine];
     const std::string chosen = category->currentText().toStdString();
-    m_options.categories[CategoryKey(line.nKind == BillLine::Income, line.row.strCounterparty)] =
+    m_options.categories[CategoryKey(line.nKind == BillLine::Income, line.Row().strCounterparty)] =
         chosen;
     Replan();
-    SetDlgItemText(IDC_STATUS, "以后 " + m_lines[nLine].row.strCounterparty + " 都记为 " + chosen);
+    SetDlgItemText(IDC_STATUS, "以后 " + m_lines[nLine].Row().strCounterparty + " 都记为 " + chosen);
 }
 
 // An account chosen for a row goes to every row paid from the same source, and is kept.
@@ -269,7 +269,7 @@ void CBillDlg::OnAccountChosen() {
         return;
     const int nChoice = account->currentIndex() - 1;
     const std::vector<CAccount>& accounts = m_planner.Accounts();
-    m_options.accounts[m_lines[nLine].row.strMethod] =
+    m_options.accounts[m_lines[nLine].Row().strMethod] =
         nChoice >= 0 && nChoice < static_cast<int>(accounts.size()) ? accounts[nChoice].nId : 0;
     Replan();
 }
@@ -279,9 +279,9 @@ void CBillDlg::OnTick() {
     if (m_bFilling || nLine < 0)
         return;
     if (Item<QCheckBox>(IDC_TICK)->isChecked())
-        m_options.ticked.insert(m_lines[nLine].row.nLine);
+        m_options.ticked.insert(m_lines[nLine].Row().nLine);
     else
-        m_options.ticked.erase(m_lines[nLine].row.nLine);
+        m_options.ticked.erase(m_lines[nLine].Row().nLine);
     Replan();
 }
 

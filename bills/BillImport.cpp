@@ -154,15 +154,15 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
                 transfer.nFrom = line.nAccount;
                 transfer.nTo = line.nToAccount;
                 transfer.nAmount = line.nCents;
-                transfer.strDate = TimeText(line.row.dtWhen);
+                transfer.strDate = TimeText(line.Row().dtWhen);
                 transfer.strMember = options.strMember;
                 transfer.strNote = line.strNote;
                 if (std::string wrong = transfers.AddWithin(transfer); !wrong.empty()) {
-                    summary.refused.emplace_back(line.row.nLine, wrong);
+                    summary.refused.emplace_back(line.Row().nLine, wrong);
                     continue;
                 }
-                if (!line.row.strOrder.empty())
-                    CRecordSource::Set(db, strSource, line.row.strOrder, "accountTransfer",
+                if (!line.Row().strOrder.empty())
+                    CRecordSource::Set(db, strSource, line.Row().strOrder, "accountTransfer",
                                        transfer.nId);
                 ++summary.nTransfers;
                 continue;
@@ -177,14 +177,14 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
                     fallback[bIncome] = FallbackCategory(db, bIncome);
                 record.strItem = fallback[bIncome];
             }
-            record.dtRecord = line.row.dtWhen;
+            record.dtRecord = line.Row().dtWhen;
             record.strNote = line.strNote;
             record.strAccount = NameOf(line.nAccount);
             record.strSource = strSource;
-            record.strOrder = line.row.strOrder;
+            record.strOrder = line.Row().strOrder;
             const CRecordWriter::Result result = writer.AddWithin(record);
             if (!result.Ok()) {
-                summary.refused.emplace_back(line.row.nLine, result.strMessage);
+                summary.refused.emplace_back(line.Row().nLine, result.strMessage);
                 continue;
             }
             ++(bIncome ? summary.nIncome : summary.nExpense);
@@ -221,9 +221,10 @@ std::string BillSummaryText(const BillSummary& summary) {
 }
 
 BillSummary ImportBillFile(const std::string& strConnection, const std::string& strPath,
-                           BillOptions options, std::vector<BillLine>& lines) {
+                           BillOptions options, BillFile& bill, std::vector<BillLine>& lines) {
     BillSummary summary;
-    BillFile bill;
+    lines.clear();
+    bill = BillFile();
     try {
         CADODatabase db;
         db.SetConnectionString(strConnection);

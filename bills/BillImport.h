@@ -41,7 +41,8 @@ std::string BillCentsText(std::int64_t nCents);
 
 /// The tools' way in: reads the bill at `strPath`, plans it for `options` (whose member,
 /// when empty, is the ledger's only member) and writes it into the ledger of
-/// `strConnection`. `lines` gets the plan, for listing what was left out and why. Rows
-/// like records typed by hand are not stored (there is no one to tick them).
+/// `strConnection`. `bill` gets the bill and `lines` its plan, pointing at the bill's rows,
+/// for listing what was left out and why. Rows like records typed by hand are not stored
+/// (there is no one to tick them).
 BillSummary ImportBillFile(const std::string& strConnection, const std::string& strPath,
-                           BillOptions options, std::vector<BillLine>& lines);
+                           BillOptions options, BillFile& bill, std::vector<BillLine>& lines);

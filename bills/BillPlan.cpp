@@ -300,7 +300,7 @@ bool CBillPlanner::TypedByHand(bool bIncome, const BillRow& row) const {
 // moved no money stores nothing.
 void CBillPlanner::OnStatementAccount(std::vector<BillLine>& lines, std::int64_t nAccount) const {
     for (BillLine& line : lines) {
-        if (line.row.nCents == 0) {
+        if (line.Row().nCents == 0) {
             line.nKind = BillLine::Skipped;
             line.strReason = BankTexts::kZeroAmount;
         } else if (line.nKind == BillLine::Income || line.nKind == BillLine::Expense) {
@@ -313,13 +313,13 @@ void CBillPlanner::OnStatementAccount(std::vector<BillLine>& lines, std::int64_t
 void CBillPlanner::Refund(std::vector<BillLine>& lines, std::size_t nAt,
                           const BillOptions& options) const {
     BillLine& line = lines[nAt];
-    const BillRow& row = line.row;
+    const BillRow& row = line.Row();
     line.nKind = BillLine::Expense;
     line.nCents = -row.nCents;
     // A refund's order number begins with the one of the payment it refunds; its merchant
     // order number is the payment's own.
     for (std::size_t n = 0; n < lines.size(); ++n) {
-        const BillRow& paid = lines[n].row;
+        const BillRow& paid = lines[n].Row();
         if (n == nAt || paid.nDirection != BillDirection::Out || IsRefund(paid))
             continue;
         const bool bSameOrder = !paid.strOrder.empty() && row.strOrder.rfind(paid.strOrder, 0) == 0;
@@ -354,7 +354,7 @@ void CBillPlanner::Refund(std::vector<BillLine>& lines, std::size_t nAt,
 }
 
 void CBillPlanner::Neutral(BillLine& line, const BillOptions& options) const {
-    const BillRow& row = line.row;
+    const BillRow& row = line.Row();
     const std::string texts = row.strType + " " + row.strCounterparty + " " + row.strGoods;
     std::int64_t nFrom = 0;
     std::int64_t nTo = 0;
@@ -399,7 +399,7 @@ std::vector<BillLine> CBillPlanner::Plan(const BillFile& bill, const BillOptions
     std::vector<std::size_t> refunds;
     for (std::size_t n = 0; n < bill.rows.size(); ++n) {
         BillLine& line = lines[n];
-        const BillRow& row = line.row = bill.rows[n];
+        const BillRow& row = *(line.pRow = &bill.rows[n]);
         // Sized once: the note is made for every row.
         line.strNote.reserve(row.strCounterparty.size() + 1 + row.strGoods.size());
         line.strNote = row.strCounterparty;

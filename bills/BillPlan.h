@@ -15,7 +15,9 @@ class CADODatabase;
 /// One bill row as it will be stored, or why it will not.
 struct BillLine {
     enum Kind { Income, Expense, Transfer, Skipped };
-    BillRow row;
+    /// The bill's own row, not a copy (copies of 20,000 rows cost more than planning them):
+    /// the bill is kept for as long as its plan.
+    const BillRow* pRow = nullptr;
     Kind nKind = Skipped;
     std::string strReason;     ///< why it is stored so, or skipped
     std::string strCategory;   ///< income and expense: "" while none is known
@@ -28,6 +30,7 @@ struct BillLine {
     bool bChecked = true;            ///< stored (income, expense and transfer lines)
 
     bool Stored() const { return nKind != Skipped && bChecked; }
+    const BillRow& Row() const { return *pRow; }
 };
 
 /// What the user says about a bill: whose it is and the choices made in the preview.
@@ -61,6 +64,7 @@ public:
     /// Reads the accounts, the lists, the rows stored from earlier bills of this kind, the
     /// choices remembered and the member's records.
     void Load(CADODatabase& db, BillKind kind, const std::string& strMember);
+    /// The lines point at `bill`'s rows: keep the bill, unmoved rows and all, while using them.
     std::vector<BillLine> Plan(const BillFile& bill, const BillOptions& options) const;
 
     const std::vector<CAccount>& Accounts() const { return m_accounts; }

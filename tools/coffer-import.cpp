@@ -42,9 +42,10 @@ int ImportBill(const std::vector<std::string>& positional, const BillOptions& op
         return 1;
     }
     const std::string ledger = positional.size() == 2 ? positional[1] : "data.mdb";
+    BillFile bill;
     std::vector<BillLine> lines;
     const BillSummary summary =
-        ImportBillFile(LedgerConnectionText(ledger), positional[0], options, lines);
+        ImportBillFile(LedgerConnectionText(ledger), positional[0], options, bill, lines);
     if (!summary.strError.empty()) {
         std::fprintf(stderr, "coffer-import: %s\n", BillSummaryText(summary).c_str());
         return 1;
@@ -52,7 +53,7 @@ int ImportBill(const std::vector<std::string>& positional, const BillOptions& op
     std::printf("%s\n", BillSummaryText(summary).c_str());
     for (const BillLine& line : lines)
         if (!line.Stored())
-            std::printf("第 %zu 行：不记，%s\n", line.row.nLine, line.strReason.c_str());
+            std::printf("第 %zu 行：不记，%s\n", line.Row().nLine, line.strReason.c_str());
     for (const auto& [nLine, strReason] : summary.refused)
         std::fprintf(stderr, "第 %zu 行：%s\n", nLine, strReason.c_str());
     return summary.refused.empty() ? 0 : 2;

@@ -56,7 +56,7 @@ protected:
     }
 
     BillSummary Import(const std::string& path, std::vector<BillLine>& lines) {
-        return ImportBillFile(TestDb::kConnectionString, path, m_options, lines);
+        return ImportBillFile(TestDb::kConnectionString, path, m_options, m_bill, lines);
     }
 
     std::string Count(const std::string& table) {
@@ -68,6 +68,7 @@ protected:
     int m_order = 10;
     std::int64_t m_card = 0, m_other = 0;
     BillOptions m_options;
+    BillFile m_bill; // the last one imported: its lines point at its rows
 };
 
 // A scheme saved once is found again by the statement's heading alone, under its new name

@@ -47,14 +47,14 @@ protected:
     BillSummary Import(const std::string& name, const std::string& bytes) {
         const std::string path = (m_test.Directory() / name).string();
         bill_files::Write(path, bytes);
-        m_lines.clear();
-        return ImportBillFile(TestDb::kConnectionString, path, m_options, m_lines);
+        return ImportBillFile(TestDb::kConnectionString, path, m_options, m_bill, m_lines);
     }
 
     TestDb m_test;
     CADODatabase m_db;
     std::int64_t m_card = 0;
     BillOptions m_options;
+    BillFile m_bill;
     std::vector<BillLine> m_lines;
 };
 
@@ -73,7 +73,7 @@ TEST_F(BankXlsImportTest, StatementGoesInAsItsCsvDoes) {
                   {"爸爸", "云膳过桥米线 消费", "2024-03-02 00:00:00"}}));
     EXPECT_EQ(m_test.Scalar("SELECT COUNT(*) FROM normalIncome WHERE 收入金额 = 5000"), "1");
     ASSERT_EQ(m_lines.size(), 3u);
-    EXPECT_EQ(m_lines[0].row.nLine, 5u);
+    EXPECT_EQ(m_lines[0].Row().nLine, 5u);
 
     for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
              {"march.csv", bank_files::SignedCsv(kMarch)},

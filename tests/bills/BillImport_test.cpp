@@ -229,7 +229,7 @@ TEST_F(BillImportTest, NothingIsStoredTwiceAndHandTypedTwinsWaitForATick) {
     EXPECT_TRUE(lines[1].bPossibleDuplicate);
     EXPECT_FALSE(lines[1].Stored());
     EXPECT_EQ(WriteBill(m_db, m_bill.nKind, lines, m_options, {}).nExpense, 0u);
-    m_options.ticked.insert(lines[1].row.nLine);
+    m_options.ticked.insert(lines[1].Row().nLine);
     EXPECT_EQ(Import(bill_files::AlipayCsv({second, third})).nExpense, 1u);
     EXPECT_EQ(Count("normalPay"), "4");
     EXPECT_EQ(Count("billOrder"), "3");
