@@ -328,10 +328,10 @@ void CInquiryDlg::ListRows(CADORecordset& recordset, const char* szDatePattern) 
     std::string strMemberRoom, strItemRoom;
     // The span of the listed numbers: their accounts are read once the walk is done.
     std::int64_t nLowest = INT64_MAX, nHighest = INT64_MIN;
+    // 编号, member, amount, date, category: read in one call, where the cursor holds them.
+    ado::ValueView values[5];
     while (!recordset.IsEOF()) {
         record.dtRecord = COleDateTime();
-        // 编号, member, amount, date, category: read in one call, where the cursor holds them.
-        ado::ValueView values[5];
         recordset.GetFieldViews(values, 5);
         // The number as read: its text is written only when a cell shows it.
         record.bNumberId = FieldConversion::ToInteger(values[0], record.nId);

@@ -169,9 +169,13 @@ template <class Block> void RowStore::KeepFirst(std::vector<Block>& blocks) {
 }
 
 void RowStore::Rewind() {
-    KeepFirst(m_cellBlocks);
-    KeepFirst(m_rowidBlocks);
-    KeepFirst(m_textBlocks);
+    // A walk rewinds at every row: most often there is only the first block of each kind.
+    if (m_cellBlocks.size() > 1)
+        KeepFirst(m_cellBlocks);
+    if (m_rowidBlocks.size() > 1)
+        KeepFirst(m_rowidBlocks);
+    if (m_textBlocks.size() > 1)
+        KeepFirst(m_textBlocks);
     ResetAppend();
     if (!m_cellBlocks.empty()) {
         m_cellNext = CellBlock(0);

@@ -3,6 +3,7 @@
 #include "platform/ole/DateTimeParser.h"
 #include "platform/ole/OleCalendar.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace ado {
@@ -32,7 +33,8 @@ namespace {
 // The days of the last date read, by its "YYYY-MM-DD": a cursor reads rows in date order,
 // so most dates fall on the day before them.
 struct LastDay {
-    char text[10] = {};
+    std::uint64_t head = 0; // "YYYY-MM-", compared as two words rather than by a call
+    std::uint16_t tail = 0; // "DD"
     long long days = 0;
     bool known = false;
 };
@@ -57,8 +59,11 @@ bool StoredDate::Parse(std::string_view text, double& oleDate) {
         text[13] == ':' && text[16] == ':') {
         thread_local LastDay last;
         int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-        const bool sameDay =
-            last.known && std::memcmp(last.text, text.data(), sizeof last.text) == 0;
+        std::uint64_t head = 0;
+        std::uint16_t tail = 0;
+        std::memcpy(&head, text.data(), sizeof head);
+        std::memcpy(&tail, text.data() + sizeof head, sizeof tail);
+        const bool sameDay = last.known && last.head == head && last.tail == tail;
         if ((sameDay || (Digits(text, 0, 4, year) && Digits(text, 5, 2, month) &&
                          Digits(text, 8, 2, day))) &&
             Digits(text, 11, 2, hour) && Digits(text, 14, 2, minute) &&
@@ -69,7 +74,8 @@ bool StoredDate::Parse(std::string_view text, double& oleDate) {
                 const auto midnight = ole::OleCalendar::Join(year, month, day, 0, 0, 0);
                 if (!midnight)
                     return false;
-                std::memcpy(last.text, text.data(), sizeof last.text);
+                last.head = head;
+                last.tail = tail;
                 last.days = static_cast<long long>(*midnight);
                 last.known = true;
             }

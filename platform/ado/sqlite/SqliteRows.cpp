@@ -103,13 +103,7 @@ void SqliteRows::ReadIntegers(std::vector<std::int64_t>& values) {
 }
 
 void SqliteRows::Values(ValueView* views, size_t count) {
-    sqlite3_stmt* statement = m_statement.get();
-    for (size_t column = 0; column < count; ++column) {
-        views[column] = ValueView();
-        ViewSink sink(views[column], m_scratch);
-        SqliteValues::ReadInto(sink, statement, static_cast<int>(column) + m_firstColumn,
-                               m_columns[column]);
-    }
+    SqliteValues::ReadRowInto(views, count, m_statement.get(), m_firstColumn, m_columns.data());
 }
 
 bool SqliteRows::Busy() const {

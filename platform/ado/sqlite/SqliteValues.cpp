@@ -130,6 +130,17 @@ void SqliteValues::ReadInto(ViewSink& view, sqlite3_stmt* statement, int index,
     Read(view, statement, index, column);
 }
 
+void SqliteValues::ReadRowInto(ValueView* views, size_t count, sqlite3_stmt* statement,
+                              int first, const ColumnInfo* columns) {
+    // SQLite's values are all viewed in place: nothing is written into the scratch text.
+    std::string unused;
+    for (size_t column = 0; column < count; ++column) {
+        views[column] = ValueView();
+        ViewSink sink(views[column], unused);
+        Read(sink, statement, first + static_cast<int>(column), columns[column]);
+    }
+}
+
 void SqliteValues::Bind(sqlite3_stmt* statement, int index, const Variant& value) {
     switch (value.Kind()) {
     case VarKind::Empty:

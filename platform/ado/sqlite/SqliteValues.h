@@ -20,6 +20,10 @@ public:
     /// statement steps again.
     static void ReadInto(ViewSink& view, sqlite3_stmt* statement, int index,
                          const ColumnInfo& column);
+    /// Columns [first, first + count) of the current row into `views`, each as ReadInto
+    /// reads it; `columns` describes them in the same order.
+    static void ReadRowInto(ValueView* views, size_t count, sqlite3_stmt* statement, int first,
+                            const ColumnInfo* columns);
     /// Binds a value made by ValueCodec::Coerce to parameter `index` (from 1).
     static void Bind(sqlite3_stmt* statement, int index, const Variant& value);
 };
