@@ -29,10 +29,10 @@
 #include <QFontMetrics>
 
 #include <algorithm>
-#include <unordered_map>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <unordered_map>
 #include <utility>
 
 namespace {
