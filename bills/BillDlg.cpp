@@ -183,7 +183,7 @@ void CBillDlg::ShowRows() {
                                                           : KindText(line),
                 line.nKind == BillLine::Skipped ? BillCentsText(line.Row().nCents)
                                                 : BillCentsText(line.nCents),
-                line.strCategory, line.nKind == BillLine::Skipped ? "" : account, line.strNote,
+                line.strCategory, line.nKind == BillLine::Skipped ? "" : account, line.Note(),
                 reason});
         m_listRows->SetItemData(nRow, static_cast<std::uint32_t>(n));
         nStored += line.Stored() ? 1 : 0;

@@ -156,7 +156,7 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
                 transfer.nAmount = line.nCents;
                 transfer.strDate = TimeText(line.Row().dtWhen);
                 transfer.strMember = options.strMember;
-                transfer.strNote = line.strNote;
+                line.NoteInto(transfer.strNote);
                 if (std::string wrong = transfers.AddWithin(transfer); !wrong.empty()) {
                     summary.refused.emplace_back(line.Row().nLine, wrong);
                     continue;
@@ -178,7 +178,7 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
                 record.strItem = fallback[bIncome];
             }
             record.dtRecord = line.Row().dtWhen;
-            record.strNote = line.strNote;
+            line.NoteInto(record.strNote);
             record.strAccount = NameOf(line.nAccount);
             record.strSource = strSource;
             record.strOrder = line.Row().strOrder;

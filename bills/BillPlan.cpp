@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -66,10 +67,36 @@ std::string TailOf(const std::string& text) {
     return {};
 }
 
+// A quick no before a search: each byte of a text sets one of 64 bits, and a word can be in
+// a text only if the text sets every bit the word does. The rules below ask about a hundred
+// words of each row, and this rules out nearly all of them.
+std::uint64_t ByteBits(std::string_view text) {
+    std::uint64_t bits = 0;
+    for (const char c : text)
+        bits |= std::uint64_t{1} << (static_cast<unsigned char>(c) & 63);
+    return bits;
+}
+
+struct Keyword {
+    Keyword(const char* szText) : text(szText), bits(ByteBits(text)) {}
+    std::string text;
+    std::uint64_t bits;
+};
+
+// A row's text with its bits.
+struct Searched {
+    explicit Searched(const std::string& strText) : text(strText), bits(ByteBits(strText)) {}
+    bool Holds(const Keyword& word) const {
+        return (word.bits & ~bits) == 0 && Contains(text, word.text);
+    }
+    const std::string& text;
+    std::uint64_t bits;
+};
+
 // Keywords of the services' types and of common counterparties, by category.
 struct Rule {
     const char* szCategory;
-    std::vector<std::string> words;
+    std::vector<Keyword> words;
 };
 const std::vector<Rule> kPayRules = {
     {"餐饮", {"餐饮", "美食", "外卖", "饿了么", "美团", "米线", "咖啡", "奶茶", "餐厅", "饭", "面馆",
@@ -89,6 +116,19 @@ const std::vector<Rule> kIncomeRules = {
 };
 
 } // namespace
+
+void BillLine::NoteInto(std::string& strNote) const {
+    const BillRow& row = Row();
+    strNote.assign(row.strCounterparty);
+    if (!row.strGoods.empty() && row.strGoods != row.strCounterparty)
+        strNote.append(strNote.empty() ? "" : " ").append(row.strGoods);
+}
+
+std::string BillLine::Note() const {
+    std::string strNote;
+    NoteInto(strNote);
+    return strNote;
+}
 
 std::vector<std::string> ListEntries(CADODatabase& db, const char* szTable) {
     std::vector<std::string> entries;
@@ -252,29 +292,32 @@ std::int64_t CBillPlanner::Mentioned(const std::string& strText) const {
 
 std::string CBillPlanner::CategoryOf(const BillRow& row, bool bIncome,
                                      const BillOptions& options) const {
-    const std::string key = CategoryKey(bIncome, row.strCounterparty);
-    if (auto chosen = options.categories.find(key); chosen != options.categories.end())
-        return chosen->second;
     const std::vector<std::string>& items = Categories(bIncome);
-    auto listed = [&items](const std::string& item) {
+    auto listed = [&items](std::string_view item) {
         for (const std::string& each : items)
             if (each == item)
                 return true;
         return false;
     };
-    if (auto remembered = m_rememberedCategories.find(key);
-        remembered != m_rememberedCategories.end() && listed(remembered->second))
-        return remembered->second;
+    // Most bills come with no choices made yet: no key to make.
+    if (!options.categories.empty() || !m_rememberedCategories.empty()) {
+        const std::string key = CategoryKey(bIncome, row.strCounterparty);
+        if (auto chosen = options.categories.find(key); chosen != options.categories.end())
+            return chosen->second;
+        if (auto remembered = m_rememberedCategories.find(key);
+            remembered != m_rememberedCategories.end() && listed(remembered->second))
+            return remembered->second;
+    }
     // A category of the ledger named in the service's type ("餐饮美食" → 餐饮), then the rules.
     for (const std::string& item : items)
         if (item.size() >= 6 && Contains(row.strType, item))
             return item;
+    const Searched type(row.strType), counterparty(row.strCounterparty), goods(row.strGoods);
     for (const Rule& rule : bIncome ? kIncomeRules : kPayRules) {
         if (!listed(rule.szCategory))
             continue;
-        for (const std::string& word : rule.words)
-            if (Contains(row.strType, word) || Contains(row.strCounterparty, word) ||
-                Contains(row.strGoods, word))
+        for (const Keyword& word : rule.words)
+            if (type.Holds(word) || counterparty.Holds(word) || goods.Holds(word))
                 return rule.szCategory;
     }
     return {};
@@ -400,11 +443,6 @@ std::vector<BillLine> CBillPlanner::Plan(const BillFile& bill, const BillOptions
     for (std::size_t n = 0; n < bill.rows.size(); ++n) {
         BillLine& line = lines[n];
         const BillRow& row = *(line.pRow = &bill.rows[n]);
-        // Sized once: the note is made for every row.
-        line.strNote.reserve(row.strCounterparty.size() + 1 + row.strGoods.size());
-        line.strNote = row.strCounterparty;
-        if (!row.strGoods.empty() && row.strGoods != row.strCounterparty)
-            line.strNote.append(line.strNote.empty() ? "" : " ").append(row.strGoods);
         if (row.strStatus == "交易关闭") {
             line.strReason = BillTexts::kClosed;
             continue;

@@ -25,12 +25,16 @@ struct BillLine {
     std::int64_t nAccount = 0; ///< income and expense: its account; a transfer: from
     std::int64_t nToAccount = 0; ///< a transfer: to
     std::string strSource;     ///< the source as the bill names it when no account is known
-    std::string strNote;
     bool bPossibleDuplicate = false; ///< like a record typed by hand; stored only if ticked
     bool bChecked = true;            ///< stored (income, expense and transfer lines)
 
     bool Stored() const { return nKind != Skipped && bChecked; }
     const BillRow& Row() const { return *pRow; }
+    /// The note it is stored with: the counterparty and the goods. Made when asked for, not
+    /// kept: a bill's notes would be most of its plan's memory.
+    std::string Note() const;
+    /// The note written into `strNote`, which keeps its room.
+    void NoteInto(std::string& strNote) const;
 };
 
 /// What the user says about a bill: whose it is and the choices made in the preview.

@@ -167,6 +167,34 @@ INSTANTIATE_TEST_SUITE_P(
                 BillLine::Skipped, BillTexts::kOtherSideUnknown, "", 0, 0, 0}),
     [](const testing::TestParamInfo<RowCase>& tested) { return std::string(tested.param.name); });
 
+// A payment's category by the keyword rules: a keyword counts in the type, the counterparty
+// or the goods, whatever bytes it is made of; the first rule with a keyword anywhere in the
+// row wins, whichever text holds it.
+TEST_F(BillImportTest, KeywordsAreFoundInAnyTextOfTheRow) {
+    const struct {
+        const char* type;
+        const char* counterparty;
+        const char* goods;
+        const char* category;
+    } cases[] = {
+        {"商户消费", "12306客服", "车票", "交通"},
+        {"商户消费", "某某公司", "三月物业费", "住房"},
+        {"商户消费", "张记饭庄", "", "餐饮"},
+        {"商户消费", "某某公司", "感冒药", "医疗"},
+        {"商户消费", "某某超市", "外卖", "餐饮"},
+        {"商户消费", "某某公司", "服务费", ""},
+    };
+    for (const auto& c : cases) {
+        Payment payment = kNoodles;
+        payment.type = c.type;
+        payment.counterparty = c.counterparty;
+        payment.goods = c.goods;
+        const std::vector<BillLine> lines = Plan(bill_files::AlipayCsv({payment}));
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].strCategory, c.category) << c.counterparty << " " << c.goods;
+    }
+}
+
 // A refund lowers the payment it refunds (its category, the refund's date); a refund of a
 // payment that was never stored is not stored either.
 TEST_F(BillImportTest, RefundsLowerThePaymentTheyRefund) {

@@ -140,7 +140,8 @@ TEST(BillAmountTest, ReadWithTheirSignsAndSeparatorsDropped) {
     for (const auto& c : cases) {
         std::int64_t nCents = 0;
         EXPECT_EQ(ParseBillCents(c.text, nCents), c.bRead) << c.text;
-        if (c.bRead)
+        if (c.bRead) {
             EXPECT_EQ(nCents, c.nCents) << c.text;
+        }
     }
 }
