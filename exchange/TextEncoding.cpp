@@ -125,62 +125,63 @@ bool DecodeText(std::string_view bytes, TextEncoding encoding, std::string& text
         char utf8[4] = {};
     };
     std::vector<Known> known(0x7F * 0x100);
-    // Written through `out` into room made ahead: a character's few bytes are not worth a
-    // string append each. The room is reserved for the whole text (a two-byte character
-    // becomes at most three) but made a block at a time, so that only the pages written are
-    // touched: on a bill of several megabytes, fresh pages cost more than the decoding.
+    // Written through a pointer into room made a block of the bytes at a time: a character's
+    // few bytes are not worth a string append, nor a check for room, each. The room is
+    // reserved for the whole text but made block by block, so that only the pages written
+    // are touched: on a bill of several megabytes, fresh pages cost more than the decoding.
+    // A block's worst case is half as long again as its bytes (a two-byte character becomes
+    // at most three), plus a character that runs past its end and the spare bytes of a
+    // remembered character, which is copied whole.
+    constexpr size_t kBlock = 32 * 1024;
     text.clear();
     text.reserve(bytes.size() + bytes.size() / 2 + 16);
-    size_t out = 0;
-    const auto room = [&text, &out](size_t n) {
-        constexpr size_t kBlock = 64 * 1024;
-        if (text.size() - out < n)
-            text.resize(std::max(text.size() + kBlock, out + n));
-    };
     const auto byte = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    size_t out = 0;
     size_t failedAt = 0;
     for (size_t at = 0; at < bytes.size() && failedAt == 0;) {
-        const unsigned char lead = byte(at);
-        if (lead < 0x80) {
-            size_t end = at + 1;
-            std::uint64_t word = 0;
-            while (bytes.size() - end >= 8 &&
-                   (std::memcpy(&word, bytes.data() + end, 8), (word & 0x8080808080808080u) == 0))
-                end += 8;
-            while (end < bytes.size() && byte(end) < 0x80)
-                ++end;
-            room(end - at);
-            std::memcpy(text.data() + out, bytes.data() + at, end - at);
-            out += end - at;
-            at = end;
-            continue;
+        const size_t blockEnd = std::min(bytes.size(), at + kBlock);
+        text.resize(std::max(text.size(), out + (blockEnd - at) / 2 * 3 + 16));
+        char* o = text.data() + out;
+        while (at < blockEnd) {
+            const unsigned char lead = byte(at);
+            if (lead < 0x80) {
+                std::uint64_t word = 0;
+                while (blockEnd - at >= 8 &&
+                       (std::memcpy(&word, bytes.data() + at, 8), (word & 0x8080808080808080u) == 0)) {
+                    std::memcpy(o, &word, 8);
+                    o += 8;
+                    at += 8;
+                }
+                while (at < blockEnd && byte(at) < 0x80)
+                    *o++ = bytes[at++];
+                continue;
+            }
+            const unsigned char trail = at + 1 < bytes.size() ? byte(at + 1) : 0;
+            const bool bKept = lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE &&
+                               trail != 0x7F;
+            Known* entry = bKept ? &known[(lead - 0x80) * 0x100 + trail] : nullptr;
+            if (entry && entry->nLength != 0) {
+                std::memcpy(o, entry->utf8, sizeof entry->utf8);
+                o += entry->nLength;
+                at += 2;
+                continue;
+            }
+            const bool bFourBytes = trail >= 0x30 && trail <= 0x39;
+            const size_t length = std::min<size_t>(bFourBytes ? 4 : 2, bytes.size() - at);
+            std::string converted;
+            if (!Convert(converter.Get(), bytes.substr(at, length), converted, failedAt)) {
+                failedAt += at;
+                break;
+            }
+            if (entry && converted.size() <= sizeof entry->utf8) {
+                entry->nLength = static_cast<unsigned char>(converted.size());
+                std::memcpy(entry->utf8, converted.data(), converted.size());
+            }
+            std::memcpy(o, converted.data(), converted.size());
+            o += converted.size();
+            at += length;
         }
-        const unsigned char trail = at + 1 < bytes.size() ? byte(at + 1) : 0;
-        const bool bFourBytes = trail >= 0x30 && trail <= 0x39;
-        const size_t length = std::min<size_t>(bFourBytes ? 4 : 2, bytes.size() - at);
-        const bool bKept = lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE &&
-                           trail != 0x7F;
-        Known* entry = bKept ? &known[(lead - 0x80) * 0x100 + trail] : nullptr;
-        if (entry && entry->nLength != 0) {
-            room(sizeof entry->utf8);
-            std::memcpy(text.data() + out, entry->utf8, sizeof entry->utf8);
-            out += entry->nLength;
-            at += 2;
-            continue;
-        }
-        std::string converted;
-        if (!Convert(converter.Get(), bytes.substr(at, length), converted, failedAt)) {
-            failedAt += at;
-            break;
-        }
-        if (entry && converted.size() <= sizeof entry->utf8) {
-            entry->nLength = static_cast<unsigned char>(converted.size());
-            std::memcpy(entry->utf8, converted.data(), converted.size());
-        }
-        room(converted.size());
-        std::memcpy(text.data() + out, converted.data(), converted.size());
-        out += converted.size();
-        at += length;
+        out = static_cast<size_t>(o - text.data());
     }
     text.resize(out);
     if (failedAt != 0) {

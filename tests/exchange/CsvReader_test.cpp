@@ -273,6 +273,14 @@ TEST(CsvReaderTest, Utf8ValidityAndEncodingDetection) {
     const std::string run(200000, 'x');
     ASSERT_TRUE(DecodeText(many + run + "\x81\x30\x81\x30", TextEncoding::Gb18030, text, error));
     EXPECT_EQ(text, manyText + run + "\xC2\x80");
+    // Characters alone, one byte off: some begin in one block of the bytes and end in the next.
+    std::string characters = "a", charactersText = "a";
+    for (int i = 0; i < 50000; ++i) {
+        characters += "\xB0\xD6";
+        charactersText += "爸";
+    }
+    ASSERT_TRUE(DecodeText(characters, TextEncoding::Gb18030, text, error));
+    EXPECT_EQ(text, charactersText);
 }
 
 TEST(CsvReaderTest, HeadingsMapToFields) {
