@@ -1,5 +1,6 @@
 #include "platform/ado/sqlite/SqliteInserter.h"
 
+#include "platform/ado/EngineError.h"
 #include "platform/ado/JetSql.h"
 #include "platform/ado/sqlite/SqliteError.h"
 #include "platform/ado/sqlite/SqliteValues.h"
@@ -42,13 +43,8 @@ std::string SqliteInserter::Text(const std::string& table,
 
 SqliteInserter::SqliteInserter(sqlite3* db, const std::string& file, const std::string& table,
                                const std::vector<std::string>& columns)
-    : m_db(db), m_file(file), m_table(table) {
-    m_plain.columns = columns;
-    m_plain.batch = BatchFor(columns.size());
-    // The key by the name every rowid table answers to; its own name may be anything.
-    m_keyed.columns.push_back("rowid");
-    m_keyed.columns.insert(m_keyed.columns.end(), columns.begin(), columns.end());
-    m_keyed.batch = BatchFor(m_keyed.columns.size());
+    : m_db(db), m_file(file), m_table(table), m_columns(columns) {
+    m_plain.batch = m_keyed.batch = BatchFor(columns.size());
     m_statement = Prepare(columns, 1, true);
 }
 
@@ -86,13 +82,11 @@ void SqliteInserter::Step(sqlite3_stmt* statement) const {
     sqlite3_reset(statement);
 }
 
-void SqliteInserter::Hold(Held& held, const std::vector<Variant>& values, const Variant* key) {
-    if (key)
-        held.values.push_back(*key);
+void SqliteInserter::Hold(Held& held, const std::vector<Variant>& values) {
     held.values.insert(held.values.end(), values.begin(), values.end());
-    if (held.values.size() >= held.batch * held.columns.size()) {
+    if (held.values.size() >= held.batch * m_columns.size()) {
         if (!held.full)
-            held.full = Prepare(held.columns, held.batch, true);
+            held.full = Prepare(m_columns, held.batch, true);
         Write(held);
     }
 }
@@ -100,22 +94,38 @@ void SqliteInserter::Hold(Held& held, const std::vector<Variant>& values, const 
 void SqliteInserter::Write(Held& held) {
     if (held.values.empty())
         return;
-    const size_t rows = held.values.size() / held.columns.size();
+    const size_t rows = held.values.size() / m_columns.size();
+    const std::int64_t nLastKey = held.nFirstKey == 0 ? 0 : held.nFirstKey + static_cast<std::int64_t>(rows) - 1;
     // The rows are gone either way: a statement that fails adds none of them. Both vectors
     // keep their room for the next batch.
     m_sending.clear();
     m_sending.swap(held.values);
+    held.nFirstKey = 0;
     StatementPtr once;
     sqlite3_stmt* statement = rows == held.batch && held.full ? held.full.get() : nullptr;
     if (!statement)
-        statement = (once = Prepare(held.columns, rows, false)).get();
+        statement = (once = Prepare(m_columns, rows, false)).get();
     Bind(statement, m_sending);
-    Step(statement);
+    try {
+        Step(statement);
+    } catch (...) {
+        // Keys given after rows that never went in would not be the engine's.
+        if (nLastKey != 0)
+            m_nNextKey = 0;
+        throw;
+    }
     m_sending.clear();
+    // Rows that went in under other keys than they were given would leave whatever the
+    // caller attached to them on the wrong rows: the caller's transaction must not commit.
+    if (nLastKey != 0 && sqlite3_last_insert_rowid(m_db) != nLastKey) {
+        m_nNextKey = 0;
+        throw EngineError::Make(E_FAIL, "Rows of " + m_table +
+                                            " did not get the keys they were given ahead.");
+    }
 }
 
 void SqliteInserter::Add(const std::vector<Variant>& values) {
-    if (m_plain.columns.empty()) {
+    if (m_columns.empty()) {
         Step(m_statement.get());
         return;
     }
@@ -138,15 +148,16 @@ std::int64_t SqliteInserter::AddKeyed(const std::vector<Variant>& values) {
     // one, once this table has had a row from us, no one else can until the commit, and
     // the engine gives each new row one more than the last (AUTOINCREMENT or not), so the
     // keys can be given ahead.
-    if (m_nNextKey == 0 || m_nNextKey == INT64_MAX || sqlite3_get_autocommit(m_db) != 0 || m_plain.columns.empty()) {
+    if (m_nNextKey == 0 || m_nNextKey == INT64_MAX || sqlite3_get_autocommit(m_db) != 0 || m_columns.empty()) {
         const std::int64_t nKey = AddNow(values);
         if (sqlite3_get_autocommit(m_db) == 0 && nKey > 0 && nKey < INT64_MAX)
             m_nNextKey = nKey + 1;
         return nKey;
     }
     const std::int64_t nKey = m_nNextKey++;
-    const Variant key = Variant::Integer(VarKind::Int, nKey);
-    Hold(m_keyed, values, &key);
+    if (m_keyed.values.empty())
+        m_keyed.nFirstKey = nKey;
+    Hold(m_keyed, values);
     return nKey;
 }
 
