@@ -21,7 +21,12 @@ CADOInserter::CADOInserter(CADODatabase* pDatabase, const std::string& strTable,
 CADOInserter::~CADOInserter() = default;
 
 void CADOInserter::SetFieldValue(int nIndex, const std::string& strValue) {
-    m_row.at(static_cast<size_t>(nIndex)) = FieldConversion::FromText(strValue);
+    // As FieldConversion::FromText makes it, in place.
+    ado::Variant& value = m_row.at(static_cast<size_t>(nIndex));
+    if (strValue.empty())
+        value.SetNull();
+    else
+        value.SetText(strValue);
 }
 
 void CADOInserter::SetFieldValue(int nIndex, double dValue) {
@@ -36,10 +41,10 @@ void CADOInserter::Add() {
     try {
         m_pInserter->Add(m_row);
     } catch (const ado::ComError& error) {
-        std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
+        ClearRow();
         HandleError(error);
     }
-    std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
+    ClearRow();
 }
 
 std::int64_t CADOInserter::Write(bool bHeld) {
@@ -47,10 +52,10 @@ std::int64_t CADOInserter::Write(bool bHeld) {
     try {
         nKey = bHeld ? m_pInserter->AddKeyed(m_row) : m_pInserter->AddNow(m_row);
     } catch (const ado::ComError& error) {
-        std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
+        ClearRow();
         HandleError(error);
     }
-    std::fill(m_row.begin(), m_row.end(), ado::Variant::Null());
+    ClearRow();
     return nKey;
 }
 
@@ -68,6 +73,11 @@ void CADOInserter::Finish() {
     } catch (const ado::ComError& error) {
         HandleError(error);
     }
+}
+
+void CADOInserter::ClearRow() {
+    for (ado::Variant& value : m_row)
+        value.SetNull();
 }
 
 void CADOInserter::HandleError(const ado::ComError& error) {

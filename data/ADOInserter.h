@@ -52,6 +52,8 @@ public:
 private:
     std::int64_t Write(bool bHeld);
     [[noreturn]] void HandleError(const ado::ComError& error);
+    /// Every value null again for the next row; texts keep their room.
+    void ClearRow();
 
     std::string m_strTable;
     std::unique_ptr<ado::RowInserter> m_pInserter;

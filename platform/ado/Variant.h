@@ -59,6 +59,17 @@ public:
     static Variant Decimal(const DecimalValue& value);
     static Variant Binary(std::string bytes);
 
+    /// Made text or null in place: the text keeps its room for the next value, so a row
+    /// of values filled over and over allocates nothing once it has grown.
+    void SetText(std::string_view text) {
+        m_kind = VarKind::Text;
+        m_text.assign(text);
+    }
+    void SetNull() {
+        m_kind = VarKind::Null;
+        m_text.clear();
+    }
+
     VarKind Kind() const { return m_kind; }
     bool IsNull() const { return m_kind == VarKind::Empty || m_kind == VarKind::Null; }
     /// Integer kinds; Bool as -1/0; Currency in ten-thousandths.

@@ -60,8 +60,8 @@ StatementPtr SqliteInserter::Prepare(const std::vector<std::string>& columns, si
     return statement;
 }
 
-void SqliteInserter::Bind(sqlite3_stmt* statement, const std::vector<Variant>& values) const {
-    for (size_t i = 0; i < values.size(); ++i) {
+void SqliteInserter::Bind(sqlite3_stmt* statement, const Variant* values, size_t count) const {
+    for (size_t i = 0; i < count; ++i) {
         const int index = static_cast<int>(i) + 1;
         // The values outlive the step, so their texts need not be copied.
         if (values[i].Kind() == VarKind::Text)
@@ -83,8 +83,15 @@ void SqliteInserter::Step(sqlite3_stmt* statement) const {
 }
 
 void SqliteInserter::Hold(Held& held, const std::vector<Variant>& values) {
-    held.values.insert(held.values.end(), values.begin(), values.end());
-    if (held.values.size() >= held.batch * m_columns.size()) {
+    // Copied over the slots of earlier batches, whose texts have room for the new ones.
+    for (const Variant& value : values) {
+        if (held.count < held.values.size())
+            held.values[held.count] = value;
+        else
+            held.values.push_back(value);
+        ++held.count;
+    }
+    if (held.count >= held.batch * m_columns.size()) {
         if (!held.full)
             held.full = Prepare(m_columns, held.batch, true);
         Write(held);
@@ -92,20 +99,20 @@ void SqliteInserter::Hold(Held& held, const std::vector<Variant>& values) {
 }
 
 void SqliteInserter::Write(Held& held) {
-    if (held.values.empty())
+    if (held.count == 0)
         return;
-    const size_t rows = held.values.size() / m_columns.size();
-    const std::int64_t nLastKey = held.nFirstKey == 0 ? 0 : held.nFirstKey + static_cast<std::int64_t>(rows) - 1;
-    // The rows are gone either way: a statement that fails adds none of them. Both vectors
-    // keep their room for the next batch.
-    m_sending.clear();
-    m_sending.swap(held.values);
+    const size_t count = held.count;
+    const size_t rows = count / m_columns.size();
+    const std::int64_t nLastKey =
+        held.nFirstKey == 0 ? 0 : held.nFirstKey + static_cast<std::int64_t>(rows) - 1;
+    // The rows are gone either way: a statement that fails adds none of them.
+    held.count = 0;
     held.nFirstKey = 0;
     StatementPtr once;
     sqlite3_stmt* statement = rows == held.batch && held.full ? held.full.get() : nullptr;
     if (!statement)
         statement = (once = Prepare(m_columns, rows, false)).get();
-    Bind(statement, m_sending);
+    Bind(statement, held.values.data(), count);
     try {
         Step(statement);
     } catch (...) {
@@ -114,7 +121,6 @@ void SqliteInserter::Write(Held& held) {
             m_nNextKey = 0;
         throw;
     }
-    m_sending.clear();
     // Rows that went in under other keys than they were given would leave whatever the
     // caller attached to them on the wrong rows: the caller's transaction must not commit.
     if (nLastKey != 0 && sqlite3_last_insert_rowid(m_db) != nLastKey) {
@@ -138,7 +144,7 @@ void SqliteInserter::Add(const std::vector<Variant>& values) {
 std::int64_t SqliteInserter::AddNow(const std::vector<Variant>& values) {
     Finish();
     m_nNextKey = 0;
-    Bind(m_statement.get(), values);
+    Bind(m_statement.get(), values.data(), values.size());
     Step(m_statement.get());
     return sqlite3_last_insert_rowid(m_db);
 }
@@ -155,7 +161,7 @@ std::int64_t SqliteInserter::AddKeyed(const std::vector<Variant>& values) {
         return nKey;
     }
     const std::int64_t nKey = m_nNextKey++;
-    if (m_keyed.values.empty())
+    if (m_keyed.count == 0)
         m_keyed.nFirstKey = nKey;
     Hold(m_keyed, values);
     return nKey;

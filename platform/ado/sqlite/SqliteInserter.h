@@ -34,12 +34,13 @@ private:
     struct Held {
         size_t batch = 1;            // rows a full statement holds
         StatementPtr full;           // `batch` rows, prepared when first needed
-        std::vector<Variant> values; // row after row
+        std::vector<Variant> values; // row after row; slots past `count` keep their room
+        size_t count = 0;            // values held
         std::int64_t nFirstKey = 0;  // the key the first row was given; 0: none given
     };
 
     StatementPtr Prepare(const std::vector<std::string>& columns, size_t rows, bool bKept) const;
-    void Bind(sqlite3_stmt* statement, const std::vector<Variant>& values) const;
+    void Bind(sqlite3_stmt* statement, const Variant* values, size_t count) const;
     void Step(sqlite3_stmt* statement) const;
     /// Adds a row and writes the batch once it is full.
     void Hold(Held& held, const std::vector<Variant>& values);
@@ -52,7 +53,6 @@ private:
     StatementPtr m_statement; // one row
     Held m_plain;
     Held m_keyed;
-    std::vector<Variant> m_sending; // the rows of the statement being written
     std::int64_t m_nNextKey = 0; // 0: not known, the next keyed row goes in at once
 };
 
