@@ -105,6 +105,7 @@ private:
     std::string m_strMember;
     std::vector<CAccount> m_accounts; // those still in use
     std::vector<std::string> m_incomeItems, m_payItems;
+    std::vector<std::size_t> m_incomeRules, m_payRules; // the keyword rules of listed categories
     std::map<std::string, Stored> m_stored;           // by order number
     std::map<std::string, std::string> m_rememberedCategories;
     std::map<std::string, std::int64_t> m_rememberedAccounts;

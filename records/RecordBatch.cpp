@@ -10,30 +10,36 @@
 #include "records/RecordTwin.h"
 #include "records/RecordWriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 CRecordBatch::CRecordBatch(CADODatabase& db) : m_db(db) {}
 
 CRecordBatch::~CRecordBatch() = default;
 
-bool CRecordBatch::InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty) {
-    auto found = m_lists.find(strTable);
-    if (found == m_lists.end()) {
+bool CRecordBatch::InList(const char* szTable, const std::string& strEntry, bool& bEmpty) {
+    auto list = std::find_if(m_lists.begin(), m_lists.end(),
+                             [szTable](const List& each) { return each.strTable == szTable; });
+    if (list == m_lists.end()) {
         std::vector<std::string> entries;
         CADORecordset rs(&m_db);
-        if (rs.Open(strTable, CADORecordset::ModeTable))
+        if (rs.Open(szTable, CADORecordset::ModeTable))
             for (; !rs.IsEOF(); rs.MoveNext()) {
                 std::string strText;
                 rs.GetFieldValue(1, strText);
                 entries.push_back(std::move(strText));
             }
-        found = m_lists.emplace(strTable, std::move(entries)).first;
+        list = m_lists.insert(m_lists.end(), List{szTable, std::move(entries), 0});
     }
-    bEmpty = found->second.empty();
-    for (const std::string& entry : found->second)
-        if (entry == strEntry)
-            return true;
-    return false;
+    const std::vector<std::string>& entries = list->entries;
+    bEmpty = entries.empty();
+    if (!bEmpty && entries[list->nLast] == strEntry)
+        return true;
+    const auto found = std::find(entries.begin(), entries.end(), strEntry);
+    if (found == entries.end())
+        return false;
+    list->nLast = static_cast<std::size_t>(found - entries.begin());
+    return true;
 }
 
 void CRecordBatch::LoadAccounts() {
@@ -59,11 +65,16 @@ std::int64_t CRecordBatch::FindAccount(const std::string& strName, bool& bStoppe
     bStopped = false;
     if (!m_bAccountsRead)
         LoadAccounts();
-    const auto found = m_accounts.find(strName);
-    if (strName.empty() || found == m_accounts.end())
+    if (strName.empty())
         return 0;
-    bStopped = found->second.bStopped;
-    return found->second.nId;
+    if (!m_pLastAccount || m_pLastAccount->first != strName) {
+        const auto found = m_accounts.find(strName);
+        if (found == m_accounts.end())
+            return 0;
+        m_pLastAccount = &*found;
+    }
+    bStopped = m_pLastAccount->second.bStopped;
+    return m_pLastAccount->second.nId;
 }
 
 void CRecordBatch::Write(const CNewRecord& record, const CRecordTwin& twin, std::int64_t nCents,

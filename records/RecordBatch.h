@@ -28,7 +28,7 @@ public:
 
     /// Whether `strEntry` is an entry of the list table `strTable`; `bEmpty` when the list
     /// has none (or cannot be opened). The list is read the first time it is asked for.
-    bool InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty);
+    bool InList(const char* szTable, const std::string& strEntry, bool& bEmpty);
     /// The account named `strName`: its id, 0 when there is none; `bStopped` for a stopped one.
     std::int64_t FindAccount(const std::string& strName, bool& bStopped);
     /// Writes a checked record, its account link (`nAccount`, 0: none) and its source and
@@ -43,6 +43,13 @@ private:
         std::int64_t nId = 0;
         bool bStopped = false;
     };
+    /// A list table's entries, read once; a bill's records mostly name the entry the one
+    /// before named.
+    struct List {
+        std::string strTable;
+        std::vector<std::string> entries; // empty: none
+        std::size_t nLast = 0;            // the entry found last
+    };
     /// Records of one table with consecutive keys and one account: a bill's mostly are.
     struct LinkRun {
         const char* szTable = nullptr;
@@ -54,10 +61,11 @@ private:
     void WriteLinks();
 
     CADODatabase& m_db;
-    std::map<std::string, std::vector<std::string>> m_lists; // by table; empty: none
+    std::vector<List> m_lists;
     bool m_bAccountsRead = false;
     bool m_bAccountsPresent = false;
     std::map<std::string, Account> m_accounts; // by name
+    const std::pair<const std::string, Account>* m_pLastAccount = nullptr; // found last
     std::map<std::string, std::unique_ptr<CADOInserter>> m_records; // by table
     std::vector<LinkRun> m_linkRuns; // written once the records are in
     std::unique_ptr<CADOInserter> m_links; // for short runs

@@ -22,7 +22,7 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-std::string Trimmed(const std::string& text) {
+std::string_view Trimmed(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
     while (begin < end && IsBlank(text[begin]))
@@ -34,8 +34,8 @@ std::string Trimmed(const std::string& text) {
 
 } // namespace
 
-CRecordWriter::Outcome CRecordWriter::ParseCents(const std::string& strText, std::int64_t& nCents) {
-    const std::string text = Trimmed(strText);
+CRecordWriter::Outcome CRecordWriter::ParseCents(std::string_view strText, std::int64_t& nCents) {
+    const std::string_view text = Trimmed(strText);
     if (text.empty())
         return NoAmount;
     size_t at = 0;
@@ -90,11 +90,11 @@ void CRecordWriter::FinishBatch() {
     batch->Finish();
 }
 
-bool CRecordWriter::InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty) {
+bool CRecordWriter::InList(const char* szTable, const std::string& strEntry, bool& bEmpty) {
     if (m_pBatch)
-        return m_pBatch->InList(strTable, strEntry, bEmpty);
+        return m_pBatch->InList(szTable, strEntry, bEmpty);
     CADORecordset rs(&m_db);
-    bEmpty = !rs.Open(strTable, CADORecordset::ModeTable) || rs.IsEOF();
+    bEmpty = !rs.Open(szTable, CADORecordset::ModeTable) || rs.IsEOF();
     for (; !bEmpty && !rs.IsEOF(); rs.MoveNext()) {
         std::string strText;
         rs.GetFieldValue(1, strText);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class CADODatabase;
 class CRecordBatch;
@@ -94,7 +95,7 @@ public:
 
     /// "12.34" → 1234, exactly. Outcome Added when it reads, else NoAmount, NotANumber or
     /// NotCents. A leading minus is read (an amount may be negative, as the windows allow).
-    static Outcome ParseCents(const std::string& strText, std::int64_t& nCents);
+    static Outcome ParseCents(std::string_view text, std::int64_t& nCents);
 
     /// What the entry window says for an outcome of a record of this twin.
     static std::string MessageOf(Outcome nOutcome, const CRecordTwin& twin);
@@ -105,7 +106,7 @@ private:
     /// Writes a checked record and what is attached to it; false when the engine stored no row.
     bool Write(const CNewRecord& record, const CRecordTwin& twin, std::int64_t nCents,
                std::int64_t nAccount, std::int64_t& nRecord);
-    bool InList(const std::string& strTable, const std::string& strEntry, bool& bEmpty);
+    bool InList(const char* szTable, const std::string& strEntry, bool& bEmpty);
 
     CADODatabase& m_db;
     std::unique_ptr<CRecordBatch> m_pBatch;
