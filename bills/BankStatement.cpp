@@ -143,10 +143,10 @@ bool ReadBankRows(const std::string& text, const BankHeading& heading, const CBa
                 bank.bHasBalance = true;
             }
         }
-        bank.strType = Field(row, scheme[BankSummary]);
+        bank.strType = read.Keep(Field(row, scheme[BankSummary]));
         const std::string strCounterparty = Field(row, scheme[BankCounterparty]);
         // The note says who and what; a card payment often names no one but its 摘要.
-        bank.strCounterparty = strCounterparty.empty() ? bank.strType : strCounterparty;
+        bank.strCounterparty = strCounterparty.empty() ? bank.strType : read.Keep(strCounterparty);
         bank.strGoods = bank.strType;
         read.rows.push_back(std::move(bank));
     }
@@ -170,7 +170,7 @@ void KeyBankRows(BillFile& bill) {
         std::string key = NumberText::Itoa(bill.nAccount) + "|" + when + "|" +
                           NumberText::Itoa(nSigned) + "|" +
                           (row.bHasBalance ? NumberText::Itoa(row.nBalance) : std::string()) +
-                          "|" + row.strType + "|" + row.strCounterparty;
-        row.strOrder = key + "|" + std::to_string(++seen[key]);
+                          "|" + std::string(row.strType) + "|" + std::string(row.strCounterparty);
+        row.strOrder = bill.Keep(key + "|" + std::to_string(++seen[key]));
     }
 }

@@ -258,7 +258,8 @@ void CBillDlg::OnCategoryChosen() {
     m_options.categories[CategoryKey(line.nKind == BillLine::Income, line.Row().strCounterparty)] =
         chosen;
     Replan();
-    SetDlgItemText(IDC_STATUS, "以后 " + m_lines[nLine].Row().strCounterparty + " 都记为 " + chosen);
+    SetDlgItemText(IDC_STATUS, "以后 " + std::string(m_lines[nLine].Row().strCounterparty) +
+                                   " 都记为 " + chosen);
 }
 
 // An account chosen for a row goes to every row paid from the same source, and is kept.
@@ -269,7 +270,7 @@ void CBillDlg::OnAccountChosen() {
         return;
     const int nChoice = account->currentIndex() - 1;
     const std::vector<CAccount>& accounts = m_planner.Accounts();
-    m_options.accounts[m_lines[nLine].Row().strMethod] =
+    m_options.accounts[std::string(m_lines[nLine].Row().strMethod)] =
         nChoice >= 0 && nChoice < static_cast<int>(accounts.size()) ? accounts[nChoice].nId : 0;
     Replan();
 }

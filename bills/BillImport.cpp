@@ -162,8 +162,8 @@ BillSummary WriteBill(CADODatabase& db, BillKind kind, const std::vector<BillLin
                     continue;
                 }
                 if (!line.Row().strOrder.empty())
-                    CRecordSource::Set(db, strSource, line.Row().strOrder, "accountTransfer",
-                                       transfer.nId);
+                    CRecordSource::Set(db, strSource, std::string(line.Row().strOrder),
+                                       "accountTransfer", transfer.nId);
                 ++summary.nTransfers;
                 continue;
             }

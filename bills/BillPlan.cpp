@@ -23,18 +23,18 @@ namespace {
 // Records typed by hand this close to a bill row count as possibly the same payment.
 constexpr double kSameTimeDays = 10.0 / (24 * 60);
 
-bool Contains(const std::string& text, const std::string& part) {
-    return !part.empty() && text.find(part) != std::string::npos;
+bool Contains(std::string_view text, std::string_view part) {
+    return !part.empty() && text.find(part) != std::string_view::npos;
 }
 
 // Statuses of a payment that went through.
-const std::set<std::string> kDone = {"交易成功", "支付成功", "已存入零钱", "已收钱",
+const std::set<std::string, std::less<>> kDone = {"交易成功", "支付成功", "已存入零钱", "已收钱",
                                      "朋友已收钱", "已转账",   "提现已到账", "充值完成",
                                      "还款成功", "已收款",     "已支付",     "已到账"};
 // Statuses of a refund (its own row, money coming back).
-const std::set<std::string> kRefunds = {"退款成功", "已全额退款", "对方已退还", "已退款"};
+const std::set<std::string, std::less<>> kRefunds = {"退款成功", "已全额退款", "对方已退还", "已退款"};
 
-bool IsDone(const std::string& status) {
+bool IsDone(std::string_view status) {
     // A purchase partly refunded later says so in its status ("已退款￥5.00").
     return kDone.count(status) > 0 || status.rfind("已退款", 0) == 0 ||
            status.rfind("已部分退款", 0) == 0 || status.empty();
@@ -46,17 +46,17 @@ bool IsRefund(const BillRow& row) {
 }
 
 // The wallets the services keep money in, as the bills name them.
-bool IsWalletText(const std::string& text, BillKind kind) {
+bool IsWalletText(std::string_view text, BillKind kind) {
     if (kind == BillKind::WeChat)
         return text.empty() || text == "零钱" || text == "零钱通";
     return text.empty() || text == "余额" || text == "余额宝" || text == "账户余额";
 }
 
 // The digits in the last parentheses: "交通银行信用卡(7449)" → "7449".
-std::string TailOf(const std::string& text) {
-    for (const std::string& open : {std::string("("), std::string("（")}) {
+std::string TailOf(std::string_view text) {
+    for (const std::string_view open : {std::string_view("("), std::string_view("（")}) {
         const size_t at = text.rfind(open);
-        if (at == std::string::npos)
+        if (at == std::string_view::npos)
             continue;
         std::string digits;
         for (size_t i = at + open.size(); i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
@@ -85,11 +85,11 @@ struct Keyword {
 
 // A row's text with its bits.
 struct Searched {
-    explicit Searched(const std::string& strText) : text(strText), bits(ByteBits(strText)) {}
+    explicit Searched(std::string_view strText) : text(strText), bits(ByteBits(strText)) {}
     bool Holds(const Keyword& word) const {
         return (word.bits & ~bits) == 0 && Contains(text, word.text);
     }
-    const std::string& text;
+    std::string_view text;
     std::uint64_t bits;
 };
 
@@ -174,8 +174,8 @@ std::vector<std::string> ListEntries(CADODatabase& db, const char* szTable) {
     return entries;
 }
 
-std::string CategoryKey(bool bIncome, const std::string& strCounterparty) {
-    return std::string(bIncome ? "收入|" : "支出|") + strCounterparty;
+std::string CategoryKey(bool bIncome, std::string_view strCounterparty) {
+    return std::string(bIncome ? "收入|" : "支出|").append(strCounterparty);
 }
 
 void CBillPlanner::Load(CADODatabase& db, BillKind kind, const std::string& strMember) {
@@ -269,7 +269,7 @@ std::int64_t CBillPlanner::WalletAccount() const {
     return nShared != 0 ? nShared : nOfKind == 1 ? nOnly : 0;
 }
 
-std::int64_t CBillPlanner::ByTail(const std::string& strText) const {
+std::int64_t CBillPlanner::ByTail(std::string_view strText) const {
     const std::string tail = TailOf(strText);
     if (tail.empty())
         return 0;
@@ -284,7 +284,7 @@ std::int64_t CBillPlanner::ByTail(const std::string& strText) const {
     return nFound;
 }
 
-std::int64_t CBillPlanner::SourceAccount(const std::string& strMethod, const BillOptions& options,
+std::int64_t CBillPlanner::SourceAccount(std::string_view strMethod, const BillOptions& options,
                                          bool bFallback) const {
     if (auto chosen = options.accounts.find(strMethod); chosen != options.accounts.end())
         return chosen->second;
@@ -305,7 +305,7 @@ std::int64_t CBillPlanner::SourceAccount(const std::string& strMethod, const Bil
     return 0;
 }
 
-std::int64_t CBillPlanner::Mentioned(const std::string& strText) const {
+std::int64_t CBillPlanner::Mentioned(std::string_view strText) const {
     if (std::int64_t nId = ByTail(strText))
         return nId;
     const bool bWeChatWallet = Contains(strText, "零钱");
@@ -413,7 +413,7 @@ void CBillPlanner::Refund(std::vector<BillLine>& lines, std::size_t nAt,
             line.nAccount = lines[n].nAccount;
         return;
     }
-    const std::string strOriginal = row.strOrder.substr(0, row.strOrder.find_first_of("_*"));
+    const std::string_view strOriginal = row.strOrder.substr(0, row.strOrder.find_first_of("_*"));
     if (auto stored = m_stored.find(strOriginal);
         stored != m_stored.end() && stored->second.strTable == "normalPay") {
         line.strReason = BillTexts::kRefundOfStored;
@@ -427,13 +427,13 @@ void CBillPlanner::Refund(std::vector<BillLine>& lines, std::size_t nAt,
 
 void CBillPlanner::Neutral(BillLine& line, const BillOptions& options) const {
     const BillRow& row = line.Row();
-    const std::string texts = row.strType + " " + row.strCounterparty + " " + row.strGoods;
+    const std::string texts = std::string(row.strType).append(" ").append(row.strCounterparty).append(" ").append(row.strGoods);
     std::int64_t nFrom = 0;
     std::int64_t nTo = 0;
     if (Contains(texts, "提现")) {
         // Out of the wallet onto a card, named wherever the bill puts it.
         nFrom = WalletAccount();
-        nTo = ByTail(row.strMethod + " " + texts);
+        nTo = ByTail(std::string(row.strMethod).append(" ").append(texts));
         if (nTo == 0 && !IsWalletText(row.strMethod, m_nKind))
             nTo = SourceAccount(row.strMethod, options, false);
     } else if (Contains(texts, "充值")) {
@@ -446,7 +446,8 @@ void CBillPlanner::Neutral(BillLine& line, const BillOptions& options) const {
     if (nFrom == 0 || nTo == 0) {
         line.nKind = BillLine::Skipped;
         line.strReason = std::string(BillTexts::kOtherSideUnknown) + "（" +
-                         (row.strCounterparty.empty() ? row.strGoods : row.strCounterparty) + "）";
+                         std::string(row.strCounterparty.empty() ? row.strGoods : row.strCounterparty) +
+                         "）";
         return;
     }
     if (nFrom == nTo) {
@@ -474,7 +475,7 @@ std::vector<BillLine> CBillPlanner::Plan(const BillFile& bill, const BillOptions
             continue;
         }
         if (!IsDone(row.strStatus) && kRefunds.count(row.strStatus) == 0) {
-            line.strReason = BillTexts::kUnfinished + row.strStatus;
+            line.strReason = std::string(BillTexts::kUnfinished).append(row.strStatus);
             continue;
         }
         if (m_stored.count(row.strOrder) > 0) {

@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CADODatabase;
@@ -43,9 +45,9 @@ struct BillOptions {
     /// The account for sources no rule and no earlier choice knows; "" for none.
     std::string strAccount;
     /// Accounts chosen for sources (收/付款方式 texts), by the text.
-    std::map<std::string, std::int64_t> accounts;
+    std::map<std::string, std::int64_t, std::less<>> accounts;
     /// Categories chosen for counterparties, by CategoryKey.
-    std::map<std::string, std::string> categories;
+    std::map<std::string, std::string, std::less<>> categories;
     /// The lines (BillRow::nLine) ticked although they look like records typed by hand.
     std::set<std::size_t> ticked;
     /// A bank statement whose 余额 parts from the account's running balance is written all
@@ -57,7 +59,7 @@ struct BillOptions {
 std::vector<std::string> ListEntries(CADODatabase& db, const char* szTable);
 
 /// What a counterparty's category is remembered under: the direction and the name.
-std::string CategoryKey(bool bIncome, const std::string& strCounterparty);
+std::string CategoryKey(bool bIncome, std::string_view strCounterparty);
 
 /// Works out, for each row of a bill, what it becomes in the ledger: income, expense (a
 /// refund lowering it), a transfer between two of the household's accounts, or nothing and
@@ -89,11 +91,11 @@ private:
         double dWhen = 0;
     };
 
-    std::int64_t SourceAccount(const std::string& strMethod, const BillOptions& options,
+    std::int64_t SourceAccount(std::string_view strMethod, const BillOptions& options,
                                bool bAsk) const;
     std::int64_t WalletAccount() const;
-    std::int64_t Mentioned(const std::string& strText) const;
-    std::int64_t ByTail(const std::string& strText) const;
+    std::int64_t Mentioned(std::string_view strText) const;
+    std::int64_t ByTail(std::string_view strText) const;
     std::string CategoryOf(const BillRow& row, bool bIncome, const BillOptions& options) const;
     bool TypedByHand(bool bIncome, const BillRow& row) const;
     void Refund(std::vector<BillLine>& lines, std::size_t nAt,
@@ -106,8 +108,8 @@ private:
     std::vector<CAccount> m_accounts; // those still in use
     std::vector<std::string> m_incomeItems, m_payItems;
     std::vector<std::size_t> m_incomeRules, m_payRules; // the keyword rules of listed categories
-    std::map<std::string, Stored> m_stored;           // by order number
-    std::map<std::string, std::string> m_rememberedCategories;
-    std::map<std::string, std::int64_t> m_rememberedAccounts;
+    std::map<std::string, Stored, std::less<>> m_stored; // by order number
+    std::map<std::string, std::string, std::less<>> m_rememberedCategories;
+    std::map<std::string, std::int64_t, std::less<>> m_rememberedAccounts;
     std::vector<Typed> m_typed;
 };

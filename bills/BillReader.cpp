@@ -147,7 +147,7 @@ enum class RowRead { Read, End, Bad };
 
 // One row under the heading, read into `row`; End at the notes that close a bill.
 RowRead ReadRow(const std::vector<std::string_view>& fields, std::size_t nLine,
-                const Layout& layout, const std::string& strFile, BillRow& row,
+                const Layout& layout, const std::string& strFile, BillFile& bill, BillRow& row,
                 std::string& strError) {
     const std::string_view when = Field(fields, layout, Time);
     row.nLine = nLine;
@@ -164,15 +164,15 @@ RowRead ReadRow(const std::vector<std::string_view>& fields, std::size_t nLine,
         strError = strFile + LineText(nLine) + "的金额读不出：" + std::string(amount);
         return RowRead::Bad;
     }
-    row.strType = Field(fields, layout, Type);
-    row.strCounterparty = Field(fields, layout, Counterparty);
-    row.strGoods = Field(fields, layout, Goods);
+    row.strType = bill.Keep(Field(fields, layout, Type));
+    row.strCounterparty = bill.Keep(Field(fields, layout, Counterparty));
+    row.strGoods = bill.Keep(Field(fields, layout, Goods));
     row.nDirection = DirectionOf(Field(fields, layout, Direction), Field(fields, layout, FundStatus));
-    row.strMethod = Field(fields, layout, Method);
-    row.strStatus = Field(fields, layout, Status);
-    row.strOrder = Field(fields, layout, Order);
-    row.strMerchantOrder = Field(fields, layout, MerchantOrder);
-    row.strRemark = Field(fields, layout, Remark);
+    row.strMethod = bill.Keep(Field(fields, layout, Method));
+    row.strStatus = bill.Keep(Field(fields, layout, Status));
+    row.strOrder = bill.Keep(Field(fields, layout, Order));
+    row.strMerchantOrder = bill.Keep(Field(fields, layout, MerchantOrder));
+    row.strRemark = bill.Keep(Field(fields, layout, Remark));
     return RowRead::Read;
 }
 
@@ -218,7 +218,7 @@ bool ReadWorkbookBill(std::string_view bytes, const std::string& strFile, BillFi
             fields[nTime] = SerialTime(fields[nTime], sheet.Dates1904());
         BillRow row;
         const std::vector<std::string_view> views(fields.begin(), fields.end());
-        const RowRead result = ReadRow(views, rows[nAt].nRow, layout, strFile, row, strError);
+        const RowRead result = ReadRow(views, rows[nAt].nRow, layout, strFile, read, row, strError);
         if (result == RowRead::Bad)
             return false;
         if (result == RowRead::End)
@@ -264,7 +264,7 @@ bool ReadBill(std::string_view bytes, const std::string& strName, BillFile& bill
         // Read where it will be kept.
         BillRow& bill_row = read.rows.emplace_back();
         const RowRead result = ReadRow(fields, layout.nHeaderLine + nLine - 1, layout, strFile,
-                                       bill_row, strError);
+                                       read, bill_row, strError);
         if (result == RowRead::Bad)
             return false;
         if (result == RowRead::End) {

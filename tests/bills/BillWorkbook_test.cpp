@@ -57,10 +57,10 @@ TEST_P(BillWorkbookTest, ReadsTheRowsOfTheCsv) {
         EXPECT_EQ(b.dtWhen.GetOleDate(), a.dtWhen.GetOleDate());
         EXPECT_EQ(b.nCents, a.nCents);
         EXPECT_EQ(b.nDirection, a.nDirection);
-        EXPECT_EQ(std::vector<std::string>({b.strType, b.strCounterparty, b.strGoods, b.strMethod,
+        EXPECT_EQ(std::vector<std::string_view>({b.strType, b.strCounterparty, b.strGoods, b.strMethod,
                                             b.strStatus, b.strOrder, b.strMerchantOrder,
                                             b.strRemark}),
-                  std::vector<std::string>({a.strType, a.strCounterparty, a.strGoods, a.strMethod,
+                  std::vector<std::string_view>({a.strType, a.strCounterparty, a.strGoods, a.strMethod,
                                             a.strStatus, a.strOrder, a.strMerchantOrder,
                                             a.strRemark}));
     }
